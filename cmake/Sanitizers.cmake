@@ -1,0 +1,6 @@
+# AddressSanitizer (with its leak checker) and UndefinedBehaviorSanitizer for every target.
+if(HEADROOM_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,7 @@
+# Strict warnings for the project's own targets; third-party headers come in as system headers.
+function(headroom_warnings target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+        -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wnull-dereference
+        -Wimplicit-fallthrough)
+endfunction()

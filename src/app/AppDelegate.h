@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/ApplicationRecord.h"
+#include "platform/Platform.h"
+#include "statusmenu/Menu.h"
+
+namespace headroom {
+
+class SettingWindowController;
+class ThanaksWindowController;
+
+/// Owner of all of the program's state and of the launch sequence. Everything runs on the main
+/// thread; the platform is reached only through the ports it was given.
+class AppDelegate {
+  public:
+    explicit AppDelegate(Platform platform);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // Application lifecycle.
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    // Menu commands.
+    void preferencePressed();
+    void quitPressed();
+    void rateAppPressed();
+    void significantUsagePressed();
+    void menuWillOpen();
+    void menuDidClose();
+    void menuWillHighlightItem(const std::shared_ptr<MenuItem>& item);
+
+    // Preferences.
+    void setDefaultValueForPreferences();
+
+    // Memory figures.
+    std::string getTotalMemory();
+    void getMemoryDetails();
+    std::string getStringOfMemoryWithFormat(const std::string& bytes) const;
+
+    // Running applications.
+    float getMemoryUsageForAppID(std::int32_t processIdentifier);
+    void setAllRunningApplications();
+    void addRunningAppsToMenu();
+
+    // Status item and menu.
+    AttributedTitle attTitleFromString(const std::optional<std::string>& text);
+    void changeStatusItemTitle();
+    void setStatusItemIcon();
+    void updateMemoryDisplay();
+    std::shared_ptr<MenuItem> getMenuItemWithTitle(const std::string& title,
+                                                   const std::string& icon);
+
+    // Refresh timer.
+    void changeRefreshInterval();
+    void startTimerInBackground();
+
+    // Preference properties: plain values, no side effects (see the write-back rule in the
+    // preference controls).
+    bool isRunOnStartUp = false;
+    bool isPercentage = false;
+    bool isShowIcon = false;
+    bool isShowText = false;
+    bool isAutoFreeMemory = false;
+    std::string strTextSize;
+    std::int32_t memoryLevel = 0;
+    std::int32_t significantThreshold = 0;
+    std::int64_t refreshInterval = 0;
+
+    // Read access to the delegate's own fields.
+    bool isCleanRunning() const { return isCleanRunning_; }
+    bool isExtremeClean() const { return isExtremeClean_; }
+    bool isSignificantItemRemoved() const { return isSignificantItemRemoved_; }
+    double totalMemory() const { return totalMemory_; }
+    double freeMemoryInStart() const { return freeMemoryInStart_; }
+    const std::map<std::string, std::string>& dicMemoryDetails() const { return dicMemoryDetails_; }
+    const std::vector<ApplicationRecord>& applicationListArray() const {
+        return applicationListArray_;
+    }
+    const std::shared_ptr<Timer>& refreshTimer() const { return refreshTimer_; }
+    const TitleAttributes& attrsDic() const { return attrsDic_; }
+    const std::shared_ptr<Menu>& appMenu() const { return appMenu_; }
+    const std::shared_ptr<MenuItem>& SignificantItem() const { return SignificantItem_; }
+    const std::shared_ptr<MenuItem>& significantSaperator() const { return significantSaperator_; }
+    const Platform& platform() const { return platform_; }
+
+    /// The login helper's identity, looked for at launch and registered for start at login.
+    static constexpr const char* kHelperBundleIdentifier = "com.Tidewell.Helper";
+    /// The notice that tells a running login helper to end.
+    static constexpr const char* kTerminateHelperNotification = "TERMINATEHELPER";
+    /// Tag carried by application rows and by no other row.
+    static constexpr std::int64_t kApplicationRowTag = 100;
+    /// Bounds the timer applies to a stored interval, so that a value put in the store from
+    /// outside can neither spin the loop nor stop refreshing.
+    static constexpr std::int64_t kMinimumTimerInterval = 1;
+    static constexpr std::int64_t kMaximumTimerInterval = 3600;
+
+  private:
+    void terminateRunningLoginHelper();
+    void makeRefreshTimer();
+    void buildMainMenu();
+
+    Platform platform_;
+
+    // The fields, in the order the program has always declared them.
+    bool isCleanRunning_ = false;
+    std::map<std::string, std::string> dicMemoryDetails_;
+    std::shared_ptr<SettingWindowController> settingWindow_;
+    std::shared_ptr<Timer> refreshTimer_;
+    Seconds lastDate_{0.0};
+    std::vector<std::vector<std::uint8_t>> DataArray_;
+    std::unique_ptr<StatusItem> statusItem_;
+    std::vector<ApplicationRecord> applicationListArray_;
+    double totalMemory_ = 0.0;
+    double freeMemoryInStart_ = 0.0;
+    std::function<void()> invocation_;
+    bool isSignificantItemRemoved_ = false;
+    std::shared_ptr<ThanaksWindowController> thanaksWindowControllerObj_;
+    TitleAttributes attrsDic_;
+    bool isExtremeClean_ = false;
+    std::shared_ptr<Menu> appMenu_;
+    std::shared_ptr<MenuItem> SignificantItem_;
+    std::shared_ptr<MenuItem> significantSaperator_;
+};
+
+}  // namespace headroom

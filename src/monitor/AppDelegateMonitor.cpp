@@ -1,0 +1,140 @@
+// The delegate's memory figures and running-application list.
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+
+#include "app/AppDelegate.h"
+#include "monitor/MemoryFigures.h"
+#include "monitor/MemoryFormat.h"
+
+namespace headroom {
+
+namespace {
+
+/// Icon of the freedesktop icon naming specification for an application that names none.
+constexpr const char* kGenericApplicationIcon = "application-x-executable";
+
+}  // namespace
+
+std::string AppDelegate::getTotalMemory() {
+    const std::uint64_t physical = platform_.hostMemory.physicalMemory();
+    totalMemory_ = static_cast<double>(physical);
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%" PRIu64, physical);
+    return digits;
+}
+
+void AppDelegate::getMemoryDetails() {
+    (void)platform_.hostMemory.pageSize();
+    const auto statistics = platform_.hostMemory.statistics();
+    if (!statistics) {
+        platform_.log.log("Failed to fetch vm statistics");
+        // Nothing was read: the figures of the last good refresh stand rather than zeros,
+        // which would show a machine with no free memory.
+        return;
+    }
+    const MemoryFigures figures =
+        computeMemoryFigures(*statistics, platform_.hostMemory.pageSize(), totalMemory_);
+    dicMemoryDetails_["Wired"] = getStringOfMemoryWithFormat(bytesText(figures.wired));
+    dicMemoryDetails_["Active"] = getStringOfMemoryWithFormat(bytesText(figures.active));
+    dicMemoryDetails_["Inactive"] = getStringOfMemoryWithFormat(bytesText(figures.inactive));
+    freeMemoryInStart_ = figures.free;
+    dicMemoryDetails_["Free"] = getStringOfMemoryWithFormat(bytesText(figures.free));
+    dicMemoryDetails_["Used"] = getStringOfMemoryWithFormat(bytesText(figures.used));
+}
+
+std::string AppDelegate::getStringOfMemoryWithFormat(const std::string& bytes) const {
+    return formatMemoryAmount(bytes, isPercentage, totalMemory_);
+}
+
+float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {
+    const ResidentSizeReading reading = platform_.workspace.residentSize(processIdentifier);
+    switch (reading.status) {
+        case ResidentSizeReading::Status::Unreadable:
+            platform_.log.log("Error");
+            return -1.0f;
+        case ResidentSizeReading::Status::Short:
+            platform_.log.log("Error 2");
+            return -1.0f;
+        case ResidentSizeReading::Status::Ok:
+            break;
+    }
+    return static_cast<float>(reading.residentBytes) * 0x1p-20f;
+}
+
+void AppDelegate::setAllRunningApplications() {
+    applicationListArray_.clear();
+    for (const auto& application : platform_.workspace.runningApplications()) {
+        if (application.activationPolicy != ActivationPolicy::Regular) {
+            continue;
+        }
+        if (application.processIdentifier < 0) {
+            continue;
+        }
+        float usage = getMemoryUsageForAppID(application.processIdentifier);
+        // An application made of several processes is measured whole; a later process that
+        // has gone since the listing simply adds nothing.
+        if (usage >= 0.0f) {
+            for (const std::int32_t pid : application.processIdentifiers) {
+                if (pid == application.processIdentifier || pid < 0) {
+                    continue;
+                }
+                const ResidentSizeReading reading = platform_.workspace.residentSize(pid);
+                if (reading.status == ResidentSizeReading::Status::Ok) {
+                    usage += static_cast<float>(reading.residentBytes) * 0x1p-20f;
+                }
+            }
+        }
+        const auto share =
+            static_cast<float>(static_cast<double>(usage * 100.0f) / (totalMemory_ * 0x1p-20));
+        if (static_cast<float>(significantThreshold) > share) {
+            continue;
+        }
+        applicationListArray_.push_back(ApplicationRecord{
+            application.localizedName,
+            application.iconName.empty() ? kGenericApplicationIcon : application.iconName, share});
+    }
+    std::stable_sort(applicationListArray_.begin(), applicationListArray_.end(),
+                     [](const ApplicationRecord& a, const ApplicationRecord& b) {
+                         return a.appUsage > b.appUsage;
+                     });
+}
+
+void AppDelegate::addRunningAppsToMenu() {
+    setAllRunningApplications();
+    constexpr std::size_t separatorIndex = 8;
+    constexpr std::size_t headerIndex = 9;
+    constexpr std::size_t firstRowIndex = 10;
+
+    const std::size_t count = applicationListArray_.size();
+    if (count > 0 && isSignificantItemRemoved_) {
+        isSignificantItemRemoved_ = false;
+        appMenu_->insertItem(significantSaperator_, separatorIndex);
+        appMenu_->insertItem(SignificantItem_, headerIndex);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const ApplicationRecord& record = applicationListArray_[i];
+        const auto item = appMenu_->itemAtIndex(firstRowIndex + i);
+        if (item && item->tag() == kApplicationRowTag) {
+            item->setTitle("  " + record.appName);
+            item->setOnStateImage(record.appIcon);
+            item->setOffStateImage(record.appIcon);
+        } else {
+            appMenu_->insertItem(getMenuItemWithTitle(record.appName, record.appIcon),
+                                 firstRowIndex + i);
+        }
+    }
+    for (auto stale = appMenu_->itemAtIndex(firstRowIndex + count);
+         stale && stale->tag() == kApplicationRowTag;
+         stale = appMenu_->itemAtIndex(firstRowIndex + count)) {
+        appMenu_->removeItemAtIndex(firstRowIndex + count);
+    }
+    if (count == 0 && !isSignificantItemRemoved_ && appMenu_->containsItem(significantSaperator_)) {
+        isSignificantItemRemoved_ = true;
+        appMenu_->removeItem(significantSaperator_);
+        appMenu_->removeItem(SignificantItem_);
+    }
+}
+
+}  // namespace headroom

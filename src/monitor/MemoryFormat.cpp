@@ -1,0 +1,80 @@
+#include "monitor/MemoryFormat.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace headroom {
+
+namespace {
+
+constexpr double kKibi = 0x1p-10;
+constexpr double kMebi = 0x1p-20;
+constexpr double kGibi = 0x1p-30;
+
+/// "%0.2f" followed by `suffix`, always in the C locale: the desktop's locale may use a decimal
+/// comma, and the figures must read the same everywhere.
+std::string twoDecimals(double value, std::string_view suffix) {
+    std::array<char, 400> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, 2);
+    if (error != std::errc{}) {
+        return std::string(suffix);
+    }
+    std::string out(buffer.data(), end);
+    out += suffix;
+    return out;
+}
+
+}  // namespace
+
+std::string bytesText(double bytes) {
+    // to_chars rather than "%f" so that the text does not depend on the user's locale: the
+    // parser on the other side must read back exactly the same number.
+    std::array<char, 400> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), bytes,
+                                      std::chars_format::fixed, 6);
+    if (error != std::errc{}) {
+        return "0.000000";
+    }
+    return std::string(buffer.data(), end);
+}
+
+double parseBytesText(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    (void)ptr;
+    if (error != std::errc{} || !std::isfinite(value)) {
+        return 0.0;
+    }
+    return value;
+}
+
+std::string formatMemoryAmount(std::string_view bytes, bool isPercentage, double totalMemory) {
+    const double value = parseBytesText(bytes);
+    if (isPercentage) {
+        // The share is rounded to single precision before printing, as the title always was.
+        const auto percent = static_cast<float>(value * 100.0 / totalMemory);
+        return twoDecimals(static_cast<double>(percent), "%");
+    }
+    if (value * kGibi >= 1.0) {
+        return twoDecimals(value * kGibi, " GB");
+    }
+    if (value * kMebi >= 1.0) {
+        return twoDecimals(value * kMebi, " MB");
+    }
+    return twoDecimals(value * kKibi, " KB");
+}
+
+std::string formatTotalMemory(std::string_view totalBytesDigits) {
+    return twoDecimals(parseBytesText(totalBytesDigits) * kGibi, " GB");
+}
+
+}  // namespace headroom

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace headroom {
+
+/// The host's virtual-memory counters, in pages of `HostMemory::pageSize()` bytes.
+struct VmStatistics {
+    std::uint64_t freeCount = 0;
+    std::uint64_t activeCount = 0;
+    std::uint64_t inactiveCount = 0;
+    std::uint64_t wireCount = 0;
+    std::uint64_t speculativeCount = 0;
+};
+
+/// The machine's memory as the operating system reports it.
+class HostMemory {
+  public:
+    virtual ~HostMemory() = default;
+
+    /// Page size in bytes.
+    virtual std::uint64_t pageSize() const = 0;
+
+    /// Current counters, or nothing when they cannot be read.
+    virtual std::optional<VmStatistics> statistics() = 0;
+
+    /// Installed physical memory in bytes.
+    virtual std::uint64_t physicalMemory() = 0;
+
+    /// Memory the kernel could hand out now without swapping, in bytes, read from the running
+    /// system itself (never from a substitute tree); nothing when it cannot be read.
+    virtual std::optional<std::uint64_t> availableMemory() = 0;
+};
+
+}  // namespace headroom

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Application.h"
+#include "platform/Feedback.h"
+#include "platform/HostMemory.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PreferenceStore.h"
+#include "platform/RunLoop.h"
+#include "platform/StatusBar.h"
+#include "platform/SystemLog.h"
+#include "platform/Workspace.h"
+
+namespace headroom {
+
+/// The application's own description, filled by the build from the project.
+struct BundleInfo {
+    std::string bundleIdentifier;  ///< the application's id on the desktop
+    std::string name;
+    std::string shortVersion;
+    std::string buildVersion;
+    std::string copyright;
+    std::string bundlePath;  ///< the folder the application runs from
+};
+
+/// Settings of a deployment, kept apart from the logic.
+struct DeploymentSettings {
+    std::string feedbackApiKey;    ///< 64 hexadecimal characters
+    std::string storeIdentifier;   ///< nine decimal digits
+    std::string reachabilityHost;  ///< probed by the reachability test, never contacted
+};
+
+/// Every port the logic calls, handed to it in one piece. The references must outlive the
+/// objects that receive them.
+struct Platform {
+    RunLoop& runLoop;
+    PreferenceStore& preferences;
+    HostMemory& hostMemory;
+    SystemLog& log;
+    Workspace& workspace;
+    NotificationCenter& notificationCenter;
+    StatusBar& statusBar;
+    Feedback& feedback;
+    Application& application;
+    BundleInfo bundle;
+    DeploymentSettings deployment;
+};
+
+}  // namespace headroom

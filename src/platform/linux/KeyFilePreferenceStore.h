@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/PreferenceStore.h"
+#include "platform/SystemLog.h"
+
+namespace Glib {
+class KeyFile;
+}
+
+namespace headroom {
+
+/// The preference store as a GLib key file (`Glib::KeyFile`), normally
+/// `$XDG_CONFIG_HOME/headroom/preferences.ini` (see `defaultPath()`). Every value lives in the
+/// one group `[Preferences]`; other groups and comments of the file are kept as they are.
+///
+///     [Preferences]
+///     isShowIcon=true
+///     refreshInterval=5
+///     strTextSize=Normal
+///
+/// Reads (never fail):
+/// - `valueForKey`: the key is present, whatever its value;
+/// - `boolForKey`: `true`/`1` → YES, `false`/`0` → NO, anything else NO;
+/// - `integerForKey`: a signed 64-bit decimal (an optional sign, then digits); anything else,
+///   including a number out of range, 0;
+/// - `objectForKey`: the value's text (key-file escapes such as `\n` undone; when they cannot
+///   be, the text as written).
+///
+/// Writes (`setBool` writes true/false, `setInteger` decimal, `setObject`/`setValue` the text
+/// escaped as key files require) change the value in memory and save the whole file at once,
+/// atomically (temporary file + rename, by `g_file_set_contents`), creating the parent folder
+/// with mode 0700 when needed.
+///
+/// Keys are the program's identifiers and must be valid key-file key names (no `=`, `[`, `]` or
+/// line break).
+///
+/// Saving is held back, and the values kept in memory for the run, in three cases:
+/// - before `load()`: nothing has been read yet, and saving would replace the file unseen;
+/// - after a load that found the file Corrupt, until `backUpCorruptFile()` has made its copy:
+///   the corrupt file is never written over before it has been copied aside;
+/// - after a load that found the file Unreadable: it exists but could not be read, so saving
+///   would replace settings that were never seen.
+/// Each of these is logged once, on the first write it holds back. A save that fails (for
+/// instance the folder cannot be created or written) is logged with the path and the reason;
+/// the same failure is not logged again on later writes (only a different reason is), and the
+/// first successful save after failures is logged too. Every held or failed change is still
+/// written by the next save that succeeds.
+class KeyFilePreferenceStore final : public PreferenceStore {
+  public:
+    /// The group that holds every value.
+    static constexpr const char* kGroup = "Preferences";
+
+    enum class LoadStatus {
+        Loaded,      ///< the file was read and parsed
+        Missing,     ///< there is no file (yet): the store starts empty
+        Corrupt,     ///< the file does not parse as a key file: the store starts empty
+        Unreadable,  ///< the file exists but could not be read: the store starts empty
+    };
+
+    /// Nothing is read until `load()`. `log` must outlive the store.
+    KeyFilePreferenceStore(std::string path, SystemLog& log);
+    ~KeyFilePreferenceStore() override;
+
+    KeyFilePreferenceStore(const KeyFilePreferenceStore&) = delete;
+    KeyFilePreferenceStore& operator=(const KeyFilePreferenceStore&) = delete;
+
+    /// `$XDG_CONFIG_HOME/headroom/preferences.ini` (`~/.config` when the variable is unset),
+    /// through Glib::get_user_config_dir().
+    static std::string defaultPath();
+
+    /// Reads the file, replacing whatever the store holds in memory. `message` receives a
+    /// short reason for Corrupt and Unreadable (the parser's or the system's words), and is
+    /// cleared otherwise.
+    LoadStatus load(std::string& message);
+
+    /// After a Corrupt load: copies the file, byte for byte, beside itself as
+    /// `<file>.corrupt-YYYYMMDD-HHMMSS` (local time; `-2`, `-3`… appended when that name is
+    /// taken: an earlier backup is never overwritten). On success `backupPathOrError` receives
+    /// the copy's path, saving is allowed again and any changes made meanwhile are saved at
+    /// once. On failure it receives the reason, and saving stays held back. Called again after
+    /// a success, it returns the same copy.
+    bool backUpCorruptFile(std::string& backupPathOrError);
+
+    const std::string& path() const { return path_; }
+    /// The outcome of the last `load()`, if any.
+    std::optional<LoadStatus> loadStatus() const { return loadStatus_; }
+    /// Whether changes made in memory have not reached the file yet.
+    bool hasUnsavedChanges() const { return dirty_; }
+
+    bool valueForKey(const std::string& key) const override;
+    bool boolForKey(const std::string& key) const override;
+    std::int64_t integerForKey(const std::string& key) const override;
+    std::optional<std::string> objectForKey(const std::string& key) const override;
+
+    void setBool(bool value, const std::string& key) override;
+    void setInteger(std::int64_t value, const std::string& key) override;
+    void setObject(const std::string& value, const std::string& key) override;
+    void setValue(const std::string& value, const std::string& key) override;
+
+  private:
+    enum class Hold { NotLoaded, CorruptNotBackedUp, Unreadable, None };
+
+    std::optional<std::string> rawValue(const std::string& key) const;
+    void changed();
+    void save();
+
+    std::string path_;
+    SystemLog& log_;
+    std::unique_ptr<Glib::KeyFile> keyFile_;
+    std::optional<LoadStatus> loadStatus_;
+    Hold hold_ = Hold::NotLoaded;
+    bool holdLogged_ = false;
+    bool dirty_ = false;
+    std::string lastSaveError_;  // empty while saves succeed
+    std::string backupPath_;     // the copy made by backUpCorruptFile, once made
+};
+
+}  // namespace headroom

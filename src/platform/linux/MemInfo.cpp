@@ -1,0 +1,131 @@
+#include "platform/linux/MemInfo.h"
+
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+namespace headroom {
+
+namespace {
+
+// Layout of a line, from the kernel's fs/proc/meminfo.c (show_val_kb): the key, a colon,
+// spaces for alignment, the decimal value, then " kB". Documentation/filesystems/proc.rst
+// describes each field.
+
+constexpr std::uint64_t kMaxKilobytes = std::numeric_limits<std::uint64_t>::max() / 1024;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+/// "<digits> kB" → kB; anything else, or a value that overflows, → nothing.
+std::optional<std::uint64_t> parseKilobytes(std::string_view value) {
+    value = trim(value);
+    std::uint64_t number = 0;
+    const char* const first = value.data();
+    const char* const last = value.data() + value.size();
+    if (first == last || *first < '0' || *first > '9') {
+        return std::nullopt;  // from_chars would take a sign; the kernel never writes one
+    }
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (error != std::errc{}) {
+        return std::nullopt;  // result_out_of_range: too large for 64 bits
+    }
+    if (trim(std::string_view(end, static_cast<std::size_t>(last - end))) != "kB") {
+        return std::nullopt;
+    }
+    // There must be at least one blank between the number and the unit.
+    if (end == last || !isBlank(*end)) {
+        return std::nullopt;
+    }
+    if (number > kMaxKilobytes) {
+        return std::nullopt;  // its byte count would not fit in 64 bits
+    }
+    return number;
+}
+
+struct Field {
+    std::string_view key;
+    std::optional<std::uint64_t> MemInfo::*member;
+};
+
+constexpr Field kFields[] = {
+    {"MemTotal", &MemInfo::memTotal},
+    {"MemFree", &MemInfo::memFree},
+    {"MemAvailable", &MemInfo::memAvailable},
+    {"Active", &MemInfo::active},
+    {"Inactive", &MemInfo::inactive},
+    {"Unevictable", &MemInfo::unevictable},
+    {"SUnreclaim", &MemInfo::sUnreclaim},
+    {"KernelStack", &MemInfo::kernelStack},
+    {"PageTables", &MemInfo::pageTables},
+    {"SecPageTables", &MemInfo::secPageTables},
+    {"Percpu", &MemInfo::percpu},
+};
+constexpr std::size_t kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
+
+}  // namespace
+
+MemInfo parseMemInfo(std::string_view text) {
+    MemInfo info;
+    // Keys seen so far (even with an unusable value), so that the first occurrence wins.
+    bool seen[kFieldCount] = {};
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        const std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0) {
+            continue;  // not "Key: value"
+        }
+        const std::string_view key = line.substr(0, colon);
+        for (std::size_t i = 0; i < kFieldCount; ++i) {
+            if (kFields[i].key != key) {
+                continue;
+            }
+            if (!seen[i]) {  // first occurrence wins
+                seen[i] = true;
+                info.*kFields[i].member = parseKilobytes(line.substr(colon + 1));
+            }
+            break;
+        }
+        // Keys we do not use, and garbage before a colon, match nothing and are skipped.
+    }
+    return info;
+}
+
+std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info, std::uint64_t pageSize) {
+    if (pageSize == 0 || !info.memFree || !info.active || !info.inactive) {
+        return std::nullopt;
+    }
+    // kB × 1024 / pageSize, rounded down, split so that it cannot overflow: each field is at
+    // most 2^54 kB, but the wired sum of six of them may not be.
+    auto pages = [pageSize](std::uint64_t kilobytes) {
+        return kilobytes / pageSize * 1024 + kilobytes % pageSize * 1024 / pageSize;
+    };
+    std::uint64_t wiredKilobytes = 0;
+    for (const auto* field : {&info.unevictable, &info.sUnreclaim, &info.kernelStack,
+                              &info.pageTables, &info.secPageTables, &info.percpu}) {
+        wiredKilobytes += field->value_or(0);
+    }
+    VmStatistics statistics;
+    statistics.freeCount = pages(*info.memFree);
+    statistics.activeCount = pages(*info.active);
+    statistics.inactiveCount = pages(*info.inactive);
+    statistics.wireCount = pages(wiredKilobytes);
+    statistics.speculativeCount = 0;
+    return statistics;
+}
+
+}  // namespace headroom

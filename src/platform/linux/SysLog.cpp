@@ -1,0 +1,51 @@
+#include "platform/linux/SysLog.h"
+
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+namespace headroom {
+
+namespace {
+
+// openlog keeps the pointer: it must stay valid for the whole run.
+constexpr const char* kIdent = "headroom";
+
+}  // namespace
+
+SysLog::SysLog(bool echoToStderr) : echoToStderr_(echoToStderr) {
+    ::openlog(kIdent, LOG_PID, LOG_USER);
+}
+
+SysLog::~SysLog() {
+    ::closelog();
+}
+
+void SysLog::log(std::string_view line) {
+    // "%.*s": the line is data, never a format, and need not end in a NUL.
+    const int length =
+        line.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(line.size());
+    ::syslog(LOG_NOTICE, "%.*s", length, line.data());
+
+    if (echoToStderr_) {
+        std::string text;
+        text.reserve(line.size() + 11);
+        text.append(kIdent).append(": ").append(line).push_back('\n');
+        std::string_view rest = text;
+        while (!rest.empty()) {
+            const ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
+            if (written < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                break;  // nowhere left to report it
+            }
+            rest.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+}
+
+}  // namespace headroom

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace headroom {
+
+/// One row of a menu. Rows are shared objects: the delegate keeps some of them (the
+/// "Significant Usage" header and its separator) while they are out of the menu.
+class MenuItem {
+  public:
+    static std::shared_ptr<MenuItem> separatorItem();
+    MenuItem(std::string title, std::function<void()> action);
+
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
+
+    bool isSeparatorItem() const { return separator_; }
+
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+
+    std::int64_t tag() const { return tag_; }
+    void setTag(std::int64_t tag);
+
+    /// Names of the images shown beside the title in the on and off states (empty: none).
+    const std::string& onStateImage() const { return onStateImage_; }
+    const std::string& offStateImage() const { return offStateImage_; }
+    void setOnStateImage(std::string image);
+    void setOffStateImage(std::string image);
+
+    bool hasAction() const { return static_cast<bool>(action_); }
+    /// Runs the row's action, as choosing the row does.
+    void activate() const;
+
+    /// Grows on every change, so a front end can tell which rows to redraw.
+    std::uint64_t revision() const { return revision_; }
+
+  private:
+    MenuItem() = default;
+    void changed() { ++revision_; }
+
+    std::string title_;
+    std::function<void()> action_;
+    std::string onStateImage_;
+    std::string offStateImage_;
+    std::int64_t tag_ = 0;
+    std::uint64_t revision_ = 0;
+    bool enabled_ = true;
+    bool separator_ = false;
+};
+
+/// A menu: an ordered list of rows, addressed by position.
+class Menu {
+  public:
+    std::size_t numberOfItems() const { return items_.size(); }
+    /// The row at `index`, or null past the end.
+    std::shared_ptr<MenuItem> itemAtIndex(std::size_t index) const;
+    const std::vector<std::shared_ptr<MenuItem>>& itemArray() const { return items_; }
+    bool containsItem(const std::shared_ptr<MenuItem>& item) const;
+
+    void addItem(std::shared_ptr<MenuItem> item);
+    /// Inserts at `index`; an index past the end appends.
+    void insertItem(std::shared_ptr<MenuItem> item, std::size_t index);
+    void removeItem(const std::shared_ptr<MenuItem>& item);
+    void removeItemAtIndex(std::size_t index);
+
+    /// Grows whenever a row is inserted or removed (row changes count on the rows).
+    std::uint64_t structureRevision() const { return structureRevision_; }
+
+  private:
+    std::vector<std::shared_ptr<MenuItem>> items_;
+    std::uint64_t structureRevision_ = 0;
+};
+
+}  // namespace headroom

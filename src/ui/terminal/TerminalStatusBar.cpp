@@ -1,0 +1,36 @@
+#include "ui/terminal/TerminalStatusBar.h"
+
+#include <utility>
+
+namespace headroom {
+
+void TerminalStatusItem::changed() {
+    if (onChange) {
+        onChange();
+    }
+}
+
+void TerminalStatusItem::setAttributedTitle(const AttributedTitle& title) {
+    title_ = title;
+    changed();
+}
+
+void TerminalStatusItem::setImage(const std::optional<StatusImage>& image) {
+    image_ = image;
+    changed();
+}
+
+void TerminalStatusItem::setMenu(std::shared_ptr<Menu> menu) {
+    menu_ = std::move(menu);
+    changed();
+}
+
+void TerminalStatusItem::setHighlightMode(bool /*highlight*/) {}
+
+std::unique_ptr<StatusItem> TerminalStatusBar::statusItemWithLength(double /*length*/) {
+    auto item = std::make_unique<TerminalStatusItem>();
+    item_ = item.get();
+    return item;
+}
+
+}  // namespace headroom

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/StatusBar.h"
+
+namespace headroom {
+
+/// A status item that only remembers what it was given, for the terminal front end to show.
+class TerminalStatusItem : public StatusItem {
+  public:
+    void setAttributedTitle(const AttributedTitle& title) override;
+    void setImage(const std::optional<StatusImage>& image) override;
+    void setMenu(std::shared_ptr<Menu> menu) override;
+    void setHighlightMode(bool highlight) override;
+
+    const AttributedTitle& title() const { return title_; }
+    const std::optional<StatusImage>& image() const { return image_; }
+    const std::shared_ptr<Menu>& menu() const { return menu_; }
+
+    /// Called after every change, so a live view can schedule a redraw.
+    std::function<void()> onChange;
+
+  private:
+    void changed();
+
+    AttributedTitle title_;
+    std::optional<StatusImage> image_;
+    std::shared_ptr<Menu> menu_;
+};
+
+/// Hands out one terminal status item and keeps a pointer to it for the front end.
+class TerminalStatusBar : public StatusBar {
+  public:
+    std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
+    /// The item made last, or null before the launch made one. The delegate owns it.
+    TerminalStatusItem* item() const { return item_; }
+
+  private:
+    TerminalStatusItem* item_ = nullptr;
+};
+
+}  // namespace headroom

@@ -1,0 +1,289 @@
+"""End-to-end tests of the headroom binary's terminal front end, on a fixture procfs.
+
+Run by ctest as: python3 test_cli.py <path to headroom> <TestCase>
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PROCFS = os.path.join(HERE, "procfs")
+CONFIGS = os.path.join(HERE, "config")
+BINARY = None
+
+# The fixture machine: 8 GiB installed, 2 GiB free, 3 GiB active, 1.5 GiB inactive, and
+# Unevictable + SUnreclaim + KernelStack + PageTables + SecPageTables + Percpu = 155 MiB wired.
+FIXTURE_ROWS = [
+    "  Free: 2.00 GB",
+    "  Inactive: 1.50 GB",
+    "  Active: 3.00 GB",
+    "  Wired: 155.00 MB",
+    "  Used: 6.00 GB",
+    "  Total: 8.00 GB",
+]
+
+ALL_KEYS = {"isRunOnStartUp", "isPercentage", "isShowIcon", "isShowText", "strTextSize",
+            "refreshInterval", "isAutoFreeMemory", "memoryLevel", "significantThreshold"}
+
+
+def read_key_file(path):
+    values = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if "=" in line and not line.startswith("#"):
+                key, value = line.split("=", 1)
+                values[key] = value
+    return values
+
+
+def read_until(stream, wanted, timeout=10.0):
+    """Reads a child's output until a line equals `wanted`; False on timeout or end of output.
+
+    Reads the descriptor itself, so that no line waits unseen in a Python buffer."""
+    import select
+    deadline = time.monotonic() + timeout
+    seen = b""
+    while time.monotonic() < deadline:
+        if wanted.encode() in seen.split(b"\n"):
+            return True
+        ready, _, _ = select.select([stream], [], [], max(0.0, deadline - time.monotonic()))
+        if not ready:
+            return False
+        chunk = os.read(stream.fileno(), 65536)
+        if not chunk:
+            return wanted.encode() in seen.split(b"\n")
+        seen += chunk
+    return False
+
+
+class Run:
+    """One run of the binary in a private config home, with no display."""
+
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.env = dict(os.environ)
+        self.env.pop("DISPLAY", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.env["XDG_CONFIG_HOME"] = os.path.join(workdir, "xdg")
+
+    def __call__(self, *args, stdin=subprocess.DEVNULL, timeout=20):
+        return subprocess.run([BINARY, *args], env=self.env, stdin=stdin, capture_output=True,
+                              text=True, timeout=timeout)
+
+
+class TempDirCase(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="headroom-e2e-")
+        self.run_binary = Run(self.tmp)
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def config_copy(self, name):
+        path = os.path.join(self.tmp, name)
+        shutil.copyfile(os.path.join(CONFIGS, name), path)
+        return path
+
+
+class TestPrint(TempDirCase):
+    def test_plain_print_shows_title_and_every_row(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        result = self.run_binary("--print", "--procfs", PROCFS, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[0], "Title: 2.00 GB (grey)")
+        # (1 - 2/8) x 11.4f in double, rounded to single precision: 8.549999f, not 8.55f.
+        self.assertEqual(lines[1], "Icon: bar 8.549999 of 11.4")
+        rows = [line[2:] for line in lines[3:]]
+        self.assertEqual(rows[0], "Extreme Clean")
+        self.assertEqual(rows[2:8], FIXTURE_ROWS)
+        # No application qualifies on the fixture: no header, no application rows.
+        self.assertNotIn("Significant Usage", rows)
+
+    def test_first_run_writes_every_default_and_second_run_keeps_them(self):
+        config = os.path.join(self.tmp, "sub", "prefs.ini")
+        self.assertEqual(self.run_binary("--print", "--procfs", PROCFS, "--config",
+                                         config).returncode, 0)
+        values = read_key_file(config)
+        self.assertEqual(set(values), ALL_KEYS)
+        self.assertEqual(values["refreshInterval"], "5")
+        self.assertEqual(values["memoryLevel"], "200")
+        self.assertEqual(values["strTextSize"], "Normal")
+        self.assertEqual(values["isShowIcon"], "true")
+        with open(config, "rb") as f:
+            first = f.read()
+        self.assertEqual(self.run_binary("--print", "--procfs", PROCFS, "--config",
+                                         config).returncode, 0)
+        with open(config, "rb") as f:
+            self.assertEqual(f.read(), first)
+
+    def test_default_config_location_follows_xdg_config_home(self):
+        result = self.run_binary("--print", "--procfs", PROCFS)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        path = os.path.join(self.tmp, "xdg", "headroom", "preferences.ini")
+        self.assertEqual(set(read_key_file(path)), ALL_KEYS)
+
+    def test_percentage_mode_from_the_store(self):
+        config = self.config_copy("percentage.ini")
+        result = self.run_binary("--print", "--procfs", PROCFS, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        self.assertEqual(lines[0], "Title: 25.00% (grey)")
+        self.assertIn("  Free: 25.00%", lines[3:][2])
+        self.assertIn("  Used: 75.00%", lines[3:][6])
+        # The total is always an amount.
+        self.assertIn("  Total: 8.00 GB", lines[3:][7])
+        # The stored value is kept; the missing keys were added.
+        values = read_key_file(config)
+        self.assertEqual(values["isPercentage"], "true")
+        self.assertEqual(set(values), ALL_KEYS)
+
+    def test_level_above_free_memory_turns_the_title_red_and_icon_off(self):
+        config = self.config_copy("lowlevel.ini")
+        result = self.run_binary("--print", "--json", "--procfs", PROCFS, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = json.loads(result.stdout)
+        self.assertEqual(out["title"], {"text": "2.00 GB", "color": "red"})
+        self.assertIsNone(out["icon"])
+
+
+class TestJson(TempDirCase):
+    def test_json_object_has_title_icon_and_menu(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        result = self.run_binary("--print", "--json", "--procfs", PROCFS, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = json.loads(result.stdout)
+        self.assertEqual(set(out), {"title", "icon", "menu"})
+        self.assertEqual(out["title"], {"text": "2.00 GB", "color": "grey"})
+        self.assertAlmostEqual(out["icon"]["barWidth"], 8.55, places=5)
+        for row in out["menu"]:
+            self.assertEqual(set(row), {"title", "tag", "enabled", "separator"})
+            self.assertNotEqual(row["tag"], 100)
+        titles = [row["title"] for row in out["menu"]]
+        self.assertEqual(titles[0], "Extreme Clean")
+        self.assertTrue(out["menu"][1]["separator"])
+        self.assertEqual(titles[2:8], FIXTURE_ROWS)
+        self.assertIn("Quit", titles)
+
+    def test_json_on_the_real_proc_reports_this_machine(self):
+        result = self.run_binary("--print", "--json", "--config",
+                                 os.path.join(self.tmp, "prefs.ini"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = json.loads(result.stdout)
+        with open("/proc/meminfo") as f:
+            total_kb = int(next(l for l in f if l.startswith("MemTotal:")).split()[1])
+        total_row = [r["title"] for r in out["menu"]][7]
+        self.assertEqual(total_row, "  Total: %0.2f GB" % (total_kb * 1024 / 2**30))
+        self.assertGreater(out["icon"]["barWidth"], 0.0)
+        self.assertLess(out["icon"]["barWidth"], 11.4)
+
+
+class TestBadInput(TempDirCase):
+    def assert_refused(self, result, fragment):
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stdout, "")
+        lines = result.stderr.strip().splitlines()
+        self.assertEqual(len(lines), 1, result.stderr)
+        self.assertIn(fragment, lines[0])
+
+    def test_unknown_option(self):
+        self.assert_refused(self.run_binary("--frobnicate"), "--frobnicate")
+
+    def test_option_without_its_value(self):
+        self.assert_refused(self.run_binary("--print", "--procfs"), "--procfs")
+
+    def test_json_without_print(self):
+        self.assert_refused(self.run_binary("--json"), "--json")
+
+    def test_missing_procfs(self):
+        missing = os.path.join(self.tmp, "no-such-proc")
+        self.assert_refused(self.run_binary("--print", "--procfs", missing), missing)
+
+    def test_procfs_with_garbage_meminfo(self):
+        bad = os.path.join(self.tmp, "badproc")
+        os.mkdir(bad)
+        with open(os.path.join(bad, "meminfo"), "w") as f:
+            f.write("this is not meminfo\n\x00\x01\n")
+        self.assert_refused(self.run_binary("--print", "--procfs", bad), bad)
+
+    def test_corrupt_named_config_is_refused_and_left_alone(self):
+        config = self.config_copy("corrupt.ini")
+        with open(config, "rb") as f:
+            before = f.read()
+        self.assert_refused(self.run_binary("--print", "--procfs", PROCFS, "--config", config),
+                            config)
+        with open(config, "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.assertEqual(sorted(p for p in os.listdir(self.tmp) if p != "xdg"), ["corrupt.ini"])
+
+    def test_corrupt_default_config_is_kept_aside_before_defaults_are_written(self):
+        folder = os.path.join(self.tmp, "xdg", "headroom")
+        os.makedirs(folder)
+        path = os.path.join(folder, "preferences.ini")
+        shutil.copyfile(os.path.join(CONFIGS, "corrupt.ini"), path)
+        with open(path, "rb") as f:
+            before = f.read()
+        result = self.run_binary("--print", "--procfs", PROCFS)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        backups = [p for p in os.listdir(folder) if p != "preferences.ini"]
+        self.assertEqual(len(backups), 1, os.listdir(folder))
+        with open(os.path.join(folder, backups[0]), "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.assertIn(backups[0], result.stderr)
+        self.assertEqual(set(read_key_file(path)), ALL_KEYS)
+
+    def test_help_and_version(self):
+        result = self.run_binary("--help")
+        self.assertEqual(result.returncode, 0)
+        for option in ("--print", "--json", "--terminal", "--procfs", "--config", "--version"):
+            self.assertIn(option, result.stdout)
+        result = self.run_binary("--version")
+        self.assertEqual(result.returncode, 0)
+        self.assertRegex(result.stdout, r"^Headroom \d+\.\d+\.\d+ \(\S+\)\n$")
+
+
+class TestTerminalView(TempDirCase):
+    def test_keys_toggle_percentage_and_quit(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        proc = subprocess.Popen([BINARY, "--terminal", "--procfs", PROCFS, "--config", config],
+                                env=self.run_binary.env, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+        try:
+            self.assertTrue(read_until(proc.stdout, "Title: 2.00 GB (grey)"))
+            proc.stdin.write(b"p")
+            proc.stdin.flush()
+            # The refresh after the key redraws the view in percentages.
+            self.assertTrue(read_until(proc.stdout, "Title: 25.00% (grey)"))
+            proc.stdin.write(b"q")
+            proc.stdin.flush()
+            self.assertEqual(proc.wait(timeout=10), 0)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            for stream in (proc.stdin, proc.stdout, proc.stderr):
+                stream.close()
+        # The toggle went through the store, as a change in the settings would.
+        self.assertEqual(read_key_file(config)["isPercentage"], "true")
+
+    def test_no_display_falls_back_to_the_terminal_view_with_a_notice(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        proc = subprocess.run([BINARY, "--procfs", PROCFS, "--config", config],
+                              env=self.run_binary.env, input="q", capture_output=True,
+                              text=True, timeout=20)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr.strip().splitlines(),
+                         ["headroom: no display found; showing the terminal view"])
+        self.assertIn("Title: 2.00 GB (grey)", proc.stdout)
+
+
+if __name__ == "__main__":
+    BINARY = sys.argv.pop(1)
+    unittest.main(verbosity=2)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "CallJournal.h"
+#include "platform/Application.h"
+
+namespace headroom::test {
+
+/// Records the requests to end or to come to the front; ends nothing.
+class FakeApplication final : public Application, public Journaled {
+  public:
+    void terminate() override {
+        note("application.terminate");
+        ++terminateCount_;
+    }
+    void activateIgnoringOtherApps(bool flag) override {
+        note("application.activateIgnoringOtherApps");
+        activations_.push_back(flag);
+    }
+
+    std::size_t terminateCount() const { return terminateCount_; }
+    const std::vector<bool>& activations() const { return activations_; }
+
+  private:
+    std::size_t terminateCount_ = 0;
+    std::vector<bool> activations_;
+};
+
+}  // namespace headroom::test

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "CallJournal.h"
+#include "platform/HostMemory.h"
+
+namespace headroom::test {
+
+/// A machine whose memory the test sets. Out of the box: 8 GiB installed, 4096-byte pages,
+/// 2 GiB free, 1.5 GiB active, 1 GiB inactive, 0.5 GiB wired, nothing speculative, 4 GiB
+/// available.
+class FakeHostMemory final : public HostMemory, public Journaled {
+  public:
+    static constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+    static constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+
+    FakeHostMemory() {
+        VmStatistics s;
+        s.freeCount = 2 * kGiB / 4096;
+        s.activeCount = 3 * kGiB / 2 / 4096;
+        s.inactiveCount = kGiB / 4096;
+        s.wireCount = kGiB / 2 / 4096;
+        statistics_ = s;
+    }
+
+    // The port.
+    std::uint64_t pageSize() const override { return pageSize_; }
+    std::optional<VmStatistics> statistics() override {
+        note("hostMemory.statistics");
+        ++statisticsReads_;
+        return statistics_;
+    }
+    std::uint64_t physicalMemory() override {
+        note("hostMemory.physicalMemory");
+        return physicalMemory_;
+    }
+    std::optional<std::uint64_t> availableMemory() override { return availableMemory_; }
+
+    void setPageSize(std::uint64_t bytes) { pageSize_ = bytes; }
+    void setStatistics(const VmStatistics& statistics) { statistics_ = statistics; }
+    /// Makes every following statistics read fail, until new statistics are set.
+    void failStatistics() { statistics_.reset(); }
+    void setPhysicalMemory(std::uint64_t bytes) { physicalMemory_ = bytes; }
+    void setAvailableMemory(std::optional<std::uint64_t> bytes) { availableMemory_ = bytes; }
+
+    /// Sets the free count so that `bytes` are free (with nothing speculative); `bytes` must be
+    /// a multiple of the page size.
+    void setFreeBytes(std::uint64_t bytes) {
+        VmStatistics s = statistics_.value_or(VmStatistics{});
+        s.freeCount = bytes / pageSize_;
+        s.speculativeCount = 0;
+        statistics_ = s;
+    }
+
+    std::size_t statisticsReads() const { return statisticsReads_; }
+
+  private:
+    std::uint64_t pageSize_ = 4096;
+    std::optional<VmStatistics> statistics_;
+    std::uint64_t physicalMemory_ = 8 * kGiB;
+    std::optional<std::uint64_t> availableMemory_ = 4 * kGiB;
+    std::size_t statisticsReads_ = 0;
+};
+
+}  // namespace headroom::test

@@ -1,0 +1,34 @@
+#include "FakePlatform.h"
+
+namespace headroom::test {
+
+FakePlatform::FakePlatform() {
+    runLoop.setJournal(&journal);
+    preferences.setJournal(&journal);
+    hostMemory.setJournal(&journal);
+    log.setJournal(&journal);
+    workspace.setJournal(&journal);
+    notificationCenter.setJournal(&journal);
+    statusBar.setJournal(&journal);
+    feedback.setJournal(&journal);
+    application.setJournal(&journal);
+}
+
+Platform FakePlatform::platform() {
+    return Platform{
+        runLoop,
+        preferences,
+        hostMemory,
+        log,
+        workspace,
+        notificationCenter,
+        statusBar,
+        feedback,
+        application,
+        BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
+                   "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
+        DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost},
+    };
+}
+
+}  // namespace headroom::test

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "CallJournal.h"
+#include "FakeApplication.h"
+#include "FakeFeedback.h"
+#include "FakeHostMemory.h"
+#include "FakeNotificationCenter.h"
+#include "FakePreferenceStore.h"
+#include "FakeRunLoop.h"
+#include "FakeStatusBar.h"
+#include "FakeSystemLog.h"
+#include "FakeWorkspace.h"
+#include "platform/Platform.h"
+
+namespace headroom::test {
+
+/// One fake of every port, sharing one call journal, and the `Platform` that hands them to the
+/// program. The bundle is the application's own ("com.Tidewell.Headroom"); the deployment has
+/// a 64-hex API key and a nine-digit store id.
+class FakePlatform {
+  public:
+    static constexpr const char* kBundleIdentifier = "com.Tidewell.Headroom";
+    static constexpr const char* kApiKey =
+        "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    static constexpr const char* kStoreIdentifier = "987654321";
+    static constexpr const char* kReachabilityHost = "reachability.invalid";
+
+    FakePlatform();
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    /// The ports; valid as long as this object lives.
+    Platform platform();
+
+    CallJournal journal;
+    FakeRunLoop runLoop;
+    FakePreferenceStore preferences;
+    FakeHostMemory hostMemory;
+    FakeSystemLog log;
+    FakeWorkspace workspace;
+    FakeNotificationCenter notificationCenter;
+    FakeStatusBar statusBar;
+    FakeFeedback feedback;
+    FakeApplication application;
+};
+
+}  // namespace headroom::test

@@ -1,0 +1,255 @@
+// The /proc/meminfo parser and the design's mapping onto the counters (Documentation/
+// filesystems/proc.rst, "meminfo"), on captured fixtures and on hand-made text.
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "TestSupport.h"
+#include "platform/linux/MemInfo.h"
+
+namespace headroom {
+namespace {
+
+using test::fixturePath;
+using test::readFile;
+
+constexpr std::uint64_t kPage = 4096;
+constexpr std::uint64_t kMaxKilobytes = std::numeric_limits<std::uint64_t>::max() / 1024;
+
+/// An independent, naive reading of "Key: N kB" lines (sscanf), to cross-check the parser.
+std::map<std::string, std::uint64_t> naiveKilobytes(const std::string& text) {
+    std::map<std::string, std::uint64_t> values;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        char key[64] = {};
+        std::uint64_t value = 0;
+        char unit[8] = {};
+        if (std::sscanf(line.c_str(), "%63[^:]: %" SCNu64 " %7s", key, &value, unit) == 3 &&
+            std::string(unit) == "kB") {
+            values.emplace(key, value);
+        }
+    }
+    return values;
+}
+
+TEST(MemInfoParse, RealCaptureAgreesWithANaiveReading) {
+    const std::string text = readFile(fixturePath("proc/real/meminfo"));
+    ASSERT_FALSE(text.empty());
+    const MemInfo info = parseMemInfo(text);
+    const auto naive = naiveKilobytes(text);
+
+    const std::pair<const char*, std::optional<std::uint64_t>> fields[] = {
+        {"MemTotal", info.memTotal},
+        {"MemFree", info.memFree},
+        {"MemAvailable", info.memAvailable},
+        {"Active", info.active},
+        {"Inactive", info.inactive},
+        {"Unevictable", info.unevictable},
+        {"SUnreclaim", info.sUnreclaim},
+        {"KernelStack", info.kernelStack},
+        {"PageTables", info.pageTables},
+        {"SecPageTables", info.secPageTables},
+        {"Percpu", info.percpu},
+    };
+    for (const auto& [key, value] : fields) {
+        const auto it = naive.find(key);
+        if (it == naive.end()) {
+            EXPECT_FALSE(value.has_value()) << key;
+        } else {
+            EXPECT_EQ(value, it->second) << key;
+        }
+    }
+    // What holds for any real capture.
+    ASSERT_TRUE(info.memTotal && info.memFree && info.memAvailable && info.active && info.inactive);
+    EXPECT_LE(*info.memFree, *info.memTotal);
+    EXPECT_LE(*info.memAvailable, *info.memTotal);
+    EXPECT_LE(*info.active + *info.inactive, *info.memTotal);
+    EXPECT_TRUE(vmStatisticsFromMemInfo(info, kPage).has_value());
+}
+
+TEST(MemInfoParse, Machine8gFixtureExactly) {
+    const MemInfo info = parseMemInfo(readFile(fixturePath("proc/machine8g/meminfo")));
+    EXPECT_EQ(info.memTotal, 8388608u);
+    EXPECT_EQ(info.memFree, 2097152u);
+    EXPECT_EQ(info.memAvailable, 4194304u);
+    EXPECT_EQ(info.active, 2621440u);
+    EXPECT_EQ(info.inactive, 1572864u);
+    EXPECT_EQ(info.unevictable, 65536u);
+    EXPECT_EQ(info.sUnreclaim, 131072u);
+    EXPECT_EQ(info.kernelStack, 16384u);
+    EXPECT_EQ(info.pageTables, 32768u);
+    EXPECT_EQ(info.secPageTables, 4096u);
+    EXPECT_EQ(info.percpu, 12288u);
+
+    const auto stats = vmStatisticsFromMemInfo(info, kPage);
+    ASSERT_TRUE(stats);
+    EXPECT_EQ(stats->freeCount, 524288u);
+    EXPECT_EQ(stats->activeCount, 655360u);
+    EXPECT_EQ(stats->inactiveCount, 393216u);
+    EXPECT_EQ(stats->wireCount, 65536u);  // 256 MiB
+    EXPECT_EQ(stats->speculativeCount, 0u);
+}
+
+TEST(MemInfoParse, OtherPageSizes) {
+    const MemInfo info = parseMemInfo(readFile(fixturePath("proc/machine8g/meminfo")));
+    const auto sixteen = vmStatisticsFromMemInfo(info, 16384);
+    ASSERT_TRUE(sixteen);
+    EXPECT_EQ(sixteen->freeCount, 131072u);
+    EXPECT_EQ(sixteen->wireCount, 16384u);
+    const auto sixtyFour = vmStatisticsFromMemInfo(info, 65536);
+    ASSERT_TRUE(sixtyFour);
+    EXPECT_EQ(sixtyFour->activeCount, 40960u);
+    EXPECT_FALSE(vmStatisticsFromMemInfo(info, 0));
+}
+
+TEST(MemInfoParse, EmptyTextHasNothing) {
+    EXPECT_EQ(parseMemInfo(""), MemInfo{});
+    EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo(""), kPage));
+}
+
+TEST(MemInfoParse, NoTrailingNewline) {
+    const MemInfo info = parseMemInfo("MemTotal: 100 kB\nMemFree:      42 kB");
+    EXPECT_EQ(info.memTotal, 100u);
+    EXPECT_EQ(info.memFree, 42u);
+}
+
+TEST(MemInfoParse, CarriageReturnsAndTabs) {
+    const MemInfo info = parseMemInfo("MemFree:\t7 kB\r\nActive: 8 kB \t\r\n");
+    EXPECT_EQ(info.memFree, 7u);
+    EXPECT_EQ(info.active, 8u);
+}
+
+TEST(MemInfoParse, GarbageLinesAreSkipped) {
+    const std::string text =
+        std::string("garbage without colon\n") + ":\n" + ": 5 kB\n" + "MemFree 5 kB\n" +
+        " MemFree: 6 kB\n" + std::string("\x00\xff\x01:\x02", 5) + "\n" + "\n\n" +
+        "MemFree: 9 kB\n" + "Active: lots\n" + "Inactive: 3 kB trailing\n" + "Unevictable: 12MB\n" +
+        "SUnreclaim: -4 kB\n" + "KernelStack: 4kB\n" + "PageTables: 0x10 kB\n";
+    const MemInfo info = parseMemInfo(text);
+    EXPECT_EQ(info.memFree, 9u);  // the garbage before it did not count as an occurrence
+    EXPECT_FALSE(info.active);
+    EXPECT_FALSE(info.inactive);
+    EXPECT_FALSE(info.unevictable);
+    EXPECT_FALSE(info.sUnreclaim);
+    EXPECT_FALSE(info.kernelStack);
+    EXPECT_FALSE(info.pageTables);
+}
+
+TEST(MemInfoParse, UnknownFieldsAndUnitlessValuesAreIgnored) {
+    const MemInfo info = parseMemInfo(
+        "HugePages_Total:       0\nHugePages_Free: 12\nNewFieldOf2030: 77 kB\n"
+        "Active(anon): 11 kB\nInactive(file): 12 kB\nActive: 5 kB\n");
+    EXPECT_EQ(info.active, 5u);   // not Active(anon)
+    EXPECT_FALSE(info.inactive);  // not Inactive(file)
+    MemInfo expected;
+    expected.active = 5;
+    EXPECT_EQ(info, expected);
+}
+
+TEST(MemInfoParse, AFieldWithoutItsUnitIsAbsent) {
+    // The fields we use are sizes in kB; without the unit the number means nothing certain.
+    EXPECT_FALSE(parseMemInfo("MemFree: 100\n").memFree);
+    EXPECT_FALSE(parseMemInfo("MemFree:\n").memFree);
+    EXPECT_FALSE(parseMemInfo("MemFree: kB\n").memFree);
+}
+
+TEST(MemInfoParse, ZeroIsNotAbsent) {
+    const MemInfo zero = parseMemInfo("SecPageTables:         0 kB\nPercpu: 0 kB\n");
+    ASSERT_TRUE(zero.secPageTables);
+    EXPECT_EQ(*zero.secPageTables, 0u);
+    EXPECT_EQ(zero.percpu, 0u);
+    const MemInfo absent = parseMemInfo("Percpu: 0 kB\n");
+    EXPECT_FALSE(absent.secPageTables);
+    EXPECT_NE(zero, absent);
+}
+
+TEST(MemInfoParse, HugeNumbers) {
+    // Does not fit in 64 bits at all.
+    EXPECT_FALSE(parseMemInfo("MemFree: 18446744073709551616 kB\n").memFree);
+    EXPECT_FALSE(parseMemInfo("MemFree: 99999999999999999999999999 kB\n").memFree);
+    // Fits, but its byte count would not.
+    EXPECT_FALSE(parseMemInfo("MemFree: 18446744073709551615 kB\n").memFree);
+    EXPECT_FALSE(parseMemInfo("MemFree: 18014398509481984 kB\n").memFree);  // 2^54
+    // The largest accepted value: 2^54 - 1 kB.
+    EXPECT_EQ(parseMemInfo("MemFree: 18014398509481983 kB\n").memFree, kMaxKilobytes);
+    // The VmallocTotal of x86-64 is large but fine.
+    EXPECT_EQ(parseMemInfo("MemTotal: 34359738367 kB\n").memTotal, 34359738367u);
+}
+
+TEST(MemInfoParse, DuplicateKeysFirstWins) {
+    EXPECT_EQ(parseMemInfo("MemFree: 1 kB\nMemFree: 2 kB\n").memFree, 1u);
+    // The first line with the key decides, even when its value is unusable.
+    EXPECT_FALSE(parseMemInfo("MemFree: x kB\nMemFree: 2 kB\n").memFree);
+}
+
+TEST(MemInfoMapping, RequiredFieldsMissingIsAFailedRead) {
+    const std::string full = "MemFree: 4 kB\nActive: 8 kB\nInactive: 12 kB\n";
+    ASSERT_TRUE(vmStatisticsFromMemInfo(parseMemInfo(full), kPage));
+    for (const char* missing : {"MemFree", "Active", "Inactive"}) {
+        std::string text;
+        std::istringstream lines(full);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.rfind(std::string(missing) + ":", 0) != 0) {
+                text += line + "\n";
+            }
+        }
+        EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo(text), kPage)) << "without " << missing;
+    }
+    // Only the three are required: no MemTotal, no wired fields, still a reading.
+    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(full), kPage);
+    EXPECT_EQ(stats->freeCount, 1u);
+    EXPECT_EQ(stats->activeCount, 2u);
+    EXPECT_EQ(stats->inactiveCount, 3u);
+    EXPECT_EQ(stats->wireCount, 0u);
+}
+
+TEST(MemInfoMapping, WiredSumsThePresentFields) {
+    const std::string base = "MemFree: 4 kB\nActive: 4 kB\nInactive: 4 kB\n";
+    const std::string older = base +
+                              "Unevictable: 4096 kB\nSUnreclaim: 8192 kB\n"
+                              "KernelStack: 1024 kB\nPageTables: 3072 kB\n";
+    // A kernel before 3.15: neither SecPageTables nor Percpu.
+    EXPECT_EQ(vmStatisticsFromMemInfo(parseMemInfo(older), kPage)->wireCount,
+              (4096u + 8192u + 1024u + 3072u) / 4u);
+    // 3.15 to 6.0: Percpu but no SecPageTables.
+    EXPECT_EQ(vmStatisticsFromMemInfo(parseMemInfo(older + "Percpu: 400 kB\n"), kPage)->wireCount,
+              (16384u + 400u) / 4u);
+    // 6.1 and later: both.
+    EXPECT_EQ(vmStatisticsFromMemInfo(
+                  parseMemInfo(older + "Percpu: 400 kB\nSecPageTables: 1600 kB\n"), kPage)
+                  ->wireCount,
+              (16384u + 400u + 1600u) / 4u);
+}
+
+TEST(MemInfoMapping, KilobytesToPagesRoundsDown) {
+    const auto stats = vmStatisticsFromMemInfo(
+        parseMemInfo("MemFree: 7 kB\nActive: 3 kB\nInactive: 4 kB\n"), kPage);
+    EXPECT_EQ(stats->freeCount, 1u);
+    EXPECT_EQ(stats->activeCount, 0u);
+    EXPECT_EQ(stats->inactiveCount, 1u);
+}
+
+TEST(MemInfoMapping, LargestValuesDoNotOverflow) {
+    const std::string max = std::to_string(kMaxKilobytes);
+    std::string text;
+    for (const char* key : {"MemFree", "Active", "Inactive", "Unevictable", "SUnreclaim",
+                            "KernelStack", "PageTables", "SecPageTables", "Percpu"}) {
+        text += std::string(key) + ": " + max + " kB\n";
+    }
+    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(text), kPage);
+    ASSERT_TRUE(stats);
+    EXPECT_EQ(stats->freeCount, kMaxKilobytes / 4);
+    // Six maxima: 6 × (2^54 - 1) kB = 6 × (2^54 - 1) / 4 pages, exactly.
+    EXPECT_EQ(stats->wireCount, 6 * kMaxKilobytes / 4);
+}
+
+}  // namespace
+}  // namespace headroom

@@ -1,0 +1,245 @@
+// The launch sequence, observed through the ports it touches, and the small menu commands.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "DelegateTestSupport.h"
+
+namespace headroom::test {
+namespace {
+
+using Post = FakeNotificationCenter::Post;
+using FeedbackCall = FakeFeedback::Call;
+
+RunningApplication helperProcess(std::int32_t pid) {
+    RunningApplication helper;
+    helper.bundleIdentifier = "com.Tidewell.Helper";
+    helper.processIdentifier = pid;
+    helper.activationPolicy = ActivationPolicy::Prohibited;
+    helper.localizedName = "Headroom Login Helper";
+    helper.processIdentifiers = {pid};
+    return helper;
+}
+
+class Launch : public DelegateTest {
+  protected:
+    std::size_t journalIndex(const char* entry, std::size_t occurrence = 0) {
+        const auto index = fakes.journal.indexOf(entry, occurrence);
+        EXPECT_TRUE(index.has_value()) << entry << " #" << occurrence << " never happened";
+        return index.value_or(0);
+    }
+};
+
+TEST_F(Launch, FeedbackIsSetUpFirstWithTheDeploymentKeyAndStoreId) {
+    launch();
+
+    const std::vector<FeedbackCall> expected = {
+        {"sharedConnection", "", ""},
+        {"setApiKey", FakePlatform::kApiKey, ""},
+        {"sharedRatingFlowWithAppID", FakePlatform::kStoreIdentifier, ""},
+        {"appDidLaunch", "true", FakePlatform::kStoreIdentifier},
+    };
+    EXPECT_EQ(fakes.feedback.calls(), expected);
+    const auto& journal = fakes.journal.entries();
+    ASSERT_GE(journal.size(), 4U);
+    EXPECT_EQ(
+        std::vector<std::string>(journal.begin(), journal.begin() + 4),
+        (std::vector<std::string>{"feedback.sharedConnection", "feedback.setApiKey",
+                                  "feedback.sharedRatingFlowWithAppID", "feedback.appDidLaunch"}));
+}
+
+TEST_F(Launch, StepsTouchThePortsInLaunchOrder) {
+    fakes.workspace.addApplication(helperProcess(40));
+    launch();
+
+    // Helper check, status item with placeholders, preferences, total memory, application
+    // rows, menu attached, first statistics, refresh timer.
+    const std::vector<std::size_t> order = {
+        journalIndex("feedback.appDidLaunch"),
+        journalIndex("workspace.runningApplications"),
+        journalIndex("notifications.post"),
+        journalIndex("statusBar.statusItemWithLength"),
+        journalIndex("statusItem.setImage"),
+        journalIndex("statusItem.setAttributedTitle"),
+        journalIndex("preferences.valueForKey"),
+        journalIndex("hostMemory.physicalMemory"),
+        journalIndex("workspace.runningApplications", 1),
+        journalIndex("statusItem.setMenu"),
+        journalIndex("statusItem.setHighlightMode"),
+        journalIndex("hostMemory.statistics"),
+        journalIndex("statusItem.setAttributedTitle", 1),
+        journalIndex("statusItem.setImage", 1),
+        journalIndex("runLoop.addRepeatingTimer"),
+    };
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        EXPECT_LT(order[i - 1], order[i]) << "step " << i << " of the launch is out of place";
+    }
+    EXPECT_EQ(fakes.statusBar.itemCount(), 1U);
+    EXPECT_EQ(statusItem().length(), StatusBar::variableLength);
+}
+
+TEST_F(Launch, ExtremeCleanIsSwitchedOnAndNamedInRowZero) {
+    EXPECT_FALSE(delegate().isExtremeClean());
+    launch();
+    EXPECT_TRUE(delegate().isExtremeClean());
+    EXPECT_EQ(rowTitle(0), "Extreme Clean");
+}
+
+TEST_F(Launch, PlaceholdersComeBeforeThePreferencesAndAreRed) {
+    // Stored preferences that would change the title if they were loaded first.
+    fakes.preferences.put("isShowText", false);
+    fakes.preferences.put("memoryLevel", -1);
+    launch();
+
+    ASSERT_GE(statusItem().imageHistory().size(), 2U);
+    EXPECT_EQ(statusItem().imageHistory().front(),
+              (StatusImage{StatusImage::Kind::Named, "h2_n", 0.0f, false}));
+    ASSERT_GE(statusItem().titleHistory().size(), 2U);
+    const AttributedTitle& placeholder = statusItem().titleHistory().front();
+    EXPECT_EQ(placeholder.text, "4.00 GB");
+    EXPECT_EQ(placeholder.attributes.foregroundColor, TitleColor::Red);
+    EXPECT_EQ(placeholder.attributes.fontPointSize, 14.0);
+    EXPECT_EQ(placeholder.attributes.baselineOffset, 1.0f);
+    // The real title follows the stored preferences: no text, grey (level below any free).
+    EXPECT_EQ(statusItem().title()->text, "");
+    EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);
+}
+
+TEST_F(Launch, TotalHeaderAndMenuAreSetUp) {
+    fakes.preferences.put("isPercentage", true);
+    launch();
+
+    EXPECT_EQ(delegate().dicMemoryDetails().at("Total"), "8.00 GB");
+    EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
+    EXPECT_EQ(delegate().SignificantItem()->title(), "Significant Usage");
+    EXPECT_EQ(statusItem().menu(), delegate().appMenu());
+    EXPECT_EQ(statusItem().setMenuCount(), 1U);
+    EXPECT_TRUE(statusItem().highlightMode());
+}
+
+TEST_F(Launch, StatusShowsCurrentFreeMemoryBeforeTheFirstTick) {
+    fakes.hostMemory.setFreeBytes(2 * kGiB);
+    launch();
+
+    EXPECT_EQ(statusItem().title()->text, "2.00 GB");
+    EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);
+    ASSERT_TRUE(statusItem().image().has_value());
+    EXPECT_EQ(statusItem().image()->kind, StatusImage::Kind::BarIcon);
+    EXPECT_TRUE(statusItem().image()->isTemplate);
+    EXPECT_EQ(statusItem().image()->barWidth, static_cast<float>(0.75 * double{11.4f}));
+}
+
+TEST_F(Launch, BreakdownRowsWaitForTheFirstTick) {
+    std::vector<std::string> initial;
+    for (std::size_t row = 2; row <= 6; ++row) {
+        initial.push_back(rowTitle(row));
+    }
+    fakes.hostMemory.setFreeBytes(2 * kGiB);
+    launch();
+
+    for (std::size_t row = 2; row <= 6; ++row) {
+        EXPECT_EQ(rowTitle(row), initial[row - 2]) << "row " << row;
+    }
+    ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
+    EXPECT_EQ(fakes.runLoop.validTimers().front()->interval(), Seconds(5.0));
+
+    fakes.runLoop.advanceBy(4.999);
+    EXPECT_EQ(rowTitle(2), initial[0]);
+
+    fakes.runLoop.advanceBy(0.001);
+    EXPECT_EQ(rowTitle(2), "  Free: 2.00 GB");
+    EXPECT_EQ(rowTitle(3), "  Inactive: 1.00 GB");
+    EXPECT_EQ(rowTitle(4), "  Active: 1.50 GB");
+    EXPECT_EQ(rowTitle(5), "  Wired: 512.00 MB");
+    EXPECT_EQ(rowTitle(6), "  Used: 6.00 GB");
+    EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
+}
+
+TEST_F(Launch, TicksFollowTheMachine) {
+    fakes.hostMemory.setFreeBytes(2 * kGiB);
+    launch();
+    fakes.hostMemory.setFreeBytes(kGiB);
+    fakes.runLoop.advanceBy(5.0);
+    EXPECT_EQ(statusItem().title()->text, "1.00 GB");
+    fakes.hostMemory.setFreeBytes(100 * kMiB);
+    fakes.runLoop.advanceBy(5.0);
+    EXPECT_EQ(statusItem().title()->text, "100.00 MB");
+    EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::Red);
+    EXPECT_EQ(rowTitle(2), "  Free: 100.00 MB");
+}
+
+TEST_F(Launch, NoHelperRunningPostsNothing) {
+    fakes.workspace.addRegular("Editor", 10, kMiB);
+    RunningApplication lookalike = helperProcess(11);
+    lookalike.bundleIdentifier = "com.tidewell.helper";  // the match is case-sensitive
+    fakes.workspace.addApplication(lookalike);
+    lookalike.bundleIdentifier = "com.Tidewell.Helper2";
+    fakes.workspace.addApplication(lookalike);
+    launch();
+
+    EXPECT_TRUE(fakes.notificationCenter.posts().empty());
+}
+
+struct HelperLayout {
+    const char* name;
+    std::vector<bool> isHelper;  // the running applications, in listing order
+};
+
+void PrintTo(const HelperLayout& layout, std::ostream* os) {
+    *os << layout.name;
+}
+
+class HelperTermination : public Launch, public ::testing::WithParamInterface<HelperLayout> {};
+
+TEST_P(HelperTermination, OneNoticeWithTheApplicationsOwnIdentifier) {
+    std::int32_t pid = 100;
+    for (const bool helper : GetParam().isHelper) {
+        if (helper) {
+            fakes.workspace.addApplication(helperProcess(pid));
+        } else {
+            fakes.workspace.addRegular("App" + std::to_string(pid), pid, kMiB);
+        }
+        ++pid;
+    }
+    launch();
+
+    EXPECT_EQ(fakes.notificationCenter.posts(),
+              (std::vector<Post>{{"TERMINATEHELPER", "com.Tidewell.Headroom"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Launch, HelperTermination,
+                         ::testing::Values(HelperLayout{"Alone", {true}},
+                                           HelperLayout{"First", {true, false, false}},
+                                           HelperLayout{"Last", {false, false, true}},
+                                           HelperLayout{"Twice", {true, false, true}},
+                                           HelperLayout{"TwiceAtTheEnd", {false, true, true}}),
+                         [](const auto& layout) { return std::string(layout.param.name); });
+
+TEST_F(Launch, QuitTerminatesTheApplication) {
+    launch();
+    EXPECT_EQ(fakes.application.terminateCount(), 0U);
+    delegate().quitPressed();
+    EXPECT_EQ(fakes.application.terminateCount(), 1U);
+}
+
+TEST_F(Launch, RateShowsTheEnjoymentDialogOfTheStoresFlow) {
+    launch();
+    const std::size_t before = fakes.feedback.calls().size();
+    delegate().rateAppPressed();
+
+    const std::vector<FeedbackCall> after(
+        fakes.feedback.calls().begin() + static_cast<std::ptrdiff_t>(before),
+        fakes.feedback.calls().end());
+    const std::vector<FeedbackCall> expected = {
+        {"sharedRatingFlowWithAppID", FakePlatform::kStoreIdentifier, ""},
+        {"showEnjoymentDialog", FakePlatform::kStoreIdentifier, FakePlatform::kStoreIdentifier},
+    };
+    EXPECT_EQ(after, expected);
+}
+
+}  // namespace
+}  // namespace headroom::test

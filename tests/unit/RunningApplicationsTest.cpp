@@ -1,0 +1,237 @@
+// Applications with a significant share of memory and their rows in the status menu.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DelegateTestSupport.h"
+
+namespace headroom::test {
+namespace {
+
+class RunningApplications : public DelegateTest {
+  protected:
+    /// Launched on 8 GiB with the default threshold of 2 per cent.
+    void SetUp() override { fakes.hostMemory.setPhysicalMemory(8 * kGiB); }
+
+    std::vector<std::string> listedNames() {
+        std::vector<std::string> names;
+        for (const auto& record : delegate().applicationListArray()) {
+            names.push_back(record.appName);
+        }
+        return names;
+    }
+
+    std::vector<std::string> rowTitles(std::size_t from, std::size_t count) {
+        std::vector<std::string> titles;
+        for (std::size_t i = from; i < from + count; ++i) {
+            titles.push_back(rowTitle(i));
+        }
+        return titles;
+    }
+
+    void expectHeaderShown() {
+        const auto& menu = *delegate().appMenu();
+        EXPECT_FALSE(delegate().isSignificantItemRemoved());
+        EXPECT_EQ(menu.itemAtIndex(8), delegate().significantSaperator());
+        EXPECT_EQ(menu.itemAtIndex(9), delegate().SignificantItem());
+    }
+
+    void expectHeaderHidden() {
+        const auto& menu = *delegate().appMenu();
+        EXPECT_TRUE(delegate().isSignificantItemRemoved());
+        EXPECT_FALSE(menu.containsItem(delegate().significantSaperator()));
+        EXPECT_FALSE(menu.containsItem(delegate().SignificantItem()));
+    }
+};
+
+TEST_F(RunningApplications, ThresholdIsAShareOfInstalledMemory) {
+    fakes.workspace.addRegular("Above", 10, 164 * kMiB);  // 2.002 %
+    fakes.workspace.addRegular("Below", 11, 160 * kMiB);  // 1.953 %
+    launch();
+
+    EXPECT_EQ(listedNames(), std::vector<std::string>{"Above"});
+    EXPECT_FLOAT_EQ(delegate().applicationListArray().front().appUsage, 164.0f * 100 / 8192);
+}
+
+TEST_F(RunningApplications, AShareEqualToTheThresholdIsListed) {
+    fakes.preferences.put("significantThreshold", 25);
+    fakes.workspace.addRegular("Exactly", 10, 2 * kGiB);           // 25 % to the bit
+    fakes.workspace.addRegular("JustUnder", 11, 2 * kGiB - 4096);  // 24.99995 %
+    launch();
+
+    ASSERT_EQ(listedNames(), std::vector<std::string>{"Exactly"});
+    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 25.0f);
+}
+
+TEST_F(RunningApplications, OnlyRegularApplicationsWithAProcessAreListed) {
+    fakes.workspace.addRegular("Accessory", 10, 4 * kGiB).activationPolicy =
+        ActivationPolicy::Accessory;
+    fakes.workspace.addRegular("Background", 11, 4 * kGiB).activationPolicy =
+        ActivationPolicy::Prohibited;
+    fakes.workspace.addRegular("NoProcess", -1, 4 * kGiB);
+    fakes.workspace.addRegular("Regular", 12, 4 * kGiB);
+    launch();
+
+    EXPECT_EQ(listedNames(), std::vector<std::string>{"Regular"});
+    for (const std::int32_t pid : fakes.workspace.residentQueries()) {
+        EXPECT_EQ(pid, 12) << "measured a process that cannot be listed";
+    }
+}
+
+TEST_F(RunningApplications, RowsFollowTheShareLargestFirst) {
+    fakes.workspace.addRegular("Small", 10, 266287972);   // 3.1 %
+    fakes.workspace.addRegular("Large", 11, kGiB);        // 12.5 %
+    fakes.workspace.addRegular("Middle", 12, 601295421);  // 7.0 %
+    launch();
+
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{"Large", "Middle", "Small"}));
+    EXPECT_EQ(rowTitles(10, 3), (std::vector<std::string>{"  Large", "  Middle", "  Small"}));
+    EXPECT_EQ(applicationRows().size(), 3U);
+    expectHeaderShown();
+    EXPECT_NE(rowTitle(13), "  Small");
+    EXPECT_NE(delegate().appMenu()->itemAtIndex(13)->tag(), AppDelegate::kApplicationRowTag);
+}
+
+TEST_F(RunningApplications, ApplicationRowsAreDisabledTaggedAndCarryTheIcon) {
+    fakes.workspace.addRegular("Editor", 10, kGiB, "org.example.Editor");
+    fakes.workspace.addRegular("Bare", 11, kGiB, "");
+    launch();
+
+    const auto rows = applicationRows();
+    ASSERT_EQ(rows.size(), 2U);
+    for (const auto& row : rows) {
+        EXPECT_EQ(row->tag(), AppDelegate::kApplicationRowTag);
+        EXPECT_FALSE(row->isEnabled());
+        EXPECT_FALSE(row->hasAction());
+        EXPECT_EQ(row->onStateImage(), row->offStateImage());
+    }
+    EXPECT_EQ(rows[0]->title(), "  Editor");
+    EXPECT_EQ(rows[0]->onStateImage(), "org.example.Editor");
+    EXPECT_EQ(rows[1]->title(), "  Bare");
+    EXPECT_EQ(rows[1]->onStateImage(), "application-x-executable");
+}
+
+TEST_F(RunningApplications, NoOtherRowCarriesTheApplicationTag) {
+    launch();
+    EXPECT_TRUE(applicationRows().empty());
+}
+
+TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
+    for (std::int32_t i = 0; i < 5; ++i) {
+        fakes.workspace.addRegular("App" + std::to_string(i), 10 + i,
+                                   static_cast<std::uint64_t>(6 - i) * kGiB / 8);  // 9.4 % to 3.1 %
+    }
+    launch();
+    ASSERT_EQ(applicationRows().size(), 5U);
+    const std::size_t fullSize = delegate().appMenu()->numberOfItems();
+    const auto row10 = delegate().appMenu()->itemAtIndex(10);
+    const auto row11 = delegate().appMenu()->itemAtIndex(11);
+
+    fakes.workspace.clearApplications();
+    fakes.workspace.addRegular("Second", 21, 2 * kGiB);
+    fakes.workspace.addRegular("First", 20, 3 * kGiB);
+    delegate().addRunningAppsToMenu();
+
+    EXPECT_EQ(delegate().appMenu()->numberOfItems(), fullSize - 3);
+    EXPECT_EQ(delegate().appMenu()->itemAtIndex(10), row10);  // retitled in place
+    EXPECT_EQ(delegate().appMenu()->itemAtIndex(11), row11);
+    EXPECT_EQ(rowTitles(10, 2), (std::vector<std::string>{"  First", "  Second"}));
+    EXPECT_EQ(applicationRows().size(), 2U);
+    expectHeaderShown();
+}
+
+TEST_F(RunningApplications, NoneLeftTakesTheHeaderOutAndTheFirstBringsItBack) {
+    fakes.workspace.addRegular("Big", 10, 2 * kGiB);
+    launch();
+    const std::size_t shownSize = delegate().appMenu()->numberOfItems();
+    const auto firstCommand = delegate().appMenu()->itemAtIndex(11);
+
+    fakes.workspace.clearApplications();
+    delegate().addRunningAppsToMenu();
+
+    expectHeaderHidden();
+    EXPECT_TRUE(applicationRows().empty());
+    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize - 3);
+    EXPECT_EQ(delegate().appMenu()->itemAtIndex(8), firstCommand);  // what followed moved up
+
+    // Still none: nothing more goes.
+    delegate().addRunningAppsToMenu();
+    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize - 3);
+
+    fakes.workspace.addRegular("Back", 11, 3 * kGiB);
+    delegate().addRunningAppsToMenu();
+
+    expectHeaderShown();
+    EXPECT_EQ(rowTitle(10), "  Back");
+    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize);
+    EXPECT_EQ(delegate().appMenu()->itemAtIndex(11), firstCommand);
+}
+
+TEST_F(RunningApplications, LaunchWithNoneHidesTheHeaderButStillTitlesIt) {
+    launch();
+    expectHeaderHidden();
+    EXPECT_EQ(delegate().SignificantItem()->title(), "Significant Usage");
+    EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
+}
+
+TEST_F(RunningApplications, TicksKeepTheRowsCurrent) {
+    fakes.workspace.addRegular("Early", 10, 2 * kGiB);
+    launch();
+    fakes.workspace.clearApplications();
+    fakes.workspace.addRegular("Later", 11, 2 * kGiB);
+    fakes.runLoop.advanceBy(5.0);
+    EXPECT_EQ(rowTitles(10, 1), std::vector<std::string>{"  Later"});
+    EXPECT_EQ(applicationRows().size(), 1U);
+}
+
+TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
+    fakes.preferences.put("significantThreshold", 0);
+    fakes.workspace.addRegular("Gone", 10, 0);
+    fakes.workspace.setUnreadable(10);
+    fakes.workspace.addRegular("Truncated", 11, 0);
+    fakes.workspace.setShortReading(11);
+    fakes.workspace.addRegular("Fine", 12, kMiB);
+    launch();
+
+    EXPECT_EQ(fakes.log.lines(), (std::vector<std::string>{"Error", "Error 2"}));
+    EXPECT_EQ(listedNames(), std::vector<std::string>{"Fine"});
+    EXPECT_EQ(delegate().getMemoryUsageForAppID(10), -1.0f);
+    EXPECT_EQ(delegate().getMemoryUsageForAppID(11), -1.0f);
+    EXPECT_EQ(delegate().getMemoryUsageForAppID(12), 1.0f);
+}
+
+TEST_F(RunningApplications, ResidentSizeIsGivenInMebibytes) {
+    fakes.workspace.setResident(7, 164 * kMiB + kMiB / 2);
+    EXPECT_EQ(delegate().getMemoryUsageForAppID(7), 164.5f);
+    EXPECT_EQ(fakes.log.lines().size(), 0U);
+}
+
+TEST_F(RunningApplications, AnApplicationOfSeveralProcessesIsMeasuredWhole) {
+    auto& app = fakes.workspace.addRegular("Browser", 100, 60 * kMiB);
+    app.processIdentifiers = {100, 101, 102};
+    fakes.workspace.setResident(101, 60 * kMiB);
+    fakes.workspace.setResident(102, 60 * kMiB);
+    fakes.workspace.addRegular("Single", 200, 60 * kMiB);
+    launch();
+
+    ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
+    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 180.0f * 100 / 8192);
+}
+
+TEST_F(RunningApplications, AProcessGoneSinceTheListingAddsNothing) {
+    auto& app = fakes.workspace.addRegular("Browser", 100, 120 * kMiB);
+    app.processIdentifiers = {100, 101, 102};
+    fakes.workspace.setUnreadable(101);
+    fakes.workspace.setResident(102, 60 * kMiB);
+    launch();
+
+    ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
+    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 180.0f * 100 / 8192);
+}
+
+}  // namespace
+}  // namespace headroom::test
