@@ -3,17 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
+#include "platform/linux/ProcSelfControl.h"
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "ui/gtk/IndicatorStatusBar.h"
+#include "ui/gtk/Resources.h"
+#include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
 #include "ui/terminal/QuietFeedback.h"
 #include "ui/terminal/TerminalRender.h"
@@ -42,10 +49,32 @@ class LoopApplication : public Application {
     GlibRunLoop& loop_;
 };
 
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
 bool hasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    return !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
+}
+
+/// The tray when a display can be opened; nothing, with `notice` saying why, otherwise, or
+/// when another process of this session already shows the tray (`elsewhere`).
+std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& problem,
+                                          bool& elsewhere) {
+    if (!hasDisplay()) {
+        notice = "no display found; showing the terminal view";
+        return nullptr;
+    }
+    if (!TrayApplication::openDisplay()) {
+        const std::string display = environment("DISPLAY").empty() ? environment("WAYLAND_DISPLAY")
+                                                                   : environment("DISPLAY");
+        notice = "cannot open the display " + display + "; showing the terminal view";
+        return nullptr;
+    }
+    auto tray = std::make_unique<TrayApplication>(build::kApplicationId);
+    elsewhere = tray->isAlreadyRunning(problem);
+    return elsewhere ? nullptr : std::move(tray);
 }
 
 DeploymentSettings deploymentSettings() {
@@ -109,32 +138,66 @@ int main(int argc, char** argv) {
         return fail(*problem);
     }
 
-    const bool terminalMode = line->mode != CommandLine::Mode::Default || !hasDisplay();
-    SysLog log(terminalMode);
+    std::string notice;
+    std::string trayProblem;
+    std::unique_ptr<TrayApplication> tray;
+    if (line->mode == CommandLine::Mode::Default) {
+        bool elsewhere = false;
+        tray = openTray(notice, trayProblem, elsewhere);
+        if (elsewhere) {
+            // One tray item per session: the running one keeps it.
+            std::fputs("headroom: already running in this session\n", stderr);
+            return 0;
+        }
+    }
+
+    SysLog log(!tray);
     auto preferences = openPreferences(*line, log, error);
     if (!preferences) {
         return fail(error);
+    }
+    if (!trayProblem.empty()) {
+        log.log("Cannot register on the session bus (" + trayProblem +
+                "); a second launch will not find this one");
     }
 
     GlibRunLoop runLoop;
     ProcHostMemory hostMemory(line->procfs);
     ProcWorkspace workspace(line->procfs);
     SessionBusNotificationCenter notificationCenter(log);
-    TerminalStatusBar statusBar;
+    TerminalStatusBar terminalBar;
+    std::optional<IndicatorStatusBar> indicatorBar;
+    if (tray) {
+        indicatorBar.emplace(build::kApplicationId, build::kName, runLoop, log);
+    }
+    StatusBar& statusBar = indicatorBar ? static_cast<StatusBar&>(*indicatorBar) : terminalBar;
     QuietFeedback feedback;
-    LoopApplication application(runLoop);
+    PixbufBundleResources bundleResources(resourcesDirectory());
+    ProcSelfControl processControl;
+    LoopApplication loopApplication(runLoop);
+    Application& application = tray ? static_cast<Application&>(*tray) : loopApplication;
 
     BundleInfo bundle{build::kApplicationId, build::kName,      build::kVersion,
                       build::kBuildNumber,   build::kCopyright, ""};
     AppDelegate delegate(Platform{runLoop, *preferences, hostMemory, log, workspace,
-                                  notificationCenter, statusBar, feedback, application, bundle,
-                                  deploymentSettings()});
+                                  notificationCenter, statusBar, feedback, application,
+                                  bundleResources, processControl, bundle, deploymentSettings()});
 
-    if (line->mode == CommandLine::Mode::Default) {
-        std::fputs(hasDisplay() ? "headroom: the tray is not available in this build; showing the "
-                                  "terminal view\n"
-                                : "headroom: no display found; showing the terminal view\n",
-                   stderr);
+    if (tray) {
+        // The application's own loop turns the default main context, which the run loop's
+        // timers and queues live on.
+        indicatorBar->setMenuObserver(
+            {[&delegate] { delegate.menuWillOpen(); }, [&delegate] { delegate.menuDidClose(); }});
+        const int status = tray->run([&delegate] {
+            delegate.applicationWillFinishLaunching();
+            delegate.applicationDidFinishLaunching();
+        });
+        delegate.applicationWillTerminate();
+        return status;
+    }
+
+    if (!notice.empty()) {
+        std::fputs(("headroom: " + notice + "\n").c_str(), stderr);
     }
 
     delegate.applicationWillFinishLaunching();
@@ -142,14 +205,14 @@ int main(int argc, char** argv) {
 
     if (line->mode == CommandLine::Mode::Print) {
         delegate.updateMemoryDisplay();
-        TerminalStatusItem& item = *statusBar.item();
+        TerminalStatusItem& item = *terminalBar.item();
         const StatusSnapshot snapshot{item.title(), item.image(), item.menu().get()};
         const std::string out = line->json ? renderJson(snapshot) + "\n" : renderPlain(snapshot);
         std::fputs(out.c_str(), stdout);
         return 0;
     }
 
-    TerminalView view(delegate, *statusBar.item(), runLoop, [&runLoop] { runLoop.quit(); });
+    TerminalView view(delegate, *terminalBar.item(), runLoop, [&runLoop] { runLoop.quit(); });
     view.start();
     runLoop.run();
     view.stop();

@@ -39,7 +39,8 @@ void AppDelegate::buildMainMenu() {
         return item;
     };
     // Row 0: the cleaning command, titled at launch.
-    appMenu_->addItem(std::make_shared<MenuItem>("Clean Memory", nullptr));
+    appMenu_->addItem(
+        std::make_shared<MenuItem>("Clean Memory", [this] { performCleanOperation(); }));
     appMenu_->addItem(MenuItem::separatorItem());
     // Rows 2 to 7: the breakdown, retitled by the refresh (the total once, at launch).
     appMenu_->addItem(info("  Free: -"));

@@ -5,9 +5,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cleaner/RgbaImage.h"
 #include "monitor/ApplicationRecord.h"
 #include "platform/Platform.h"
 #include "statusmenu/Menu.h"
@@ -65,6 +67,10 @@ class AppDelegate {
     void changeRefreshInterval();
     void startTimerInBackground();
 
+    // Cleaning.
+    void performCleanOperation();
+    void displayCleaningPercentage(const std::string& text);
+
     // Preference properties: plain values, no side effects (see the write-back rule in the
     // preference controls).
     bool isRunOnStartUp = false;
@@ -79,6 +85,10 @@ class AppDelegate {
 
     // Read access to the delegate's own fields.
     bool isCleanRunning() const { return isCleanRunning_; }
+    /// An automatic clean is scheduled and has not started yet.
+    bool isCleanPending() const { return isCleanPending_; }
+    const std::vector<std::vector<std::uint8_t>>& DataArray() const { return DataArray_; }
+    Seconds lastDate() const { return lastDate_; }
     bool isExtremeClean() const { return isExtremeClean_; }
     bool isSignificantItemRemoved() const { return isSignificantItemRemoved_; }
     double totalMemory() const { return totalMemory_; }
@@ -104,11 +114,27 @@ class AppDelegate {
     /// outside can neither spin the loop nor stop refreshing.
     static constexpr std::int64_t kMinimumTimerInterval = 1;
     static constexpr std::int64_t kMaximumTimerInterval = 3600;
+    /// The resource whose TIFF encoding is one block of a clean.
+    static constexpr const char* kCleanBlockImage = "hd";
+    /// How long the run loop turns between two passes of a clean.
+    static constexpr Seconds kCleanPassPause{0.01};
+    /// How long after a low-memory title the automatic clean starts (in the default mode, so
+    /// it waits while the menu is open).
+    static constexpr Seconds kAutomaticCleanDelay{0.9};
+    /// The process's out-of-memory score adjustment while a clean runs: if the kernel must
+    /// kill, it kills the cleaner first (Documentation/filesystems/proc.rst, oom_score_adj).
+    static constexpr int kCleanOomScoreAdj = 1000;
 
   private:
     void terminateRunningLoginHelper();
     void makeRefreshTimer();
     void buildMainMenu();
+    void scheduleAutomaticClean();
+    void appendCleaningBlock(const RgbaImage* image, std::uint64_t blockLength,
+                             std::uint64_t floor);
+    std::optional<int> raiseOomScoreForClean();
+    void restoreOomScoreAfterClean(std::optional<int> previous);
+    void logOnce(const std::string& line);
 
     Platform platform_;
 
@@ -131,6 +157,13 @@ class AppDelegate {
     std::shared_ptr<Menu> appMenu_;
     std::shared_ptr<MenuItem> SignificantItem_;
     std::shared_ptr<MenuItem> significantSaperator_;
+
+    // Added on Linux: one clean and one refresh timer at a time, and a quiet log.
+    bool isCleanPending_ = false;
+    std::set<std::string> loggedOnce_;
+    /// Work queued on the run loop holds a weak copy, so it does nothing once the delegate is
+    /// gone (the loop may outlive it).
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>('\0');
 };
 
 }  // namespace headroom

@@ -23,10 +23,19 @@ void AppDelegate::changeRefreshInterval() {
         refreshTimer_->invalidate();
         refreshTimer_.reset();
     }
+    // During a clean the timer stays stopped; the restart after it takes the new interval.
+    if (isCleanRunning_) {
+        return;
+    }
     makeRefreshTimer();
 }
 
 void AppDelegate::startTimerInBackground() {
+    // A restart that only gets its turn inside the next clean leaves the timer to that clean's
+    // own restart.
+    if (isCleanRunning_) {
+        return;
+    }
     updateMemoryDisplay();
     changeStatusItemTitle();
     makeRefreshTimer();

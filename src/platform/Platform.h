@@ -3,10 +3,12 @@
 #include <string>
 
 #include "platform/Application.h"
+#include "platform/BundleResources.h"
 #include "platform/Feedback.h"
 #include "platform/HostMemory.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PreferenceStore.h"
+#include "platform/ProcessControl.h"
 #include "platform/RunLoop.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
@@ -43,6 +45,8 @@ struct Platform {
     StatusBar& statusBar;
     Feedback& feedback;
     Application& application;
+    BundleResources& bundleResources;
+    ProcessControl& processControl;
     BundleInfo bundle;
     DeploymentSettings deployment;
 };

@@ -23,6 +23,9 @@ AttributedTitle AppDelegate::attTitleFromString(const std::optional<std::string>
     const double freeMebibytes = freeMemoryInStart_ * 0x1p-20;
     // Equality counts as low: the level is "at or below".
     const bool low = static_cast<double>(memoryLevel) >= freeMebibytes;
+    if (low) {
+        scheduleAutomaticClean();
+    }
     title.attributes.foregroundColor = low ? TitleColor::Red : TitleColor::DisabledControlText;
     attrsDic_ = title.attributes;
     return title;

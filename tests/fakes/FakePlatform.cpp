@@ -12,6 +12,8 @@ FakePlatform::FakePlatform() {
     statusBar.setJournal(&journal);
     feedback.setJournal(&journal);
     application.setJournal(&journal);
+    bundleResources.setJournal(&journal);
+    processControl.setJournal(&journal);
 }
 
 Platform FakePlatform::platform() {
@@ -25,6 +27,8 @@ Platform FakePlatform::platform() {
         statusBar,
         feedback,
         application,
+        bundleResources,
+        processControl,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
         DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost},

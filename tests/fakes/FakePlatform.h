@@ -2,10 +2,12 @@
 
 #include "CallJournal.h"
 #include "FakeApplication.h"
+#include "FakeBundleResources.h"
 #include "FakeFeedback.h"
 #include "FakeHostMemory.h"
 #include "FakeNotificationCenter.h"
 #include "FakePreferenceStore.h"
+#include "FakeProcessControl.h"
 #include "FakeRunLoop.h"
 #include "FakeStatusBar.h"
 #include "FakeSystemLog.h"
@@ -42,6 +44,8 @@ class FakePlatform {
     FakeStatusBar statusBar;
     FakeFeedback feedback;
     FakeApplication application;
+    FakeBundleResources bundleResources;
+    FakeProcessControl processControl;
 };
 
 }  // namespace headroom::test

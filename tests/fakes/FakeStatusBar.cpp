@@ -29,6 +29,9 @@ void FakeStatusItem::setAttributedTitle(const AttributedTitle& title) {
     note("statusItem.setAttributedTitle");
     title_ = title;
     titleHistory_.push_back(title);
+    if (onTitle) {
+        onTitle(title);
+    }
 }
 
 void FakeStatusItem::setImage(const std::optional<StatusImage>& image) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,6 +28,9 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     const std::optional<AttributedTitle>& title() const { return title_; }
     /// Every title set, in order.
     const std::vector<AttributedTitle>& titleHistory() const { return titleHistory_; }
+    /// Called with every title as it is set, for a test that must look at the program's state
+    /// at that moment.
+    std::function<void(const AttributedTitle&)> onTitle;
     /// The image shown now (nothing: none, or removed).
     const std::optional<StatusImage>& image() const { return image_; }
     /// Every image set, a removal recorded as nothing.

@@ -1,11 +1,20 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Workspace.h"
+#include "platform/linux/CgroupUnit.h"
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/DesktopEntryCache.h"
 
 namespace headroom {
 
@@ -13,22 +22,86 @@ namespace headroom {
 /// does not hold at least two numbers.
 std::optional<std::uint64_t> parseStatmResidentPages(std::string_view text);
 
-/// The user's running applications and their memory, from a procfs tree.
+/// What a `ProcWorkspace` takes from its surroundings unless told otherwise (tests tell it).
+struct ProcWorkspaceSettings {
+    /// Whose processes are listed: the owner of <root>/<pid>. Default: getuid().
+    std::optional<std::uint32_t> uid;
+    /// Where desktop entries are looked for, in order. Default:
+    /// DesktopEntryCache::applicationFoldersFromEnvironment().
+    std::optional<std::vector<std::string>> applicationFolders;
+    /// The locale of application names. Default: DesktopLocale::fromEnvironment().
+    std::optional<DesktopLocale> locale;
+};
+
+/// The user's running desktop applications and their memory, from a procfs tree.
+///
+/// A process belongs to an application when (1) its systemd unit, read from <pid>/cgroup, is
+/// an application unit (see CgroupUnit.h: `app-gnome-firefox\x2desr-1234.scope` is the
+/// application "firefox-esr"), or else (2) GLib launched it from a desktop file:
+/// GIO_LAUNCHED_DESKTOP_FILE in <pid>/environ, with GIO_LAUNCHED_DESKTOP_FILE_PID equal to its
+/// pid. All processes of one unit (or, for (2), of one desktop file) make one application:
+/// `processIdentifier` is the lowest pid and `processIdentifiers` lists them all in rising
+/// order. The application id is the bundle identifier; the desktop entry of that id gives the
+/// localized name, the icon and the activation policy (see DesktopApplication). An id with no
+/// entry is listed by its id, Prohibited. Processes of no application are not listed at all:
+/// the core would skip them (they are background processes). Applications come in the order of
+/// their first pid.
+///
+/// Costs of one listing: the desktop entries' folders are stat'ed (entries are parsed again
+/// only when a folder changed, see DesktopEntryCache); <root> is read once and each pid folder
+/// is stat'ed once (its owner; its inode and ctime tell a known process from a new one with a
+/// reused pid without reading anything). Only for a process not seen before are its stat
+/// (the start time, field 22), cgroup and, when the cgroup names no application, environ read,
+/// and what they say is kept while the process lives, keyed by pid and start time: a
+/// process's unit and launch environment do not change. Launchers move a new process into its
+/// scope just after starting it, so a process younger than three seconds is looked at again on
+/// each listing until it is older. Nothing is spawned. Not thread-safe.
 class ProcWorkspace : public Workspace {
   public:
-    explicit ProcWorkspace(std::string procfsRoot);
+    explicit ProcWorkspace(std::string procfsRoot = "/proc", ProcWorkspaceSettings settings = {});
 
-    /// Desktop applications are recognised from their systemd units and desktop entries; that
-    /// listing is not part of this build yet, so none is reported.
     std::vector<RunningApplication> runningApplications() override;
 
     /// Resident size from <root>/<pid>/statm: Unreadable when the file cannot be read (the
     /// process has gone or is not ours to read), Short when it does not hold the field.
     ResidentSizeReading residentSize(std::int32_t processIdentifier) override;
 
+    const DesktopEntryCache& desktopEntries() const { return desktopEntries_; }
+    /// Times a process's cgroup (and environ) were read to find its application.
+    std::size_t identityReadCount() const { return identityReadCount_; }
+    /// Processes of the user remembered from the last listing.
+    std::size_t knownProcessCount() const { return processes_.size(); }
+
   private:
+    /// What a process's cgroup and environment say about its application.
+    struct ProcessIdentity {
+        std::optional<AppUnit> unit;
+        std::string desktopFile;    ///< GIO_LAUNCHED_DESKTOP_FILE, when its _PID matched
+        std::string desktopFileId;  ///< its desktop file id
+    };
+    struct ProcessRecord {
+        ino_t inode = 0;
+        timespec changed{};
+        std::optional<std::uint64_t> startTime;
+        bool provisional = false;  ///< young: looked at again on the next listing
+        std::uint64_t generation = 0;
+        ProcessIdentity identity;
+    };
+
+    ProcessIdentity readIdentity(int rootFd, const std::string& pidName, std::int32_t pid);
+    std::optional<std::uint64_t> readStartTime(int rootFd, const std::string& pidName);
+    bool isYoung(const std::optional<std::uint64_t>& startTime) const;
+    bool readAt(int rootFd, const std::string& relative, std::size_t limit);
+
     std::string root_;
     std::uint64_t pageSize_;
+    std::uint32_t uid_;
+    std::uint64_t ticksPerSecond_;
+    DesktopEntryCache desktopEntries_;
+    std::unordered_map<std::int32_t, ProcessRecord> processes_;
+    std::uint64_t generation_ = 0;
+    std::size_t identityReadCount_ = 0;
+    std::string buffer_;  // reused for every file read during a listing
 };
 
 }  // namespace headroom

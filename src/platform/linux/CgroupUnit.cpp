@@ -1,0 +1,290 @@
+#include "platform/linux/CgroupUnit.h"
+
+namespace headroom {
+
+namespace {
+
+enum class UnitKind { Scope, Service, Slice, Other };
+
+UnitKind unitKind(std::string_view name, std::string_view& stem) {
+    for (const auto& [suffix, kind] :
+         {std::pair<std::string_view, UnitKind>{".scope", UnitKind::Scope},
+          {".service", UnitKind::Service},
+          {".slice", UnitKind::Slice}}) {
+        if (name.size() > suffix.size() && name.ends_with(suffix)) {
+            stem = name.substr(0, name.size() - suffix.size());
+            return kind;
+        }
+    }
+    stem = name;
+    return UnitKind::Other;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool isHex(std::string_view text) {
+    for (const char c : text) {
+        if (hexValue(c) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// Whether `body` ends with "-" and a dashed UUID (8-4-4-4-12 hex digits), as some launchers
+/// write RANDOM.
+bool endsWithDashedUuid(std::string_view body) {
+    constexpr std::size_t kUuidLength = 36;
+    if (body.size() < kUuidLength + 1 || body[body.size() - kUuidLength - 1] != '-') {
+        return false;
+    }
+    const std::string_view uuid = body.substr(body.size() - kUuidLength);
+    for (const std::size_t dash : {8u, 13u, 18u, 23u}) {
+        if (uuid[dash] != '-') {
+            return false;
+        }
+    }
+    return isHex(uuid.substr(0, 8)) && isHex(uuid.substr(9, 4)) && isHex(uuid.substr(14, 4)) &&
+           isHex(uuid.substr(19, 4)) && isHex(uuid.substr(24));
+}
+
+/// The body of a scope without its RANDOM; nothing when nothing would be left.
+std::optional<std::string_view> withoutScopeRandom(std::string_view body) {
+    if (endsWithDashedUuid(body)) {
+        return body.substr(0, body.size() - 37);
+    }
+    const auto dash = body.rfind('-');
+    if (dash == std::string_view::npos) {
+        return body;  // no RANDOM at all: lenient, the whole body is the id
+    }
+    if (dash == 0 || dash + 1 == body.size()) {
+        return std::nullopt;
+    }
+    return body.substr(0, dash);
+}
+
+/// The body of a service without its instance (`@RANDOM`) or the old `-autostart` suffix.
+std::string_view withoutServiceInstance(std::string_view body) {
+    if (const auto at = body.find('@'); at != std::string_view::npos) {
+        body = body.substr(0, at);
+    }
+    constexpr std::string_view kAutostart = "-autostart";
+    if (body.size() > kAutostart.size() && body.ends_with(kAutostart)) {
+        body.remove_suffix(kAutostart.size());
+    }
+    return body;
+}
+
+/// Candidates from `[<launcher>-]<id>` split at its literal dashes (escaped ones are \x2d
+/// and stay inside a segment): one segment of launcher first, then none, then longer ones.
+std::vector<std::string> candidatesOf(std::string_view body) {
+    std::vector<std::string_view> segments;
+    while (true) {
+        const auto dash = body.find('-');
+        const std::string_view segment = body.substr(0, dash);
+        // A D-Bus unique name (":1.42") between launcher and id is not part of either.
+        if (!segment.empty() && segment.front() != ':') {
+            segments.push_back(segment);
+        }
+        if (dash == std::string_view::npos) {
+            break;
+        }
+        body = body.substr(dash + 1);
+    }
+    std::vector<std::string> candidates;
+    auto add = [&](std::size_t first) {
+        std::string joined;
+        for (std::size_t i = first; i < segments.size(); ++i) {
+            if (i > first) {
+                joined += '-';
+            }
+            joined += segments[i];
+        }
+        std::string id = unescapeUnitName(joined);
+        if (!id.empty()) {
+            candidates.push_back(std::move(id));
+        }
+    };
+    if (segments.size() >= 2) {
+        add(1);
+    }
+    if (!segments.empty()) {
+        add(0);
+    }
+    for (std::size_t first = 2; first < segments.size(); ++first) {
+        add(first);
+    }
+    return candidates;
+}
+
+/// `snap.<snap>.<app>[-<uuid>].scope`: snapd installs the desktop entry as <snap>_<app>.
+std::optional<AppUnit> snapUnit(std::string_view unitName, std::string_view stem) {
+    std::string_view body = stem.substr(5);
+    if (endsWithDashedUuid(body)) {
+        body = body.substr(0, body.size() - 37);
+    }
+    const auto dot = body.find('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == body.size()) {
+        return std::nullopt;
+    }
+    const std::string snap = unescapeUnitName(body.substr(0, dot));
+    const std::string app = unescapeUnitName(body.substr(dot + 1));
+    return AppUnit{std::string(unitName), {snap + "_" + app, snap}, false};
+}
+
+}  // namespace
+
+std::optional<std::string> AppUnit::applicationId(
+    const std::function<bool(std::string_view)>& isKnown) const {
+    for (const std::string& candidate : candidates) {
+        if (isKnown(candidate)) {
+            return candidate;
+        }
+    }
+    if (requiresKnownId || candidates.empty()) {
+        return std::nullopt;
+    }
+    return candidates.front();
+}
+
+std::string unescapeUnitName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
+            const int high = hexValue(name[i + 2]);
+            const int low = hexValue(name[i + 3]);
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 3;
+                continue;
+            }
+        }
+        out += name[i];
+    }
+    return out;
+}
+
+std::optional<AppUnit> parseAppUnitName(std::string_view unitName) {
+    std::string_view stem;
+    const UnitKind kind = unitKind(unitName, stem);
+    if (kind == UnitKind::Other) {
+        return std::nullopt;
+    }
+    if (stem.starts_with("snap.")) {
+        return kind == UnitKind::Scope ? snapUnit(unitName, stem) : std::nullopt;
+    }
+    AppUnit unit;
+    unit.unit = std::string(unitName);
+    std::string_view body;
+    if (stem.starts_with("app-")) {
+        body = stem.substr(4);
+    } else if (stem.starts_with("flatpak-") && kind == UnitKind::Scope) {
+        body = stem.substr(8);
+    } else if (stem.starts_with("dbus-:") && kind == UnitKind::Service) {
+        body = stem.substr(5);
+        unit.requiresKnownId = true;
+    } else {
+        return std::nullopt;
+    }
+    switch (kind) {
+        case UnitKind::Scope: {
+            const auto id = withoutScopeRandom(body);
+            if (!id) {
+                return std::nullopt;
+            }
+            body = *id;
+            break;
+        }
+        case UnitKind::Service:
+        case UnitKind::Slice:
+            body = withoutServiceInstance(body);
+            break;
+        case UnitKind::Other:
+            return std::nullopt;
+    }
+    unit.candidates = candidatesOf(body);
+    if (unit.candidates.empty()) {
+        return std::nullopt;
+    }
+    return unit;
+}
+
+std::optional<AppUnit> appUnitOfCgroupPath(std::string_view path) {
+    bool belowService = false;  // the innermost unit seen so far is a plain service
+    while (!path.empty()) {
+        const auto slash = path.rfind('/');
+        const std::string_view component =
+            slash == std::string_view::npos ? path : path.substr(slash + 1);
+        path = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+        if (component.empty()) {
+            continue;
+        }
+        std::string_view stem;
+        const UnitKind kind = unitKind(component, stem);
+        if (kind == UnitKind::Other) {
+            continue;  // a sub-cgroup of a unit, or a unit type that is not ours to read
+        }
+        auto unit = parseAppUnitName(component);
+        if (kind == UnitKind::Slice) {
+            // Only a service's own slice can name its application.
+            return belowService ? unit : std::nullopt;
+        }
+        if (unit) {
+            return unit;
+        }
+        if (kind == UnitKind::Scope || belowService) {
+            return std::nullopt;  // a scope, or a service in a service: not an application
+        }
+        belowService = true;
+    }
+    return std::nullopt;
+}
+
+std::optional<AppUnit> appUnitOfCgroupFile(std::string_view text) {
+    std::optional<std::string_view> unified;
+    std::optional<std::string_view> systemdV1;
+    while (!text.empty()) {
+        const auto newline = text.find('\n');
+        const std::string_view line = text.substr(0, newline);
+        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
+        // "hierarchy-ID:controller-list:cgroup-path"; the path may itself hold ':'.
+        const auto first = line.find(':');
+        if (first == std::string_view::npos) {
+            continue;
+        }
+        const auto second = line.find(':', first + 1);
+        if (second == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view hierarchy = line.substr(0, first);
+        const std::string_view controllers = line.substr(first + 1, second - first - 1);
+        const std::string_view path = line.substr(second + 1);
+        if (hierarchy == "0" && controllers.empty()) {
+            unified = unified.value_or(path);
+        } else if (controllers == "name=systemd") {
+            systemdV1 = systemdV1.value_or(path);
+        }
+    }
+    for (const auto& path : {unified, systemdV1}) {
+        if (path) {
+            if (auto unit = appUnitOfCgroupPath(*path)) {
+                return unit;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace headroom

@@ -1,0 +1,279 @@
+#include "platform/linux/DesktopEntryCache.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+namespace headroom {
+
+namespace {
+
+constexpr std::string_view kDesktopSuffix = ".desktop";
+/// Subfolders deeper than this are not searched (and symbolic link loops end here at worst).
+constexpr int kMaximumDepth = 8;
+/// Desktop files are a few kB; anything this large is not one.
+constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
+/// A folder whose mtime is this close to the time of its listing is listed again next time.
+constexpr long long kRacyNanoseconds = 2'000'000'000LL;
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+long long nanoseconds(const timespec& t) {
+    return static_cast<long long>(t.tv_sec) * 1'000'000'000LL + t.tv_nsec;
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+/// The whole of a small file; nothing when it cannot be read or is too large.
+std::optional<std::string> readSmallFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (count == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(count));
+        if (text.size() > kMaximumFileSize) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
+
+DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::string path) {
+    DesktopApplication application;
+    application.name = entry.localeString("Name").value_or("");
+    application.icon = entry.localeString("Icon").value_or("");
+    application.path = std::move(path);
+    const bool isApplication = entry.string("Type") == "Application";
+    if (!isApplication || entry.boolean("Hidden") || application.name.empty()) {
+        application.activationPolicy = ActivationPolicy::Prohibited;
+    } else if (entry.boolean("NoDisplay")) {
+        application.activationPolicy = ActivationPolicy::Accessory;
+    } else {
+        application.activationPolicy = ActivationPolicy::Regular;
+    }
+    return application;
+}
+
+DesktopEntryCache::DesktopEntryCache(std::vector<std::string> applicationFolders,
+                                     DesktopLocale locale)
+    : locale_(std::move(locale)) {
+    for (std::string& folder : applicationFolders) {
+        folder = withoutTrailingSlashes(std::move(folder));
+        if (!folder.empty() && std::find(roots_.begin(), roots_.end(), folder) == roots_.end()) {
+            roots_.push_back(std::move(folder));
+        }
+    }
+}
+
+std::vector<std::string> DesktopEntryCache::applicationFoldersFromEnvironment() {
+    std::vector<std::string> dataFolders;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        dataFolders.emplace_back(dataHome);
+    } else if (home != nullptr && home[0] == '/') {
+        dataFolders.push_back(withoutTrailingSlashes(home) + "/.local/share");
+    }
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view dirs =
+        dataDirs != nullptr && dataDirs[0] != '\0' ? dataDirs : "/usr/local/share:/usr/share";
+    while (!dirs.empty()) {
+        const auto colon = dirs.find(':');
+        const std::string_view dir = dirs.substr(0, colon);
+        dirs = colon == std::string_view::npos ? std::string_view{} : dirs.substr(colon + 1);
+        if (!dir.empty() && dir.front() == '/') {
+            dataFolders.emplace_back(dir);
+        }
+    }
+    std::vector<std::string> folders;
+    for (const std::string& data : dataFolders) {
+        std::string folder = withoutTrailingSlashes(data);
+        folder += folder == "/" ? "applications" : "/applications";
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(std::move(folder));
+        }
+    }
+    return folders;
+}
+
+void DesktopEntryCache::refresh() {
+    if (!scanned_ || racy_ || foldersChanged()) {
+        scan();
+    }
+}
+
+const DesktopApplication* DesktopEntryCache::find(std::string_view id) const {
+    const auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : &it->second;
+}
+
+std::string DesktopEntryCache::idForPath(std::string_view path) const {
+    std::string_view relative;
+    for (const std::string& root : roots_) {
+        if (path.size() > root.size() + 1 && path.starts_with(root) && path[root.size()] == '/') {
+            relative = path.substr(root.size() + 1);
+            break;
+        }
+    }
+    std::string id;
+    if (relative.empty()) {
+        const auto slash = path.rfind('/');
+        id = std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    } else {
+        id = std::string(relative);
+        std::replace(id.begin(), id.end(), '/', '-');
+    }
+    if (id.size() > kDesktopSuffix.size() && id.ends_with(kDesktopSuffix)) {
+        id.resize(id.size() - kDesktopSuffix.size());
+    }
+    return id;
+}
+
+bool DesktopEntryCache::foldersChanged() const {
+    for (const FolderState& folder : folders_) {
+        struct stat status {};
+        const bool exists = ::stat(folder.path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+        if (exists != folder.exists) {
+            return true;
+        }
+        if (exists && (!sameTime(status.st_mtim, folder.mtime) || status.st_ino != folder.inode ||
+                       status.st_dev != folder.device)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void DesktopEntryCache::scan() {
+    ++scanCount_;
+    scanned_ = true;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    folders_.clear();
+    byId_.clear();
+    for (auto& [path, file] : files_) {
+        file.seen = false;
+    }
+    for (const std::string& root : roots_) {
+        scanFolder(root, "", 0);
+    }
+    std::erase_if(files_, [](const auto& item) { return !item.second.seen; });
+    racy_ = false;
+    for (const FolderState& folder : folders_) {
+        const long long age = nanoseconds(now) - nanoseconds(folder.mtime);
+        if (folder.exists && age > -kRacyNanoseconds && age < kRacyNanoseconds) {
+            racy_ = true;
+        }
+    }
+}
+
+void DesktopEntryCache::scanFolder(const std::string& path, const std::string& idPrefix,
+                                   int depth) {
+    FolderState state;
+    state.path = path;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        folders_.push_back(std::move(state));  // watched so that its appearance is seen
+        return;
+    }
+    const std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
+    if (std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) {
+        return;  // a symbolic link back to a folder being listed
+    }
+    state.exists = true;
+    state.mtime = status.st_mtim;
+    state.inode = status.st_ino;
+    state.device = status.st_dev;
+    folders_.push_back(std::move(state));
+
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());  // readdir's order is the file system's whim
+
+    visiting_.push_back(identity);
+    for (const std::string& name : names) {
+        const std::string child = path + "/" + name;
+        struct stat childStatus {};
+        if (::stat(child.c_str(), &childStatus) != 0) {
+            continue;  // gone, or a dangling link
+        }
+        if (S_ISDIR(childStatus.st_mode)) {
+            if (depth + 1 < kMaximumDepth) {
+                scanFolder(child, idPrefix + name + "-", depth + 1);
+            }
+        } else if (S_ISREG(childStatus.st_mode) && name.size() > kDesktopSuffix.size() &&
+                   name.ends_with(kDesktopSuffix)) {
+            readFile(child, childStatus,
+                     idPrefix + name.substr(0, name.size() - kDesktopSuffix.size()));
+        }
+    }
+    visiting_.pop_back();
+}
+
+void DesktopEntryCache::readFile(const std::string& path, const struct stat& status,
+                                 const std::string& id) {
+    FileState& file = files_[path];
+    const bool unchanged =
+        file.seen ||
+        (sameTime(file.mtime, status.st_mtim) && file.size == status.st_size &&
+         file.inode == status.st_ino && file.device == status.st_dev && file.inode != 0);
+    if (!unchanged) {
+        ++parseCount_;
+        file.mtime = status.st_mtim;
+        file.size = status.st_size;
+        file.inode = status.st_ino;
+        file.device = status.st_dev;
+        file.application.reset();
+        if (const auto text = readSmallFile(path)) {
+            if (const auto entry = parseDesktopEntry(*text, locale_)) {
+                file.application = describeDesktopApplication(*entry, path);
+            }
+        }
+    }
+    file.seen = true;
+    if (file.application && byId_.find(id) == byId_.end()) {
+        byId_.emplace(id, *file.application);
+    }
+}
+
+}  // namespace headroom

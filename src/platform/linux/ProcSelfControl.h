@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/ProcessControl.h"
+
+namespace headroom {
+
+/// The process's own settings through the real /proc (never a `--procfs` substitute: they are
+/// this process's). The OOM score adjustment is `/proc/self/oom_score_adj`, a decimal from
+/// −1000 to 1000 (Documentation/filesystems/proc.rst, section 3.1). Raising it needs no
+/// privilege; it may be lowered again no further than the last value a process with
+/// CAP_SYS_RESOURCE set, which is what putting back the value read before allows.
+class ProcSelfControl final : public ProcessControl {
+  public:
+    /// `path` is for tests of the failure paths only.
+    explicit ProcSelfControl(std::string path = "/proc/self/oom_score_adj");
+
+    std::optional<int> oomScoreAdj() override;
+    bool setOomScoreAdj(int value) override;
+    std::string lastError() const override { return error_; }
+
+  private:
+    std::string path_;
+    std::string error_;
+};
+
+}  // namespace headroom

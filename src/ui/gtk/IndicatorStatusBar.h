@@ -1,0 +1,70 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/RunLoop.h"
+#include "platform/StatusBar.h"
+#include "platform/SystemLog.h"
+#include "ui/gtk/StatusIconArt.h"
+
+namespace headroom {
+
+class IconFolder;
+
+/// Who hears that the tray menu opens and closes (the delegate's menuWillOpen/menuDidClose).
+struct MenuObserver {
+    std::function<void()> menuWillOpen;
+    std::function<void()> menuDidClose;
+};
+
+/// The desktop's status area through libayatana-appindicator: each item is a
+/// StatusNotifierItem with a text label (XAyatanaLabel), an icon written to the process's own
+/// runtime folder, and its menu exported over dbusmenu. Without a StatusNotifierWatcher on the
+/// session bus the library falls back to a GtkStatusIcon (icon only) without telling us.
+///
+/// Needs GTK initialised with a display. Items must go before the bar.
+class IndicatorStatusBar final : public StatusBar {
+  public:
+    /// `id` names the item on the bus (/org/ayatana/NotificationItem/<id>); `title` is the
+    /// item's human-readable name. Icons are written under `runtimeBase` (the user's runtime
+    /// folder by default) and the artwork read from `resourcesDir`.
+    IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log,
+                       std::string resourcesDir, std::string runtimeBase);
+    IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log);
+    ~IndicatorStatusBar() override;
+    IndicatorStatusBar(const IndicatorStatusBar&) = delete;
+    IndicatorStatusBar& operator=(const IndicatorStatusBar&) = delete;
+
+    std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
+
+    /// Called as menus open and close; set it before the first item is made.
+    void setMenuObserver(MenuObserver observer) { observer_ = std::move(observer); }
+
+    // What items share.
+    RunLoop& runLoop() { return runLoop_; }
+    SystemLog& log() { return log_; }
+    const MenuObserver& menuObserver() const { return observer_; }
+    const std::string& title() const { return title_; }
+    /// The icon folder, or null when it could not be made (items then show a themed icon).
+    IconFolder* iconFolder() { return folder_.get(); }
+    /// Artwork `<name>.svg` from the resources, read once; null (after one log line) when it
+    /// is missing or not an SVG image.
+    const SvgArtwork* artwork(const std::string& name);
+
+  private:
+    std::string id_;
+    std::string title_;
+    RunLoop& runLoop_;
+    SystemLog& log_;
+    std::string resourcesDir_;
+    std::unique_ptr<IconFolder> folder_;
+    std::map<std::string, std::optional<SvgArtwork>> artwork_;
+    MenuObserver observer_;
+    int itemsMade_ = 0;
+};
+
+}  // namespace headroom

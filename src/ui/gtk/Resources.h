@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace headroom {
+
+class SystemLog;
+
+/// The folder of the program's resource files (artwork): `resources` beside the binary when
+/// there is one, else the source tree's folder the build was made from. Packaging changes
+/// this one function.
+std::string resourcesDirectory();
+
+/// The text of resource file `fileName` in `directory`. Nothing when it cannot be read, after
+/// one line in the log that says which file and why.
+std::optional<std::string> readResource(const std::string& directory, const std::string& fileName,
+                                        SystemLog& log);
+
+}  // namespace headroom

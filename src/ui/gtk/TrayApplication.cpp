@@ -1,0 +1,101 @@
+#include "ui/gtk/TrayApplication.h"
+
+#include <gio/gio.h>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+#include <glibmm/main.h>
+#include <gtkmm/application.h>
+#include <gtkmm/main.h>
+#include <gtkmm/window.h>
+
+#include <csignal>
+#include <vector>
+
+namespace headroom {
+
+struct TrayApplication::State {
+    Glib::RefPtr<Gtk::Application> application;
+    std::vector<guint> signalWatches;
+    bool terminating = false;
+};
+
+namespace {
+
+gboolean onSignal(gpointer self) {
+    static_cast<TrayApplication*>(self)->terminate();
+    return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+bool TrayApplication::openDisplay() {
+    if (gtk_init_check(nullptr, nullptr) == FALSE) {
+        return false;
+    }
+    // gtkmm's wrappers, which Gtk::Application would otherwise set up only when created.
+    Gtk::Main::init_gtkmm_internals();
+    return true;
+}
+
+TrayApplication::TrayApplication(const std::string& applicationId)
+    : state_(std::make_unique<State>()) {
+    state_->application = Gtk::Application::create(applicationId);
+}
+
+TrayApplication::~TrayApplication() {
+    for (const guint watch : state_->signalWatches) {
+        g_source_remove(watch);
+    }
+}
+
+bool TrayApplication::isAlreadyRunning(std::string& problem) {
+    try {
+        state_->application->register_application();
+    } catch (const Glib::Error& error) {
+        problem = error.what();
+        return false;
+    }
+    return state_->application->is_remote();
+}
+
+int TrayApplication::run(const std::function<void()>& launch) {
+    bool launched = false;
+    // A second launch activates this process again; the tray is already there.
+    auto activation = state_->application->signal_activate().connect([&launched, &launch] {
+        if (!launched) {
+            launched = true;
+            launch();
+        }
+    });
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        state_->signalWatches.push_back(g_unix_signal_add(signal, onSignal, this));
+    }
+    // Nothing but the tray item: no window keeps the application alive, so hold it.
+    state_->application->hold();
+    const int status = state_->application->run();
+    state_->application->release();
+    activation.disconnect();
+    return status;
+}
+
+void TrayApplication::terminate() {
+    if (state_->terminating) {
+        return;
+    }
+    state_->terminating = true;
+    Glib::signal_idle().connect_once([this] {
+        if (const auto bus = state_->application->get_dbus_connection()) {
+            g_dbus_connection_flush_sync(bus->gobj(), nullptr, nullptr);
+        }
+        state_->application->quit();
+    });
+}
+
+void TrayApplication::activateIgnoringOtherApps(bool /*flag*/) {
+    for (Gtk::Window* window : state_->application->get_windows()) {
+        window->present();
+    }
+}
+
+}  // namespace headroom

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Application.h"
+
+namespace headroom {
+
+/// The program as a desktop application: one Gtk::Application per session bus, held alive
+/// without windows, quitting when asked to terminate or on SIGINT, SIGTERM and SIGHUP (so that
+/// what the tray leaves on disk is cleaned up).
+class TrayApplication final : public Application {
+  public:
+    /// Initialises GTK (gtk_init_check) and gtkmm on the default display. False when there is
+    /// no display to open; GTK must not be used then.
+    static bool openDisplay();
+
+    /// Needs openDisplay() to have succeeded.
+    explicit TrayApplication(const std::string& applicationId);
+    ~TrayApplication() override;
+    TrayApplication(const TrayApplication&) = delete;
+    TrayApplication& operator=(const TrayApplication&) = delete;
+
+    /// Registers on the session bus. True when another process already holds the id: that one
+    /// keeps the tray and this one should end. A failure to register is reported in
+    /// `problem` and counts as not running elsewhere.
+    bool isAlreadyRunning(std::string& problem);
+
+    /// Runs the application's loop until terminate(); `launch` runs once, as it starts.
+    /// Returns the exit status.
+    int run(const std::function<void()>& launch);
+
+    /// Quits once the current callback returns, after the session bus has sent what it holds
+    /// (the reply to the menu click that asked for it among them).
+    void terminate() override;
+    void activateIgnoringOtherApps(bool flag) override;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace headroom

@@ -1,0 +1,182 @@
+// The Gtk menu mirror on real GTK widgets (Xvfb) and the real GLib loop.
+
+#include <gtkmm/box.h>
+#include <gtkmm/image.h>
+#include <gtkmm/separatormenuitem.h>
+#include <gtkmm/settings.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GuiTestSupport.h"
+#include "ui/gtk/MenuMirror.h"
+
+namespace headroom {
+namespace {
+
+using test::labelIn;
+using test::rowsOf;
+
+std::shared_ptr<MenuItem> row(const std::string& title, bool enabled = true,
+                              std::function<void()> action = nullptr) {
+    auto item = std::make_shared<MenuItem>(title, std::move(action));
+    item->setEnabled(enabled);
+    return item;
+}
+
+/// An application row as the delegate makes it.
+std::shared_ptr<MenuItem> appRow(const std::string& name, const std::string& icon) {
+    auto item = row("  " + name, false);
+    item->setOnStateImage(icon);
+    item->setOffStateImage(icon);
+    item->setTag(100);
+    return item;
+}
+
+Gtk::Image* imageIn(Gtk::Widget* widget) {
+    if (auto* image = dynamic_cast<Gtk::Image*>(widget)) {
+        return image;
+    }
+    if (auto* container = dynamic_cast<Gtk::Container*>(widget)) {
+        for (Gtk::Widget* child : container->get_children()) {
+            if (Gtk::Image* image = imageIn(child)) {
+                return image;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::string> labels(Gtk::Menu& menu) {
+    std::vector<std::string> out;
+    for (Gtk::Widget* widget : rowsOf(menu)) {
+        out.push_back(dynamic_cast<Gtk::SeparatorMenuItem*>(widget) ? "---" : labelIn(widget));
+    }
+    return out;
+}
+
+class MenuMirrorTest : public test::DisplayTest {
+  protected:
+    GlibRunLoop loop;
+};
+
+TEST_F(MenuMirrorTest, MirrorsEveryKindOfRow) {
+    MenuMirror mirror(loop);
+    auto menu = std::make_shared<Menu>();
+    menu->addItem(row("Extreme Clean"));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(row("  Free: 2.00 GB", false));
+    menu->addItem(appRow("Known", MenuMirror::kFallbackIcon));
+    menu->addItem(appRow("Unknown", "no-such-icon-anywhere"));
+    menu->addItem(row("Rate_Me"));
+    mirror.setMenu(menu);
+
+    Gtk::Menu& gtk = mirror.gtkMenu();
+    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"Extreme Clean", "---", "  Free: 2.00 GB",
+                                                     "  Known", "  Unknown", "Rate_Me"}));
+    const auto widgets = rowsOf(gtk);
+    EXPECT_TRUE(widgets[0]->get_sensitive());
+    EXPECT_FALSE(widgets[2]->get_sensitive());
+    EXPECT_FALSE(widgets[3]->get_sensitive());
+    EXPECT_TRUE(widgets[5]->get_visible());
+    EXPECT_EQ(imageIn(widgets[0]), nullptr);
+
+    // Application rows hold a box of image and label, the shape whose icon gets exported.
+    Gtk::Image* known = imageIn(widgets[3]);
+    Gtk::Image* unknown = imageIn(widgets[4]);
+    ASSERT_NE(known, nullptr);
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_NE(dynamic_cast<Gtk::Box*>(known->get_parent()), nullptr);
+    ASSERT_TRUE(known->get_pixbuf());
+    EXPECT_EQ(known->get_pixbuf()->get_width(), MenuMirror::kIconSize);
+    EXPECT_EQ(known->get_pixbuf()->get_height(), MenuMirror::kIconSize);
+    // A name the theme does not know shows the generic application icon.
+    EXPECT_EQ(unknown->get_pixbuf(), known->get_pixbuf());
+    EXPECT_TRUE(Gtk::Settings::get_default()->property_gtk_menu_images().get_value());
+}
+
+TEST_F(MenuMirrorTest, FollowsTheModelTouchingOnlyWhatChanged) {
+    MenuMirror mirror(loop);
+    auto menu = std::make_shared<Menu>();
+    std::vector<std::shared_ptr<MenuItem>> rows;
+    for (const char* title : {"A", "B", "C", "D"}) {
+        rows.push_back(row(title));
+        menu->addItem(rows.back());
+    }
+    mirror.setMenu(menu);
+    Gtk::Menu& gtk = mirror.gtkMenu();
+    const auto before = rowsOf(gtk);
+
+    // A refresh rewrites every title; only the one that differs is touched.
+    rows[0]->setTitle("A");
+    rows[1]->setTitle("B2");
+    mirror.sync();
+    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 1U);
+    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "C", "D"}));
+    EXPECT_EQ(rowsOf(gtk), before);
+    mirror.sync();
+    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 0U);
+
+    // Rows inserted and removed, as the application list changes.
+    auto x = appRow("X", MenuMirror::kFallbackIcon);
+    auto y = appRow("Y", MenuMirror::kFallbackIcon);
+    menu->insertItem(x, 2);
+    menu->insertItem(y, 3);
+    menu->removeItem(rows[3]);
+    rows[2]->setEnabled(false);
+    mirror.sync();
+    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 3U);
+    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "  X", "  Y", "C"}));
+    auto after = rowsOf(gtk);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[4], before[2]);
+    EXPECT_FALSE(after[4]->get_sensitive());
+
+    // A row that gains an image becomes an image row in the same place.
+    rows[0]->setOffStateImage(MenuMirror::kFallbackIcon);
+    menu->removeItem(x);
+    menu->insertItem(x, 4);
+    mirror.sync();
+    after = rowsOf(gtk);
+    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "  Y", "C", "  X"}));
+    EXPECT_NE(after[0], before[0]);
+    EXPECT_NE(imageIn(after[0]), nullptr);
+
+    // Scheduled syncs run once, on a later turn of the loop.
+    rows[1]->setTitle("B3");
+    mirror.scheduleSync();
+    mirror.scheduleSync();
+    EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B2");
+    test::turnLoop(loop);
+    EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B3");
+}
+
+TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {
+    int chosen = 0;
+    int chosenDisabled = 0;
+    auto menu = std::make_shared<Menu>();
+    menu->addItem(row("Quit", true, [&chosen] { ++chosen; }));
+    menu->addItem(row("Off", false, [&chosenDisabled] { ++chosenDisabled; }));
+    auto mirror = std::make_unique<MenuMirror>(loop);
+    mirror->setMenu(menu);
+    const auto widgets = rowsOf(mirror->gtkMenu());
+
+    dynamic_cast<Gtk::MenuItem*>(widgets[0])->activate();
+    dynamic_cast<Gtk::MenuItem*>(widgets[1])->activate();
+    EXPECT_EQ(chosen, 0) << "not from inside GTK's signal";
+    test::turnLoop(loop);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(chosenDisabled, 0);
+
+    // A click still queued when its row has gone does nothing.
+    dynamic_cast<Gtk::MenuItem*>(widgets[0])->activate();
+    mirror.reset();
+    menu.reset();
+    test::turnLoop(loop);
+    EXPECT_EQ(chosen, 1);
+}
+
+}  // namespace
+}  // namespace headroom

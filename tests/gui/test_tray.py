@@ -1,0 +1,261 @@
+"""End-to-end test of the tray: the real binary on the private session bus and X server of the
+test run, seen the way a panel sees it. A small StatusNotifierWatcher of our own (freedesktop
+StatusNotifierItem specification, org.kde.StatusNotifierWatcher) takes the item's
+registration; the item is read with org.freedesktop.DBus.Properties.GetAll and its menu with
+com.canonical.dbusmenu.GetLayout, and a row is chosen with com.canonical.dbusmenu.Event.
+
+Run by ctest as: /usr/bin/python3 test_tray.py <path to headroom> <fixture meminfo>
+Exits 77 (ctest: skipped) without a display or a session bus.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SKIPPED = 77
+
+if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+    print("SKIPPED: the tray test needs DISPLAY and DBUS_SESSION_BUS_ADDRESS; run it under "
+          "dbus-run-session and xvfb-run as the README says")
+    sys.exit(SKIPPED)
+
+from gi.repository import Gio, GLib  # noqa: E402  (only once we know there is a bus)
+
+BINARY = None
+MEMINFO = None
+ITEM_INTERFACE = "org.kde.StatusNotifierItem"
+MENU_INTERFACE = "com.canonical.dbusmenu"
+KIB = 1024
+
+WATCHER_XML = """
+<node>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierHostRegistered"/>
+  </interface>
+</node>"""
+
+
+class Watcher:
+    """Owns org.kde.StatusNotifierWatcher and keeps every item that registers as (bus name,
+    object path). GDBus publishes the introspection XML for it."""
+
+    def __init__(self, bus):
+        self.items = []
+        interface = Gio.DBusNodeInfo.new_for_xml(WATCHER_XML).interfaces[0]
+        self.registration = bus.register_object("/StatusNotifierWatcher", interface,
+                                                 self._call, self._get, None)
+        reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                              "org.freedesktop.DBus", "RequestName",
+                              GLib.Variant("(su)", ("org.kde.StatusNotifierWatcher", 4)),
+                              GLib.VariantType("(u)"), Gio.DBusCallFlags.NONE, 5000, None)
+        if reply.unpack()[0] != 1:
+            raise RuntimeError("another StatusNotifierWatcher owns the name on this bus")
+
+    def _call(self, connection, sender, path, interface, method, parameters, invocation):
+        if method == "RegisterStatusNotifierItem":
+            service = parameters.unpack()[0]
+            # An object path alone names an object of the caller.
+            item = (sender, service) if service.startswith("/") else (service, "/StatusNotifierItem")
+            self.items.append(item)
+            connection.emit_signal(None, path, interface, "StatusNotifierItemRegistered",
+                                   GLib.Variant("(s)", (item[0] + item[1],)))
+        invocation.return_value(None)
+
+    def _get(self, connection, sender, path, interface, name):
+        return {
+            "RegisteredStatusNotifierItems": GLib.Variant("as", [n + p for n, p in self.items]),
+            "IsStatusNotifierHostRegistered": GLib.Variant("b", True),
+            "ProtocolVersion": GLib.Variant("i", 0),
+        }[name]
+
+
+def pump(done, timeout):
+    """Turns this process's main context (the watcher's) until done() or the timeout."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + timeout
+    while True:
+        while context.pending():
+            context.iteration(False)
+        if done():
+            return True
+        if time.monotonic() >= deadline:
+            return False
+        time.sleep(0.02)
+
+
+def write_meminfo(path, free_kib):
+    """Replaces the fixture's meminfo by rename, with MemFree set to free_kib."""
+    with open(MEMINFO) as original:
+        lines = [("MemFree:        %8d kB\n" % free_kib) if l.startswith("MemFree:") else l
+                 for l in original]
+    with open(path + ".new", "w") as f:
+        f.writelines(lines)
+    os.replace(path + ".new", path)
+
+
+class TrayItem:
+    """The item as a panel reads it."""
+
+    def __init__(self, bus, name, path):
+        self.bus, self.name, self.path = bus, name, path
+
+    def call(self, path, interface, method, args, reply_type):
+        reply = self.bus.call_sync(self.name, path, interface, method, args,
+                                   GLib.VariantType(reply_type) if reply_type else None,
+                                   Gio.DBusCallFlags.NONE, 5000, None)
+        return reply.unpack() if reply_type else None
+
+    def properties(self):
+        return self.call(self.path, "org.freedesktop.DBus.Properties", "GetAll",
+                         GLib.Variant("(s)", (ITEM_INTERFACE,)), "(a{sv})")[0]
+
+    def rows(self):
+        """The top-level menu rows: (id, properties) in order."""
+        menu = self.properties()["Menu"]
+        _, (_, _, children) = self.call(menu, MENU_INTERFACE, "GetLayout",
+                                         GLib.Variant("(iias)", (0, -1, [])), "(u(ia{sv}av))")
+        return [(child[0], child[1]) for child in children]
+
+    def labels(self):
+        return [props.get("label", "---" if props.get("type") == "separator" else "")
+                for _, props in self.rows()]
+
+    def click(self, label):
+        row = next(row_id for row_id, props in self.rows() if props.get("label") == label)
+        self.call(self.properties()["Menu"], MENU_INTERFACE, "Event",
+                  GLib.Variant("(isvu)", (row, "clicked", GLib.Variant("s", ""), 0)), None)
+
+
+def resident_kib(pid):
+    with open("/proc/%d/status" % pid) as status:
+        return int(next(l for l in status if l.startswith("VmRSS:")).split()[1])
+
+
+class TestTray(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="headroom-tray-")
+        self.procfs = os.path.join(self.tmp, "proc")
+        os.mkdir(self.procfs)
+        self.meminfo = os.path.join(self.procfs, "meminfo")
+        shutil.copyfile(MEMINFO, self.meminfo)
+        self.config = os.path.join(self.tmp, "prefs.ini")
+        with open(self.config, "w") as f:
+            f.write("[Preferences]\nrefreshInterval=1\n")
+        self.runtime = os.path.join(self.tmp, "run")
+        os.mkdir(self.runtime, 0o700)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime,
+                        XDG_CONFIG_HOME=os.path.join(self.tmp, "xdg"))
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        self.watcher = Watcher(self.bus)
+        self.proc = None
+
+    def tearDown(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        if self.proc is not None:
+            err = self.proc.stderr.read()
+            self.proc.stderr.close()
+            if err:
+                print("headroom's standard error:\n" + err.decode(errors="replace"))
+        self.bus.unregister_object(self.watcher.registration)
+        self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "ReleaseName", GLib.Variant("(s)", ("org.kde.StatusNotifierWatcher",)),
+                           None, Gio.DBusCallFlags.NONE, 5000, None)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def until(self, what, done, timeout=10):
+        self.assertTrue(pump(done, timeout), "timed out waiting for " + what)
+
+    def start(self):
+        self.proc = subprocess.Popen([BINARY, "--procfs", self.procfs, "--config", self.config],
+                                     env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        self.until("the item to register", lambda: self.watcher.items, timeout=20)
+        name, path = self.watcher.items[0]
+        self.assertEqual(path, "/org/ayatana/NotificationItem/com_Tidewell_Headroom")
+        return TrayItem(self.bus, name, path)
+
+    def test_label_menu_attention_second_launch_and_quit(self):
+        item = self.start()
+
+        # The label is the fixture's Free figure, sized for the widest amount.
+        self.until("the label", lambda: item.properties()["XAyatanaLabel"] == "2.00 GB")
+        props = item.properties()
+        self.assertEqual(props["XAyatanaLabelGuide"], "8888.88 MB")
+        self.assertEqual(props["Status"], "Active")
+        icons = props["IconThemePath"]
+        self.assertEqual(icons, os.path.join(self.runtime, "headroom-%d" % self.proc.pid))
+        self.assertEqual(os.stat(icons).st_mode & 0o777, 0o700)
+        icon = os.path.join(icons, props["IconName"] + ".svg")
+        self.assertTrue(props["IconName"].endswith("-symbolic"), props["IconName"])
+        with open(icon) as f:
+            # (1 - 2/8) x 11.4 points of bar.
+            self.assertIn('width="8.55" height="5.4"', f.read())
+
+        # Rows 2 to 6 are written by the first tick, a refresh interval after launch.
+        self.until("the first tick's rows", lambda: "  Free: 2.00 GB" in item.labels())
+        labels = item.labels()
+        self.assertEqual(labels[:3], ["Extreme Clean", "---", "  Free: 2.00 GB"])
+        self.assertIn("  Total: 8.00 GB", labels)
+        self.assertIn("Quit", labels)
+        print("resident memory of the tray process after start-up: %d KiB"
+              % resident_kib(self.proc.pid))
+
+        # A second launch leaves the tray to the first.
+        second = subprocess.run([BINARY, "--procfs", self.procfs, "--config",
+                                 os.path.join(self.tmp, "second.ini")],
+                                env=self.env, capture_output=True, text=True, timeout=30)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        self.assertIn("already running", second.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.tmp, "second.ini")))
+        pump(lambda: False, 0.3)
+        self.assertEqual(len(self.watcher.items), 1)
+
+        # Less free memory: the label, the row and the icon follow at the next tick.
+        write_meminfo(self.meminfo, 1024 * KIB)
+        self.until("the new label", lambda: item.properties()["XAyatanaLabel"] == "1.00 GB")
+        self.until("the new row", lambda: "  Free: 1.00 GB" in item.labels())
+        props = item.properties()
+        self.assertNotEqual(os.path.join(icons, props["IconName"] + ".svg"), icon)
+        self.assertFalse(os.path.exists(icon), "the replaced icon file is deleted")
+        self.assertTrue(os.path.exists(os.path.join(icons, props["IconName"] + ".svg")))
+
+        # Below the memory level (200 MiB by default) the item asks for attention.
+        write_meminfo(self.meminfo, 100 * KIB)
+        self.until("attention", lambda: item.properties()["Status"] == "NeedsAttention")
+        props = item.properties()
+        self.assertEqual(props["XAyatanaLabel"], "100.00 MB")
+        with open(os.path.join(icons, props["AttentionIconName"] + ".svg")) as f:
+            self.assertIn("#e01b24", f.read())
+
+        # Quit from the menu ends the process cleanly and takes the icon folder with it.
+        item.click("Quit")
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+        self.assertFalse(os.path.exists(icons))
+
+    def test_terminate_signal_ends_cleanly(self):
+        item = self.start()
+        icons = item.properties()["IconThemePath"]
+        self.assertTrue(os.path.isdir(icons))
+        self.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+        self.assertFalse(os.path.exists(icons))
+
+
+if __name__ == "__main__":
+    BINARY, MEMINFO = sys.argv.pop(1), sys.argv.pop(1)
+    result = unittest.main(verbosity=2, exit=False).result
+    sys.exit(0 if result.wasSuccessful() else 1)

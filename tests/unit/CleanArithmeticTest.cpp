@@ -1,0 +1,74 @@
+// The figures of a clean: duration, step, block count, progress and the safety floor.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "cleaner/CleanArithmetic.h"
+
+namespace headroom {
+namespace {
+
+constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+constexpr double kGiB = 0x1p30;
+
+TEST(CleanArithmetic, DurationFromInstalledMemory) {
+    EXPECT_EQ(cleanDuration(0.9 * kGiB, true), 2);
+    EXPECT_EQ(cleanDuration(1.99 * kGiB, true), 2);
+    EXPECT_EQ(cleanDuration(4 * kGiB, true), 8);
+    EXPECT_EQ(cleanDuration(8589934592.0, true), 16);
+    EXPECT_EQ(cleanDuration(8589934591.0, true), 14);  // truncated to 7 whole GiB
+    EXPECT_EQ(cleanDuration(16 * kGiB, true), 32);
+    EXPECT_EQ(cleanDuration(32 * kGiB, true), 64);
+    EXPECT_EQ(cleanDuration(8 * kGiB, false), 8);
+    EXPECT_EQ(cleanDuration(1 * kGiB, false), 2);
+    // Figures no machine reports still give a defined duration.
+    EXPECT_EQ(cleanDuration(std::nan(""), true), 2);
+    EXPECT_EQ(cleanDuration(1e300, true), std::numeric_limits<std::int32_t>::max());
+
+    EXPECT_EQ(cleanStep(16), 84);
+    EXPECT_EQ(cleanStep(128), -28);
+}
+
+TEST(CleanArithmetic, BlockCountTruncatesAndRefusesWhatIsNotAQuotient) {
+    EXPECT_EQ(cleanBlockCount(4.0 * 270, 270), 4);
+    EXPECT_EQ(cleanBlockCount(5.0 * 270 - 1, 270), 4);
+    EXPECT_EQ(cleanBlockCount(269.0, 270), 0);
+    EXPECT_LT(cleanBlockCount(1e9, 0), 0);
+    EXPECT_LT(cleanBlockCount(0.0, 0), 0);
+    EXPECT_LT(cleanBlockCount(-1.0, 270), 0);
+    EXPECT_LT(cleanBlockCount(std::nan(""), 270), 0);
+}
+
+TEST(CleanArithmetic, ProgressStaysWithinZeroToHundred) {
+    // A single pass (no full block free) shows where the phase ends.
+    EXPECT_EQ(firstPhaseProgress(0, 0, 84), 84);
+    EXPECT_EQ(firstPhaseProgress(3 * 68, 3, 68), 68);
+    // Machines of 50 GiB and more: the step is zero or negative.
+    EXPECT_EQ(firstPhaseProgress(0, 0, -28), 0);
+    EXPECT_EQ(firstPhaseProgress(2 * -28, 2, -28), 0);
+    EXPECT_EQ(secondPhaseProgress(0, -28), 0);
+    EXPECT_EQ(secondPhaseProgress(29, -28), 1);
+    EXPECT_EQ(secondPhaseProgress(128, -28), 100);
+    EXPECT_EQ(secondPhaseProgress(16, 84), 100);
+    EXPECT_EQ(progressText(37), "37%");
+}
+
+TEST(CleanArithmetic, SafetyFloorIsTheLargerOf256MiBAndFivePerCent) {
+    EXPECT_EQ(cleanSafetyFloor(std::uint64_t{1} << 30), 256 * kMiB);
+    EXPECT_EQ(cleanSafetyFloor(std::uint64_t{24} << 30), (std::uint64_t{24} << 30) / 20);
+    EXPECT_EQ(cleanSafetyFloor(0), 256 * kMiB);
+
+    const std::uint64_t floor = 256 * kMiB;
+    EXPECT_TRUE(mayProduceBlock(floor + 64 * kMiB, 64 * kMiB, floor));
+    EXPECT_FALSE(mayProduceBlock(floor + 64 * kMiB - 1, 64 * kMiB, floor));
+    EXPECT_FALSE(mayProduceBlock(floor - 1, 1, floor));  // no wrap-around below the floor
+    EXPECT_FALSE(mayProduceBlock(std::nullopt, 1, floor));
+    EXPECT_FALSE(mayProduceBlock(floor * 4, 0, floor));
+}
+
+}  // namespace
+}  // namespace headroom

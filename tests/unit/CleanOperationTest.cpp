@@ -1,0 +1,250 @@
+// Extreme Clean on the fake platform, in virtual time: the phases, their progress, the blocks,
+// the refresh timer around them, and the safety rules added for Linux.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "DelegateTestSupport.h"
+#include "cleaner/CleanArithmetic.h"
+#include "cleaner/TiffEncoder.h"
+
+namespace headroom::test {
+namespace {
+
+/// What the status item showed at one progress step, and the clean's state at that moment.
+struct Step {
+    std::string text;
+    std::size_t blocks;
+    std::size_t validTimers;
+    int oomScoreAdj;
+};
+
+class CleanOperation : public DelegateTest {
+  protected:
+    /// Length of one block made of the fake bundle's "hd".
+    static std::uint64_t blockLength() {
+        return tiffEncodedLength(FakeBundleResources::solidImage(4, 4));
+    }
+
+    /// Launches with room for `blocks` whole blocks in the last refresh's free memory, then
+    /// records every title the status item gets.
+    void launchWithFreeBlocks(std::uint64_t blocks, std::uint64_t installed = 8 * kGiB) {
+        fakes.hostMemory.setPhysicalMemory(installed);
+        setFreeBytesExactly(blocks * blockLength() + blockLength() / 2);
+        launch();
+        statusItem().onTitle = [this](const AttributedTitle& title) {
+            steps.push_back(Step{title.text, delegate().DataArray().size(),
+                                 fakes.runLoop.validTimerCount(), fakes.processControl.current()});
+        };
+    }
+
+    /// Runs one clean; returns how long it took in virtual seconds.
+    double clean() {
+        const Seconds start = fakes.runLoop.now();
+        delegate().performCleanOperation();
+        return (fakes.runLoop.now() - start).count();
+    }
+
+    std::vector<std::string> texts(std::size_t from = 0, std::size_t count = SIZE_MAX) const {
+        std::vector<std::string> out;
+        for (std::size_t i = from; i < steps.size() && out.size() < count; ++i) {
+            out.push_back(steps[i].text);
+        }
+        return out;
+    }
+
+    /// The progress texts with repeats folded.
+    std::vector<std::string> distinctTexts(std::size_t from) const {
+        std::vector<std::string> out;
+        for (const std::string& text : texts(from)) {
+            if (out.empty() || out.back() != text) {
+                out.push_back(text);
+            }
+        }
+        return out;
+    }
+
+    static std::vector<std::string> percents(int from, int to) {
+        std::vector<std::string> out;
+        for (int p = from; p <= to; ++p) {
+            out.push_back(progressText(p));
+        }
+        return out;
+    }
+
+    std::vector<Step> steps;
+};
+
+struct PhaseCase {
+    const char* name;
+    std::uint64_t installed;
+    std::uint64_t freeBlocks;
+    std::vector<std::string> firstPhase;
+    int duration;
+};
+
+void PrintTo(const PhaseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CleanPhases : public CleanOperation, public ::testing::WithParamInterface<PhaseCase> {};
+
+TEST_P(CleanPhases, FirstPhaseFillsThenSecondHoldsForTheDuration) {
+    const PhaseCase& c = GetParam();
+    launchWithFreeBlocks(c.freeBlocks, c.installed);
+
+    const double took = clean();
+
+    const std::size_t firstCount = c.firstPhase.size();
+    ASSERT_GT(steps.size(), firstCount);
+    EXPECT_EQ(texts(0, firstCount), c.firstPhase);
+    for (std::size_t i = 0; i < firstCount; ++i) {
+        EXPECT_EQ(steps[i].blocks, i + 1) << "one new block per pass, at step " << i;
+    }
+    // The second phase starts where the first ended and climbs one per second to 100%.
+    const int step = 100 - c.duration;
+    EXPECT_EQ(distinctTexts(firstCount), percents(std::max(step, 0), 100));
+    EXPECT_EQ(steps.back().blocks, steps.size());
+    // It ends in the first pass at which more than `duration` whole seconds have passed.
+    const double hold = (fakes.runLoop.now() - delegate().lastDate()).count();
+    EXPECT_GE(hold, c.duration + 1.0);
+    EXPECT_LT(hold, c.duration + 1.0 + 0.011);
+    EXPECT_NEAR(took, hold + 0.01 * static_cast<double>(firstCount), 1e-6);
+
+    EXPECT_FALSE(delegate().isCleanRunning());
+    EXPECT_TRUE(delegate().DataArray().empty());
+    EXPECT_EQ(delegate().attrsDic().foregroundColor, TitleColor::DisabledControlText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extreme, CleanPhases,
+    ::testing::Values(PhaseCase{"8GiB_N4", 8 * kGiB, 4, {"0%", "21%", "42%", "63%", "84%"}, 16},
+                      PhaseCase{
+                          "16GiB_N3_truncates", 16 * kGiB, 3, {"0%", "22%", "45%", "68%"}, 32},
+                      PhaseCase{"0_9GiB_N1", 966367641, 1, {"0%", "98%"}, 2},
+                      PhaseCase{"N0_shows_the_phase_end", 8 * kGiB, 0, {"84%"}, 16},
+                      PhaseCase{"64GiB_stays_within_0_100", 64 * kGiB, 2, {"0%", "0%", "0%"}, 128}),
+    [](const ::testing::TestParamInfo<PhaseCase>& p) { return std::string(p.param.name); });
+
+TEST_F(CleanOperation, TimerStopsForTheCleanAndOneRestartsAtOnceAfter) {
+    launchWithFreeBlocks(4);
+    fakes.runLoop.advanceBy(2.0);
+    const std::shared_ptr<Timer> before = delegate().refreshTimer();
+    fakes.hostMemory.setFreeBytes(kGiB);  // what the restart will read; ignored by the clean
+    // A refresh asked for during the clean (as the preferences window may) changes nothing.
+    fakes.runLoop.performAfterDelay(Seconds(3.0), [this] { delegate().updateMemoryDisplay(); });
+
+    clean();
+
+    EXPECT_FALSE(before->isValid());
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.validTimers, 0u);
+        EXPECT_NE(s.text.back(), 'B') << "a memory figure reached the title during the clean";
+    }
+    EXPECT_EQ(statusItem().title()->text, "100%");  // kept until the restart runs
+    EXPECT_EQ(fakes.runLoop.pendingMainQueueCount(), 1u);
+
+    const Seconds end = fakes.runLoop.now();
+    fakes.runLoop.turn();
+    EXPECT_EQ(statusItem().title()->text, "1.00 GB");
+    EXPECT_EQ(rowTitle(2), "  Free: 1.00 GB");
+    ASSERT_EQ(fakes.runLoop.validTimerCount(), 1u);
+    fakes.runLoop.advanceTo(end + Seconds(10.5));
+    const auto fires = fakes.runLoop.timerFireTimes();
+    ASSERT_EQ(fires.size(), 2u);
+    EXPECT_DOUBLE_EQ(fires[0], (end + Seconds(5.0)).count());
+}
+
+TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
+    launchWithFreeBlocks(4);
+    // The menu command chosen during a pause, then an interval change during the clean.
+    fakes.runLoop.performAfterDelay(Seconds(1.0),
+                                    [this] { delegate().appMenu()->itemAtIndex(0)->activate(); });
+    fakes.runLoop.performAfterDelay(Seconds(2.0), [this] {
+        delegate().refreshInterval = 10;
+        delegate().changeRefreshInterval();
+    });
+
+    const double took = clean();
+    EXPECT_LT(took, 17.1);  // one clean, not two nested
+    // The menu row starts the next clean before the first one's restart had its turn.
+    delegate().appMenu()->itemAtIndex(0)->activate();
+
+    const std::vector<std::string> shown = texts();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "0%"), 2);
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.validTimers, 0u);
+    }
+    fakes.runLoop.turn();
+    ASSERT_EQ(fakes.runLoop.validTimerCount(), 1u);
+    EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(10.0));
+}
+
+TEST_F(CleanOperation, NoBlockBelowTheSafetyFloorYetTheCleanRunsItsCourse) {
+    fakes.hostMemory.setAvailableMemory(cleanSafetyFloor(8 * kGiB) + blockLength() - 1);
+    launchWithFreeBlocks(4);
+
+    const double took = clean();
+
+    EXPECT_EQ(texts(0, 5), (std::vector<std::string>{"0%", "21%", "42%", "63%", "84%"}));
+    EXPECT_EQ(distinctTexts(5), percents(84, 100));
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.blocks, 0u);
+    }
+    EXPECT_GE(took, 17.0);
+    EXPECT_TRUE(fakes.log.lines().empty());  // refusing a block is the rule, not a fault
+}
+
+TEST_F(CleanOperation, WithoutItsImageOrAReadingACleanClaimsNothingAndSaysWhyOnce) {
+    fakes.bundleResources.removeImage("hd");
+    launchWithFreeBlocks(4);
+    clean();
+    clean();
+    ASSERT_EQ(fakes.log.lines().size(), 1u);
+    EXPECT_NE(fakes.log.lines()[0].find("\"hd\""), std::string::npos);
+    EXPECT_EQ(texts(0, 1), std::vector<std::string>{"84%"});  // no block count: no first phase
+    EXPECT_EQ(distinctTexts(0).back(), "100%");
+
+    fakes.log.clear();
+    fakes.bundleResources.setImage("hd", FakeBundleResources::solidImage(4, 4));
+    fakes.hostMemory.setAvailableMemory(std::nullopt);
+    steps.clear();
+    clean();
+    EXPECT_EQ(fakes.log.lines().size(), 1u);
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.blocks, 0u);
+    }
+}
+
+TEST_F(CleanOperation, OomScoreIsRaisedForTheCleanAndPutBack) {
+    fakes.processControl.setCurrent(300);
+    launchWithFreeBlocks(1);
+    clean();
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.oomScoreAdj, 1000);
+    }
+    EXPECT_EQ(fakes.processControl.writes(), (std::vector<int>{1000, 300}));
+
+    // Refused: said once, with the reason; the clean goes on.
+    fakes.processControl.failWrites = true;
+    steps.clear();
+    clean();
+    clean();
+    ASSERT_EQ(fakes.log.lines().size(), 1u);
+    EXPECT_NE(fakes.log.lines()[0].find("write refused by the test"), std::string::npos);
+    EXPECT_EQ(steps.back().text, "100%");
+
+    // Unreadable: then it is not changed at all, since it could not be put back.
+    fakes.processControl.failWrites = false;
+    fakes.processControl.failReads = true;
+    clean();
+    EXPECT_EQ(fakes.processControl.writes().size(), 2u);
+}
+
+}  // namespace
+}  // namespace headroom::test
