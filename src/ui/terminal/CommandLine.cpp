@@ -84,7 +84,7 @@ same in the terminal.
   --print          run the launch and one refresh, print the status title and
                    every menu row, and exit
   --json           with --print: print one JSON object instead
-  --terminal       show the live view in the terminal (keys: p percentage, q quit)
+  --terminal       show the live view in the terminal (keys: c clean, p percentage, q quit)
   --procfs DIR     read memory and processes under DIR instead of /proc
   --config FILE    keep preferences in FILE instead of
                    $XDG_CONFIG_HOME/headroom/preferences.ini

@@ -95,6 +95,11 @@ bool TerminalView::handleKey(char key) {
         case 'Q':
             delegate_.quitPressed();
             return true;
+        case 'c':
+        case 'C':
+            // The same command as the menu's first row; refused while a clean runs.
+            delegate_.performCleanOperation();
+            return true;
         case 'p':
         case 'P': {
             // The same path as the percentage setting: property, store, refresh.
@@ -134,7 +139,7 @@ void TerminalView::draw() {
         body = "\x1b[31m" + body.substr(0, end) + "\x1b[0m" + body.substr(end);
     }
     frame += body;
-    frame += "\nKeys: p percentage/amounts, q quit\n";
+    frame += "\nKeys: c Extreme Clean, p percentage/amounts, q quit\n";
     std::fwrite(frame.data(), 1, frame.size(), stdout);
     std::fflush(stdout);
 }
