@@ -2,26 +2,40 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
+#include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/LoginHelperWorkspace.h"
+#include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/ProcSelfControl.h"
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "ui/gtk/DialogAlerts.h"
+#include "ui/gtk/EnjoymentFeedback.h"
+#include "ui/gtk/GtkSettingWindowFactory.h"
+#include "ui/gtk/GtkThanaksWindowFactory.h"
 #include "ui/gtk/IndicatorStatusBar.h"
 #include "ui/gtk/Resources.h"
+#include "ui/gtk/SoupURLConnection.h"
 #include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
+#include "ui/terminal/NoSettingWindows.h"
+#include "ui/terminal/NoWelcomeWindows.h"
 #include "ui/terminal/QuietFeedback.h"
 #include "ui/terminal/TerminalRender.h"
 #include "ui/terminal/TerminalStatusBar.h"
@@ -81,7 +95,11 @@ DeploymentSettings deploymentSettings() {
     DeploymentSettings settings;
     settings.feedbackApiKey = "5f2c8e1a9b3d4c6e7f8091a2b3c4d5e6f708192a3b4c5d6e7f8091a2b3c4d5e6";
     settings.storeIdentifier = "100000001";
-    settings.reachabilityHost = "example.org";
+    settings.reachabilityHost = "tidewell.example";
+    settings.links.twitter = "https://social.tidewell.example/headroom";
+    settings.links.website = "https://tidewell.example";
+    settings.links.faq = "https://support.tidewell.example/headroom/faq";
+    settings.links.fanPage = "https://social.tidewell.example/tidewell";
     return settings;
 }
 
@@ -163,25 +181,67 @@ int main(int argc, char** argv) {
 
     GlibRunLoop runLoop;
     ProcHostMemory hostMemory(line->procfs);
-    ProcWorkspace workspace(line->procfs);
+    ProcWorkspace procWorkspace(line->procfs);
+    // The login helper counts as running while its session-bus name has an owner.
+    LoginHelperWorkspace workspace(procWorkspace, AppDelegate::kHelperBundleIdentifier);
     SessionBusNotificationCenter notificationCenter(log);
-    TerminalStatusBar terminalBar;
-    std::optional<IndicatorStatusBar> indicatorBar;
-    if (tray) {
-        indicatorBar.emplace(build::kApplicationId, build::kName, runLoop, log);
-    }
-    StatusBar& statusBar = indicatorBar ? static_cast<StatusBar&>(*indicatorBar) : terminalBar;
-    QuietFeedback feedback;
     PixbufBundleResources bundleResources(resourcesDirectory());
     ProcSelfControl processControl;
+    XdgAutostartLoginItems loginItems(XdgAutostartLoginItems::helperBesideExecutable());
+    GioUrlOpener urlOpener(log);
+    NetworkReachability reachability;
     LoopApplication loopApplication(runLoop);
-    Application& application = tray ? static_cast<Application&>(*tray) : loopApplication;
 
+    // Without a display the windows, dialogs and the rating flow have stand-ins that say so.
+    TerminalStatusBar terminalBar;
+    QuietFeedback quietFeedback;
+    NoSettingWindowFactory noSettingWindows(log);
+    NoWelcomeWindows noWelcomeWindows(log);
+    std::optional<IndicatorStatusBar> indicatorBar;
+    std::optional<EnjoymentFeedback> enjoymentFeedback;
+    std::optional<GtkSettingWindowFactory> gtkSettingWindows;
+    std::optional<GtkThanaksWindowFactory> gtkThanaksWindows;
+    std::optional<SoupURLConnectionFactory> soupConnections;
+    std::optional<DialogAlerts> dialogAlerts;
+    if (tray) {
+        indicatorBar.emplace(build::kApplicationId, build::kName, runLoop, log);
+        enjoymentFeedback.emplace(build::kName, EnjoymentFeedback::projectPages(), urlOpener);
+        gtkSettingWindows.emplace(resourcesDirectory(), log);
+        gtkThanaksWindows.emplace(resourcesDirectory(), log);
+        soupConnections.emplace();
+        dialogAlerts.emplace();
+    }
+    auto either = [](auto& desktop, auto& fallback) -> auto& {
+        using Port = std::remove_reference_t<decltype(fallback)>;
+        return desktop ? static_cast<Port&>(*desktop) : fallback;
+    };
+    StatusBar& statusBar = either(indicatorBar, static_cast<StatusBar&>(terminalBar));
+    Feedback& feedback = either(enjoymentFeedback, static_cast<Feedback&>(quietFeedback));
+    SettingWindowFactory& settingWindows =
+        either(gtkSettingWindows, static_cast<SettingWindowFactory&>(noSettingWindows));
+    ThanaksWindowFactory& thanaksWindows =
+        either(gtkThanaksWindows, static_cast<ThanaksWindowFactory&>(noWelcomeWindows));
+    URLConnectionFactory& urlConnections =
+        either(soupConnections, static_cast<URLConnectionFactory&>(noWelcomeWindows));
+    Alerts& alerts = either(dialogAlerts, static_cast<Alerts&>(noWelcomeWindows));
+    Application& application =
+        tray ? static_cast<Application&>(*tray) : static_cast<Application&>(loopApplication);
+
+    std::error_code noPath;
+    const std::string bundlePath =
+        std::filesystem::read_symlink("/proc/self/exe", noPath).parent_path().string();
     BundleInfo bundle{build::kApplicationId, build::kName,      build::kVersion,
-                      build::kBuildNumber,   build::kCopyright, ""};
-    AppDelegate delegate(Platform{runLoop, *preferences, hostMemory, log, workspace,
-                                  notificationCenter, statusBar, feedback, application,
-                                  bundleResources, processControl, bundle, deploymentSettings()});
+                      build::kBuildNumber,   build::kCopyright, bundlePath};
+    AppDelegate delegate(Platform{runLoop,        *preferences,
+                                  hostMemory,     log,
+                                  workspace,      notificationCenter,
+                                  statusBar,      feedback,
+                                  application,    bundleResources,
+                                  processControl, loginItems,
+                                  settingWindows, urlOpener,
+                                  reachability,   thanaksWindows,
+                                  urlConnections, alerts,
+                                  bundle,         deploymentSettings()});
 
     if (tray) {
         // The application's own loop turns the default main context, which the run loop's

@@ -5,6 +5,7 @@
 #include "app/PreferenceKeys.h"
 #include "app/PreferenceLoad.h"
 #include "monitor/MemoryFormat.h"
+#include "preferences/SettingWindowController.h"
 
 namespace headroom {
 
@@ -59,6 +60,7 @@ void AppDelegate::buildMainMenu() {
     appMenu_->addItem(MenuItem::separatorItem());
     appMenu_->addItem(
         std::make_shared<MenuItem>("Preferences...", [this] { preferencePressed(); }));
+    appMenu_->addItem(std::make_shared<MenuItem>("Welcome...", [this] { showThanksWindow(); }));
     appMenu_->addItem(std::make_shared<MenuItem>("Rate Headroom...", [this] { rateAppPressed(); }));
     appMenu_->addItem(std::make_shared<MenuItem>("Quit", [this] { quitPressed(); }));
 }
@@ -135,7 +137,22 @@ void AppDelegate::terminateRunningLoginHelper() {
 }
 
 void AppDelegate::preferencePressed() {
-    // The preferences window comes with its controller; until then the command opens nothing.
+    // One controller for the whole run: made on the first request, woken on every later one.
+    if (!settingWindow_) {
+        settingWindow_ = std::make_shared<SettingWindowController>(*this, platform_.settingWindows);
+    } else {
+        settingWindow_->awakeFromNib();
+    }
+    // The first use of the window loads it; an interface file that cannot be loaded has
+    // already said why in the log.
+    Window* window = settingWindow_->window();
+    if (window == nullptr) {
+        return;
+    }
+    window->setCollectionBehavior(kWindowCollectionBehaviorCanJoinAllSpaces);
+    window->makeKeyAndOrderFront();
+    platform_.application.activateIgnoringOtherApps(true);
+    settingWindow_->showWindow();
 }
 
 void AppDelegate::quitPressed() {

@@ -42,8 +42,19 @@ class AppDelegate {
     void menuDidClose();
     void menuWillHighlightItem(const std::shared_ptr<MenuItem>& item);
 
+    // Welcome window and network probe.
+    void showThanksWindow();
+    void showwindow();
+    /// Whether the deployment's reachability host can be reached now (nothing is sent to it).
+    bool isInternetAvail();
+
     // Preferences.
     void setDefaultValueForPreferences();
+
+    // Start at login. `url` is the application's own file URL; registration goes by the login
+    // helper's identity, and a refusal is logged with its reason.
+    void setStartAtLogin(const std::string& url, bool enabled);
+    bool willStartAtLogin(const std::string& url);
 
     // Memory figures.
     std::string getTotalMemory();
@@ -103,6 +114,12 @@ class AppDelegate {
     const std::shared_ptr<MenuItem>& SignificantItem() const { return SignificantItem_; }
     const std::shared_ptr<MenuItem>& significantSaperator() const { return significantSaperator_; }
     const Platform& platform() const { return platform_; }
+    /// The controller of the welcome window shown last; none before the first showwindow.
+    const std::shared_ptr<ThanaksWindowController>& thanaksWindowControllerObj() const {
+        return thanaksWindowControllerObj_;
+    }
+    /// The preferences window's controller: none until the first `preferencePressed`.
+    const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
 
     /// The login helper's identity, looked for at launch and registered for start at login.
     static constexpr const char* kHelperBundleIdentifier = "com.Tidewell.Helper";

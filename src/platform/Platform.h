@@ -2,16 +2,23 @@
 
 #include <string>
 
+#include "platform/Alerts.h"
 #include "platform/Application.h"
 #include "platform/BundleResources.h"
 #include "platform/Feedback.h"
 #include "platform/HostMemory.h"
+#include "platform/LoginItems.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PreferenceStore.h"
 #include "platform/ProcessControl.h"
+#include "platform/Reachability.h"
 #include "platform/RunLoop.h"
+#include "platform/SettingWindowFactory.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
+#include "platform/ThanaksWindow.h"
+#include "platform/URLConnection.h"
+#include "platform/UrlOpener.h"
 #include "platform/Workspace.h"
 
 namespace headroom {
@@ -26,11 +33,24 @@ struct BundleInfo {
     std::string bundlePath;  ///< the folder the application runs from
 };
 
+/// The pages the About tab's link buttons open.
+struct LinkAddresses {
+    std::string twitter;  ///< the maker's account page on a social network
+    std::string website;  ///< the maker's home page
+    std::string faq;      ///< the support site's discussion page for this application
+    std::string fanPage;  ///< the maker's fan page on a social network
+};
+
 /// Settings of a deployment, kept apart from the logic.
 struct DeploymentSettings {
     std::string feedbackApiKey;    ///< 64 hexadecimal characters
     std::string storeIdentifier;   ///< nine decimal digits
     std::string reachabilityHost;  ///< probed by the reachability test, never contacted
+    LinkAddresses links{};
+    /// The maker's promotional page, shown in the welcome window (plain HTTP, path "/promo/").
+    std::string promoPageURL = "http://tidewell.example/promo/";
+    /// The subscription form of the welcome window: a resource file name or an absolute path.
+    std::string subscriptionPage = "index.html";
 };
 
 /// Every port the logic calls, handed to it in one piece. The references must outlive the
@@ -47,6 +67,13 @@ struct Platform {
     Application& application;
     BundleResources& bundleResources;
     ProcessControl& processControl;
+    LoginItems& loginItems;
+    SettingWindowFactory& settingWindows;
+    UrlOpener& urlOpener;
+    Reachability& reachability;
+    ThanaksWindowFactory& thanaksWindows;
+    URLConnectionFactory& urlConnections;
+    Alerts& alerts;
     BundleInfo bundle;
     DeploymentSettings deployment;
 };

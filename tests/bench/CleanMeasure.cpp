@@ -31,9 +31,11 @@
 #include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
 #include "cleaner/TiffEncoder.h"
+#include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/MemInfo.h"
+#include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcFileReader.h"
 #include "platform/linux/ProcHostMemory.h"
@@ -41,6 +43,9 @@
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "ui/terminal/NoSettingWindows.h"
+#include "ui/terminal/NoWelcomeWindows.h"
 #include "ui/terminal/QuietFeedback.h"
 #include "ui/terminal/TerminalStatusBar.h"
 
@@ -210,9 +215,16 @@ int main(int argc, char** argv) {
     QuietFeedback feedback;
     NoApplication application;
     ProcSelfControl processControl;
-    AppDelegate delegate(Platform{runLoop, preferences, memory, log, workspace, notifications,
-                                  statusBar, feedback, application, resources, processControl,
-                                  BundleInfo{}, DeploymentSettings{}});
+    XdgAutostartLoginItems loginItems(XdgAutostartLoginItems::helperBesideExecutable());
+    NoSettingWindowFactory settingWindows(log);
+    GioUrlOpener urlOpener(log);
+    NetworkReachability reachability;
+    NoWelcomeWindows welcomeWindows(log);
+    AppDelegate delegate(Platform{
+        runLoop,        preferences,    memory,         log,          workspace,
+        notifications,  statusBar,      feedback,       application,  resources,
+        processControl, loginItems,     settingWindows, urlOpener,    reachability,
+        welcomeWindows, welcomeWindows, welcomeWindows, BundleInfo{}, DeploymentSettings{}});
     delegate.applicationDidFinishLaunching();
 
     std::uint64_t lowestAvailable = UINT64_MAX;

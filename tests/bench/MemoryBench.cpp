@@ -17,14 +17,19 @@
 #include <string>
 
 #include "app/AppDelegate.h"
+#include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/ProcSelfControl.h"
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "ui/terminal/NoSettingWindows.h"
+#include "ui/terminal/NoWelcomeWindows.h"
 #include "ui/terminal/QuietFeedback.h"
 #include "ui/terminal/TerminalStatusBar.h"
 
@@ -68,8 +73,10 @@ class RealDelegate {
         std::string message;
         preferences_->load(message);
         delegate_ = std::make_unique<AppDelegate>(Platform{
-            runLoop_, *preferences_, hostMemory_, log_, workspace_, notifications_, statusBar_,
-            feedback_, application_, resources_, control_, BundleInfo{}, DeploymentSettings{}});
+            runLoop_,        *preferences_,   hostMemory_,     log_,         workspace_,
+            notifications_,  statusBar_,      feedback_,       application_, resources_,
+            control_,        loginItems_,     settingWindows_, urlOpener_,   reachability_,
+            welcomeWindows_, welcomeWindows_, welcomeWindows_, BundleInfo{}, DeploymentSettings{}});
     }
     ~RealDelegate() {
         delegate_.reset();
@@ -95,6 +102,11 @@ class RealDelegate {
     NoApplication application_;
     PixbufBundleResources resources_{""};
     ProcSelfControl control_;
+    XdgAutostartLoginItems loginItems_{XdgAutostartLoginItems::helperBesideExecutable()};
+    NoSettingWindowFactory settingWindows_{log_};
+    GioUrlOpener urlOpener_{log_};
+    NetworkReachability reachability_;
+    NoWelcomeWindows welcomeWindows_{log_};
     std::unique_ptr<AppDelegate> delegate_;
 };
 

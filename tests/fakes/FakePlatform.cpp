@@ -14,6 +14,13 @@ FakePlatform::FakePlatform() {
     application.setJournal(&journal);
     bundleResources.setJournal(&journal);
     processControl.setJournal(&journal);
+    loginItems.setJournal(&journal);
+    settingWindows.setJournal(&journal);
+    urlOpener.setJournal(&journal);
+    reachability.setJournal(&journal);
+    thanaksWindows.setJournal(&journal);
+    urlConnections.setJournal(&journal);
+    alerts.setJournal(&journal);
 }
 
 Platform FakePlatform::platform() {
@@ -29,9 +36,19 @@ Platform FakePlatform::platform() {
         application,
         bundleResources,
         processControl,
+        loginItems,
+        settingWindows,
+        urlOpener,
+        reachability,
+        thanaksWindows,
+        urlConnections,
+        alerts,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
-        DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost},
+        DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost,
+                           LinkAddresses{"https://social.example/orvane1", "http://maker.example",
+                                         "http://support.example/discussions/lumora",
+                                         "http://social.example/orvanes"}},
     };
 }
 

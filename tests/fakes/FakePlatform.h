@@ -1,16 +1,21 @@
 #pragma once
 
 #include "CallJournal.h"
+#include "FakeAlerts.h"
 #include "FakeApplication.h"
 #include "FakeBundleResources.h"
 #include "FakeFeedback.h"
 #include "FakeHostMemory.h"
+#include "FakeLoginItems.h"
 #include "FakeNotificationCenter.h"
 #include "FakePreferenceStore.h"
 #include "FakeProcessControl.h"
 #include "FakeRunLoop.h"
+#include "FakeSettingWindow.h"
 #include "FakeStatusBar.h"
 #include "FakeSystemLog.h"
+#include "FakeThanaksWindow.h"
+#include "FakeURLConnection.h"
 #include "FakeWorkspace.h"
 #include "platform/Platform.h"
 
@@ -18,7 +23,7 @@ namespace headroom::test {
 
 /// One fake of every port, sharing one call journal, and the `Platform` that hands them to the
 /// program. The bundle is the application's own ("com.Tidewell.Headroom"); the deployment has
-/// a 64-hex API key and a nine-digit store id.
+/// a 64-hex API key, a nine-digit store id and four link pages on reserved hosts.
 class FakePlatform {
   public:
     static constexpr const char* kBundleIdentifier = "com.Tidewell.Headroom";
@@ -46,6 +51,13 @@ class FakePlatform {
     FakeApplication application;
     FakeBundleResources bundleResources;
     FakeProcessControl processControl;
+    FakeLoginItems loginItems;
+    FakeSettingWindowFactory settingWindows;
+    FakeUrlOpener urlOpener;
+    FakeReachability reachability;
+    FakeThanaksWindowFactory thanaksWindows;
+    FakeURLConnectionFactory urlConnections;
+    FakeAlerts alerts;
 };
 
 }  // namespace headroom::test

@@ -1,9 +1,7 @@
 // The Gtk menu mirror on real GTK widgets (Xvfb) and the real GLib loop.
 
-#include <gtkmm/box.h>
 #include <gtkmm/image.h>
 #include <gtkmm/separatormenuitem.h>
-#include <gtkmm/settings.h>
 
 #include <memory>
 #include <string>
@@ -60,41 +58,6 @@ class MenuMirrorTest : public test::DisplayTest {
   protected:
     GlibRunLoop loop;
 };
-
-TEST_F(MenuMirrorTest, MirrorsEveryKindOfRow) {
-    MenuMirror mirror(loop);
-    auto menu = std::make_shared<Menu>();
-    menu->addItem(row("Extreme Clean"));
-    menu->addItem(MenuItem::separatorItem());
-    menu->addItem(row("  Free: 2.00 GB", false));
-    menu->addItem(appRow("Known", MenuMirror::kFallbackIcon));
-    menu->addItem(appRow("Unknown", "no-such-icon-anywhere"));
-    menu->addItem(row("Rate_Me"));
-    mirror.setMenu(menu);
-
-    Gtk::Menu& gtk = mirror.gtkMenu();
-    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"Extreme Clean", "---", "  Free: 2.00 GB",
-                                                     "  Known", "  Unknown", "Rate_Me"}));
-    const auto widgets = rowsOf(gtk);
-    EXPECT_TRUE(widgets[0]->get_sensitive());
-    EXPECT_FALSE(widgets[2]->get_sensitive());
-    EXPECT_FALSE(widgets[3]->get_sensitive());
-    EXPECT_TRUE(widgets[5]->get_visible());
-    EXPECT_EQ(imageIn(widgets[0]), nullptr);
-
-    // Application rows hold a box of image and label, the shape whose icon gets exported.
-    Gtk::Image* known = imageIn(widgets[3]);
-    Gtk::Image* unknown = imageIn(widgets[4]);
-    ASSERT_NE(known, nullptr);
-    ASSERT_NE(unknown, nullptr);
-    EXPECT_NE(dynamic_cast<Gtk::Box*>(known->get_parent()), nullptr);
-    ASSERT_TRUE(known->get_pixbuf());
-    EXPECT_EQ(known->get_pixbuf()->get_width(), MenuMirror::kIconSize);
-    EXPECT_EQ(known->get_pixbuf()->get_height(), MenuMirror::kIconSize);
-    // A name the theme does not know shows the generic application icon.
-    EXPECT_EQ(unknown->get_pixbuf(), known->get_pixbuf());
-    EXPECT_TRUE(Gtk::Settings::get_default()->property_gtk_menu_images().get_value());
-}
 
 TEST_F(MenuMirrorTest, FollowsTheModelTouchingOnlyWhatChanged) {
     MenuMirror mirror(loop);

@@ -28,6 +28,7 @@ from gi.repository import Gio, GLib  # noqa: E402  (only once we know there is a
 
 BINARY = None
 MEMINFO = None
+APPS_FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "e2e", "apps")
 ITEM_INTERFACE = "org.kde.StatusNotifierItem"
 MENU_INTERFACE = "com.canonical.dbusmenu"
 KIB = 1024
@@ -179,9 +180,10 @@ class TestTray(unittest.TestCase):
     def until(self, what, done, timeout=10):
         self.assertTrue(pump(done, timeout), "timed out waiting for " + what)
 
-    def start(self):
-        self.proc = subprocess.Popen([BINARY, "--procfs", self.procfs, "--config", self.config],
-                                     env=self.env, stdout=subprocess.DEVNULL,
+    def start(self, procfs=None, **env):
+        self.proc = subprocess.Popen([BINARY, "--procfs", procfs or self.procfs,
+                                      "--config", self.config],
+                                     env=dict(self.env, **env), stdout=subprocess.DEVNULL,
                                      stderr=subprocess.PIPE)
         self.until("the item to register", lambda: self.watcher.items, timeout=20)
         name, path = self.watcher.items[0]
@@ -253,6 +255,41 @@ class TestTray(unittest.TestCase):
         self.proc.send_signal(signal.SIGTERM)
         self.assertEqual(self.proc.wait(timeout=15), 0)
         self.assertFalse(os.path.exists(icons))
+
+    def test_application_rows_reach_the_panel_with_their_icons(self):
+        # The fixture of running applications (tests/e2e/apps/README.md), copied so that its
+        # processes belong to whoever runs the tests; its statm counts 4 KiB pages.
+        root = os.path.join(self.tmp, "apps")
+        shutil.copytree(APPS_FIXTURE, root)
+        procfs = os.path.join(root, "procfs")
+        page = os.sysconf("SC_PAGE_SIZE")
+        for pid in filter(str.isdigit, os.listdir(procfs)):
+            statm = os.path.join(procfs, pid, "statm")
+            with open(statm) as f:
+                fields = [int(v) * 4096 // page for v in f.read().split()]
+            with open(statm, "w") as f:
+                f.write(" ".join(map(str, fields)) + "\n")
+        # The fixture's desktop entries first; the system's icon themes after them.
+        item = self.start(procfs, LANG="C", XDG_DATA_HOME=os.path.join(root, "home"),
+                          XDG_DATA_DIRS=os.path.join(root, "data") + ":/usr/share")
+
+        self.until("the application rows", lambda: "Significant Usage" in item.labels())
+        rows = item.rows()
+        header = next(i for i, (_, props) in enumerate(rows)
+                      if props.get("label") == "Significant Usage")
+        self.assertEqual(rows[header - 1][1].get("type"), "separator")
+        apps = rows[header + 1:header + 4]
+        self.assertEqual([props.get("label") for _, props in apps],
+                         ["  Text Editor", "  Firefox ESR", "  Terminal"])
+        for _, props in apps:
+            self.assertFalse(props.get("enabled", True))
+            png = bytes(props["icon-data"])
+            self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+            # The IHDR chunk's width and height: 18 x 18.
+            self.assertEqual((int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")),
+                             (18, 18))
+        self.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(self.proc.wait(timeout=15), 0)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace headroom {
+
+/// The programs the desktop starts when the user logs in.
+class LoginItems {
+  public:
+    virtual ~LoginItems() = default;
+
+    /// Registers (true) or unregisters (false) the login helper `identifier` to start at
+    /// login. False when that could not be done; `lastError` then says why.
+    virtual bool setLoginItemEnabled(const std::string& identifier, bool enabled) = 0;
+
+    /// Why the last registration failed; empty when it did not.
+    virtual std::string lastError() const = 0;
+
+    /// The `file:` URLs of the programs the session starts at login, in the order the desktop
+    /// looks at them. Items that cannot be resolved to a program are left out.
+    virtual std::vector<std::string> sessionLoginItems() = 0;
+};
+
+}  // namespace headroom

@@ -1,0 +1,241 @@
+#include "platform/linux/XdgAutostartLoginItems.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "platform/linux/DesktopEntry.h"
+
+namespace headroom {
+
+namespace {
+
+constexpr const char* kGroup = "Desktop Entry";
+constexpr const char* kHelperProgram = "headroom-login-helper";
+
+std::string folderOf(const std::string& base) {
+    return base + "/autostart";
+}
+
+std::string messageOf(GError* error) {
+    std::string message = error != nullptr ? error->message : "unknown error";
+    g_clear_error(&error);
+    return message;
+}
+
+/// The `file:` URL of the program an Exec value starts, or nothing.
+std::optional<std::string> programURL(const std::string& exec) {
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(exec.c_str(), nullptr, &argv, nullptr)) {
+        return std::nullopt;
+    }
+    std::string program = argv[0];
+    g_strfreev(argv);
+    // "%%" is a literal '%' in an Exec value.
+    for (std::size_t at = program.find("%%"); at != std::string::npos;
+         at = program.find("%%", at + 1)) {
+        program.erase(at, 1);
+    }
+    gchar* found = g_path_is_absolute(program.c_str()) ? g_strdup(program.c_str())
+                                                       : g_find_program_in_path(program.c_str());
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    gchar* uri = g_filename_to_uri(found, nullptr, nullptr);
+    g_free(found);
+    if (uri == nullptr) {
+        return std::nullopt;
+    }
+    std::string url = uri;
+    g_free(uri);
+    return url;
+}
+
+/// The `.desktop` names of a folder, sorted; none when it cannot be read.
+std::vector<std::string> entryNames(const std::string& folder) {
+    std::vector<std::string> names;
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const gchar* name = g_dir_read_name(dir)) {
+        if (g_str_has_suffix(name, ".desktop")) {
+            names.emplace_back(name);
+        }
+    }
+    g_dir_close(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<DesktopEntry> readEntry(const std::string& path) {
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
+        return std::nullopt;
+    }
+    auto entry = parseDesktopEntry(std::string_view(contents, length), DesktopLocale{});
+    g_free(contents);
+    return entry;
+}
+
+}  // namespace
+
+std::string quoteExecArgument(std::string_view argument) {
+    // The reserved characters of the Exec key; an argument without them stays bare, which is
+    // also how simpler readers of Exec (such as g_app_info_get_executable) expect it.
+    const bool quote = argument.empty() ||
+                       argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string_view::npos;
+    std::string text = quote ? "\"" : "";
+    for (const char c : argument) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+            text += '\\';
+        } else if (c == '%') {
+            text += '%';
+        }
+        text += c;
+    }
+    if (quote) {
+        text += '"';
+    }
+    return text;
+}
+
+XdgAutostartLoginItems::XdgAutostartLoginItems(std::string helperPath, AutostartFolders folders)
+    : helperPath_(std::move(helperPath)) {
+    userFolder_ = folderOf(folders.configHome.value_or(g_get_user_config_dir()));
+    if (folders.configDirs) {
+        for (const auto& dir : *folders.configDirs) {
+            systemFolders_.push_back(folderOf(dir));
+        }
+    } else {
+        for (const gchar* const* dir = g_get_system_config_dirs(); *dir != nullptr; ++dir) {
+            systemFolders_.push_back(folderOf(*dir));
+        }
+    }
+}
+
+std::string XdgAutostartLoginItems::helperBesideExecutable() {
+    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
+    if (executable == nullptr) {
+        return kHelperProgram;
+    }
+    gchar* folder = g_path_get_dirname(executable);
+    gchar* helper = g_build_filename(folder, kHelperProgram, nullptr);
+    std::string path = helper;
+    g_free(helper);
+    g_free(folder);
+    g_free(executable);
+    return path;
+}
+
+std::string XdgAutostartLoginItems::entryPath(const std::string& identifier) const {
+    return userFolder_ + "/" + identifier + ".desktop";
+}
+
+bool XdgAutostartLoginItems::fail(std::string reason) {
+    error_ = std::move(reason);
+    return false;
+}
+
+bool XdgAutostartLoginItems::setLoginItemEnabled(const std::string& identifier, bool enabled) {
+    error_.clear();
+    if (identifier.empty() || identifier.find('/') != std::string::npos) {
+        return fail("\"" + identifier + "\" cannot name an autostart entry");
+    }
+    if (enabled) {
+        if (!g_path_is_absolute(helperPath_.c_str()) ||
+            !g_file_test(helperPath_.c_str(), G_FILE_TEST_IS_EXECUTABLE)) {
+            return fail("the login helper " + helperPath_ + " is not an executable program");
+        }
+        // Written as "%%" the path is right by the specification, but GIO, which sessions use
+        // to read autostart entries, looks for the program without undoing it and drops the
+        // entry: refuse rather than register an entry that never starts.
+        if (helperPath_.find('%') != std::string::npos) {
+            return fail("the login helper's path " + helperPath_ +
+                        " holds a '%', which autostart entries cannot start");
+        }
+        return writeEntry(identifier, false);
+    }
+    return systemEntryExists(identifier) ? writeEntry(identifier, true) : removeEntry(identifier);
+}
+
+bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidden) {
+    GKeyFile* file = g_key_file_new();
+    g_key_file_set_string(file, kGroup, "Type", "Application");
+    g_key_file_set_string(file, kGroup, "Name", "Headroom");
+    g_key_file_set_string(file, kGroup, "Comment", "Starts Headroom when you log in");
+    // set_string adds the string escapes (\\ for a backslash) over the Exec quoting.
+    g_key_file_set_string(file, kGroup, "Exec", quoteExecArgument(helperPath_).c_str());
+    g_key_file_set_boolean(file, kGroup, "Terminal", FALSE);
+    g_key_file_set_boolean(file, kGroup, "NoDisplay", TRUE);
+    if (hidden) {
+        g_key_file_set_boolean(file, kGroup, "Hidden", TRUE);
+    }
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    g_key_file_free(file);
+
+    bool written = false;
+    if (g_mkdir_with_parents(userFolder_.c_str(), 0700) != 0) {
+        fail("cannot create the folder " + userFolder_ + ": " + std::strerror(errno));
+    } else {
+        GError* error = nullptr;
+        const std::string path = entryPath(identifier);
+        written = g_file_set_contents(path.c_str(), data, static_cast<gssize>(length), &error);
+        if (!written) {
+            fail("cannot write " + path + ": " + messageOf(error));
+        }
+    }
+    g_free(data);
+    return written;
+}
+
+bool XdgAutostartLoginItems::removeEntry(const std::string& identifier) {
+    const std::string path = entryPath(identifier);
+    if (g_unlink(path.c_str()) != 0 && errno != ENOENT) {
+        return fail("cannot remove " + path + ": " + std::strerror(errno));
+    }
+    return true;
+}
+
+bool XdgAutostartLoginItems::systemEntryExists(const std::string& identifier) const {
+    for (const auto& folder : systemFolders_) {
+        if (auto entry = readEntry(folder + "/" + identifier + ".desktop")) {
+            return !entry->boolean("Hidden");
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> XdgAutostartLoginItems::sessionLoginItems() {
+    std::vector<std::string> folders{userFolder_};
+    folders.insert(folders.end(), systemFolders_.begin(), systemFolders_.end());
+    std::vector<std::string> items;
+    std::set<std::string> seen;
+    for (const auto& folder : folders) {
+        for (const auto& name : entryNames(folder)) {
+            // The first folder that has an entry of this name decides about it.
+            if (!seen.insert(name).second) {
+                continue;
+            }
+            const auto entry = readEntry(folder + "/" + name);
+            if (!entry || entry->boolean("Hidden") || entry->string("Type") != "Application") {
+                continue;
+            }
+            if (const auto exec = entry->string("Exec")) {
+                if (auto url = programURL(*exec)) {
+                    items.push_back(std::move(*url));
+                }
+            }
+        }
+    }
+    return items;
+}
+
+}  // namespace headroom

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/LoginItems.h"
+
+namespace headroom {
+
+/// One argument of an Exec line as the Desktop Entry Specification ("The Exec key") asks: an
+/// argument holding a reserved character (space, quotes, `$`, `\`, …) goes in double quotes,
+/// with `"`, `` ` ``, `$` and `\` escaped by a backslash; `%` is doubled so that it is not taken
+/// for a field code. The string escapes of the key file (`\\` for a backslash) are the
+/// writer's to add on top.
+std::string quoteExecArgument(std::string_view argument);
+
+/// Where autostart entries are looked for; what is not set comes from the environment
+/// (`$XDG_CONFIG_HOME`, `$XDG_CONFIG_DIRS`, with their defaults).
+struct AutostartFolders {
+    std::optional<std::string> configHome;
+    std::optional<std::vector<std::string>> configDirs;
+};
+
+/// Start at login as the Desktop Application Autostart Specification has it: a login item is
+/// a desktop entry `<identifier>.desktop` in `$XDG_CONFIG_HOME/autostart`, which the session
+/// starts at login.
+///
+/// Registering writes that entry (atomically, the folder made with mode 0700 when missing) to
+/// start the login helper by its absolute path. Unregistering removes it; when a system-wide
+/// entry of the same name exists in `$XDG_CONFIG_DIRS/autostart`, the user's entry is written
+/// with `Hidden=true` instead, which is how the specification lets a user turn a system entry
+/// off. A registration that cannot be done says why in `lastError`: the folder cannot be
+/// written, the helper is not an executable program, or its path holds a '%'.
+///
+/// The session's login items are the entries of the user's folder, then of each system folder
+/// in order (an entry name seen once hides the same name further on); entries with
+/// `Hidden=true`, of another type than Application, or whose Exec program cannot be found are
+/// left out. Each item is the `file:` URL of its Exec program (found in `$PATH` when not
+/// absolute).
+class XdgAutostartLoginItems final : public LoginItems {
+  public:
+    /// `helperPath`: the login helper program that the entry starts; absolute.
+    explicit XdgAutostartLoginItems(std::string helperPath, AutostartFolders folders = {});
+
+    /// The login helper installed beside the running program, `headroom-login-helper`.
+    static std::string helperBesideExecutable();
+
+    bool setLoginItemEnabled(const std::string& identifier, bool enabled) override;
+    std::string lastError() const override { return error_; }
+    std::vector<std::string> sessionLoginItems() override;
+
+    /// The user's entry for `identifier`.
+    std::string entryPath(const std::string& identifier) const;
+
+  private:
+    bool writeEntry(const std::string& identifier, bool hidden);
+    bool removeEntry(const std::string& identifier);
+    bool systemEntryExists(const std::string& identifier) const;
+    bool fail(std::string reason);
+
+    std::string helperPath_;
+    std::string userFolder_;
+    std::vector<std::string> systemFolders_;
+    std::string error_;
+};
+
+}  // namespace headroom

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "preferences/Outlets.h"
+
+namespace headroom {
+
+// The pure rules of the preferences window, apart from any window.
+
+/// The integer reading of a text, as the desktop's `intValue` does it: leading white space is
+/// skipped, an optional sign is taken, then decimal digits up to the first other character. A
+/// text that does not begin with a number reads 0; a number beyond 32 bits reads the nearest
+/// 32-bit limit.
+std::int32_t intValue(std::string_view text);
+
+/// The memory-level field keeps 1 to 1024 (megabytes) while typing and at the end of editing.
+inline constexpr std::int32_t kMinimumMemoryLevel = 1;
+inline constexpr std::int32_t kMaximumMemoryLevel = 1024;
+/// The significance field keeps 0 to 100 (per cent) while typing.
+inline constexpr std::int32_t kMinimumSignificantThreshold = 0;
+inline constexpr std::int32_t kMaximumSignificantThreshold = 100;
+
+std::int32_t boundMemoryLevel(std::int32_t value);
+std::int32_t boundSignificantThreshold(std::int32_t value);
+
+/// The three tabs of the window, in toolbar order.
+enum class SettingTab { General, Advanced, AboutUs };
+
+/// The whole window's size on a tab, in points: 390 × 315, 390 × 370 and 440 × 290.
+struct TabSize {
+    double width;
+    double height;
+};
+TabSize tabSize(SettingTab tab);
+
+/// The frame of `tab` for a window now at `current`: the left and top edges stay where they are,
+/// so the window grows or shrinks at its bottom and a change of width moves only its right
+/// edge.
+WindowFrame frameForTab(const WindowFrame& current, SettingTab tab);
+
+/// "Version <short> (<build>)", the About tab's version line.
+std::string versionString(std::string_view shortVersion, std::string_view buildVersion);
+
+/// A `file:` URL for an absolute path. Bytes outside the unreserved characters and
+/// "!$&'()*+,=:@/" are percent-encoded (upper-case hex), as GLib's g_filename_to_uri does, so
+/// that URLs made here and by the desktop compare equal.
+std::string fileURLWithPath(std::string_view path);
+
+/// A text shown as a link, with its attributes over the whole text.
+struct AttributedText {
+    enum class Color { Default, Blue };
+    enum class Alignment { Natural, Center };
+
+    std::string string;
+    double systemFontPointSize = 0.0;  ///< 0: the text's own font
+    std::string link;                  ///< the URL the text opens; empty: none
+    Color foregroundColor = Color::Default;
+    Alignment alignment = Alignment::Natural;
+    int underlineStyle = 0;  ///< 1: single
+
+    friend bool operator==(const AttributedText&, const AttributedText&) = default;
+};
+
+}  // namespace headroom

@@ -1,0 +1,336 @@
+#include "preferences/SettingWindowController.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/AppDelegate.h"
+#include "app/PreferenceKeys.h"
+
+namespace headroom {
+
+namespace {
+
+bool isOn(const CheckBox& box) {
+    return box.state() == kControlStateOn;
+}
+
+int stateFor(bool on) {
+    return on ? kControlStateOn : kControlStateOff;
+}
+
+/// The point size of link texts.
+constexpr double kLinkFontPointSize = 13.0;
+/// The two text sizes: segment 0 and every other segment.
+constexpr const char* kTextSizeNormal = "Normal";
+constexpr const char* kTextSizeSmall = "Small";
+
+}  // namespace
+
+SettingWindowController::SettingWindowController(AppDelegate& sharedDelegate,
+                                                 SettingWindowFactory& factory,
+                                                 std::string windowNibName)
+    : sharedDelegate_(sharedDelegate),
+      factory_(factory),
+      windowNibName_(std::move(windowNibName)) {}
+
+AppDelegate& SettingWindowController::delegate() {
+    return appDel_ != nullptr ? *appDel_ : sharedDelegate_;
+}
+
+Window* SettingWindowController::window() {
+    if (nib_) {
+        return window_;
+    }
+    nib_ = factory_.loadWindowNib(windowNibName_, *this);
+    if (!nib_) {
+        disconnectOutlets();
+        return nullptr;
+    }
+    // A file that leaves a control unconnected would have the handlers write through nothing:
+    // refuse it as a whole rather than show half a window.
+    if (const char* missing = missingOutlet()) {
+        delegate().platform().log.log("The interface file " + windowNibName_ +
+                                      " does not connect " + missing +
+                                      "; the preferences window cannot open");
+        disconnectOutlets();
+        nib_.reset();
+        return nullptr;
+    }
+    // As the loading of an interface file does: its owner awakes, then the window is loaded.
+    awakeFromNib();
+    windowDidLoad();
+    return window_;
+}
+
+void SettingWindowController::showWindow() {
+    if (Window* shown = window()) {
+        shown->makeKeyAndOrderFront();
+    }
+}
+
+void SettingWindowController::awakeFromNib() {
+    if (appDel_ == nullptr) {
+        appDel_ = &sharedDelegate_;
+    }
+}
+
+void SettingWindowController::windowDidLoad() {
+    if (window_ == nullptr) {
+        return;  // only a loaded window has anything to set up
+    }
+    // 1. The delegate.
+    if (appDel_ == nullptr) {
+        appDel_ = &sharedDelegate_;
+    }
+    AppDelegate& app = *appDel_;
+    // 2. The platform's own window-loaded step has nothing to do here.
+
+    // 3. The General size, keeping the top edge; no redisplay, no animation.
+    window_->setFrame(frameForTab(window_->frame(), SettingTab::General), false, false);
+
+    // 4.
+    settingsToolbar_->setSelectedItemIdentifier(kGeneralItem);
+
+    // 5. The controls from the delegate's values.
+    btnShowText_->setState(stateFor(app.isShowText));
+    btnShowIcon_->setState(stateFor(app.isShowIcon));
+    btnRunOnStartup_->setState(stateFor(app.isRunOnStartUp));
+    btnPercentage_->setState(stateFor(app.isPercentage));
+    segmentSize_->setSelectedSegment(app.strTextSize == kTextSizeNormal ? 0 : 1);
+    btnAutomaticFree_->setState(stateFor(app.isAutoFreeMemory));
+    sliderFrequency_->setIntegerValue(app.refreshInterval);
+    txtSliderValue_->setStringValue(std::to_string(app.refreshInterval));
+    txtMemoryLevel_->setStringValue(std::to_string(app.memoryLevel));
+    txtSignificantLevel_->setStringValue(std::to_string(app.significantThreshold));
+
+    // 6. The About texts from the application's own description.
+    const BundleInfo& bundle = app.platform().bundle;
+    txtVersionString_->setStringValue(versionString(bundle.shortVersion, bundle.buildVersion));
+    txtAppName_->setStringValue(bundle.name);
+    txtCopyrightText_->setStringValue(bundle.copyright);
+
+    // 7.
+    window_->makeKeyAndOrderFront();
+}
+
+void SettingWindowController::btnGeneralSelected() {
+    selectTab(SettingTab::General);
+}
+
+void SettingWindowController::btnAdvancedSelected() {
+    selectTab(SettingTab::Advanced);
+}
+
+void SettingWindowController::btnAboutUsSelected() {
+    selectTab(SettingTab::AboutUs);
+}
+
+void SettingWindowController::selectTab(SettingTab tab) {
+    if (window_ == nullptr) {
+        return;
+    }
+    generalView_->setHidden(tab != SettingTab::General);
+    advancedView_->setHidden(tab != SettingTab::Advanced);
+    aboutUsView_->setHidden(tab != SettingTab::AboutUs);
+    window_->setFrame(frameForTab(window_->frame(), tab), true, true);
+}
+
+void SettingWindowController::mouseUp() {
+    if (window_ != nullptr) {
+        window_->makeFirstResponder(nullptr);
+    }
+}
+
+void SettingWindowController::btnTwitterPressed() {
+    openLink(delegate().platform().deployment.links.twitter);
+}
+
+void SettingWindowController::btnOrvaneDotComPressed() {
+    openLink(delegate().platform().deployment.links.website);
+}
+
+void SettingWindowController::btnFaqPressed() {
+    openLink(delegate().platform().deployment.links.faq);
+}
+
+void SettingWindowController::btnFanPagePressed() {
+    openLink(delegate().platform().deployment.links.fanPage);
+}
+
+void SettingWindowController::openLink(const std::string& url) {
+    delegate().platform().urlOpener.openURL(url);
+}
+
+AttributedText SettingWindowController::hyperlinkFromString(const std::string& text,
+                                                            const std::string& url) const {
+    AttributedText link;
+    link.string = text;
+    link.systemFontPointSize = kLinkFontPointSize;
+    link.link = url;
+    link.foregroundColor = AttributedText::Color::Blue;
+    link.alignment = AttributedText::Alignment::Center;
+    link.underlineStyle = 1;
+    return link;
+}
+
+void SettingWindowController::storeBool(bool value, std::string_view key) {
+    delegate().platform().preferences.setBool(value, std::string(key));
+}
+
+void SettingWindowController::btnUsePercentagePressed(CheckBox& sender) {
+    AppDelegate& app = delegate();
+    app.isPercentage = isOn(sender);
+    storeBool(app.isPercentage, kIsPercentage);
+    app.updateMemoryDisplay();
+}
+
+void SettingWindowController::btnShowIconPressed(CheckBox& sender) {
+    AppDelegate& app = delegate();
+    if (isOn(sender)) {
+        app.isShowIcon = true;
+    } else {
+        app.isShowIcon = false;
+        // Icon and text are never both off: the text comes back.
+        if (btnShowText_ != nullptr && btnShowText_->state() == kControlStateOff) {
+            btnShowText_->setState(kControlStateOn);
+            app.isShowText = true;
+            storeBool(app.isShowText, kIsShowText);
+            app.changeStatusItemTitle();
+        }
+    }
+    storeBool(app.isShowIcon, kIsShowIcon);
+    app.setStatusItemIcon();
+}
+
+void SettingWindowController::btnShowTextPressed(CheckBox& sender) {
+    AppDelegate& app = delegate();
+    if (isOn(sender)) {
+        app.isShowText = true;
+    } else {
+        app.isShowText = false;
+        if (btnShowIcon_ != nullptr && btnShowIcon_->state() == kControlStateOff) {
+            btnShowIcon_->setState(kControlStateOn);
+            app.isShowIcon = true;
+            storeBool(app.isShowIcon, kIsShowIcon);
+            app.setStatusItemIcon();
+        }
+    }
+    storeBool(app.isShowText, kIsShowText);
+    app.changeStatusItemTitle();
+}
+
+void SettingWindowController::btnTextSizeSegmentChange(SegmentedControl& sender) {
+    AppDelegate& app = delegate();
+    app.strTextSize = sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall;
+    delegate().platform().preferences.setObject(app.strTextSize, std::string(kStrTextSize));
+    app.changeStatusItemTitle();
+}
+
+void SettingWindowController::btnAutoFreeMemoryPressed(CheckBox& sender) {
+    AppDelegate& app = delegate();
+    // The outlet and the sender are the same box; the outlet is what is read.
+    const CheckBox& box = btnAutomaticFree_ != nullptr ? *btnAutomaticFree_ : sender;
+    app.isAutoFreeMemory = isOn(box);
+    storeBool(app.isAutoFreeMemory, kIsAutoFreeMemory);
+}
+
+void SettingWindowController::btnRunOnstartupPressed(CheckBox& sender) {
+    AppDelegate& app = delegate();
+    app.isRunOnStartUp = isOn(sender);
+    storeBool(app.isRunOnStartUp, kIsRunOnStartUp);
+    app.setStartAtLogin(fileURLWithPath(app.platform().bundle.bundlePath), app.isRunOnStartUp);
+}
+
+void SettingWindowController::frequencySliderChange(Slider& /*sender*/) {
+    if (sliderFrequency_ == nullptr) {
+        return;
+    }
+    AppDelegate& app = delegate();
+    const std::int32_t value = sliderFrequency_->intValue();
+    // A drag within the same whole value changes nothing.
+    if (value == app.refreshInterval) {
+        return;
+    }
+    app.refreshInterval = std::int64_t{value};
+    if (txtSliderValue_ != nullptr) {
+        txtSliderValue_->setStringValue(std::to_string(app.refreshInterval));
+    }
+    app.platform().preferences.setInteger(app.refreshInterval, std::string(kRefreshInterval));
+    app.changeRefreshInterval();
+}
+
+void SettingWindowController::applyMemoryLevel(TextField& field) {
+    AppDelegate& app = delegate();
+    const std::int32_t value = boundMemoryLevel(intValue(field.stringValue()));
+    app.memoryLevel = value;
+    field.setStringValue(std::to_string(value));
+    app.platform().preferences.setInteger(value, std::string(kMemoryLevel));
+}
+
+void SettingWindowController::applySignificantLevel(TextField& field, std::int32_t value) {
+    AppDelegate& app = delegate();
+    app.significantThreshold = value;
+    field.setStringValue(std::to_string(value));
+    app.platform().preferences.setInteger(value, std::string(kSignificantThreshold));
+}
+
+void SettingWindowController::controlTextDidChange(TextField& field) {
+    if (field.tag() == kMemoryLevelTag) {
+        applyMemoryLevel(field);
+    } else if (field.tag() == kSignificantLevelTag) {
+        applySignificantLevel(field, boundSignificantThreshold(intValue(field.stringValue())));
+    }
+}
+
+void SettingWindowController::controlTextDidEndEditing(TextField& field) {
+    if (field.tag() == kMemoryLevelTag) {
+        applyMemoryLevel(field);
+    } else if (field.tag() == kSignificantLevelTag) {
+        // No bound here: typing has already applied it.
+        const std::string text = field.stringValue();
+        applySignificantLevel(field, text.empty() ? 0 : intValue(text));
+    }
+}
+
+const char* SettingWindowController::missingOutlet() const {
+    const std::pair<const void*, const char*> outlets[] = {
+        {window_, "window"},
+        {segmentSize_, "segmentSize"},
+        {btnPercentage_, "btnPercentage"},
+        {btnRunOnStartup_, "btnRunOnStartup"},
+        {btnShowIcon_, "btnShowIcon"},
+        {btnShowText_, "btnShowText"},
+        {btnAutomaticFree_, "btnAutomaticFree"},
+        {txtMemoryLevel_, "txtMemoryLevel"},
+        {sliderFrequency_, "sliderFrequency"},
+        {txtSliderValue_, "txtSliderValue"},
+        {txtAppName_, "txtAppName"},
+        {txtCopyrightText_, "txtCopyrightText"},
+        {txtVersionString_, "txtVersionString"},
+        {txtSignificantLevel_, "txtSignificantLevel"},
+        {generalView_, "generalView"},
+        {advancedView_, "advancedView"},
+        {aboutUsView_, "aboutUsView"},
+        {settingsToolbar_, "settingsToolbar"},
+    };
+    for (const auto& [outlet, name] : outlets) {
+        if (outlet == nullptr) {
+            return name;
+        }
+    }
+    return nullptr;
+}
+
+void SettingWindowController::disconnectOutlets() {
+    window_ = nullptr;
+    segmentSize_ = nullptr;
+    btnPercentage_ = btnRunOnStartup_ = btnShowIcon_ = btnShowText_ = btnAutomaticFree_ = nullptr;
+    txtMemoryLevel_ = txtSliderValue_ = txtAppName_ = txtCopyrightText_ = txtVersionString_ =
+        txtSignificantLevel_ = nullptr;
+    sliderFrequency_ = nullptr;
+    generalView_ = advancedView_ = aboutUsView_ = nullptr;
+    settingsToolbar_ = nullptr;
+}
+
+}  // namespace headroom

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtkmm/messagedialog.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Feedback.h"
+#include "platform/UrlOpener.h"
+
+namespace headroom {
+
+/// A question of the rating flow, with its two answers.
+struct FeedbackQuestion {
+    std::string text;
+    std::string detail;
+    std::string noLabel;
+    std::string yesLabel;
+};
+
+/// The feedback component: it keeps the key and the store id it is given and sends nothing
+/// anywhere. Its enjoyment dialog asks whether the user enjoys the application; on yes it
+/// offers to open the project's page to rate it, on no the project's issue page. One flow at a
+/// time: asking again while a question is open brings that question to the front.
+class EnjoymentFeedback final : public Feedback, private ATConnect, private ATAppRatingFlow {
+  public:
+    struct Pages {
+        std::string rate;    ///< where the application is rated
+        std::string issues;  ///< where problems and wishes are reported
+    };
+    /// The project's own pages, from its home page.
+    static Pages projectPages();
+
+    /// Questions are message dialogs; `opener` opens the page the user agrees to.
+    EnjoymentFeedback(std::string appName, Pages pages, UrlOpener& opener);
+    ~EnjoymentFeedback() override;
+    EnjoymentFeedback(const EnjoymentFeedback&) = delete;
+    EnjoymentFeedback& operator=(const EnjoymentFeedback&) = delete;
+
+    ATConnect& sharedConnection() override { return *this; }
+    ATAppRatingFlow& sharedRatingFlowWithAppID(const std::string& appId) override;
+
+    const std::string& apiKey() const { return apiKey_; }
+    const std::string& appId() const { return appId_; }
+    int launches() const { return launches_; }
+    /// The dialog of the question now open, if one is.
+    Gtk::MessageDialog* openDialog() const { return dialog_.get(); }
+
+  private:
+    void setApiKey(const std::string& apiKey) override { apiKey_ = apiKey; }
+    void appDidLaunch(bool viaUserAction) override;
+    void showEnjoymentDialog() override;
+
+    /// Puts `question` to the user; `answered` gets true for yes, false for no (or a dialog
+    /// closed without an answer).
+    void ask(const FeedbackQuestion& question, std::function<void(bool)> answered);
+    void offer(const FeedbackQuestion& question, const std::string& page);
+
+    std::string appName_;
+    Pages pages_;
+    UrlOpener& opener_;
+    std::string apiKey_;
+    std::string appId_;
+    int launches_ = 0;
+    std::unique_ptr<Gtk::MessageDialog> dialog_;
+};
+
+}  // namespace headroom

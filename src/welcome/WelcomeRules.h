@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace headroom {
+
+/// The marker of the list service's test pages: a body that carries it never raises the
+/// confirmation alert.
+inline constexpr std::string_view kTestPageMarker = "quillbarktesting";
+/// What the list service says when a new subscription waits for its e-mail confirmation.
+inline constexpr std::string_view kConfirmationPhrase = "Almost finished";
+inline constexpr std::string_view kAlreadySubscribedPhrase = "already subscribed";
+inline constexpr std::string_view kLinkStart = "<a href=";
+
+/// Whether `bytes` are well-formed UTF-8 (no overlong forms, surrogates or values past
+/// U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+/// Whether a response body asks the user to confirm the subscription by e-mail: it is UTF-8,
+/// says "Almost finished" and is not a test page.
+bool asksForEmailConfirmation(std::string_view body);
+
+/// The informative text of the form-error alert for the error element's inner HTML `error`;
+/// nothing when no alert is due (no element, or an empty one). An "already subscribed" error
+/// is cut before its link, one character before "<a href=" (the space that leads to it); an
+/// error where that cut has no length left (no link, or a link first) is shown whole.
+std::optional<std::string> formErrorInformativeText(const std::optional<std::string>& error);
+
+/// Whether `url` may go to the desktop's browser: an http or https address (scheme in any
+/// case) with a host.
+bool isBrowserURL(std::string_view url);
+
+/// `text` with its ASCII letters in capitals; other bytes (UTF-8 included) stay as they are.
+std::string upperCased(std::string_view text);
+
+}  // namespace headroom

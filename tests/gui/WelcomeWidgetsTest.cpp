@@ -1,0 +1,240 @@
+// The welcome window's smaller parts on real GTK (Xvfb) and the real system: native alerts,
+// the feedback component's dialogs, the hand-drawn menu row, the window's loader on missing
+// files, and the reachability probe.
+
+#include <gdkmm/pixbuf.h>
+#include <gio/gio.h>
+#include <gtkmm/offscreenwindow.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "GuiTestSupport.h"
+#include "WelcomeTestSupport.h"
+#include "platform/linux/NetworkReachability.h"
+#include "ui/gtk/CustomMenuItemWidget.h"
+#include "ui/gtk/DialogAlerts.h"
+#include "ui/gtk/EnjoymentFeedback.h"
+#include "ui/gtk/GtkThanaksWindowFactory.h"
+
+namespace headroom {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NativeAlerts : public test::DisplayTest {};
+
+TEST_F(NativeAlerts, ShowTheTextsAndReportTheirDismissal) {
+    DialogAlerts alerts;
+    int dismissed = 0;
+    alerts.runModal("Alert", "Hello from the page", [&] { ++dismissed; });
+    alerts.runModal("Error", "", nullptr);
+    ASSERT_EQ(alerts.openAlerts().size(), 2U);
+    Gtk::MessageDialog* first = alerts.openAlerts()[0];
+    EXPECT_EQ(first->get_title(), "Alert");
+    EXPECT_EQ(first->property_text().get_value(), "Alert");
+    EXPECT_EQ(first->property_secondary_text().get_value(), "Hello from the page");
+    EXPECT_TRUE(first->get_modal());
+    EXPECT_EQ(dismissed, 0);  // showing does not wait
+
+    first->response(Gtk::RESPONSE_OK);
+    EXPECT_EQ(dismissed, 1);
+    test::spinFor(0.05);
+    ASSERT_EQ(alerts.openAlerts().size(), 1U);
+    EXPECT_EQ(alerts.openAlerts()[0]->get_title(), "Error");
+}
+
+class Feedback : public test::DisplayTest {
+  protected:
+    test::RecordingOpener opener;
+    EnjoymentFeedback feedback{
+        "Headroom",
+        {"https://tidewell.example/headroom", "https://tidewell.example/headroom/issues"},
+        opener};
+
+    /// Answers the open question, after checking it is `question`.
+    void answer(const std::string& question, int response) {
+        Gtk::MessageDialog* dialog = feedback.openDialog();
+        ASSERT_NE(dialog, nullptr) << question;
+        EXPECT_EQ(dialog->property_text().get_value(), question);
+        dialog->response(response);
+    }
+};
+
+TEST_F(Feedback, TakesTheThreeCallsAndShowsNothingByItself) {
+    feedback.sharedConnection().setApiKey("00ff");
+    feedback.sharedRatingFlowWithAppID("100000001").appDidLaunch(true);
+    EXPECT_EQ(feedback.apiKey(), "00ff");
+    EXPECT_EQ(feedback.appId(), "100000001");
+    EXPECT_EQ(feedback.launches(), 1);
+    EXPECT_EQ(feedback.openDialog(), nullptr);
+    EXPECT_EQ(EnjoymentFeedback::projectPages().rate, "https://tidewell.example/headroom");
+}
+
+TEST_F(Feedback, EnjoymentLeadsToTheRatingPageAndDislikeToTheIssuePage) {
+    ATAppRatingFlow& flow = feedback.sharedRatingFlowWithAppID("100000001");
+    flow.showEnjoymentDialog();
+    Gtk::MessageDialog* first = feedback.openDialog();
+    flow.showEnjoymentDialog();  // one flow at a time
+    EXPECT_EQ(feedback.openDialog(), first);
+    answer("Do you enjoy using Headroom?", Gtk::RESPONSE_YES);
+    answer("Would you rate Headroom?", Gtk::RESPONSE_YES);
+    EXPECT_EQ(opener.opened, std::vector<std::string>{"https://tidewell.example/headroom"});
+
+    flow.showEnjoymentDialog();
+    answer("Do you enjoy using Headroom?", Gtk::RESPONSE_NO);
+    answer("Would you tell us what to improve?", Gtk::RESPONSE_YES);
+    EXPECT_EQ(opener.opened.back(), "https://tidewell.example/headroom/issues");
+
+    // Declining, or closing the window, opens nothing.
+    flow.showEnjoymentDialog();
+    answer("Do you enjoy using Headroom?", Gtk::RESPONSE_YES);
+    answer("Would you rate Headroom?", Gtk::RESPONSE_DELETE_EVENT);
+    EXPECT_EQ(opener.opened.size(), 2U);
+    EXPECT_EQ(feedback.openDialog(), nullptr);
+    test::spinFor(0.05);
+}
+
+class MenuRowWidget : public test::DisplayTest {
+  protected:
+    /// The widget drawn alone in an off-screen window of its natural size.
+    Glib::RefPtr<Gdk::Pixbuf> render(CustomMenuItemWidget& row) {
+        Gtk::OffscreenWindow window;
+        window.add(row);
+        window.show_all();
+        test::spinFor(0.1);
+        auto shot = window.get_pixbuf();
+        window.remove();
+        return shot ? shot->copy() : shot;
+    }
+};
+
+/// The red, green and blue of one pixel.
+struct Pixel {
+    int r, g, b;
+};
+Pixel pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
+    const guint8* p =
+        image->get_pixels() + y * image->get_rowstride() + x * image->get_n_channels();
+    return Pixel{p[0], p[1], p[2]};
+}
+bool isRed(Pixel p) {
+    return p.r > 200 && p.g < 60 && p.b < 60;
+}
+
+TEST_F(MenuRowWidget, DrawsTheIconStretchedAndTheTitleBesideItAndNothingElse) {
+    // A wide red picture: drawn stretched, it fills the whole 16 x 16 square.
+    const fs::path icon =
+        fs::temp_directory_path() / ("headroom-row-icon-" + std::to_string(::getpid()) + ".png");
+    auto red = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, 40, 10);
+    red->fill(0xff0000ff);
+    red->save(icon.string(), "png");
+
+    CustomMenuItemWidget row;
+    row.view().setTitle("Headroom");
+    row.view().setImage(icon.string());
+    const auto shot = render(row);
+    fs::remove(icon);
+    ASSERT_TRUE(shot);
+    ASSERT_EQ(shot->get_height(), CustomMenuItemWidget::kNaturalHeight);
+    const int top = CustomMenuItemWidget::kNaturalHeight - 16;  // the square sits on the bottom
+    EXPECT_TRUE(isRed(pixelAt(shot, 5, top)));
+    EXPECT_TRUE(isRed(pixelAt(shot, 20, CustomMenuItemWidget::kNaturalHeight - 1)));
+    EXPECT_FALSE(isRed(pixelAt(shot, 4, top + 8)));
+    EXPECT_FALSE(isRed(pixelAt(shot, 21, top + 8)));
+    EXPECT_FALSE(isRed(pixelAt(shot, 12, top - 1)));
+
+    // The title starts at x 29: ink from there on, none between the icon and it.
+    const Pixel background = pixelAt(shot, 25, 2);
+    int inkFrom = -1;
+    for (int x = 21; x < shot->get_width() && inkFrom < 0; ++x) {
+        for (int y = 0; y < shot->get_height(); ++y) {
+            const Pixel p = pixelAt(shot, x, y);
+            if (std::abs(p.r - background.r) + std::abs(p.g - background.g) > 120) {
+                inkFrom = x;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(inkFrom, 29);
+    EXPECT_LE(inkFrom, 33);
+
+    // Highlighted, it draws the same.
+    CustomMenuItemWidget highlighted;
+    highlighted.view().setTitle("Headroom");
+    highlighted.set_state_flags(Gtk::STATE_FLAG_PRELIGHT | Gtk::STATE_FLAG_SELECTED, false);
+    CustomMenuItemWidget plain;
+    plain.view().setTitle("Headroom");
+    const auto a = render(highlighted);
+    const auto b = render(plain);
+    ASSERT_TRUE(a && b);
+    const auto size = static_cast<std::size_t>(a->get_rowstride() * a->get_height());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(a->get_pixels()), size),
+              std::string(reinterpret_cast<const char*>(b->get_pixels()), size));
+}
+
+TEST_F(MenuRowWidget, MissingImageLeavesTheTitle) {
+    CustomMenuItemWidget row;
+    row.view().setImage("/nonexistent/icon.png");
+    row.view().setTitle("Title");
+    const auto shot = render(row);
+    ASSERT_TRUE(shot);
+    const Pixel corner = pixelAt(shot, 0, 0);
+    bool ink = false;
+    for (int x = 29; x < 60; ++x) {
+        for (int y = 0; y < shot->get_height(); ++y) {
+            const Pixel p = pixelAt(shot, x, y);
+            ink = ink || std::abs(p.r - corner.r) + std::abs(p.g - corner.g) > 120;
+        }
+    }
+    EXPECT_TRUE(ink);
+}
+
+class WelcomeFiles : public test::DisplayTest {};
+
+TEST_F(WelcomeFiles, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
+    const fs::path empty =
+        fs::temp_directory_path() / ("headroom-empty-" + std::to_string(::getpid()));
+    fs::create_directories(empty);
+    std::ofstream(empty / "latin1.html") << "caf\xe9";
+    std::ofstream(empty / "Broken.ui") << "<interface><object class=\"GtkWindow\" id=\"x\">";
+    test::LinesLog log;
+    GtkThanaksWindowFactory factory(empty.string(), log);
+    EXPECT_EQ(factory.loadWindowNib("ThanaksWindowController"), nullptr);
+    EXPECT_EQ(factory.loadWindowNib("Broken"), nullptr);
+    EXPECT_EQ(factory.pageForResource("index.html"), std::nullopt);
+    EXPECT_EQ(factory.pageForResource((empty / "latin1.html").string()), std::nullopt);
+    ASSERT_EQ(log.lines.size(), 4U);
+    EXPECT_NE(log.lines[0].find("ThanaksWindowController.ui"), std::string::npos);
+    EXPECT_NE(log.lines[2].find("index.html"), std::string::npos);
+    fs::remove_all(empty);
+
+    // The shipped files load.
+    GtkThanaksWindowFactory shipped(HEADROOM_RESOURCES_DIR, log);
+    EXPECT_NE(shipped.loadWindowNib("ThanaksWindowController"), nullptr);
+    const auto page = shipped.pageForResource("index.html");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->fileURL.rfind("file:///", 0), 0U);
+    EXPECT_NE(page->text.find("quillbarktesting"), std::string::npos);
+    EXPECT_EQ(log.lines.size(), 4U);
+}
+
+TEST(NetworkReachabilityProbe, ReachableOnlyWhenTheNameResolves) {
+    NetworkReachability probe;
+    EXPECT_EQ(probe.flagsForHost(""), std::nullopt);
+    const auto unresolvable = probe.flagsForHost("headroom-probe.invalid");
+    ASSERT_TRUE(unresolvable.has_value());
+    EXPECT_FALSE(unresolvable->reachable);
+    if (g_network_monitor_get_network_available(g_network_monitor_get_default()) == FALSE) {
+        GTEST_SKIP() << "the system reports no network: a resolving name cannot be reachable";
+    }
+    const auto local = probe.flagsForHost("localhost");
+    ASSERT_TRUE(local.has_value());
+    EXPECT_TRUE(local->reachable);
+    EXPECT_FALSE(local->connectionRequired);
+}
+
+}  // namespace
+}  // namespace headroom
