@@ -13,6 +13,8 @@ namespace {
 
 /// The text the status item carries until the first statistics are read.
 constexpr const char* kPlaceholderTitle = "4.00 GB";
+/// The application's own icon (installed in the icon theme as the application id).
+constexpr const char* kApplicationIcon = "com.Tidewell.Headroom";
 /// The image the status item carries until the first bar icon is drawn.
 constexpr const char* kPlaceholderImage = "h2_n";
 
@@ -60,7 +62,11 @@ void AppDelegate::buildMainMenu() {
     appMenu_->addItem(MenuItem::separatorItem());
     appMenu_->addItem(
         std::make_shared<MenuItem>("Preferences...", [this] { preferencePressed(); }));
-    appMenu_->addItem(std::make_shared<MenuItem>("Welcome...", [this] { showThanksWindow(); }));
+    // The welcome row is the one drawn by hand, with the application's icon.
+    auto welcome = std::make_shared<MenuItem>("Welcome...", [this] { showThanksWindow(); });
+    welcome->setOnStateImage(kApplicationIcon);
+    welcome->setDrawsCustomView(true);
+    appMenu_->addItem(std::move(welcome));
     appMenu_->addItem(std::make_shared<MenuItem>("Rate Headroom...", [this] { rateAppPressed(); }));
     appMenu_->addItem(std::make_shared<MenuItem>("Quit", [this] { quitPressed(); }));
 }

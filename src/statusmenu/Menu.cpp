@@ -40,6 +40,11 @@ void MenuItem::setOffStateImage(std::string image) {
     changed();
 }
 
+void MenuItem::setDrawsCustomView(bool custom) {
+    customView_ = custom;
+    changed();
+}
+
 void MenuItem::activate() const {
     if (action_ && enabled_) {
         action_();

@@ -33,6 +33,11 @@ class MenuItem {
     void setOnStateImage(std::string image);
     void setOffStateImage(std::string image);
 
+    /// Whether the row is drawn by hand (icon and title in a fixed font, see
+    /// CustomMenuItemView) where the menu is shown locally; the on-state image is its icon.
+    bool drawsCustomView() const { return customView_; }
+    void setDrawsCustomView(bool custom);
+
     bool hasAction() const { return static_cast<bool>(action_); }
     /// Runs the row's action, as choosing the row does.
     void activate() const;
@@ -52,6 +57,7 @@ class MenuItem {
     std::uint64_t revision_ = 0;
     bool enabled_ = true;
     bool separator_ = false;
+    bool customView_ = false;
 };
 
 /// A menu: an ordered list of rows, addressed by position.

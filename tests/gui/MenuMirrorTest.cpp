@@ -4,10 +4,12 @@
 #include <gtkmm/separatormenuitem.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "GuiTestSupport.h"
+#include "ui/gtk/CustomMenuItemWidget.h"
 #include "ui/gtk/MenuMirror.h"
 
 namespace headroom {
@@ -40,6 +42,20 @@ Gtk::Image* imageIn(Gtk::Widget* widget) {
         for (Gtk::Widget* child : container->get_children()) {
             if (Gtk::Image* image = imageIn(child)) {
                 return image;
+            }
+        }
+    }
+    return nullptr;
+}
+
+CustomMenuItemWidget* customIn(Gtk::Widget* widget) {
+    if (auto* custom = dynamic_cast<CustomMenuItemWidget*>(widget)) {
+        return custom;
+    }
+    if (auto* container = dynamic_cast<Gtk::Container*>(widget)) {
+        for (Gtk::Widget* child : container->get_children()) {
+            if (CustomMenuItemWidget* custom = customIn(child)) {
+                return custom;
             }
         }
     }
@@ -114,6 +130,31 @@ TEST_F(MenuMirrorTest, FollowsTheModelTouchingOnlyWhatChanged) {
     EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B2");
     test::turnLoop(loop);
     EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B3");
+}
+
+TEST_F(MenuMirrorTest, AHandDrawnRowDrawsItsTitleAndKeepsItsLabelForTheExporter) {
+    MenuMirror mirror(loop);
+    auto menu = std::make_shared<Menu>();
+    auto drawn = row("Welcome...");
+    drawn->setOnStateImage("some-icon");
+    drawn->setDrawsCustomView(true);
+    menu->addItem(drawn);
+    mirror.setMenu(menu);
+
+    Gtk::Widget* widget = rowsOf(mirror.gtkMenu()).at(0);
+    CustomMenuItemWidget* custom = customIn(widget);
+    ASSERT_NE(custom, nullptr);
+    EXPECT_EQ(custom->view().title(), std::optional<std::string>("Welcome..."));
+    EXPECT_EQ(custom->view().image(), std::optional<std::string>("some-icon"));
+    // The label is what dbusmenu exports; locally only the drawing shows.
+    EXPECT_EQ(labelIn(widget), "Welcome...");
+    EXPECT_EQ(imageIn(widget), nullptr);
+
+    drawn->setTitle("Hello");
+    mirror.sync();
+    EXPECT_EQ(customIn(rowsOf(mirror.gtkMenu()).at(0))->view().title(),
+              std::optional<std::string>("Hello"));
+    EXPECT_EQ(labelIn(rowsOf(mirror.gtkMenu()).at(0)), "Hello");
 }
 
 TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {

@@ -1,5 +1,7 @@
 #include "ui/gtk/MenuMirror.h"
 
+#include "ui/gtk/CustomMenuItemWidget.h"
+
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/box.h>
 #include <gtkmm/icontheme.h>
@@ -17,6 +19,10 @@ namespace {
 /// The image a row shows: rows are never in the "on" state, so the off-state image, with the
 /// on-state one when only that is set.
 const std::string& displayedImage(const MenuItem& item) {
+    static const std::string none;
+    if (item.drawsCustomView()) {
+        return none;  // its icon is part of the drawing
+    }
     return item.offStateImage().empty() ? item.onStateImage() : item.offStateImage();
 }
 
@@ -136,7 +142,18 @@ MenuMirror::Row MenuMirror::makeRow(const std::shared_ptr<MenuItem>& item) {
     row.label = Gtk::make_managed<Gtk::Label>(row.title);
     row.label->set_xalign(0.0f);
     row.imageName = displayedImage(*item);
-    if (row.imageName.empty()) {
+    if (item->drawsCustomView()) {
+        // Drawn by hand where the menu shows locally; the label stays in the row, unshown, so
+        // that the row keeps its text where the menu is exported over dbusmenu.
+        auto* box = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 0);
+        row.custom = Gtk::make_managed<CustomMenuItemWidget>();
+        row.custom->view().setTitle(row.title);
+        row.custom->view().setImage(item->onStateImage());
+        box->pack_start(*row.custom, Gtk::PACK_EXPAND_WIDGET);
+        box->pack_start(*row.label, Gtk::PACK_SHRINK);
+        row.label->set_no_show_all(true);
+        row.widget->add(*box);
+    } else if (row.imageName.empty()) {
         row.widget->add(*row.label);
     } else {
         auto* box = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6);
@@ -167,7 +184,8 @@ void MenuMirror::update(Row& row, std::size_t position) {
     const MenuItem& item = *row.item;
     row.revision = item.revision();
     const std::string& imageName = displayedImage(item);
-    if (item.isSeparatorItem() != row.separator || (row.image != nullptr) != !imageName.empty()) {
+    if (item.isSeparatorItem() != row.separator || (row.image != nullptr) != !imageName.empty() ||
+        item.drawsCustomView() != (row.custom != nullptr)) {
         // A different kind of row: a new widget in the old one's place.
         Row fresh = makeRow(row.item);
         row.widget.reset();
@@ -183,6 +201,10 @@ void MenuMirror::update(Row& row, std::size_t position) {
     if (item.title() != row.title) {
         row.title = item.title();
         row.label->set_text(row.title);
+        if (row.custom != nullptr) {
+            row.custom->view().setTitle(row.title);
+            row.custom->queue_draw();
+        }
         changed = true;
     }
     if (item.isEnabled() != row.enabled) {

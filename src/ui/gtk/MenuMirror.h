@@ -16,6 +16,8 @@
 
 namespace headroom {
 
+class CustomMenuItemWidget;
+
 /// Keeps a Gtk::Menu in line with the program's menu model, for the tray indicator to export
 /// over dbusmenu.
 ///
@@ -58,8 +60,9 @@ class MenuMirror {
         std::shared_ptr<MenuItem> item;
         std::uint64_t revision = 0;
         std::unique_ptr<Gtk::MenuItem> widget;
-        Gtk::Label* label = nullptr;  // owned by the widget
-        Gtk::Image* image = nullptr;  // owned by the widget; null for plain rows
+        Gtk::Label* label = nullptr;             // owned by the widget
+        Gtk::Image* image = nullptr;             // owned by the widget; null for plain rows
+        CustomMenuItemWidget* custom = nullptr;  // owned by the widget; for hand-drawn rows
         std::string title;
         std::string imageName;
         bool enabled = true;

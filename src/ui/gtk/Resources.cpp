@@ -6,17 +6,31 @@
 
 namespace headroom {
 
+namespace {
+
+/// `folder/relative` when that is a folder; empty otherwise.
+std::string existingFolder(const gchar* folder, const gchar* relative) {
+    gchar* candidate = g_build_filename(folder, relative, nullptr);
+    std::string path = g_file_test(candidate, G_FILE_TEST_IS_DIR) != FALSE ? candidate : "";
+    g_free(candidate);
+    return path;
+}
+
+}  // namespace
+
 std::string resourcesDirectory() {
     gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
     if (executable != nullptr) {
         gchar* folder = g_path_get_dirname(executable);
-        gchar* beside = g_build_filename(folder, "resources", nullptr);
-        const bool found = g_file_test(beside, G_FILE_TEST_IS_DIR) != FALSE;
-        std::string path = found ? beside : "";
-        g_free(beside);
+        // A build tree keeps them beside the binary; an installed program under the prefix's
+        // data folder, which is found relative to the binary so that any prefix works.
+        std::string path = existingFolder(folder, "resources");
+        if (path.empty()) {
+            path = existingFolder(folder, HEADROOM_INSTALLED_RESOURCES_DIR);
+        }
         g_free(folder);
         g_free(executable);
-        if (found) {
+        if (!path.empty()) {
             return path;
         }
     }

@@ -8,8 +8,9 @@ namespace headroom {
 class SystemLog;
 
 /// The folder of the program's resource files (artwork): `resources` beside the binary when
-/// there is one, else the source tree's folder the build was made from. Packaging changes
-/// this one function.
+/// there is one, else the installed data folder (`../share/headroom` from the binary, as
+/// `cmake --install` lays it out) when there is one, else the source tree's folder the build
+/// was made from. A file missing from the folder is said by readResource.
 std::string resourcesDirectory();
 
 /// The text of resource file `fileName` in `directory`. Nothing when it cannot be read, after
