@@ -81,6 +81,8 @@ class FakeRunLoop final : public RunLoop, public Journaled {
     /// Timers not yet invalidated, oldest first.
     std::vector<std::shared_ptr<FakeTimer>> validTimers() const;
     std::size_t validTimerCount() const { return validTimers().size(); }
+    /// Timers the loop still holds, invalidated ones not yet dropped included.
+    std::size_t heldTimerCount() const { return timers_.size(); }
     std::size_t pendingDelayedPerformCount() const { return performs_.size(); }
     std::size_t pendingMainQueueCount() const { return mainQueue_.size(); }
     /// Moments at which delayed performs are due, in due order.
@@ -90,6 +92,8 @@ class FakeRunLoop final : public RunLoop, public Journaled {
     const std::vector<FireRecord>& fireLog() const { return fireLog_; }
     /// Moments of the timer fires in the log (any timer), in seconds.
     std::vector<double> timerFireTimes() const;
+    /// Forgets the log, for a long run that would otherwise keep every fire.
+    void clearFireLog() { fireLog_.clear(); }
 
     /// A loop that keeps scheduling work at the same moment would never return; past this many
     /// pieces of work in one turn the fake throws instead.

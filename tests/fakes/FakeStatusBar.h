@@ -38,6 +38,11 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     const std::shared_ptr<Menu>& menu() const { return menu_; }
     std::size_t setMenuCount() const { return setMenuCount_; }
     bool highlightMode() const { return highlightMode_; }
+    /// Forgets the title and image histories (the current ones stay).
+    void clearHistory() {
+        titleHistory_.clear();
+        imageHistory_.clear();
+    }
 
   private:
     double length_;

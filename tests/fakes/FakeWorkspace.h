@@ -39,6 +39,7 @@ class FakeWorkspace final : public Workspace, public Journaled {
     /// Process identifiers asked about, in order.
     const std::vector<std::int32_t>& residentQueries() const { return residentQueries_; }
     std::size_t listingCount() const { return listingCount_; }
+    void clearResidentQueries() { residentQueries_.clear(); }
 
   private:
     std::vector<RunningApplication> applications_;
