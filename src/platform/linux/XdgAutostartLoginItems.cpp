@@ -153,9 +153,9 @@ bool XdgAutostartLoginItems::setLoginItemEnabled(const std::string& identifier, 
             !g_file_test(helperPath_.c_str(), G_FILE_TEST_IS_EXECUTABLE)) {
             return fail("the login helper " + helperPath_ + " is not an executable program");
         }
-        // Written as "%%" the path is right by the specification, but GIO, which sessions use
-        // to read autostart entries, looks for the program without undoing it and drops the
-        // entry: refuse rather than register an entry that never starts.
+        // Written as "%%" the path is right by the Desktop Entry Specification, but GIO, which
+        // sessions use to read autostart entries, looks for the program without undoing it and
+        // drops the entry: refuse rather than register an entry that never starts.
         if (helperPath_.find('%') != std::string::npos) {
             return fail("the login helper's path " + helperPath_ +
                         " holds a '%', which autostart entries cannot start");

@@ -30,9 +30,9 @@ struct AutostartFolders {
 /// Registering writes that entry (atomically, the folder made with mode 0700 when missing) to
 /// start the login helper by its absolute path. Unregistering removes it; when a system-wide
 /// entry of the same name exists in `$XDG_CONFIG_DIRS/autostart`, the user's entry is written
-/// with `Hidden=true` instead, which is how the specification lets a user turn a system entry
-/// off. A registration that cannot be done says why in `lastError`: the folder cannot be
-/// written, the helper is not an executable program, or its path holds a '%'.
+/// with `Hidden=true` instead, which is how the Desktop Application Autostart Specification lets a
+/// user turn a system entry off. A registration that cannot be done says why in `lastError`: the
+/// folder cannot be written, the helper is not an executable program, or its path holds a '%'.
 ///
 /// The session's login items are the entries of the user's folder, then of each system folder
 /// in order (an entry name seen once hides the same name further on); entries with
