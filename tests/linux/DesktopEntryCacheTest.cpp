@@ -16,37 +16,10 @@ namespace headroom {
 namespace {
 
 using test::AppFixture;
+using test::ScopedEnv;
 
 constexpr std::string_view kEditor =
     "[Desktop Entry]\nType=Application\nName=Editor\nName[de]=Bearbeiter\nIcon=editor\n";
-
-/// Sets an environment variable for the life of the object (nullptr unsets it).
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 DesktopEntryCache cacheOf(const AppFixture& fixture, std::string_view locale = "C") {
     return DesktopEntryCache({fixture.homeApplications(), fixture.dataApplications()},

@@ -16,6 +16,7 @@ namespace {
 
 using test::fixturePath;
 using test::readFile;
+using test::ScopedEnv;
 
 DesktopEntry parse(std::string_view text, std::string_view locale = "C") {
     auto entry = parseDesktopEntry(text, DesktopLocale::fromName(locale));
@@ -26,34 +27,6 @@ DesktopEntry parse(std::string_view text, std::string_view locale = "C") {
 DesktopApplication describe(std::string_view text, std::string_view locale = "C") {
     return describeDesktopApplication(parse(text, locale), "/x.desktop");
 }
-
-/// Restores an environment variable at the end of a test.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 constexpr std::string_view kLocalized = R"([Desktop Entry]
 Type=Application
