@@ -4,6 +4,9 @@
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +16,14 @@
 #include "ui/gtk/TrayApplication.h"
 
 namespace headroom::test {
+
+/// The whole content of a file; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 /// GTK on the display of the environment (Xvfb under ctest), opened once as the program does.
 inline bool gtkAvailable() {

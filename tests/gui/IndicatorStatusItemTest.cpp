@@ -17,14 +17,9 @@
 namespace headroom {
 namespace {
 
-namespace fs = std::filesystem;
+using test::readFile;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+namespace fs = std::filesystem;
 
 StatusImage barIcon(float width) {
     return StatusImage{StatusImage::Kind::BarIcon, "h4_n", width, true};

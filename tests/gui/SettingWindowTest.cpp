@@ -36,14 +36,9 @@
 namespace headroom {
 namespace {
 
-namespace fs = std::filesystem;
+using test::readFile;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+namespace fs = std::filesystem;
 
 /// The widget of `root`'s tree that the interface file named `id`.
 Gtk::Widget* findById(Gtk::Widget* root, const std::string& id) {

@@ -23,6 +23,8 @@
 namespace headroom {
 namespace {
 
+using test::readFile;
+
 namespace fs = std::filesystem;
 using test::spinUntil;
 
@@ -30,13 +32,6 @@ const std::string kConfirmationInformative =
     "We need to confirm your email address." + std::string(26, ' ') +
     "To complete the subscription process, please click the link in the email we just sent "
     "you.";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 /// The value of `script` in `view`, waited for.
 std::optional<std::string> evaluate(WebView& view, const std::string& script) {
