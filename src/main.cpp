@@ -34,6 +34,7 @@
 #include "ui/gtk/SoupURLConnection.h"
 #include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
+#include "ui/terminal/LoopApplication.h"
 #include "ui/terminal/NoSettingWindows.h"
 #include "ui/terminal/NoWelcomeWindows.h"
 #include "ui/terminal/QuietFeedback.h"
@@ -51,17 +52,6 @@ int fail(const std::string& line) {
     std::fprintf(stderr, "headroom: %s\n", line.c_str());
     return kBadInput;
 }
-
-/// Ends the run loop when the application is asked to terminate.
-class LoopApplication : public Application {
-  public:
-    explicit LoopApplication(GlibRunLoop& loop) : loop_(loop) {}
-    void terminate() override { loop_.quit(); }
-    void activateIgnoringOtherApps(bool /*flag*/) override {}
-
-  private:
-    GlibRunLoop& loop_;
-};
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);

@@ -31,23 +31,13 @@
 #include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
 #include "cleaner/TiffEncoder.h"
-#include "platform/linux/GioUrlOpener.h"
-#include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/MemInfo.h"
-#include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcFileReader.h"
 #include "platform/linux/ProcHostMemory.h"
-#include "platform/linux/ProcSelfControl.h"
-#include "platform/linux/ProcWorkspace.h"
-#include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
-#include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/NoSettingWindows.h"
-#include "ui/terminal/NoWelcomeWindows.h"
-#include "ui/terminal/QuietFeedback.h"
-#include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/HeadlessPlatform.h"
 
 namespace {
 
@@ -107,12 +97,6 @@ class ReservedHostMemory final : public HostMemory {
   private:
     ProcHostMemory real_;
     std::uint64_t reserve_;
-};
-
-class NoApplication final : public Application {
-  public:
-    void terminate() override {}
-    void activateIgnoringOtherApps(bool /*flag*/) override {}
 };
 
 /// Writes `size` bytes to a new file in `folder`, syncs it and reads it back; the descriptor
@@ -207,24 +191,11 @@ int main(int argc, char** argv) {
     KeyFilePreferenceStore preferences(config, log);
     std::string message;
     preferences.load(message);
-    GlibRunLoop runLoop;
     ReservedHostMemory memory(static_cast<std::uint64_t>(reserveGib * static_cast<double>(kGiB)));
-    ProcWorkspace workspace("/proc");
-    SessionBusNotificationCenter notifications(log);
-    TerminalStatusBar statusBar;
-    QuietFeedback feedback;
-    NoApplication application;
-    ProcSelfControl processControl;
-    XdgAutostartLoginItems loginItems(XdgAutostartLoginItems::helperBesideExecutable());
-    NoSettingWindowFactory settingWindows(log);
-    GioUrlOpener urlOpener(log);
-    NetworkReachability reachability;
-    NoWelcomeWindows welcomeWindows(log);
-    AppDelegate delegate(Platform{
-        runLoop,        preferences,    memory,         log,          workspace,
-        notifications,  statusBar,      feedback,       application,  resources,
-        processControl, loginItems,     settingWindows, urlOpener,    reachability,
-        welcomeWindows, welcomeWindows, welcomeWindows, BundleInfo{}, DeploymentSettings{}});
+    HeadlessPlatform platform(preferences, log, memory,
+                              {.resourcesDirectory = HEADROOM_BENCH_RESOURCES_DIR});
+    GlibRunLoop& runLoop = platform.runLoop();
+    AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();
 
     std::uint64_t lowestAvailable = UINT64_MAX;

@@ -17,31 +17,14 @@
 #include <string>
 
 #include "app/AppDelegate.h"
-#include "platform/linux/GioUrlOpener.h"
-#include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
-#include "platform/linux/NetworkReachability.h"
-#include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
-#include "platform/linux/ProcSelfControl.h"
-#include "platform/linux/ProcWorkspace.h"
-#include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
-#include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/NoSettingWindows.h"
-#include "ui/terminal/NoWelcomeWindows.h"
-#include "ui/terminal/QuietFeedback.h"
-#include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/HeadlessPlatform.h"
 
 namespace {
 
 using namespace headroom;
-
-class NoApplication : public Application {
-  public:
-    void terminate() override {}
-    void activateIgnoringOtherApps(bool /*flag*/) override {}
-};
 
 /// The anchor: one pread of /proc/meminfo through a descriptor kept open, no parsing.
 void BM_BareMeminfoRead(benchmark::State& state) {
@@ -72,11 +55,9 @@ class RealDelegate {
         preferences_ = std::make_unique<KeyFilePreferenceStore>(config_, log_);
         std::string message;
         preferences_->load(message);
-        delegate_ = std::make_unique<AppDelegate>(Platform{
-            runLoop_,        *preferences_,   hostMemory_,     log_,         workspace_,
-            notifications_,  statusBar_,      feedback_,       application_, resources_,
-            control_,        loginItems_,     settingWindows_, urlOpener_,   reachability_,
-            welcomeWindows_, welcomeWindows_, welcomeWindows_, BundleInfo{}, DeploymentSettings{}});
+        platform_ = std::make_unique<HeadlessPlatform>(*preferences_, log_, hostMemory_,
+                                                       HeadlessPlatform::Options{});
+        delegate_ = std::make_unique<AppDelegate>(platform_->platform());
     }
     ~RealDelegate() {
         delegate_.reset();
@@ -93,20 +74,8 @@ class RealDelegate {
     std::string config_;
     SysLog log_;
     std::unique_ptr<KeyFilePreferenceStore> preferences_;
-    GlibRunLoop runLoop_;
     ProcHostMemory hostMemory_{"/proc"};
-    ProcWorkspace workspace_{"/proc"};
-    SessionBusNotificationCenter notifications_{log_};
-    TerminalStatusBar statusBar_;
-    QuietFeedback feedback_;
-    NoApplication application_;
-    PixbufBundleResources resources_{""};
-    ProcSelfControl control_;
-    XdgAutostartLoginItems loginItems_{XdgAutostartLoginItems::helperBesideExecutable()};
-    NoSettingWindowFactory settingWindows_{log_};
-    GioUrlOpener urlOpener_{log_};
-    NetworkReachability reachability_;
-    NoWelcomeWindows welcomeWindows_{log_};
+    std::unique_ptr<HeadlessPlatform> platform_;
     std::unique_ptr<AppDelegate> delegate_;
 };
 

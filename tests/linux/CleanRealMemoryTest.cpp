@@ -18,21 +18,11 @@ extern "C" void __sanitizer_purge_allocator();
 #include "TestSupport.h"
 #include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
-#include "platform/linux/GioUrlOpener.h"
-#include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/MemInfo.h"
-#include "platform/linux/NetworkReachability.h"
-#include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
-#include "platform/linux/ProcSelfControl.h"
-#include "platform/linux/ProcWorkspace.h"
-#include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/NoSettingWindows.h"
-#include "ui/terminal/NoWelcomeWindows.h"
-#include "ui/terminal/QuietFeedback.h"
-#include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/HeadlessPlatform.h"
 
 namespace headroom {
 namespace {
@@ -75,12 +65,6 @@ class SmallMachine final : public HostMemory {
     ProcHostMemory real_;
 };
 
-class NoApplication final : public Application {
-  public:
-    void terminate() override {}
-    void activateIgnoringOtherApps(bool /*flag*/) override {}
-};
-
 struct Sample {
     std::uint64_t resident;
     int oomScoreAdj;
@@ -93,27 +77,15 @@ TEST(CleanRealMemory, ClaimsAboutTheFreeMemoryAndGivesItBack) {
     KeyFilePreferenceStore preferences(dir / "preferences.ini", log);
     std::string message;
     preferences.load(message);
-    GlibRunLoop runLoop;
-    ProcWorkspace workspace("/proc");
-    SessionBusNotificationCenter notifications(log);
-    TerminalStatusBar statusBar;
-    QuietFeedback feedback;
-    NoApplication application;
-    PixbufBundleResources resources(HEADROOM_TEST_RESOURCES_DIR);
-    ProcSelfControl processControl;
-    const int originalScore = processControl.oomScoreAdj().value_or(-1);
     SmallMachine memory;
-    XdgAutostartLoginItems loginItems(XdgAutostartLoginItems::helperBesideExecutable(),
-                                      AutostartFolders{dir / "config", {}});
-    NoSettingWindowFactory settingWindows(log);
-    GioUrlOpener urlOpener(log);
-    NetworkReachability reachability;
-    NoWelcomeWindows welcomeWindows(log);
-    AppDelegate delegate(Platform{
-        runLoop,        preferences,    memory,         log,          workspace,
-        notifications,  statusBar,      feedback,       application,  resources,
-        processControl, loginItems,     settingWindows, urlOpener,    reachability,
-        welcomeWindows, welcomeWindows, welcomeWindows, BundleInfo{}, DeploymentSettings{}});
+    HeadlessPlatform platform(preferences, log, memory,
+                              {.resourcesDirectory = HEADROOM_TEST_RESOURCES_DIR,
+                               .autostart = AutostartFolders{dir / "config", {}}});
+    GlibRunLoop& runLoop = platform.runLoop();
+    TerminalStatusBar& statusBar = platform.statusBar();
+    ProcSelfControl& processControl = platform.processControl();
+    const int originalScore = processControl.oomScoreAdj().value_or(-1);
+    AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();
     const std::uint64_t before = residentBytes();
 

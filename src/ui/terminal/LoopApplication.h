@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/linux/GlibRunLoop.h"
+
+namespace headroom {
+
+/// The application without a desktop shell: terminating ends the run loop, and there is no
+/// window to bring to the front.
+class LoopApplication final : public Application {
+  public:
+    explicit LoopApplication(GlibRunLoop& loop) : loop_(loop) {}
+    void terminate() override { loop_.quit(); }
+    void activateIgnoringOtherApps(bool /*flag*/) override {}
+
+  private:
+    GlibRunLoop& loop_;
+};
+
+}  // namespace headroom
