@@ -2,6 +2,7 @@
 // its exported menu and the menu's open and close events. What a panel reads over D-Bus is
 // checked end to end by test_tray.py.
 
+#include <gdk/gdk.h>
 #include <glib/gstdio.h>
 #include <libdbusmenu-glib/server.h>
 #include <unistd.h>
@@ -23,6 +24,31 @@ namespace fs = std::filesystem;
 
 StatusImage barIcon(float width) {
     return StatusImage{StatusImage::Kind::BarIcon, "h4_n", width, true};
+}
+
+using TrayDisplayTest = test::DisplayTest;
+
+// The tray draws with cairo only: its display is opened with GDK's OpenGL turned off (no GL
+// driver mapped into a long-running process), and that choice is not left in the environment
+// that programs started from here inherit.
+TEST_F(TrayDisplayTest, OpenedWithoutOpenGlAndWithoutLeavingTheSwitchSet) {
+    EXPECT_EQ(g_getenv("GDK_GL"), nullptr);
+    GdkWindowAttr attributes{};
+    attributes.width = 16;
+    attributes.height = 16;
+    attributes.wclass = GDK_INPUT_OUTPUT;
+    attributes.window_type = GDK_WINDOW_TOPLEVEL;
+    GdkWindow* window = gdk_window_new(nullptr, &attributes, 0);
+    ASSERT_NE(window, nullptr);
+    GError* error = nullptr;
+    GdkGLContext* context = gdk_window_create_gl_context(window, &error);
+    EXPECT_EQ(context, nullptr);
+    EXPECT_NE(error, nullptr);
+    if (context != nullptr) {
+        g_object_unref(context);
+    }
+    g_clear_error(&error);
+    gdk_window_destroy(window);
 }
 
 class IndicatorStatusItemTest : public test::DisplayTest {

@@ -30,7 +30,19 @@ gboolean onSignal(gpointer self) {
 }  // namespace
 
 bool TrayApplication::openDisplay() {
-    if (gtk_init_check(nullptr, nullptr) == FALSE) {
+    // Opening an X11 display, GDK probes OpenGL to choose its visuals, which maps the GL driver
+    // (with Mesa, its LLVM back end) into the process for good: about 50 MiB resident for an
+    // icon and a menu that never draw with GL. A GDK_GL the user set is honoured; ours is taken
+    // out again at once, so that programs started from here do not inherit it.
+    const bool ours = g_getenv("GDK_GL") == nullptr;
+    if (ours) {
+        g_setenv("GDK_GL", "disable", TRUE);
+    }
+    const gboolean opened = gtk_init_check(nullptr, nullptr);
+    if (ours) {
+        g_unsetenv("GDK_GL");
+    }
+    if (opened == FALSE) {
         return false;
     }
     // gtkmm's wrappers, which Gtk::Application would otherwise set up only when created.
