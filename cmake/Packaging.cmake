@@ -50,6 +50,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
-# Depends from the libraries the binaries link (dpkg-shlibdeps, from dpkg-dev).
+# Depends from the libraries the binaries link (dpkg-shlibdeps, from dpkg-dev), and gdk-pixbuf's
+# SVG loader, which no library brings: the status icon and its artwork are SVG files, and
+# libgtk-3-0 only recommends the loader. CPack puts the computed libraries after this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "librsvg2-common")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
