@@ -6,16 +6,11 @@
 #include <cctype>
 #include <utility>
 
+#include "ui/gtk/SignalConnect.h"
+
 namespace headroom {
 
 namespace {
-
-template <typename Handler>
-void connect(gpointer instance, const char* signal, Handler handler, gpointer data) {
-    // GCallback is the one function pointer type that every handler may be cast to.
-    g_signal_connect_data(instance, signal, reinterpret_cast<GCallback>(handler), data, nullptr,
-                          GConnectFlags{});
-}
 
 /// The address as WebKit reports it: scheme and host in lower case, default port dropped,
 /// "/" for an empty path.
@@ -164,12 +159,12 @@ void GtkWebView::attach(WebKitWebView* view) {
     cancellable_ = g_cancellable_new();
     loadFailed_ = false;
     undecidedLoads_.clear();
-    connect(view_, "decide-policy", &Callbacks::decidePolicy, this);
-    connect(view_, "load-changed", &Callbacks::loadChanged, this);
-    connect(view_, "load-failed", &Callbacks::loadFailed, this);
-    connect(view_, "create", &Callbacks::create, this);
-    connect(view_, "script-dialog", &Callbacks::scriptDialog, this);
-    connect(view_, "context-menu", &Callbacks::contextMenu, this);
+    connectSignal(view_, "decide-policy", &Callbacks::decidePolicy, this);
+    connectSignal(view_, "load-changed", &Callbacks::loadChanged, this);
+    connectSignal(view_, "load-failed", &Callbacks::loadFailed, this);
+    connectSignal(view_, "create", &Callbacks::create, this);
+    connectSignal(view_, "script-dialog", &Callbacks::scriptDialog, this);
+    connectSignal(view_, "context-menu", &Callbacks::contextMenu, this);
     gtk_widget_set_visible(GTK_WIDGET(view_), hidden_ ? FALSE : TRUE);
 }
 

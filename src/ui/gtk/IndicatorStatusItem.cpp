@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ui/gtk/IconFolder.h"
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
@@ -14,13 +15,6 @@ namespace {
 /// A themed icon of the freedesktop icon naming specification, for when no icon file can be
 /// written: the item stays visible and reachable.
 constexpr const char* kThemedIcon = "utilities-system-monitor";
-
-template <typename Handler>
-gulong connect(gpointer instance, const char* signal, Handler handler, gpointer data) {
-    // GCallback is the one function pointer type that every handler may be cast to.
-    return g_signal_connect_data(instance, signal, reinterpret_cast<GCallback>(handler), data,
-                                 nullptr, GConnectFlags{});
-}
 
 }  // namespace
 
@@ -42,7 +36,7 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     // Until the first image arrives: nothing to see, but an icon the panel can load.
     showIcons(blankIconSvg(), blankIconSvg(), false);
     app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
-    connectionHandler_ = connect(indicator, "connection-changed", &onConnectionChanged, this);
+    connectionHandler_ = connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
@@ -148,7 +142,8 @@ void IndicatorStatusItem::setMenu(std::shared_ptr<Menu> menu) {
         g_object_unref(server);
         root_.reset(root);
         if (root != nullptr) {
-            rootEventHandler_ = connect(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
+            rootEventHandler_ =
+                connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
         }
     }
     // Without a panel (GtkStatusIcon fallback) the Gtk menu itself pops up.

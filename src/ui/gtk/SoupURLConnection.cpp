@@ -6,15 +6,11 @@
 #include <array>
 #include <utility>
 
+#include "ui/gtk/SignalConnect.h"
+
 namespace headroom {
 
 namespace {
-
-template <typename Handler>
-void connect(gpointer instance, const char* signal, Handler handler, gpointer data) {
-    g_signal_connect_data(instance, signal, reinterpret_cast<GCallback>(handler), data, nullptr,
-                          GConnectFlags{});
-}
 
 /// Headers that belong to one connection and that libsoup writes itself.
 bool isOwnHeader(const std::string& name) {
@@ -120,8 +116,8 @@ class SoupURLConnection final : public URLConnection {
                 soup_message_headers_replace(headers, name.c_str(), value.c_str());
             }
         }
-        connect(message_, "got-headers", &gotHeaders, this);
-        connect(message_, "restarted", &restarted, this);
+        connectSignal(message_, "got-headers", &gotHeaders, this);
+        connectSignal(message_, "restarted", &restarted, this);
         soup_session_send_and_read_async(session_, message_, G_PRIORITY_DEFAULT, cancellable_,
                                          &sent, new Alive(alive_));
     }
