@@ -9,9 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/Alerts.h"
-#include "platform/UrlOpener.h"
-
 namespace headroom::test {
 
 /// Turns the default main context until `done` holds or `seconds` have passed; whether it held.
@@ -33,31 +30,6 @@ inline bool spinUntil(const std::function<bool()>& done, double seconds = 15.0) 
 inline void spinFor(double seconds) {
     spinUntil([] { return false; }, seconds);
 }
-
-/// The alert port as a user who reads each alert and dismisses it at once.
-class RecordingAlerts final : public Alerts {
-  public:
-    struct Shown {
-        std::string messageText;
-        std::string informativeText;
-        friend bool operator==(const Shown&, const Shown&) = default;
-    };
-    void runModal(const std::string& messageText, const std::string& informativeText,
-                  std::function<void()> dismissed) override {
-        shown.push_back(Shown{messageText, informativeText});
-        if (dismissed) {
-            dismissed();
-        }
-    }
-    std::vector<Shown> shown;
-};
-
-/// The browser hand-off, intercepted: nothing is launched.
-class RecordingOpener final : public UrlOpener {
-  public:
-    void openURL(const std::string& url) override { opened.push_back(url); }
-    std::vector<std::string> opened;
-};
 
 /// A web site on 127.0.0.1 (a port of the system's choosing), served from this process's main
 /// loop by libsoup: fixed pages by path, and every request it was asked for, in order.

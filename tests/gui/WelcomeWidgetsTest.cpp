@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
 #include "WelcomeTestSupport.h"
 #include "platform/linux/NetworkReachability.h"
@@ -48,7 +49,7 @@ TEST_F(NativeAlerts, ShowTheTextsAndReportTheirDismissal) {
 
 class Feedback : public test::DisplayTest {
   protected:
-    test::RecordingOpener opener;
+    test::FakeUrlOpener opener;
     EnjoymentFeedback feedback{
         "Headroom",
         {"https://tidewell.example/headroom", "https://tidewell.example/headroom/issues"},
@@ -81,18 +82,18 @@ TEST_F(Feedback, EnjoymentLeadsToTheRatingPageAndDislikeToTheIssuePage) {
     EXPECT_EQ(feedback.openDialog(), first);
     answer("Do you enjoy using Headroom?", Gtk::RESPONSE_YES);
     answer("Would you rate Headroom?", Gtk::RESPONSE_YES);
-    EXPECT_EQ(opener.opened, std::vector<std::string>{"https://tidewell.example/headroom"});
+    EXPECT_EQ(opener.opened(), std::vector<std::string>{"https://tidewell.example/headroom"});
 
     flow.showEnjoymentDialog();
     answer("Do you enjoy using Headroom?", Gtk::RESPONSE_NO);
     answer("Would you tell us what to improve?", Gtk::RESPONSE_YES);
-    EXPECT_EQ(opener.opened.back(), "https://tidewell.example/headroom/issues");
+    EXPECT_EQ(opener.opened().back(), "https://tidewell.example/headroom/issues");
 
     // Declining, or closing the window, opens nothing.
     flow.showEnjoymentDialog();
     answer("Do you enjoy using Headroom?", Gtk::RESPONSE_YES);
     answer("Would you rate Headroom?", Gtk::RESPONSE_DELETE_EVENT);
-    EXPECT_EQ(opener.opened.size(), 2U);
+    EXPECT_EQ(opener.opened().size(), 2U);
     EXPECT_EQ(feedback.openDialog(), nullptr);
     test::spinFor(0.05);
 }

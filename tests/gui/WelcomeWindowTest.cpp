@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include "FakeAlerts.h"
+#include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
 #include "WelcomeTestSupport.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
@@ -139,8 +141,8 @@ class WelcomeWindow : public test::DisplayTest {
     fs::path folder;
     std::string pageText;
     test::LinesLog log;
-    test::RecordingAlerts alerts;
-    test::RecordingOpener opener;
+    test::FakeAlerts alerts;
+    test::FakeUrlOpener opener;
     SoupURLConnectionFactory connections;
     GtkThanaksWindowFactory factory{HEADROOM_RESOURCES_DIR, log};
     std::unique_ptr<KeyFilePreferenceStore> store;
@@ -158,11 +160,11 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(w.promoView().engineView())));
     // The page's own frame loads in place; nothing went to the browser.
     EXPECT_TRUE(spinUntil([&] { return site.count("/promo/frame.html") == 1; }));
-    EXPECT_TRUE(opener.opened.empty());
+    EXPECT_TRUE(opener.opened().empty());
 
     evaluate(w.MultipleAppView(), "document.getElementById('more').click(); 'clicked'");
-    ASSERT_TRUE(spinUntil([&] { return !opener.opened.empty(); }));
-    EXPECT_EQ(opener.opened, std::vector<std::string>{site.url("/elsewhere.html")});
+    ASSERT_TRUE(spinUntil([&] { return !opener.opened().empty(); }));
+    EXPECT_EQ(opener.opened(), std::vector<std::string>{site.url("/elsewhere.html")});
     test::spinFor(0.3);
     EXPECT_EQ(webkit_web_view_get_uri(w.promoView().engineView()), site.url("/promo/"));
     EXPECT_EQ(site.count("/elsewhere.html"), 0U);
@@ -171,7 +173,7 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     // Script dialogs: an alert is shown natively, confirmations and prompts are answered.
     evaluate(w.MultipleAppView(), "alert('Hello from the promo'); 'done'");
     EXPECT_EQ(alerts.shown,
-              (std::vector<test::RecordingAlerts::Shown>{{"Alert", "Hello from the promo"}}));
+              (std::vector<test::FakeAlerts::Shown>{{"Alert", "Hello from the promo"}}));
     EXPECT_EQ(evaluate(w.SubscribeWebview(),
                        "String(confirm('Sure?')) + '|' + prompt('Who?', "
                        "'Ada')"),
@@ -221,7 +223,7 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     EXPECT_EQ(controller->data(), "<h1>Almost finished...</h1><p>Check your mail.</p>");
     test::spinFor(0.3);
     EXPECT_EQ(alerts.shown.size(), 4U);
-    EXPECT_TRUE(opener.opened.empty());
+    EXPECT_TRUE(opener.opened().empty());
     for (const auto& request : site.requests()) {
         EXPECT_NE(request.path, "/profile");
     }
