@@ -2,17 +2,16 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
+#include "platform/linux/ExecutableFolder.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
@@ -217,11 +216,8 @@ int main(int argc, char** argv) {
     Application& application =
         tray ? static_cast<Application&>(*tray) : static_cast<Application&>(loopApplication);
 
-    std::error_code noPath;
-    const std::string bundlePath =
-        std::filesystem::read_symlink("/proc/self/exe", noPath).parent_path().string();
     BundleInfo bundle{build::kApplicationId, build::kName,      build::kVersion,
-                      build::kBuildNumber,   build::kCopyright, bundlePath};
+                      build::kBuildNumber,   build::kCopyright, executableFolder()};
     AppDelegate delegate(Platform{runLoop,        *preferences,
                                   hostMemory,     log,
                                   workspace,      notificationCenter,

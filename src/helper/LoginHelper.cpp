@@ -13,6 +13,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
+#include "platform/linux/ExecutableFolder.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
 
@@ -47,14 +48,8 @@ GVariant* callBus(GDBusConnection* bus, const char* method, GVariant* arguments,
 }
 
 std::string besideSelf(const char* program) {
-    gchar* self = g_file_read_link("/proc/self/exe", nullptr);
-    gchar* folder = g_path_get_dirname(self != nullptr ? self : ".");
-    gchar* path = g_build_filename(folder, program, nullptr);
-    std::string result = path;
-    g_free(path);
-    g_free(folder);
-    g_free(self);
-    return result;
+    const std::string folder = headroom::executableFolder();
+    return (folder.empty() ? std::string(".") : folder) + "/" + program;
 }
 
 class Helper {

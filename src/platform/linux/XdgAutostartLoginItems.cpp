@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/linux/DesktopEntry.h"
+#include "platform/linux/ExecutableFolder.h"
 
 namespace headroom {
 
@@ -121,17 +122,8 @@ XdgAutostartLoginItems::XdgAutostartLoginItems(std::string helperPath, Autostart
 }
 
 std::string XdgAutostartLoginItems::helperBesideExecutable() {
-    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
-    if (executable == nullptr) {
-        return kHelperProgram;
-    }
-    gchar* folder = g_path_get_dirname(executable);
-    gchar* helper = g_build_filename(folder, kHelperProgram, nullptr);
-    std::string path = helper;
-    g_free(helper);
-    g_free(folder);
-    g_free(executable);
-    return path;
+    const std::string folder = executableFolder();
+    return folder.empty() ? kHelperProgram : folder + "/" + kHelperProgram;
 }
 
 std::string XdgAutostartLoginItems::entryPath(const std::string& identifier) const {

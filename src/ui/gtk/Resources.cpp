@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "platform/SystemLog.h"
+#include "platform/linux/ExecutableFolder.h"
 
 namespace headroom {
 
@@ -19,17 +20,14 @@ std::string existingFolder(const gchar* folder, const gchar* relative) {
 }  // namespace
 
 std::string resourcesDirectory() {
-    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
-    if (executable != nullptr) {
-        gchar* folder = g_path_get_dirname(executable);
+    const std::string folder = executableFolder();
+    if (!folder.empty()) {
         // A build tree keeps them beside the binary; an installed program under the prefix's
         // data folder, which is found relative to the binary so that any prefix works.
-        std::string path = existingFolder(folder, "resources");
+        std::string path = existingFolder(folder.c_str(), "resources");
         if (path.empty()) {
-            path = existingFolder(folder, HEADROOM_INSTALLED_RESOURCES_DIR);
+            path = existingFolder(folder.c_str(), HEADROOM_INSTALLED_RESOURCES_DIR);
         }
-        g_free(folder);
-        g_free(executable);
         if (!path.empty()) {
             return path;
         }
