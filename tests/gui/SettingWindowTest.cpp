@@ -1,12 +1,14 @@
-// The preferences window on real GTK (under Xvfb), driven as a user would: its tabs and their
-// sizes, a check box, typing into a numeric field, closing and reopening. The delegate runs on
-// the real adapters (key-file store, GLib loop, the terminal's status item to read the title).
-// Each tab is photographed into the build folder (screenshots/) for a person to look at.
+// The preferences window on real GTK (under Xvfb, with openbox managing it), driven as a user
+// would: its tabs and their frame sizes, a check box, the numeric fields under the X server's
+// own mouse and keyboard events, closing and reopening. The delegate runs on the real adapters
+// (key-file store, GLib loop, the terminal's status item to read the title). Each tab is
+// photographed into the build folder (screenshots/) for a person to look at.
 
 #include <gdk/gdk.h>
 #include <gdkmm/pixbuf.h>
 #include <gtk/gtk.h>
 #include <gtkmm/checkbutton.h>
+#include <gtkmm/clipboard.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/radiotoolbutton.h>
 #include <gtkmm/window.h>
@@ -19,6 +21,7 @@
 
 #include "FakePlatform.h"
 #include "GuiTestSupport.h"
+#include "RealInput.h"
 #include "app/AppDelegate.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
@@ -56,44 +59,6 @@ Gtk::Widget* findById(Gtk::Widget* root, const std::string& id) {
     return nullptr;
 }
 
-/// Sends a key press and release to the window, as the X server would deliver them to it: the
-/// window hands them to its focus widget.
-void pressKey(Gtk::Window& window, guint keyval) {
-    for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-        GdkEvent* event = gdk_event_new(type);
-        event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-        event->key.send_event = TRUE;
-        event->key.time = GDK_CURRENT_TIME;
-        event->key.keyval = keyval;
-        GdkKeymapKey* keys = nullptr;
-        gint count = 0;
-        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                              keyval, &keys, &count) &&
-            count > 0) {
-            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-        }
-        g_free(keys);
-        gdk_event_set_device(
-            event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_main_do_event(event);
-        gdk_event_free(event);
-    }
-}
-
-/// A click released over the window's own background.
-void releaseButtonOnBackground(Gtk::Window& window) {
-    GdkEvent* event = gdk_event_new(GDK_BUTTON_RELEASE);
-    event->button.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->button.send_event = TRUE;
-    event->button.button = 1;
-    event->button.x = 2;
-    event->button.y = window.get_height() - 2;
-    gdk_event_set_device(
-        event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
 class SettingWindowGui : public test::DisplayTest {
   protected:
     void SetUp() override {
@@ -101,6 +66,8 @@ class SettingWindowGui : public test::DisplayTest {
         if (IsSkipped()) {
             return;
         }
+        windowManager = std::make_unique<test::WindowManager>();
+        ASSERT_TRUE(windowManager->ready()) << "openbox does not run (tools/install-deps)";
         gchar* made = g_dir_make_tmp("headroom-prefs-gui-XXXXXX", nullptr);
         ASSERT_NE(made, nullptr);
         home = made;
@@ -170,20 +137,6 @@ class SettingWindowGui : public test::DisplayTest {
         }
     }
 
-    /// Turns the loop until the window is `width` × `height`, for at most five seconds.
-    bool settleAt(Gtk::Window& window, int width, int height) {
-        for (int i = 0; i < 250; ++i) {
-            test::turnLoop(loop);
-            if (window.get_mapped() && window.get_width() == width &&
-                window.get_height() == height) {
-                return true;
-            }
-        }
-        ADD_FAILURE() << "the window stays " << window.get_width() << " x " << window.get_height()
-                      << ", not " << width << " x " << height;
-        return false;
-    }
-
     template <typename T>
     T& widget(Gtk::Window& window, const std::string& id) {
         auto* found = dynamic_cast<T*>(findById(&window, id));
@@ -209,6 +162,35 @@ class SettingWindowGui : public test::DisplayTest {
         return y;
     }
 
+    /// The size of the window's frame, the window manager's decorations included.
+    static std::pair<int, int> frameSize(Gtk::Window& window) {
+        Gdk::Rectangle frame;
+        window.get_window()->get_frame_extents(frame);
+        return {frame.get_width(), frame.get_height()};
+    }
+
+    /// Turns the loop until the window's frame is `width` × `height`, for at most five seconds.
+    bool settleFrameAt(Gtk::Window& window, int width, int height) {
+        for (int i = 0; i < 250; ++i) {
+            test::turnLoop(loop);
+            if (window.get_mapped() && frameSize(window) == std::pair{width, height}) {
+                return true;
+            }
+        }
+        const auto [w, h] = frameSize(window);
+        ADD_FAILURE() << "the frame stays " << w << " x " << h << ", not " << width << " x "
+                      << height;
+        return false;
+    }
+
+    /// The top edge of the window's frame on the screen.
+    static int frameTop(Gtk::Window& window) {
+        Gdk::Rectangle frame;
+        window.get_window()->get_frame_extents(frame);
+        return frame.get_y();
+    }
+
+    std::unique_ptr<test::WindowManager> windowManager;
     fs::path home;
     test::LinesLog log;
     GlibRunLoop loop;
@@ -236,24 +218,24 @@ class SettingWindowGui : public test::DisplayTest {
     int lastHeight_ = -1;
 };
 
-TEST_F(SettingWindowGui, EachTabHasItsSizeAndKeepsTheTopEdge) {
+TEST_F(SettingWindowGui, EachTabsFrameHasItsSizeAndKeepsTheTopEdge) {
     Gtk::Window& window = open();
     EXPECT_TRUE(window.get_visible());
-    settleAt(window, 390, 315);
+    settleFrameAt(window, 390, 315);
     EXPECT_EQ(widget<Gtk::Label>(window, "txtVersionString").get_text(), "Version 0.1.0 (7)");
     screenshot(window, "preferences-general");
-    const int top = topEdge(window);
+    const int top = frameTop(window);
 
-    widget<Gtk::RadioToolButton>(window, "Advanced").set_active(true);
-    settleAt(window, 390, 370);
-    EXPECT_EQ(topEdge(window), top);
+    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "Advanced")));
+    settleFrameAt(window, 390, 370);
+    EXPECT_EQ(frameTop(window), top);
     EXPECT_TRUE(widget<Gtk::Widget>(window, "advancedView").get_visible());
     EXPECT_FALSE(widget<Gtk::Widget>(window, "generalView").get_visible());
     screenshot(window, "preferences-advanced");
 
-    widget<Gtk::RadioToolButton>(window, "AboutUs").set_active(true);
-    settleAt(window, 440, 290);
-    EXPECT_EQ(topEdge(window), top);
+    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "AboutUs")));
+    settleFrameAt(window, 440, 290);
+    EXPECT_EQ(frameTop(window), top);
     screenshot(window, "preferences-about");
 }
 
@@ -268,33 +250,70 @@ TEST_F(SettingWindowGui, ACheckBoxWritesItsKeyAndRedrawsTheTitle) {
     EXPECT_NE(readFile(home / "preferences.ini").find("isShowText=false"), std::string::npos);
 }
 
-TEST_F(SettingWindowGui, TypingIntoTheLevelFieldShowsTheBoundedValue) {
+TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) {
     Gtk::Window& window = open();
-    widget<Gtk::RadioToolButton>(window, "Advanced").set_active(true);
-    settleAt(window, 390, 370);
+    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "Advanced")));
+    settleFrameAt(window, 390, 370);
     auto& level = widget<Gtk::Entry>(window, "txtMemoryLevel");
-    level.property_im_module() = "gtk-im-context-simple";
-    level.grab_focus();
-    level.select_region(0, -1);
+    auto& threshold = widget<Gtk::Entry>(window, "txtSignificantLevel");
+    Gtk::Clipboard::get()->set_text("300");
 
-    for (const int key : {GDK_KEY_2, GDK_KEY_0, GDK_KEY_4, GDK_KEY_8, GDK_KEY_x}) {
-        pressKey(window, static_cast<guint>(key));
+    struct Step {
+        const char* what;
+        Gtk::Entry& clicked;  ///< the field the pointer clicks first
+        std::vector<std::string> keys;
+        std::string typed;
+        Gtk::Entry& field;  ///< the field that ends up edited
+        const char* key;
+        int value;
+    };
+    const Step steps[] = {
+        {"select all, type 5", level, {"ctrl+a"}, "5", level, "memoryLevel", 5},
+        {"select all, type 500", level, {"ctrl+a"}, "500", level, "memoryLevel", 500},
+        {"Tab in (it selects), type 12abc", threshold, {"Tab"}, "12abc", level, "memoryLevel", 12},
+        {"select all, erase", level, {"ctrl+a", "BackSpace"}, "", level, "memoryLevel", 1},
+        {"select all, paste 300", level, {"ctrl+a", "ctrl+v"}, "", level, "memoryLevel", 300},
+        {"select all, type 7", threshold, {"ctrl+a"}, "7", threshold, "significantThreshold", 7},
+        {"select all, erase",
+         threshold,
+         {"ctrl+a", "BackSpace"},
+         "",
+         threshold,
+         "significantThreshold",
+         0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(test::clickOn(step.clicked));
+        test::turnFor(0.05);
+        // The release of a click that the field took leaves the focus in the field.
+        EXPECT_EQ(window.get_focus(), &step.clicked);
+        for (const std::string& keys : step.keys) {
+            ASSERT_TRUE(test::pressKeys(keys));
+        }
+        if (!step.typed.empty()) {
+            ASSERT_TRUE(test::typeText(step.typed));
+        }
+        test::turnFor(0.1);
+        EXPECT_EQ(window.get_focus(), &step.field);
+        EXPECT_EQ(step.field.get_text(), std::to_string(step.value));
+        EXPECT_NE(readFile(home / "preferences.ini")
+                      .find(std::string(step.key) + "=" + std::to_string(step.value) + "\n"),
+                  std::string::npos);
     }
-    test::turnLoop(loop);
+    EXPECT_EQ(delegate->memoryLevel, 300);
+    EXPECT_EQ(delegate->significantThreshold, 0);
 
-    EXPECT_EQ(level.get_text(), "1024");
-    EXPECT_EQ(delegate->memoryLevel, 1024);
-    EXPECT_NE(readFile(home / "preferences.ini").find("memoryLevel=1024"), std::string::npos);
-
-    // A click on the background ends the edit: the field lets the focus go.
-    releaseButtonOnBackground(window);
+    // A click on the window's background ends the edit: the field lets the focus go.
+    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "lowMemoryLabel")));
+    test::turnFor(0.05);
     EXPECT_EQ(window.get_focus(), nullptr);
 }
 
 TEST_F(SettingWindowGui, ClosingHidesTheWindowAndTheNextRequestBringsItBackOnTheSameTab) {
     Gtk::Window& window = open();
     widget<Gtk::RadioToolButton>(window, "Advanced").set_active(true);
-    settleAt(window, 390, 370);
+    settleFrameAt(window, 390, 370);
     window.close();
     settle(window);
     EXPECT_FALSE(window.get_visible());
@@ -303,7 +322,7 @@ TEST_F(SettingWindowGui, ClosingHidesTheWindowAndTheNextRequestBringsItBackOnThe
     EXPECT_EQ(&again, &window);
     EXPECT_TRUE(again.get_visible());
     EXPECT_TRUE(widget<Gtk::RadioToolButton>(again, "Advanced").get_active());
-    settleAt(again, 390, 370);
+    settleFrameAt(again, 390, 370);
 }
 
 TEST_F(SettingWindowGui, ABrokenInterfaceFileIsRefusedWithTheReason) {

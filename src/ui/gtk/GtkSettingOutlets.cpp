@@ -1,6 +1,7 @@
 #include "ui/gtk/GtkSettingOutlets.h"
 
 #include <gdkmm/window.h>
+#include <glibmm/main.h>
 
 #include <algorithm>
 #include <cmath>
@@ -88,27 +89,52 @@ void GtkSliderOutlet::setIntegerValue(std::int64_t value) {
 
 GtkEntryOutlet::GtkEntryOutlet(Gtk::Entry& entry, int tag, std::function<void(TextField&)> changed,
                                std::function<void(TextField&)> ended)
-    : entry_(entry), tag_(tag), ended_(std::move(ended)) {
-    entry_.signal_changed().connect([this, changed = std::move(changed)] {
-        if (!guard_.quiet()) {
-            edited_ = true;
-            changed(*this);
+    : entry_(entry), tag_(tag), changed_(std::move(changed)), ended_(std::move(ended)) {
+    entry_.signal_changed().connect([this] {
+        if (guard_.quiet() || pendingChange_.connected()) {
+            return;
         }
+        // Told once the signal handler that made the change (a key press, a paste) is done,
+        // before the field is redrawn.
+        pendingChange_ = Glib::signal_idle().connect(
+            [this] {
+                tellChange();
+                return false;
+            },
+            Glib::PRIORITY_HIGH_IDLE);
     });
     entry_.signal_activate().connect([this] { endEditing(); });
 }
 
+GtkEntryOutlet::~GtkEntryOutlet() {
+    pendingChange_.disconnect();
+}
+
+void GtkEntryOutlet::tellChange() {
+    pendingChange_.disconnect();
+    edited_ = true;
+    changed_(*this);
+}
+
 void GtkEntryOutlet::setStringValue(const std::string& text) {
-    if (entry_.get_text() == text) {
+    const Glib::ustring old = entry_.get_text();
+    if (old == text) {
         return;
     }
     guard_.quietly([&] {
         entry_.set_text(text);
-        entry_.set_position(-1);
+        if (old.empty() && entry_.has_focus()) {
+            entry_.select_region(0, -1);
+        } else {
+            entry_.set_position(-1);
+        }
     });
 }
 
 void GtkEntryOutlet::endEditing() {
+    if (pendingChange_.connected()) {
+        tellChange();
+    }
     if (edited_) {
         edited_ = false;
         ended_(*this);
@@ -147,6 +173,16 @@ std::string GtkToolbarOutlet::selectedItemIdentifier() const {
 GtkWindowOutlet::GtkWindowOutlet(Gtk::Window& window, Gtk::Widget& content,
                                  std::vector<GtkEntryOutlet*> fields)
     : window_(window), content_(content), fields_(std::move(fields)) {
+    // The window manager frames the window after it is mapped: the frame asked for then has
+    // a title bar more than the window's own area.
+    window_.signal_configure_event().connect(
+        [this](GdkEventConfigure*) {
+            if (asked_ && decorations() != appliedWith_) {
+                setFrame(*asked_, true, false);
+            }
+            return false;
+        },
+        false);
     // The focus leaving a field, to another widget or to none, ends its editing.
     window_.signal_set_focus().connect([this](Gtk::Widget* focus) {
         for (GtkEntryOutlet* field : fields_) {
@@ -166,21 +202,38 @@ int GtkWindowOutlet::rootHeight() const {
     return window_.get_screen()->get_root_window()->get_height();
 }
 
+GtkWindowOutlet::Decorations GtkWindowOutlet::decorations() const {
+    const Glib::RefPtr<const Gdk::Window> window = window_.get_window();
+    if (!window || !window_.get_mapped()) {
+        return {};
+    }
+    Gdk::Rectangle outer;
+    window->get_frame_extents(outer);
+    return {std::max(0, outer.get_width() - window->get_width()),
+            std::max(0, outer.get_height() - window->get_height())};
+}
+
 WindowFrame GtkWindowOutlet::frame() const {
+    // The position is the frame's top-left corner (the window's gravity is north-west).
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
     window_.get_position(left, top);
     window_.get_size(width, height);
+    const Decorations around = decorations();
+    width += around.width;
+    height += around.height;
     const double bottom = static_cast<double>(rootHeight() - (top + height));
     return WindowFrame{static_cast<double>(left), bottom, static_cast<double>(width),
                        static_cast<double>(height)};
 }
 
 void GtkWindowOutlet::setFrame(const WindowFrame& frame, bool display, bool /*animate*/) {
-    const int width = std::max(1, pixels(frame.width));
-    const int height = std::max(1, pixels(frame.height));
+    asked_ = frame;
+    appliedWith_ = decorations();
+    const int width = std::max(1, pixels(frame.width) - appliedWith_.width);
+    const int height = std::max(1, pixels(frame.height) - appliedWith_.height);
     if (canMove()) {
         window_.move(pixels(frame.x), rootHeight() - pixels(frame.y + frame.height));
     }

@@ -9,6 +9,7 @@
 #include <gtkmm/window.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,15 +86,24 @@ class GtkLabelOutlet final : public TextField {
     Gtk::Label& label_;
 };
 
-/// An editable field. Each change the user makes goes to `changed`; the editing session that the
-/// first change opens ends when the field loses the window's focus, when Enter is pressed, or
-/// when the window closes, and then goes to `ended` once.
+/// An editable field. Each edit the user makes goes to `changed` once, with the text the edit
+/// left: GTK tells of typing over a selection, and of a paste over one, as two changes (the
+/// selection deleted, then the text inserted), so the changes of one edit are gathered and
+/// told when the edit is over. The editing session that the first edit opens ends when the
+/// field loses the window's focus, when Enter is pressed, or when the window closes, and then
+/// goes to `ended` once.
 class GtkEntryOutlet final : public TextField {
   public:
     GtkEntryOutlet(Gtk::Entry& entry, int tag, std::function<void(TextField&)> changed,
                    std::function<void(TextField&)> ended);
+    ~GtkEntryOutlet() override;
+    GtkEntryOutlet(const GtkEntryOutlet&) = delete;
+    GtkEntryOutlet& operator=(const GtkEntryOutlet&) = delete;
+
     std::string stringValue() const override { return entry_.get_text(); }
-    /// Rewrites the text (the caret goes to its end) unless it is already the same.
+    /// Rewrites the text unless it is already the same. The caret goes to its end; when the
+    /// text replaces an emptied field it is selected, so that what the user types next
+    /// replaces it.
     void setStringValue(const std::string& text) override;
     int tag() const override { return tag_; }
 
@@ -101,10 +111,14 @@ class GtkEntryOutlet final : public TextField {
     Gtk::Entry& widget() { return entry_; }
 
   private:
+    void tellChange();
+
     Gtk::Entry& entry_;
     int tag_;
+    std::function<void(TextField&)> changed_;
     std::function<void(TextField&)> ended_;
     bool edited_ = false;
+    sigc::connection pendingChange_;
     SignalGuard guard_;
 };
 
@@ -132,11 +146,13 @@ class GtkToolbarOutlet final : public Toolbar {
 };
 
 /// The window. Frames are in the root window's pixels with the vertical axis turned upward, as
-/// the controller counts them; the frame is the window's own area (toolbar included), without
-/// the decorations the window manager adds. The size of a frame is given to `content`, which
-/// fills the window: the window is not resizable, so it takes its content's size. On X11 the
-/// window is also moved, so that its top edge stays where the controller puts it; where the
-/// window system does not let a window place itself (Wayland) it is only resized.
+/// the controller counts them; a frame is the whole window, the decorations a window manager
+/// adds (title bar, borders) included. The window's own area, the frame less those, is given to
+/// `content`, which fills the window: the window is not resizable, so it takes its content's
+/// size. A window manager decorates a window only once it is mapped, so the last frame asked
+/// for is applied again whenever the decorations change. On X11 the window is also moved, so
+/// that its top edge stays where the controller puts it; where the window system does not let
+/// a window place itself (Wayland) it is only resized.
 class GtkWindowOutlet final : public Window {
   public:
     GtkWindowOutlet(Gtk::Window& window, Gtk::Widget& content, std::vector<GtkEntryOutlet*> fields);
@@ -147,12 +163,21 @@ class GtkWindowOutlet final : public Window {
     void makeFirstResponder(TextField* responder) override;
 
   private:
+    /// The width and height the window manager's decorations add to the window's own area.
+    struct Decorations {
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const Decorations&, const Decorations&) = default;
+    };
+    Decorations decorations() const;
     bool canMove() const;
     int rootHeight() const;
 
     Gtk::Window& window_;
     Gtk::Widget& content_;
     std::vector<GtkEntryOutlet*> fields_;
+    std::optional<WindowFrame> asked_;
+    Decorations appliedWith_;
 };
 
 }  // namespace headroom

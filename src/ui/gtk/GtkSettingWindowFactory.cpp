@@ -120,6 +120,14 @@ class GtkSettingWindow final : public InterfaceObjects {
             false);
     }
 
+    /// Whether a button event fell on the window's background: on no control, which would have
+    /// taken it (GTK hands a control's release on to the window all the same).
+    bool tookNoControl(GdkEvent* event) const {
+        GtkWidget* target = gtk_get_event_widget(event);
+        return target == GTK_WIDGET(window_->gobj()) ||
+               (target != nullptr && !GTK_IS_BUTTON(target) && !gtk_widget_get_can_focus(target));
+    }
+
     void endEditing() {
         memoryLevel_.endEditing();
         significantLevel_.endEditing();
@@ -144,8 +152,10 @@ class GtkSettingWindow final : public InterfaceObjects {
             },
             false);
         window_->add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK);
-        window_->signal_button_release_event().connect([&owner](GdkEventButton*) {
-            owner.mouseUp();
+        window_->signal_button_release_event().connect([this, &owner](GdkEventButton* event) {
+            if (tookNoControl(reinterpret_cast<GdkEvent*>(event))) {
+                owner.mouseUp();
+            }
             return false;
         });
     }
