@@ -23,6 +23,7 @@
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "platform/linux/TerminalText.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
 #include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/EnjoymentFeedback.h"
@@ -48,7 +49,8 @@ using namespace headroom;
 constexpr int kBadInput = 2;
 
 int fail(const std::string& line) {
-    std::fprintf(stderr, "headroom: %s\n", line.c_str());
+    // The line may quote a path from the command line: its control characters are escaped.
+    std::fprintf(stderr, "headroom: %s\n", escapeControlCharacters(line).c_str());
     return kBadInput;
 }
 

@@ -104,6 +104,9 @@ class AppDelegate {
     bool isSignificantItemRemoved() const { return isSignificantItemRemoved_; }
     double totalMemory() const { return totalMemory_; }
     double freeMemoryInStart() const { return freeMemoryInStart_; }
+    /// While the memory figures cannot be read: why (empty when the reason is not known). The
+    /// figures shown are then those of the last refresh that could read them.
+    const std::optional<std::string>& statisticsFailure() const { return statisticsFailure_; }
     const std::map<std::string, std::string>& dicMemoryDetails() const { return dicMemoryDetails_; }
     const std::vector<ApplicationRecord>& applicationListArray() const {
         return applicationListArray_;
@@ -152,6 +155,7 @@ class AppDelegate {
     std::optional<int> raiseOomScoreForClean();
     void restoreOomScoreAfterClean(std::optional<int> previous);
     void logOnce(const std::string& line);
+    void logResidentSizeProblem(const char* line, const std::string& problem);
 
     Platform platform_;
 
@@ -178,6 +182,9 @@ class AppDelegate {
     // Added on Linux: one clean and one refresh timer at a time, and a quiet log.
     bool isCleanPending_ = false;
     std::set<std::string> loggedOnce_;
+    std::optional<std::string> statisticsFailure_;
+    std::set<std::string> residentSizeProblems_;      // met in this refresh
+    std::set<std::string> lastResidentSizeProblems_;  // met in the one before
     /// Work queued on the run loop holds a weak copy, so it does nothing once the delegate is
     /// gone (the loop may outlive it).
     std::shared_ptr<char> lifetime_ = std::make_shared<char>('\0');

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <utility>
 
 #include "app/AppDelegate.h"
 #include "monitor/MemoryFigures.h"
@@ -29,11 +30,18 @@ void AppDelegate::getMemoryDetails() {
     (void)platform_.hostMemory.pageSize();
     const auto statistics = platform_.hostMemory.statistics();
     if (!statistics) {
-        platform_.log.log("Failed to fetch vm statistics");
+        // Logged once while the same thing fails, not on every refresh.
+        const std::string reason = platform_.hostMemory.statisticsFailure();
+        if (statisticsFailure_ != reason) {
+            platform_.log.log(reason.empty() ? "Failed to fetch vm statistics"
+                                             : "Failed to fetch vm statistics: " + reason);
+        }
+        statisticsFailure_ = reason;
         // Nothing was read: the figures of the last good refresh stand rather than zeros,
         // which would show a machine with no free memory.
         return;
     }
+    statisticsFailure_.reset();
     const MemoryFigures figures =
         computeMemoryFigures(*statistics, platform_.hostMemory.pageSize(), totalMemory_);
     dicMemoryDetails_["Wired"] = getStringOfMemoryWithFormat(bytesText(figures.wired));
@@ -52,10 +60,10 @@ float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {
     const ResidentSizeReading reading = platform_.workspace.residentSize(processIdentifier);
     switch (reading.status) {
         case ResidentSizeReading::Status::Unreadable:
-            platform_.log.log("Error");
+            logResidentSizeProblem("Error", reading.problem);
             return -1.0f;
         case ResidentSizeReading::Status::Short:
-            platform_.log.log("Error 2");
+            logResidentSizeProblem("Error 2", reading.problem);
             return -1.0f;
         case ResidentSizeReading::Status::Ok:
             break;
@@ -63,7 +71,17 @@ float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {
     return static_cast<float>(reading.residentBytes) * 0x1p-20f;
 }
 
+void AppDelegate::logResidentSizeProblem(const char* line, const std::string& problem) {
+    // A process that cannot be measured stays so from one refresh to the next: say it once,
+    // and again only if it comes back after a refresh without it.
+    const std::string text = problem.empty() ? std::string(line) : line + (": " + problem);
+    if (residentSizeProblems_.insert(text).second && !lastResidentSizeProblems_.contains(text)) {
+        platform_.log.log(text);
+    }
+}
+
 void AppDelegate::setAllRunningApplications() {
+    lastResidentSizeProblems_ = std::exchange(residentSizeProblems_, {});
     applicationListArray_.clear();
     for (const auto& application : platform_.workspace.runningApplications()) {
         if (application.activationPolicy != ActivationPolicy::Regular) {

@@ -1,5 +1,7 @@
 #include "monitor/MemoryFigures.h"
 
+#include <algorithm>
+
 namespace headroom {
 
 MemoryFigures computeMemoryFigures(const VmStatistics& statistics, std::uint64_t pageSize,
@@ -11,7 +13,9 @@ MemoryFigures computeMemoryFigures(const VmStatistics& statistics, std::uint64_t
     figures.active = bytes(statistics.activeCount);
     figures.inactive = bytes(statistics.inactiveCount);
     figures.free = bytes(statistics.freeCount) - speculative;
-    figures.used = totalMemory - figures.free;
+    // Free above the installed memory is impossible, but a substitute meminfo can say so;
+    // used memory is then none, never a negative amount.
+    figures.used = std::max(0.0, totalMemory - figures.free);
     return figures;
 }
 

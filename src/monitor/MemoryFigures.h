@@ -13,7 +13,8 @@ struct MemoryFigures {
     double inactive = 0.0;
     /// Free memory less speculative pages; negative when the speculative count is the larger.
     double free = 0.0;
-    /// Total less free, so that free and used always add up to the installed memory.
+    /// Total less free, so that free and used always add up to the installed memory; 0 when
+    /// free exceeds the total (an impossible reading).
     double used = 0.0;
 };
 

@@ -1,5 +1,6 @@
 #include "monitor/MemoryFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -61,7 +62,10 @@ std::string formatMemoryAmount(std::string_view bytes, bool isPercentage, double
     const double value = parseBytesText(bytes);
     if (isPercentage) {
         // The share is rounded to single precision before printing, as the title always was.
-        const auto percent = static_cast<float>(value * 100.0 / totalMemory);
+        auto percent = static_cast<float>(value * 100.0 / totalMemory);
+        // A total of 0 (or below the figure) cannot come from a real machine; the share is
+        // then shown within 0 to 100, never as "inf%" or "nan%".
+        percent = std::isnan(percent) ? 0.0f : std::clamp(percent, 0.0f, 100.0f);
         return twoDecimals(static_cast<double>(percent), "%");
     }
     if (value * kGibi >= 1.0) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace headroom {
 
@@ -24,6 +25,9 @@ class HostMemory {
 
     /// Current counters, or nothing when they cannot be read.
     virtual std::optional<VmStatistics> statistics() = 0;
+    /// Why the last `statistics()` gave nothing, in one line that names what could not be read;
+    /// empty when it did not fail or the reason is not known.
+    virtual std::string statisticsFailure() const = 0;
 
     /// Installed physical memory in bytes.
     virtual std::uint64_t physicalMemory() = 0;

@@ -29,6 +29,9 @@ struct ResidentSizeReading {
     enum class Status { Ok, Unreadable, Short };
     Status status = Status::Unreadable;
     std::uint64_t residentBytes = 0;
+    /// When not Ok: what went wrong, naming the file where there is one ("cannot open
+    /// /proc/4242/statm: No such file or directory"); may be empty.
+    std::string problem;
 };
 
 /// The running applications of the user's session.

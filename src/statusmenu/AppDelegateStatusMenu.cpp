@@ -2,6 +2,9 @@
 
 #include "app/AppDelegate.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace headroom {
 
 namespace {
@@ -51,8 +54,11 @@ void AppDelegate::setStatusItemIcon() {
         statusItem_->setImage(std::nullopt);
         return;
     }
-    const auto width = static_cast<float>((1.0 - freeMemoryInStart_ / totalMemory_) *
-                                          static_cast<double>(kBarFullWidth));
+    auto width = static_cast<float>((1.0 - freeMemoryInStart_ / totalMemory_) *
+                                    static_cast<double>(kBarFullWidth));
+    // Impossible figures (a total of 0, free above the total) must not draw outside the bar
+    // or reach the JSON output as inf or nan.
+    width = std::isnan(width) ? 0.0f : std::clamp(width, 0.0f, kBarFullWidth);
     statusItem_->setImage(StatusImage{StatusImage::Kind::BarIcon, kIconOutline, width, true});
 }
 

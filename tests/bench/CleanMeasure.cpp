@@ -85,6 +85,7 @@ class ReservedHostMemory final : public HostMemory {
     explicit ReservedHostMemory(std::uint64_t reserve) : reserve_(reserve) {}
     std::uint64_t pageSize() const override { return real_.pageSize(); }
     std::optional<VmStatistics> statistics() override { return real_.statistics(); }
+    std::string statisticsFailure() const override { return real_.statisticsFailure(); }
     std::uint64_t physicalMemory() override { return real_.physicalMemory(); }
     std::optional<std::uint64_t> availableMemory() override {
         const auto available = real_.availableMemory();

@@ -141,6 +141,30 @@ class TestApps(AppsCase):
         self.assertNotIn(-1, positions, text)
         self.assertEqual(positions, sorted(positions), text)
 
+    def test_control_characters_in_names_are_shown_not_obeyed(self):
+        # A Name that would set the terminal's title, clear the screen and fake a title line.
+        entry = os.path.join(self.root, "data", "applications", "org.gnome.gedit.desktop")
+        with open(entry, "rb") as f:
+            text = f.read()
+        with open(entry, "wb") as f:
+            f.write(text.replace(b"Name=Text Editor",
+                                 b"Name=Evil\x1b]0;pwned\x07\x1b[2J\xc2\x9b1mTitle: 9.99 GB"))
+        shown = r"    Evil\x1b]0;pwned\x07\x1b[2J\u009b1mTitle: 9.99 GB"
+        config = os.path.join(self.tmp, "prefs.ini")
+        env = dict(self.env, LANG="C.UTF-8")
+        for mode in (["--print"], ["--terminal"]):
+            with self.subTest(mode=mode[0]):
+                result = subprocess.run([BINARY, *mode, "--procfs", self.procfs, "--config",
+                                         config], env=env, input=b"q", capture_output=True,
+                                        timeout=20)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                for control in (b"\x1b", b"\x07", b"\xc2\x9b"):
+                    self.assertNotIn(control, result.stdout)
+                self.assertIn(shown, result.stdout.decode().splitlines())
+        # JSON keeps the name itself, escaped as JSON escapes it.
+        titles = [row["title"] for row in self.run_json("C.UTF-8", config=config)]
+        self.assertIn("  Evil\x1b]0;pwned\x07\x1b[2J\x9b1mTitle: 9.99 GB", titles)
+
     def test_without_data_folders_no_application_is_regular(self):
         empty = os.path.join(self.tmp, "empty")
         os.mkdir(empty)

@@ -6,6 +6,7 @@ Run by ctest as: python3 test_cli.py <path to headroom> <TestCase>
 import json
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -249,6 +250,122 @@ class TestBadInput(TempDirCase):
         self.assertRegex(result.stdout, r"^Headroom \d+\.\d+\.\d+ \(\S+\)\n$")
 
 
+def make_kind(kind, path):
+    """Makes `path` a file that is not a regular file: a FIFO, a device node (mknod as root;
+    a link to the system's node otherwise), a link to /dev/zero, or a folder."""
+    if kind == "fifo":
+        os.mkfifo(path)
+    elif kind in ("null", "zero"):
+        minor, system = (3, "/dev/null") if kind == "null" else (5, "/dev/zero")
+        try:
+            os.mknod(path, 0o666 | stat.S_IFCHR, os.makedev(1, minor))
+        except PermissionError:
+            os.symlink(system, path)
+    elif kind == "link-to-zero":
+        os.symlink("/dev/zero", path)
+    elif kind == "folder":
+        os.mkdir(path)
+
+
+class TestOutsideFiles(TempDirCase):
+    KINDS = {"fifo": "a FIFO", "null": "a character device", "zero": "a character device",
+             "link-to-zero": "a character device", "folder": "a folder"}
+
+    def assert_one_line(self, result, *fragments):
+        self.assertEqual(result.returncode, 2, result.stderr)
+        self.assertEqual(result.stdout, "")
+        lines = result.stderr.splitlines()
+        self.assertEqual(len(lines), 1, result.stderr)
+        for fragment in fragments:
+            self.assertIn(fragment, lines[0])
+
+    def test_files_that_are_not_regular_are_refused_at_once_and_kept(self):
+        for kind, says in self.KINDS.items():
+            with self.subTest(kind=kind):
+                folder = os.path.join(self.tmp, kind)
+                os.mkdir(folder)
+                config = os.path.join(folder, "prefs.ini")
+                make_kind(kind, config)
+                before = os.lstat(config)
+                # A FIFO or /dev/zero must neither hang nor be read: 10 s is generous.
+                result = self.run_binary("--print", "--procfs", PROCFS, "--config", config,
+                                         timeout=10)
+                self.assert_one_line(result, config, says)
+                after = os.lstat(config)
+                self.assertEqual((after.st_mode, after.st_ino), (before.st_mode, before.st_ino))
+                self.assertEqual(os.listdir(folder), ["prefs.ini"])
+
+                procfs = os.path.join(folder, "proc")
+                os.mkdir(procfs)
+                make_kind(kind, os.path.join(procfs, "meminfo"))
+                result = self.run_binary("--print", "--procfs", procfs, "--config",
+                                         os.path.join(self.tmp, "fine.ini"), timeout=10)
+                self.assert_one_line(result, procfs, says)
+
+    def test_read_only_preferences_are_not_rewritten_and_it_is_said_once(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        with open(config, "w") as f:
+            f.write("[Preferences]\nmemoryLevel=100\n")
+        os.chmod(config, 0o444)
+        result = self.run_binary("--print", "--procfs", PROCFS, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(config) as f:
+            self.assertEqual(f.read(), "[Preferences]\nmemoryLevel=100\n")
+        self.assertEqual(os.stat(config).st_mode & 0o7777, 0o444)
+        # The defaults written at launch are eight saves; one line says none can be made.
+        self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+        self.assertIn(config + " is read-only", result.stderr)
+        self.assertEqual(sorted(os.listdir(self.tmp)), ["prefs.ini"])
+
+
+class TestImpossibleFigures(TempDirCase):
+    """A substitute meminfo may say what no machine can: the output stays valid and shows no
+    negative amount, no inf and no nan."""
+
+    def procfs(self, total_kb, free_kb):
+        folder = os.path.join(self.tmp, "proc-%d-%d" % (total_kb, free_kb))
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(PROCFS, "meminfo")) as f:
+            lines = f.read().splitlines()
+        with open(os.path.join(folder, "meminfo"), "w") as f:
+            for line in lines:
+                if line.startswith("MemTotal:"):
+                    line = "MemTotal: %d kB" % total_kb
+                elif line.startswith("MemFree:"):
+                    line = "MemFree: %d kB" % free_kb
+                f.write(line + "\n")
+        return folder
+
+    def print_json(self, procfs, percentage):
+        config = os.path.join(self.tmp, "p.ini" if percentage else "a.ini")
+        with open(config, "w") as f:
+            f.write("[Preferences]\nisPercentage=%s\n" % ("true" if percentage else "false"))
+        result = self.run_binary("--print", "--json", "--procfs", procfs, "--config", config)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for word in ("inf", "nan", "-"):
+            self.assertNotIn(word, result.stdout.lower())
+        out = json.loads(result.stdout)
+        return out, {row["title"].split(":")[0].strip(): row["title"].split(": ")[-1]
+                     for row in out["menu"][2:8]}
+
+    def test_total_below_free_and_total_zero(self):
+        # 1 GiB installed but 2 GiB free: nothing is used, the bar is empty.
+        out, rows = self.print_json(self.procfs(1048576, 2097152), percentage=False)
+        self.assertEqual((rows["Free"], rows["Used"], rows["Total"]),
+                         ("2.00 GB", "0.00 KB", "1.00 GB"))
+        self.assertEqual(out["icon"]["barWidth"], 0)
+        out, rows = self.print_json(self.procfs(1048576, 2097152), percentage=True)
+        self.assertEqual((out["title"]["text"], rows["Free"], rows["Used"]),
+                         ("100.00%", "100.00%", "0.00%"))
+
+        # MemTotal 0: the installed memory is the kernel's own count of physical pages.
+        installed = os.sysconf("SC_PHYS_PAGES") * os.sysconf("SC_PAGE_SIZE")
+        out, rows = self.print_json(self.procfs(0, 2097152), percentage=False)
+        self.assertEqual(rows["Total"], "%0.2f GB" % (installed / 2**30))
+        out, rows = self.print_json(self.procfs(0, 2097152), percentage=True)
+        self.assertEqual(rows["Free"], "%0.2f%%" % (2 * 2**30 * 100.0 / installed))
+
+
 class TestTerminalView(TempDirCase):
     def test_keys_toggle_percentage_and_quit(self):
         config = os.path.join(self.tmp, "prefs.ini")
@@ -272,6 +389,36 @@ class TestTerminalView(TempDirCase):
                 stream.close()
         # The toggle went through the store, as a change in the settings would.
         self.assertEqual(read_key_file(config)["isPercentage"], "true")
+
+    def test_a_vanished_meminfo_is_logged_once_and_the_figures_marked_stale(self):
+        procfs = os.path.join(self.tmp, "proc")
+        shutil.copytree(PROCFS, procfs)
+        config = os.path.join(self.tmp, "prefs.ini")
+        with open(config, "w") as f:
+            f.write("[Preferences]\nrefreshInterval=1\n")
+        proc = subprocess.Popen([BINARY, "--terminal", "--procfs", procfs, "--config", config],
+                                env=self.run_binary.env, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+        try:
+            self.assertTrue(read_until(proc.stdout, "Title: 2.00 GB (grey)"))
+            os.unlink(os.path.join(procfs, "meminfo"))
+            stale = "Stale: memory figures not updated (cannot open %s: No such file or " \
+                    "directory)" % os.path.join(procfs, "meminfo")
+            self.assertTrue(read_until(proc.stdout, stale))
+            time.sleep(3.5)  # three more refreshes that fail the same way
+            proc.stdin.write(b"q")
+            proc.stdin.flush()
+            self.assertEqual(proc.wait(timeout=10), 0)
+            errors = proc.stderr.read().decode().splitlines()
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            for stream in (proc.stdin, proc.stdout, proc.stderr):
+                stream.close()
+        self.assertEqual([e for e in errors if "Failed to fetch vm statistics" in e],
+                         ["headroom: Failed to fetch vm statistics: cannot open %s: No such "
+                          "file or directory" % os.path.join(procfs, "meminfo")])
 
     def test_no_display_falls_back_to_the_terminal_view_with_a_notice(self):
         config = os.path.join(self.tmp, "prefs.ini")

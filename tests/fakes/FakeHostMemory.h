@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "CallJournal.h"
 #include "platform/HostMemory.h"
@@ -33,6 +35,9 @@ class FakeHostMemory final : public HostMemory, public Journaled {
         ++statisticsReads_;
         return statistics_;
     }
+    std::string statisticsFailure() const override {
+        return statistics_ ? std::string() : failure_;
+    }
     std::uint64_t physicalMemory() override {
         note("hostMemory.physicalMemory");
         return physicalMemory_;
@@ -42,7 +47,10 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     void setPageSize(std::uint64_t bytes) { pageSize_ = bytes; }
     void setStatistics(const VmStatistics& statistics) { statistics_ = statistics; }
     /// Makes every following statistics read fail, until new statistics are set.
-    void failStatistics() { statistics_.reset(); }
+    void failStatistics(std::string reason = {}) {
+        statistics_.reset();
+        failure_ = std::move(reason);
+    }
     void setPhysicalMemory(std::uint64_t bytes) { physicalMemory_ = bytes; }
     void setAvailableMemory(std::optional<std::uint64_t> bytes) { availableMemory_ = bytes; }
 
@@ -63,6 +71,7 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     std::uint64_t physicalMemory_ = 8 * kGiB;
     std::optional<std::uint64_t> availableMemory_ = 4 * kGiB;
     std::size_t statisticsReads_ = 0;
+    std::string failure_;
 };
 
 }  // namespace headroom::test

@@ -15,7 +15,7 @@ ResidentSizeReading FakeWorkspace::residentSize(std::int32_t processIdentifier) 
     residentQueries_.push_back(processIdentifier);
     const auto found = readings_.find(processIdentifier);
     if (found == readings_.end()) {
-        return ResidentSizeReading{ResidentSizeReading::Status::Unreadable, 0};
+        return ResidentSizeReading{ResidentSizeReading::Status::Unreadable, 0, {}};
     }
     return found->second;
 }
@@ -40,15 +40,15 @@ RunningApplication& FakeWorkspace::addRegular(const std::string& name, std::int3
 }
 
 void FakeWorkspace::setResident(std::int32_t pid, std::uint64_t bytes) {
-    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Ok, bytes};
+    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Ok, bytes, {}};
 }
 
 void FakeWorkspace::setUnreadable(std::int32_t pid) {
-    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Unreadable, 0};
+    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Unreadable, 0, {}};
 }
 
 void FakeWorkspace::setShortReading(std::int32_t pid) {
-    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Short, 0};
+    readings_[pid] = ResidentSizeReading{ResidentSizeReading::Status::Short, 0, {}};
 }
 
 }  // namespace headroom::test

@@ -56,8 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static headroom::KeyFilePreferenceStore store(inputPath(), log);
     std::string message;
     const auto status = store.load(message);
+    // Files over the store's 1 MiB bound are refused unread.
     HEADROOM_FUZZ_CHECK(status == headroom::KeyFilePreferenceStore::LoadStatus::Loaded ||
-                        status == headroom::KeyFilePreferenceStore::LoadStatus::Corrupt);
+                        status == headroom::KeyFilePreferenceStore::LoadStatus::Corrupt ||
+                        (size > std::size_t{1} << 20 &&
+                         status == headroom::KeyFilePreferenceStore::LoadStatus::Unreadable));
 
     for (const std::string_view key :
          {headroom::kIsRunOnStartUp, headroom::kIsPercentage, headroom::kIsShowIcon,

@@ -221,7 +221,8 @@ class TestTray(unittest.TestCase):
                                  os.path.join(self.tmp, "second.ini")],
                                 env=self.env, capture_output=True, text=True, timeout=30)
         self.assertEqual(second.returncode, 0, second.stderr)
-        self.assertIn("already running", second.stderr)
+        # Only its one line: no GIO warning about the D-Bus registration, no blank line.
+        self.assertEqual(second.stderr, "headroom: already running in this session\n")
         self.assertFalse(os.path.exists(os.path.join(self.tmp, "second.ini")))
         pump(lambda: False, 0.3)
         self.assertEqual(len(self.watcher.items), 1)

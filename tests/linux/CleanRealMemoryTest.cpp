@@ -49,6 +49,7 @@ class SmallMachine final : public HostMemory {
         s.freeCount = kFree / 4096;
         return s;
     }
+    std::string statisticsFailure() const override { return {}; }
     std::uint64_t physicalMemory() override { return kInstalled; }
     std::optional<std::uint64_t> availableMemory() override {
         const std::uint64_t claimed = std::max(residentBytes(), baseline_) - baseline_;

@@ -219,11 +219,15 @@ TEST(KeyFilePreferenceStore, UnwritableFolderKeepsTheValueAndLogsTheReasonOnce) 
     EXPECT_TRUE(reopened->valueForKey("isShowText"));
 }
 
-TEST(KeyFilePreferenceStore, UnwritableProcPath) {
+TEST(KeyFilePreferenceStore, FailedSavesInAFolderThatTakesNoFileAreLoggedOnce) {
+    // /proc exists but takes no new file, for root too: every save fails the same way, and
+    // the temporary file's random name must not make each failure look new.
     RecordingLog log;
-    const std::string path = "/proc/headroom-no-such-folder/preferences.ini";
+    const std::string path = "/proc/preferences.ini";
     auto store = open(path, log, Status::Missing);
     store->setBool(true, "isShowIcon");
+    store->setInteger(9, "refreshInterval");
+    store->setObject("Small", "strTextSize");
     EXPECT_TRUE(store->boolForKey("isShowIcon"));
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_TRUE(contains(log.lines[0], path)) << log.lines[0];

@@ -85,13 +85,6 @@ TEST(ProcFileReader, MissingFileFailsWithAReasonAndIsPickedUpLater) {
     EXPECT_TRUE(reader.error().empty());
 }
 
-TEST(ProcFileReader, AFolderCannotBeRead) {
-    TempDir dir;
-    ProcFileReader reader(dir.path());
-    EXPECT_FALSE(reader.read());
-    EXPECT_NE(reader.error().find("Is a directory"), std::string::npos) << reader.error();
-}
-
 TEST(ProcFileReader, MovesKeepTheDescriptor) {
     ProcFileReader first("/proc/meminfo");
     ProcFileReader second(std::move(first));

@@ -160,14 +160,6 @@ TEST(ProcHostMemory, RootWhoseMeminfoIsNotMeminfo) {
     EXPECT_EQ(memory.physicalMemory(), 100u * 1024);
 }
 
-TEST(ProcHostMemory, MeminfoThatIsAFolder) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / "meminfo");
-    const auto problem = ProcHostMemory::checkProcfs(dir.path());
-    ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find("Is a directory"), std::string::npos) << *problem;
-}
-
 TEST(ProcHostMemory, GoodRootsPassTheCheck) {
     EXPECT_EQ(ProcHostMemory::checkProcfs("/proc"), std::nullopt);
     EXPECT_EQ(ProcHostMemory::checkProcfs("/proc/"), std::nullopt);

@@ -110,6 +110,17 @@ TEST_F(MemoryFigures, AFailedReadIsLoggedAndKeepsThePreviousFigures) {
     EXPECT_EQ(fakes.log.lines(), std::vector<std::string>{"Failed to fetch vm statistics"});
     EXPECT_EQ(delegate().dicMemoryDetails(), before);
     EXPECT_EQ(delegate().freeMemoryInStart(), 327680000.0);
+    EXPECT_EQ(delegate().statisticsFailure(), std::optional<std::string>(""));
+
+    // Once per distinct problem, naming it: the same failure again is not logged.
+    delegate().getMemoryDetails();
+    fakes.hostMemory.failStatistics("cannot open /x/meminfo: No such file or directory");
+    delegate().getMemoryDetails();
+    delegate().getMemoryDetails();
+    EXPECT_EQ(fakes.log.lines(),
+              (std::vector<std::string>{"Failed to fetch vm statistics",
+                                        "Failed to fetch vm statistics: cannot open /x/meminfo: "
+                                        "No such file or directory"}));
 }
 
 TEST_F(MemoryFigures, AFailedFirstReadLeavesTheEntriesAbsent) {

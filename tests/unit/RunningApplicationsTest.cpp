@@ -199,6 +199,9 @@ TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
 
     EXPECT_EQ(fakes.log.lines(), (std::vector<std::string>{"Error", "Error 2"}));
     EXPECT_EQ(listedNames(), std::vector<std::string>{"Fine"});
+    // The same problems on the next refreshes are not logged again.
+    fakes.runLoop.advanceBy(15.0);
+    EXPECT_EQ(fakes.log.lines().size(), 2U);
     EXPECT_EQ(delegate().getMemoryUsageForAppID(10), -1.0f);
     EXPECT_EQ(delegate().getMemoryUsageForAppID(11), -1.0f);
     EXPECT_EQ(delegate().getMemoryUsageForAppID(12), 1.0f);

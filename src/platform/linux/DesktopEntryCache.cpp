@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/linux/RegularFile.h"
+
 namespace headroom {
 
 namespace {
@@ -36,33 +38,14 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-/// The whole of a small file; nothing when it cannot be read or is too large.
+/// The whole of a small regular file (opened without blocking: an entry may be a FIFO);
+/// nothing when it cannot be read or is too large.
 std::optional<std::string> readSmallFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::string text;
+    std::string reason;
+    if (readRegularFile(path, kMaximumFileSize, text, reason) != FileStatus::Ok) {
         return std::nullopt;
     }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (count == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(count));
-        if (text.size() > kMaximumFileSize) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
     return text;
 }
 

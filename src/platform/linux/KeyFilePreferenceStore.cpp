@@ -1,8 +1,11 @@
 #include "platform/linux/KeyFilePreferenceStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <glibmm/fileutils.h>
@@ -10,10 +13,16 @@
 #include <glibmm/miscutils.h>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <ctime>
+#include <random>
 #include <string_view>
+#include <thread>
 #include <utility>
+#include <vector>
+
+#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
@@ -22,6 +31,14 @@ namespace {
 constexpr int kFolderMode = 0700;
 constexpr int kBackupMode = 0600;
 constexpr int kMaximumBackupsPerSecond = 1000;
+/// A preference file is a few hundred bytes; anything this large is not one.
+constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
+/// Symbolic links followed before giving up (the kernel's own limit, MAXSYMLINKS).
+constexpr int kMaximumLinks = 40;
+/// Temporary files are named `<file>.XXXXXX`, six letters or digits, as GLib names them too.
+constexpr std::size_t kTemporarySuffixLength = 6;
+constexpr std::string_view kTemporaryLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string_view trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -36,10 +53,6 @@ std::string_view trim(std::string_view s) {
 
 std::string errorText(const Glib::Error& error) {
     return std::string(error.what());
-}
-
-bool isFileError(const Glib::Error& error, GFileError code) {
-    return error.domain() == G_FILE_ERROR && error.code() == static_cast<int>(code);
 }
 
 /// Writes all of `data` to `fd`; false with errno set on failure.
@@ -66,6 +79,160 @@ std::string timestamp() {
     return std::string(text, length);
 }
 
+std::string folderOf(const std::string& path) {
+    return Glib::path_get_dirname(path);
+}
+
+std::string nameOf(const std::string& path) {
+    return Glib::path_get_basename(path);
+}
+
+/// The file that `path` finally names, following symbolic links (a relative link is read
+/// against the folder of the link). A dotfiles repository links the preference file
+/// elsewhere: that file is the one to replace, and the link must stay. The file need not
+/// exist; a loop or a chain too long gives the last name reached.
+std::string followLinks(std::string path) {
+    for (int links = 0; links < kMaximumLinks; ++links) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1,
+                           '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+            return path;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = target.front() == '/' ? target : Glib::build_filename(folderOf(path), target);
+    }
+    return path;
+}
+
+/// Whether `name` is `<base>.XXXXXX`, a temporary file of a save of `base`.
+bool isTemporaryName(std::string_view name, std::string_view base) {
+    if (name.size() != base.size() + 1 + kTemporarySuffixLength || !name.starts_with(base) ||
+        name[base.size()] != '.') {
+        return false;
+    }
+    const std::string_view suffix = name.substr(base.size() + 1);
+    return suffix.find_first_not_of(kTemporaryLetters) == std::string_view::npos;
+}
+
+/// Removes the temporary files of saves of `base` in `folder` that no process is writing:
+/// a writer holds a lock on its temporary file until the rename, so one whose lock can be
+/// taken was left by a run that was killed. Only the user's own regular files are touched.
+void removeStaleTemporaryFiles(const std::string& folder, const std::string& base) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const int folderFd = ::dirfd(dir);
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name, base)) {
+            continue;
+        }
+        const int fd = ::openat(folderFd, entry->d_name,
+                                O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            stale.emplace_back(entry->d_name);
+        }
+        ::close(fd);
+    }
+    for (const std::string& name : stale) {
+        ::unlinkat(folderFd, name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+/// Holds an advisory lock on a folder while a save reads, merges and replaces a file in it,
+/// so that two programs saving the same file (the tray and the welcome window) take turns.
+/// Best effort: after about a second without the lock the save goes ahead anyway.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        for (int attempt = 0; fd_ >= 0 && attempt < 100; ++attempt) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);  // releases the lock
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+  private:
+    int fd_;
+};
+
+/// Replaces `target` with `data` atomically: a temporary file in the target's own folder
+/// (locked while it is written, see removeStaleTemporaryFiles), written and flushed, given the
+/// old file's mode and owner when there was one, then renamed over the target. Returns the
+/// reason on failure, in words that do not change from one attempt to the next (the
+/// temporary file's name is left out), and removes the temporary file.
+std::string replaceAtomically(const std::string& target, std::string_view data,
+                              const struct stat* old) {
+    const std::string folder = folderOf(target);
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, kTemporaryLetters.size() - 1);
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = target + ".";
+        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
+            temporary += kTemporaryLetters[letter(random)];
+        }
+        do {
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno != EEXIST) {
+            return "cannot create a temporary file in " + folder + ": " + std::strerror(errno);
+        }
+    }
+    if (fd < 0) {
+        return "cannot find a free temporary name in " + folder;
+    }
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    if (old != nullptr) {
+        // Keep the file as it was set up: its permissions, and its owner when root saves it.
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+            // Not allowed for others than root; the file is ours already then.
+        }
+        ::fchmod(fd, old->st_mode & 07777);
+    }
+    int error = 0;
+    if (!writeAll(fd, data) || ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return "cannot write a temporary file in " + folder + ": " + std::strerror(error);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporary.c_str());
+        return "cannot replace " + target + ": " + std::strerror(error);
+    }
+    return {};
+}
+
 }  // namespace
 
 KeyFilePreferenceStore::KeyFilePreferenceStore(std::string path, SystemLog& log)
@@ -83,18 +250,34 @@ KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& mes
     dirty_ = false;
     holdLogged_ = false;
 
+    changedKeys_.clear();
+    overwriteCorrupt_ = false;
+    // Saves killed between writing their temporary file and renaming it leave it behind.
+    removeStaleTemporaryFiles(folderOf(path_), nameOf(path_));
+    if (const std::string target = followLinks(path_); target != path_) {
+        removeStaleTemporaryFiles(folderOf(target), nameOf(target));
+    }
+
     std::string contents;
-    try {
-        contents = Glib::file_get_contents(path_);
-    } catch (const Glib::Error& error) {
-        // No file, or a path through something that is not a folder: nothing to lose.
-        if (isFileError(error, G_FILE_ERROR_NOENT) || isFileError(error, G_FILE_ERROR_NOTDIR)) {
+    std::string reason;
+    struct stat info {};
+    switch (readRegularFile(path_, kMaximumFileSize, contents, reason, &info)) {
+        case FileStatus::Ok:
+            break;
+        case FileStatus::Missing:
+            // No file, or a path through something that is not a folder: nothing to lose.
             hold_ = Hold::None;
             return *(loadStatus_ = LoadStatus::Missing);
-        }
-        message = errorText(error);
-        hold_ = Hold::Unreadable;
-        return *(loadStatus_ = LoadStatus::Unreadable);
+        case FileStatus::NotRegular:
+            // A device, FIFO or folder is never read, and never replaced by a save.
+            message = "it is " + fileKind(info.st_mode) + ", not a regular file";
+            hold_ = Hold::Unreadable;
+            return *(loadStatus_ = LoadStatus::Unreadable);
+        case FileStatus::TooLarge:
+        case FileStatus::Failed:
+            message = reason;
+            hold_ = Hold::Unreadable;
+            return *(loadStatus_ = LoadStatus::Unreadable);
     }
 
     try {
@@ -121,10 +304,7 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
         return true;
     }
     std::string contents;
-    try {
-        contents = Glib::file_get_contents(path_);
-    } catch (const Glib::Error& error) {
-        backupPathOrError = errorText(error);
+    if (readRegularFile(path_, kMaximumFileSize, contents, backupPathOrError) != FileStatus::Ok) {
         return false;
     }
 
@@ -158,6 +338,7 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
         }
         backupPath_ = candidate;
         backupPathOrError = candidate;
+        overwriteCorrupt_ = true;  // the copy is made: the next save may replace the file
         hold_ = Hold::None;
         holdLogged_ = false;
         if (dirty_) {
@@ -230,24 +411,25 @@ std::optional<std::string> KeyFilePreferenceStore::objectForKey(const std::strin
 
 void KeyFilePreferenceStore::setBool(bool value, const std::string& key) {
     keyFile_->set_boolean(kGroup, key, value);
-    changed();
+    changed(key);
 }
 
 void KeyFilePreferenceStore::setInteger(std::int64_t value, const std::string& key) {
     keyFile_->set_int64(kGroup, key, value);
-    changed();
+    changed(key);
 }
 
 void KeyFilePreferenceStore::setObject(const std::string& value, const std::string& key) {
     keyFile_->set_string(kGroup, key, value);
-    changed();
+    changed(key);
 }
 
 void KeyFilePreferenceStore::setValue(const std::string& value, const std::string& key) {
     setObject(value, key);
 }
 
-void KeyFilePreferenceStore::changed() {
+void KeyFilePreferenceStore::changed(const std::string& key) {
+    changedKeys_.insert(key);
     dirty_ = true;
     save();
 }
@@ -276,21 +458,7 @@ void KeyFilePreferenceStore::save() {
         return;
     }
 
-    std::string failure;
-    const std::string folder = Glib::path_get_dirname(path_);
-    if (g_mkdir_with_parents(folder.c_str(), kFolderMode) != 0) {
-        const int error = errno;
-        failure = "cannot create the folder " + folder + ": " + std::strerror(error);
-    } else {
-        try {
-            // g_key_file_save_to_file → g_file_set_contents: a temporary file beside the
-            // target, then rename(2); the temporary is removed when anything fails.
-            keyFile_->save_to_file(path_);
-        } catch (const Glib::Error& error) {
-            failure = errorText(error);
-        }
-    }
-
+    std::string failure = writeMerged();
     if (!failure.empty()) {
         if (failure != lastSaveError_) {
             log_.log("Could not save the preferences to " + path_ + ": " + failure +
@@ -304,6 +472,57 @@ void KeyFilePreferenceStore::save() {
         lastSaveError_.clear();
     }
     dirty_ = false;
+    changedKeys_.clear();
+    overwriteCorrupt_ = false;
+}
+
+std::string KeyFilePreferenceStore::writeMerged() {
+    const std::string target = followLinks(path_);
+    const std::string folder = folderOf(target);
+    if (g_mkdir_with_parents(folder.c_str(), kFolderMode) != 0) {
+        const int error = errno;
+        return "cannot create the folder " + folder + ": " + std::strerror(error);
+    }
+    const FolderLock lock(folder);
+
+    // Read the file again and change only the keys changed here: a value edited by hand, or
+    // saved by another of our programs, since the file was loaded is kept.
+    std::string contents;
+    std::string reason;
+    struct stat info {};
+    const FileStatus status = readRegularFile(target, kMaximumFileSize, contents, reason, &info);
+    if (status == FileStatus::NotRegular) {
+        return target + " is " + fileKind(info.st_mode) + ", not a regular file";
+    }
+    if (status != FileStatus::Ok && status != FileStatus::Missing) {
+        return reason;
+    }
+    if (status == FileStatus::Ok) {
+        // A file without write permission is the user's way of saying "leave it": root could
+        // replace it anyway, so the mode is asked, not only access(2).
+        if ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+            return target + " is read-only";
+        }
+        auto onDisk = std::make_unique<Glib::KeyFile>();
+        try {
+            onDisk->load_from_data(contents,
+                                   Glib::KEY_FILE_KEEP_COMMENTS | Glib::KEY_FILE_KEEP_TRANSLATIONS);
+            for (const std::string& key : changedKeys_) {
+                if (const auto value = rawValue(key)) {
+                    onDisk->set_value(kGroup, key, *value);
+                }
+            }
+            keyFile_ = std::move(onDisk);
+        } catch (const Glib::Error& error) {
+            // Being edited, or broken since it was loaded: saving now would lose it. The
+            // corrupt file found at load, once copied aside, is the one exception.
+            if (!overwriteCorrupt_) {
+                return target + " is not a valid key file now (" + errorText(error) + ")";
+            }
+        }
+    }
+    return replaceAtomically(target, keyFile_->to_data().raw(),
+                             status == FileStatus::Ok ? &info : nullptr);
 }
 
 }  // namespace headroom

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/PreferenceStore.h"
@@ -32,9 +33,16 @@ namespace headroom {
 ///   be, the text as written).
 ///
 /// Writes (`setBool` writes true/false, `setInteger` decimal, `setObject`/`setValue` the text
-/// escaped as key files require) change the value in memory and save the whole file at once,
-/// atomically (temporary file + rename, by `g_file_set_contents`), creating the parent folder
-/// with mode 0700 when needed.
+/// escaped as key files require) change the value in memory and save at once: the file is read
+/// again and only the keys changed since the last save are set in it, so values edited by hand
+/// (or saved by another of our programs) meanwhile stay; then the file is replaced atomically
+/// (a temporary `<file>.XXXXXX` in the same folder, renamed over it) keeping its mode. A
+/// symbolic link is followed: the file it names is replaced, in its own folder, and the link
+/// stays. The parent folder is created with mode 0700 when needed. Temporary files that a
+/// killed run left behind are removed by `load()`.
+///
+/// Only a regular file is read (opened without blocking, at most 1 MiB): a FIFO, a device or
+/// a folder loads as Unreadable and is never written.
 ///
 /// Keys are the program's identifiers and must be valid key-file key names (no `=`, `[`, `]` or
 /// line break).
@@ -45,11 +53,11 @@ namespace headroom {
 ///   the corrupt file is never written over before it has been copied aside;
 /// - after a load that found the file Unreadable: it exists but could not be read, so saving
 ///   would replace settings that were never seen.
-/// Each of these is logged once, on the first write it holds back. A save that fails (for
-/// instance the folder cannot be created or written) is logged with the path and the reason;
-/// the same failure is not logged again on later writes (only a different reason is), and the
-/// first successful save after failures is logged too. Every held or failed change is still
-/// written by the next save that succeeds.
+/// Each of these is logged once, on the first write it holds back. A save that cannot be made
+/// (the file is read-only, is no longer a valid key file, or the folder cannot be written) is
+/// logged with the path and the reason; the same reason is not logged again on later writes
+/// (only a different one is), and the first successful save after failures is logged too.
+/// Every held or failed change is still written by the next save that succeeds.
 class KeyFilePreferenceStore final : public PreferenceStore {
   public:
     /// The group that holds every value.
@@ -106,8 +114,11 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     enum class Hold { NotLoaded, CorruptNotBackedUp, Unreadable, None };
 
     std::optional<std::string> rawValue(const std::string& key) const;
-    void changed();
+    void changed(const std::string& key);
     void save();
+    /// Merges the changed keys into the file as it is now and replaces it; the reason when
+    /// that cannot be done.
+    std::string writeMerged();
 
     std::string path_;
     SystemLog& log_;
@@ -116,8 +127,10 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     Hold hold_ = Hold::NotLoaded;
     bool holdLogged_ = false;
     bool dirty_ = false;
-    std::string lastSaveError_;  // empty while saves succeed
-    std::string backupPath_;     // the copy made by backUpCorruptFile, once made
+    std::set<std::string> changedKeys_;  // changed since the last save that succeeded
+    bool overwriteCorrupt_ = false;      // the corrupt file has been copied aside, not saved
+    std::string lastSaveError_;          // empty while saves succeed
+    std::string backupPath_;             // the copy made by backUpCorruptFile, once made
 };
 
 }  // namespace headroom

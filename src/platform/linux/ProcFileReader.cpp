@@ -9,6 +9,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/linux/RegularFile.h"
+
 namespace headroom {
 
 namespace {
@@ -45,12 +47,11 @@ ProcFileReader& ProcFileReader::operator=(ProcFileReader&& other) noexcept {
 }
 
 bool ProcFileReader::open() {
-    int fd = -1;
-    do {
-        fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    // Only a regular file is read (the kernel's files under /proc are regular files too): a
+    // FIFO or a device named by --procfs must neither hang the refresh nor be read without end.
+    FileStatus status = FileStatus::Failed;
+    const int fd = openRegularFile(AT_FDCWD, path_, status, error_);
     if (fd < 0) {
-        fail("cannot open", errno);
         return false;
     }
     fd_ = fd;
@@ -58,7 +59,6 @@ bool ProcFileReader::open() {
     keepDescriptor_ =
         ::fstatfs(fd, &filesystem) == 0 &&
         filesystem.f_type == static_cast<decltype(filesystem.f_type)>(PROC_SUPER_MAGIC);
-    error_.clear();
     return true;
 }
 

@@ -20,7 +20,8 @@ namespace headroom {
 /// Not thread-safe; one reader per thread.
 class ProcFileReader {
   public:
-    /// Opens `path` (read-only, close-on-exec). A failure is kept in `error()`; `read()` tries
+    /// Opens `path` (read-only, close-on-exec, without blocking; only a regular file, see
+    /// RegularFile.h). A failure is kept in `error()`; `read()` tries
     /// to open the file again, so a file that appears later is picked up.
     explicit ProcFileReader(std::string path);
     ~ProcFileReader();

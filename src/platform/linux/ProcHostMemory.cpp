@@ -37,15 +37,16 @@ ProcHostMemory::ProcHostMemory(std::string procfsRoot)
 std::optional<VmStatistics> ProcHostMemory::statistics() {
     const auto text = meminfo_.read();
     if (!text) {
-        lastError_ = meminfo_.error();
+        statisticsFailure_ = lastError_ = meminfo_.error();
         return std::nullopt;
     }
     auto statistics = vmStatisticsFromMemInfo(parseMemInfo(*text), pageSize_);
     if (!statistics) {
-        lastError_ = meminfo_.path() + " lacks MemFree, Active or Inactive";
+        statisticsFailure_ = lastError_ = meminfo_.path() + " lacks MemFree, Active or Inactive";
         return std::nullopt;
     }
     lastError_.clear();
+    statisticsFailure_.clear();
     return statistics;
 }
 
@@ -55,7 +56,7 @@ std::uint64_t ProcHostMemory::physicalMemory() {
         if (const auto text = meminfo_.read()) {
             total = parseMemInfo(*text).memTotal;  // at most 2^54 kB: × 1024 fits
         }
-        if (total) {
+        if (total && *total > 0) {
             physicalMemory_ = *total * 1024;
         } else {
             const long pages = ::sysconf(_SC_PHYS_PAGES);

@@ -23,9 +23,10 @@ class ProcHostMemory final : public HostMemory {
     /// `<root>/meminfo` read and mapped; nothing when it cannot be read or lacks MemFree,
     /// Active or Inactive (the reason is in `lastError()`).
     std::optional<VmStatistics> statistics() override;
+    std::string statisticsFailure() const override { return statisticsFailure_; }
 
     /// MemTotal × 1024 from `<root>/meminfo`, read on the first call and kept; when it cannot be
-    /// read, sysconf(_SC_PHYS_PAGES) × page size.
+    /// read, or reads 0 (no machine has no memory), sysconf(_SC_PHYS_PAGES) × page size.
     std::uint64_t physicalMemory() override;
 
     /// MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root.
@@ -51,6 +52,7 @@ class ProcHostMemory final : public HostMemory {
     std::optional<ProcFileReader> realMeminfo_;  // opened on first use
     std::optional<std::uint64_t> physicalMemory_;
     std::string lastError_;
+    std::string statisticsFailure_;
 };
 
 }  // namespace headroom

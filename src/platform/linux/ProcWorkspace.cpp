@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/linux/ProcessFacts.h"
+#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
@@ -24,6 +25,8 @@ constexpr std::uint64_t kSettleSeconds = 3;
 constexpr std::size_t kCgroupLimit = std::size_t{64} * 1024;
 constexpr std::size_t kStatLimit = 4096;
 constexpr std::size_t kEnvironLimit = std::size_t{1024} * 1024;
+/// statm is seven numbers on one line.
+constexpr std::size_t kStatmLimit = 4096;
 
 std::optional<std::int32_t> pidOfName(std::string_view name) {
     if (name.empty() || name.front() < '1' || name.front() > '9') {
@@ -221,8 +224,13 @@ bool ProcWorkspace::isYoung(const std::optional<std::uint64_t>& startTime) const
 }
 
 bool ProcWorkspace::readAt(int rootFd, const std::string& relative, std::size_t limit) {
+    // A process's own files are regular files; anything else in a --procfs tree (a FIFO made
+    // where cgroup should be) is passed over, never waited on. A file over the limit is read
+    // up to it: what it says about the process is at its start.
+    FileStatus status = FileStatus::Failed;
+    std::string reason;
+    const int fd = openRegularFile(rootFd, relative, status, reason);
     buffer_.clear();
-    const int fd = ::openat(rootFd, relative.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -249,20 +257,14 @@ bool ProcWorkspace::readAt(int rootFd, const std::string& relative, std::size_t 
 ResidentSizeReading ProcWorkspace::residentSize(std::int32_t processIdentifier) {
     ResidentSizeReading reading;
     const std::string path = root_ + "/" + std::to_string(processIdentifier) + "/statm";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::string text;
+    if (readRegularFile(path, kStatmLimit, text, reading.problem) != FileStatus::Ok) {
         return reading;
     }
-    std::array<char, 256> buffer{};
-    const ssize_t count = ::read(fd, buffer.data(), buffer.size());
-    ::close(fd);
-    if (count < 0) {
-        return reading;
-    }
-    const auto pages =
-        parseStatmResidentPages(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+    const auto pages = parseStatmResidentPages(text);
     if (!pages) {
         reading.status = ResidentSizeReading::Status::Short;
+        reading.problem = path + " holds no resident size";
         return reading;
     }
     reading.status = ResidentSizeReading::Status::Ok;

@@ -7,6 +7,8 @@
 #include <climits>
 #include <string>
 
+#include "platform/linux/TerminalText.h"
+
 namespace headroom {
 
 namespace {
@@ -24,7 +26,11 @@ SysLog::~SysLog() {
     ::closelog();
 }
 
-void SysLog::log(std::string_view line) {
+void SysLog::log(std::string_view raw) {
+    // Lines name files and applications from outside: on a terminal, and in the journal,
+    // their control characters are shown, not obeyed.
+    const std::string escaped = escapeControlCharacters(raw);
+    const std::string_view line = escaped;
     // "%.*s": the line is data, never a format, and need not end in a NUL.
     const int length =
         line.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(line.size());

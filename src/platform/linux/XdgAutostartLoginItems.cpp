@@ -11,6 +11,7 @@
 
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/ExecutableFolder.h"
+#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
@@ -75,14 +76,15 @@ std::vector<std::string> entryNames(const std::string& folder) {
 }
 
 std::optional<DesktopEntry> readEntry(const std::string& path) {
-    gchar* contents = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
+    // The user's own folder, but still a file from outside: a FIFO or a device there is not
+    // an entry, and a desktop entry is a few kB.
+    constexpr std::size_t kMaximumEntrySize = std::size_t{1024} * 1024;
+    std::string contents;
+    std::string reason;
+    if (readRegularFile(path, kMaximumEntrySize, contents, reason) != FileStatus::Ok) {
         return std::nullopt;
     }
-    auto entry = parseDesktopEntry(std::string_view(contents, length), DesktopLocale{});
-    g_free(contents);
-    return entry;
+    return parseDesktopEntry(contents, DesktopLocale{});
 }
 
 }  // namespace

@@ -68,7 +68,14 @@ bool TrayApplication::isAlreadyRunning(std::string& problem) {
         problem = error.what();
         return false;
     }
-    return state_->application->is_remote();
+    if (!state_->application->is_remote()) {
+        return false;
+    }
+    // Hand this launch over as GApplication does (the running process is activated, and
+    // its tray is already there); it also ends this process's registration, without which
+    // GIO warns at exit that the application "did not unregister from D-Bus".
+    state_->application->run(0, nullptr);
+    return true;
 }
 
 int TrayApplication::run(const std::function<void()>& launch) {

@@ -24,8 +24,8 @@ class TrayApplication final : public Application {
     TrayApplication& operator=(const TrayApplication&) = delete;
 
     /// Registers on the session bus. True when another process already holds the id: that one
-    /// keeps the tray and this one should end. A failure to register is reported in
-    /// `problem` and counts as not running elsewhere.
+    /// keeps the tray (it is told of this launch) and this one should end, quietly. A failure to
+    /// register is reported in `problem` and counts as not running elsewhere.
     bool isAlreadyRunning(std::string& problem);
 
     /// Runs the application's loop until terminate(); `launch` runs once, as it starts.

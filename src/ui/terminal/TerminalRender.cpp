@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/linux/TerminalText.h"
 #include "statusmenu/Menu.h"
 
 namespace headroom {
@@ -67,19 +68,21 @@ std::string jsonString(std::string_view text) {
 }
 
 std::string renderPlain(const StatusSnapshot& snapshot) {
-    std::string out = "Title: " + snapshot.title.text + " (" +
+    // Titles carry names from outside (desktop entries): nothing in them may steer the terminal.
+    std::string out = "Title: " + escapeControlCharacters(snapshot.title.text) + " (" +
                       colorName(snapshot.title.attributes.foregroundColor) + ")\n";
     if (!snapshot.image) {
         out += "Icon: none\n";
     } else if (snapshot.image->kind == StatusImage::Kind::BarIcon) {
         out += "Icon: bar " + floatText(snapshot.image->barWidth) + " of 11.4\n";
     } else {
-        out += "Icon: " + snapshot.image->name + "\n";
+        out += "Icon: " + escapeControlCharacters(snapshot.image->name) + "\n";
     }
     out += "Menu:\n";
     if (snapshot.menu != nullptr) {
         for (const auto& item : snapshot.menu->itemArray()) {
-            out += item->isSeparatorItem() ? std::string("  ----") : "  " + item->title();
+            out += item->isSeparatorItem() ? std::string("  ----")
+                                           : "  " + escapeControlCharacters(item->title());
             out += '\n';
         }
     }

@@ -14,7 +14,8 @@ struct StatusSnapshot {
     const Menu* menu = nullptr;
 };
 
-/// Plain text: the title with its colour, the icon, then one line per menu row.
+/// Plain text: the title with its colour, the icon, then one line per menu row, with control
+/// characters escaped (see escapeControlCharacters).
 std::string renderPlain(const StatusSnapshot& snapshot);
 
 /// One JSON object:

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/PreferenceKeys.h"
+#include "platform/linux/TerminalText.h"
 #include "ui/terminal/TerminalRender.h"
 
 namespace headroom {
@@ -139,6 +140,12 @@ void TerminalView::draw() {
         body = "\x1b[31m" + body.substr(0, end) + "\x1b[0m" + body.substr(end);
     }
     frame += body;
+    if (const auto& failure = delegate_.statisticsFailure()) {
+        // The figures above are the last ones that could be read: say so, and why.
+        frame += "\nStale: memory figures not updated";
+        frame += failure->empty() ? std::string() : " (" + escapeControlCharacters(*failure) + ")";
+        frame += '\n';
+    }
     frame += "\nKeys: c Extreme Clean, p percentage/amounts, q quit\n";
     std::fwrite(frame.data(), 1, frame.size(), stdout);
     std::fflush(stdout);

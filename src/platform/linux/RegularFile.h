@@ -1,0 +1,43 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <string>
+
+namespace headroom {
+
+/// How opening or reading a file from outside the program went.
+enum class FileStatus {
+    Ok,
+    Missing,     ///< no such file, or a path through something that is not a folder
+    NotRegular,  ///< a FIFO, device, socket or folder: never read
+    TooLarge,    ///< more bytes than the caller's limit
+    Failed,      ///< any other error of open or read
+};
+
+/// "a FIFO", "a character device", "a folder"…: what a file that is not a regular file is, for
+/// messages.
+std::string fileKind(mode_t mode);
+
+/// Opens `path` (relative to `folderFd` when that is not AT_FDCWD) for reading without
+/// blocking, and keeps it open only if fstat(2) says it is a regular file. O_NONBLOCK keeps a
+/// FIFO without a writer (or a device) from hanging the open itself; O_NOCTTY keeps a terminal
+/// from becoming ours. Returns the descriptor (close-on-exec) or -1, with `status` and a
+/// one-line `reason` that names the path. `status` of the file is left in `info` when given.
+int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
+                    struct stat* info = nullptr);
+
+/// Reads `path` whole into `contents`, as `openRegularFile` opens it, failing with TooLarge
+/// when it holds more than `limit` bytes (files of the proc filesystem say size 0, so the
+/// bound is checked while reading). EINTR is retried.
+FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
+                           std::string& contents, std::string& reason, struct stat* info = nullptr);
+
+inline FileStatus readRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                                  std::string& reason, struct stat* info = nullptr) {
+    return readRegularFile(AT_FDCWD, path, limit, contents, reason, info);
+}
+
+}  // namespace headroom

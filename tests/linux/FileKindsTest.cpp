@@ -1,0 +1,128 @@
+// Files from outside that are not regular files (FIFOs, devices, folders) or are too large:
+// every reader refuses them at once with a line that names them, and nothing replaces them.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "KeyFileTestSupport.h"
+#include "TestSupport.h"
+#include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/ProcFileReader.h"
+#include "platform/linux/ProcHostMemory.h"
+#include "platform/linux/ProcWorkspace.h"
+
+namespace headroom {
+namespace {
+
+using test::contains;
+using test::RecordingLog;
+using test::Status;
+using test::TempDir;
+
+struct Kind {
+    std::string name;  ///< also the folder the file is made in
+    std::string says;  ///< what the refusal says about it
+};
+
+/// Makes `path` as a file of kind `kind`: a FIFO, device nodes made with mknod (links to the
+/// system's own nodes when mknod is not allowed), a folder, a link to /dev/zero, and a sparse
+/// file larger than any limit.
+void make(const std::string& kind, const std::string& path) {
+    const auto device = [&path](unsigned minor, const char* fallback) {
+        if (::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0) {
+            std::filesystem::create_symlink(fallback, path);
+        }
+    };
+    if (kind == "fifo") {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    } else if (kind == "null") {
+        device(3, "/dev/null");
+    } else if (kind == "zero") {
+        device(5, "/dev/zero");
+    } else if (kind == "link-to-zero") {
+        std::filesystem::create_symlink("/dev/zero", path);
+    } else if (kind == "folder") {
+        std::filesystem::create_directory(path);
+    } else if (kind == "huge") {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{ProcFileReader::kMaximumSize} + 1), 0);
+        ::close(fd);
+    }
+}
+
+const std::vector<Kind>& kinds() {
+    static const std::vector<Kind> all = {
+        {"fifo", "a FIFO"},
+        {"null", "a character device"},
+        {"zero", "a character device"},
+        {"link-to-zero", "a character device"},
+        {"folder", "a folder"},
+        {"huge", "larger than"},
+    };
+    return all;
+}
+
+/// The type of `path` itself (not of what a link names), to see that it was not replaced.
+mode_t typeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & S_IFMT;
+}
+
+TEST(FileKinds, AreRefusedAtOnceNamedAndNeverReplaced) {
+    TempDir dir;
+    for (const Kind& kind : kinds()) {
+        SCOPED_TRACE(kind.name);
+        const std::string root = dir / kind.name;
+        std::filesystem::create_directories(root + "/4242");
+        const std::string meminfo = root + "/meminfo";
+        make(kind.name, meminfo);
+        for (const char* file : {"/4242/statm", "/4242/cgroup", "/4242/environ", "/4242/stat"}) {
+            make(kind.name, root + file);
+        }
+        const mode_t before = typeOf(meminfo);
+
+        // The monitor's reader and the command line's check of --procfs.
+        ProcFileReader reader(meminfo);
+        EXPECT_FALSE(reader.read());
+        EXPECT_TRUE(contains(reader.error(), meminfo)) << reader.error();
+        EXPECT_TRUE(contains(reader.error(), kind.says)) << reader.error();
+        const auto problem = ProcHostMemory::checkProcfs(root);
+        ASSERT_TRUE(problem);
+        EXPECT_TRUE(contains(*problem, kind.says)) << *problem;
+        ProcHostMemory memory(root);
+        EXPECT_FALSE(memory.statistics());
+        EXPECT_TRUE(contains(memory.statisticsFailure(), meminfo)) << memory.statisticsFailure();
+
+        // A process's files: its statm cannot be measured (and says which file), its cgroup
+        // and environment make it no application.
+        ProcWorkspace workspace(root, ProcWorkspaceSettings{{}, std::vector<std::string>{}, {}});
+        EXPECT_TRUE(workspace.runningApplications().empty());
+        const auto reading = workspace.residentSize(4242);
+        EXPECT_EQ(reading.status, ResidentSizeReading::Status::Unreadable);
+        EXPECT_TRUE(contains(reading.problem, root + "/4242/statm")) << reading.problem;
+
+        // The preference store: not loaded, and a write never replaces the file.
+        RecordingLog log;
+        auto store = test::open(meminfo, log, Status::Unreadable);
+        store->setBool(true, "isShowIcon");
+        store->setInteger(7, "refreshInterval");
+        EXPECT_TRUE(store->boolForKey("isShowIcon"));
+        EXPECT_EQ(typeOf(meminfo), before);
+        EXPECT_EQ(log.lines.size(), 1u);
+        if (kind.name == "huge") {
+            EXPECT_EQ(std::filesystem::file_size(meminfo), ProcFileReader::kMaximumSize + 1);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace headroom
