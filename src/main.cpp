@@ -71,7 +71,7 @@ std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& prob
         notice = "no display found; showing the terminal view";
         return nullptr;
     }
-    if (!TrayApplication::openDisplay()) {
+    if (!TrayApplication::openDisplay(build::kApplicationId)) {
         const std::string display = environment("DISPLAY").empty() ? environment("WAYLAND_DISPLAY")
                                                                    : environment("DISPLAY");
         notice = "cannot open the display " + display + "; showing the terminal view";

@@ -27,7 +27,7 @@ inline std::string readFile(const std::filesystem::path& path) {
 
 /// GTK on the display of the environment (Xvfb under ctest), opened once as the program does.
 inline bool gtkAvailable() {
-    static const bool available = TrayApplication::openDisplay();
+    static const bool available = TrayApplication::openDisplay("com.Tidewell.Headroom");
     return available;
 }
 

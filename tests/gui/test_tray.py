@@ -171,11 +171,17 @@ class TestTray(unittest.TestCase):
             self.proc.stderr.close()
             if err:
                 print("headroom's standard error:\n" + err.decode(errors="replace"))
+        self.release_watcher()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def release_watcher(self):
+        if self.watcher is None:
+            return
         self.bus.unregister_object(self.watcher.registration)
         self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                            "ReleaseName", GLib.Variant("(s)", ("org.kde.StatusNotifierWatcher",)),
                            None, Gio.DBusCallFlags.NONE, 5000, None)
-        shutil.rmtree(self.tmp, ignore_errors=True)
+        self.watcher = None
 
     def until(self, what, done, timeout=10):
         self.assertTrue(pump(done, timeout), "timed out waiting for " + what)
@@ -193,19 +199,22 @@ class TestTray(unittest.TestCase):
     def test_label_menu_attention_second_launch_and_quit(self):
         item = self.start()
 
-        # The label is the fixture's Free figure, sized for the widest amount.
+        # The label is the fixture's Free figure, sized for the widest amount; the title, which
+        # panels without labels show as the tooltip, carries it too.
         self.until("the label", lambda: item.properties()["XAyatanaLabel"] == "2.00 GB")
         props = item.properties()
         self.assertEqual(props["XAyatanaLabelGuide"], "8888.88 MB")
+        self.assertEqual(props["Title"], "Headroom: 2.00 GB")
         self.assertEqual(props["Status"], "Active")
         icons = props["IconThemePath"]
         self.assertEqual(icons, os.path.join(self.runtime, "headroom-%d" % self.proc.pid))
         self.assertEqual(os.stat(icons).st_mode & 0o777, 0o700)
+        # This watcher is no panel we know: the figure is drawn into the icon, on a plate, with
+        # (1 - 2/8) of the 14-pixel bar.
+        self.assertEqual(props["IconName"], "headroom-22-plate-2p0G-bar11")
         icon = os.path.join(icons, props["IconName"] + ".svg")
-        self.assertTrue(props["IconName"].endswith("-symbolic"), props["IconName"])
         with open(icon) as f:
-            # (1 - 2/8) x 11.4 points of bar.
-            self.assertIn('width="8.55" height="5.4"', f.read())
+            self.assertIn('<rect width="22" height="22" rx="3" fill="#2e3436"/>', f.read())
 
         # Rows 2 to 6 are written by the first tick, a refresh interval after launch.
         self.until("the first tick's rows", lambda: "  Free: 2.00 GB" in item.labels())
@@ -232,22 +241,42 @@ class TestTray(unittest.TestCase):
         self.until("the new label", lambda: item.properties()["XAyatanaLabel"] == "1.00 GB")
         self.until("the new row", lambda: "  Free: 1.00 GB" in item.labels())
         props = item.properties()
-        self.assertNotEqual(os.path.join(icons, props["IconName"] + ".svg"), icon)
-        self.assertFalse(os.path.exists(icon), "the replaced icon file is deleted")
-        self.assertTrue(os.path.exists(os.path.join(icons, props["IconName"] + ".svg")))
+        self.assertEqual(props["IconName"], "headroom-22-plate-1p0G-bar12")
+        self.assertEqual(props["Title"], "Headroom: 1.00 GB")
+        self.assertTrue(os.path.exists(icon), "icons are kept for reuse while Headroom runs")
 
-        # Below the memory level (200 MiB by default) the item asks for attention.
+        # Below the memory level (200 MiB by default) the item asks for attention, and the icon
+        # itself turns red: some panels never show the attention icon.
         write_meminfo(self.meminfo, 100 * KIB)
         self.until("attention", lambda: item.properties()["Status"] == "NeedsAttention")
         props = item.properties()
         self.assertEqual(props["XAyatanaLabel"], "100.00 MB")
-        with open(os.path.join(icons, props["AttentionIconName"] + ".svg")) as f:
-            self.assertIn("#e01b24", f.read())
+        self.assertEqual(props["IconName"], "headroom-22-plate-100M-bar14-red")
+        self.assertEqual(props["AttentionIconName"], props["IconName"])
+        with open(os.path.join(icons, props["IconName"] + ".svg")) as f:
+            self.assertIn("#c01c28", f.read())
 
         # Quit from the menu ends the process cleanly and takes the icon folder with it.
         item.click("Quit")
         self.assertEqual(self.proc.wait(timeout=15), 0)
         self.assertFalse(os.path.exists(icons))
+
+    def test_without_any_panel_it_says_so_once(self):
+        self.release_watcher()
+        self.proc = subprocess.Popen([BINARY, "--procfs", self.procfs, "--config", self.config],
+                                     env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        time.sleep(6)
+        self.assertIsNone(self.proc.poll(), "Headroom goes on running")
+        self.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(self.proc.wait(timeout=15), 0)
+        err = self.proc.stderr.read().decode()
+        self.proc.stderr.close()
+        self.proc = None
+        self.assertEqual(err.count("No panel shows the tray item"), 1, err)
+        self.assertIn("--terminal", err)
+        self.assertIn("gnome-shell-extension-appindicator", err)
+        self.assertNotIn("CRITICAL", err)
 
     def test_terminate_signal_ends_cleanly(self):
         item = self.start()

@@ -85,10 +85,4 @@ bool IconFolder::write(const std::string& name, const std::string& contents, std
     return true;
 }
 
-void IconFolder::remove(const std::string& name) {
-    if (written_.erase(name) > 0) {
-        g_unlink(fileOf(name).c_str());
-    }
-}
-
 }  // namespace headroom

@@ -9,7 +9,8 @@ namespace headroom {
 
 /// The process's own folder of generated icons, `<runtime dir>/headroom-<pid>` (mode 0700),
 /// where the tray item's images are written for the panel to load by name. The folder and
-/// every file written to it are removed when the object goes.
+/// every file written to it are removed when the object goes; until then files are kept, so
+/// that a name once shown keeps its picture.
 class IconFolder {
   public:
     /// Makes the folder under `base` (normally the user's runtime folder,
@@ -28,12 +29,13 @@ class IconFolder {
     /// Writes `<name>.svg` atomically (a new file renamed into place), so that a panel never
     /// reads half an icon. False, with `error` set, when it cannot.
     bool write(const std::string& name, const std::string& contents, std::string& error);
-    /// Removes `<name>.svg`, if this folder wrote it.
-    void remove(const std::string& name);
+    /// Whether `<name>.svg` was written here (and not removed since).
+    bool has(const std::string& name) const { return written_.contains(name); }
+    /// The file of icon `name`.
+    std::string fileOf(const std::string& name) const { return path_ + "/" + name + ".svg"; }
 
   private:
     explicit IconFolder(std::string path) : path_(std::move(path)) {}
-    std::string fileOf(const std::string& name) const { return path_ + "/" + name + ".svg"; }
 
     std::string path_;
     std::set<std::string> written_;

@@ -1,15 +1,13 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/RunLoop.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
-#include "ui/gtk/StatusIconArt.h"
+#include "ui/gtk/TrayIconArt.h"
 
 namespace headroom {
 
@@ -24,16 +22,20 @@ struct MenuObserver {
 /// The desktop's status area through libayatana-appindicator: each item is a
 /// StatusNotifierItem with a text label (XAyatanaLabel), an icon written to the process's own
 /// runtime folder, and its menu exported over dbusmenu. Without a StatusNotifierWatcher on the
-/// session bus the library falls back to a GtkStatusIcon (icon only) without telling us.
+/// session bus the library falls back to a GtkStatusIcon (an XEmbed tray icon, icon only)
+/// without telling us.
+///
+/// Which panel shows the items decides how they are drawn: it is told by the program that owns
+/// the StatusNotifierWatcher (see trayHostForWatcher).
 ///
 /// Needs GTK initialised with a display. Items must go before the bar.
 class IndicatorStatusBar final : public StatusBar {
   public:
     /// `id` names the item on the bus (/org/ayatana/NotificationItem/<id>); `title` is the
     /// item's human-readable name. Icons are written under `runtimeBase` (the user's runtime
-    /// folder by default) and the artwork read from `resourcesDir`.
+    /// folder by default).
     IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log,
-                       std::string resourcesDir, std::string runtimeBase);
+                       std::string runtimeBase);
     IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log);
     ~IndicatorStatusBar() override;
     IndicatorStatusBar(const IndicatorStatusBar&) = delete;
@@ -51,18 +53,18 @@ class IndicatorStatusBar final : public StatusBar {
     const std::string& title() const { return title_; }
     /// The icon folder, or null when it could not be made (items then show a themed icon).
     IconFolder* iconFolder() { return folder_.get(); }
-    /// Artwork `<name>.svg` from the resources, read once; null (after one log line) when it
-    /// is missing or not an SVG image.
-    const SvgArtwork* artwork(const std::string& name);
+
+    /// The panel behind the StatusNotifierWatcher of the session bus, asked now.
+    static TrayHost watcherHost();
+    /// Whether an XEmbed system tray (freedesktop System Tray Protocol) runs on the display.
+    static bool hasXEmbedTray();
 
   private:
     std::string id_;
     std::string title_;
     RunLoop& runLoop_;
     SystemLog& log_;
-    std::string resourcesDir_;
     std::unique_ptr<IconFolder> folder_;
-    std::map<std::string, std::optional<SvgArtwork>> artwork_;
     MenuObserver observer_;
     int itemsMade_ = 0;
 };

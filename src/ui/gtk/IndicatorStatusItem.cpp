@@ -2,6 +2,7 @@
 
 #include <libdbusmenu-glib/server.h>
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -16,6 +17,10 @@ namespace {
 /// written: the item stays visible and reachable.
 constexpr const char* kThemedIcon = "utilities-system-monitor";
 
+/// How long after start a missing panel is reported: the library needs a moment to find the
+/// watcher, and a tray that starts with the session a moment to come up.
+constexpr guint kPanelCheckSeconds = 3;
+
 }  // namespace
 
 void IndicatorStatusItem::Unref::operator()(void* object) const {
@@ -25,7 +30,7 @@ void IndicatorStatusItem::Unref::operator()(void* object) const {
 }
 
 IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id)
-    : bar_(bar), mirror_(bar.runLoop()) {
+    : bar_(bar), mirror_(bar.runLoop()), host_(IndicatorStatusBar::watcherHost()) {
     indicator_.reset(
         app_indicator_new(id.c_str(), kThemedIcon, APP_INDICATOR_CATEGORY_SYSTEM_SERVICES));
     AppIndicator* indicator = indicator_.get();
@@ -33,13 +38,17 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
         app_indicator_set_icon_theme_path(indicator, folder->path().c_str());
     }
     app_indicator_set_title(indicator, bar_.title().c_str());
-    // Until the first image arrives: nothing to see, but an icon the panel can load.
-    showIcons(blankIconSvg(), blankIconSvg(), false);
+    // Until the first image arrives: the module alone.
+    showIcon();
     app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
     connectionHandler_ = connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
+    panelCheck_ = g_timeout_add_seconds(kPanelCheckSeconds, &onPanelCheck, this);
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
+    if (panelCheck_ != 0) {
+        g_source_remove(panelCheck_);
+    }
     mapped_.disconnect();
     unmapped_.disconnect();
     if (root_ && rootEventHandler_ != 0) {
@@ -54,75 +63,91 @@ IndicatorStatusItem::~IndicatorStatusItem() {
         bar_.runLoop().setTracking(false);
     }
     indicator_.reset();
-    if (IconFolder* folder = bar_.iconFolder()) {
-        folder->remove(iconName_);
-        folder->remove(attentionName_);
-    }
 }
 
 void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
     const std::string guide = labelGuide(title.text);
     app_indicator_set_label(indicator_.get(), title.text.c_str(), guide.c_str());
-    app_indicator_set_status(indicator_.get(), title.attributes.foregroundColor == TitleColor::Red
-                                                   ? APP_INDICATOR_STATUS_ATTENTION
-                                                   : APP_INDICATOR_STATUS_ACTIVE);
+    // Panels that show no label show the title as the item's tooltip.
+    const std::string itemTitle =
+        title.text.empty() ? bar_.title() : bar_.title() + ": " + title.text;
+    app_indicator_set_title(indicator_.get(), itemTitle.c_str());
+    text_ = title.text;
+    red_ = title.attributes.foregroundColor == TitleColor::Red;
+    showIcon();
+    app_indicator_set_status(indicator_.get(),
+                             red_ ? APP_INDICATOR_STATUS_ATTENTION : APP_INDICATOR_STATUS_ACTIVE);
     // Every refresh sets the title after changing some rows and before changing others: one
     // sync on the next turn sees them all.
     mirror_.scheduleSync();
 }
 
 void IndicatorStatusItem::setImage(const std::optional<StatusImage>& image) {
-    const SvgArtwork* artwork = image ? bar_.artwork(image->name) : nullptr;
+    // A named image (the launch placeholder) shows as the module without a bar.
+    barWidth_.reset();
     if (image && image->kind == StatusImage::Kind::BarIcon) {
-        // A missing outline leaves the bar alone, which still tells the story.
-        showIcons(barIconSvg(artwork, image->barWidth, kIconGrey),
-                  barIconSvg(artwork, image->barWidth, kIconRed), image->isTemplate);
-    } else if (image && artwork != nullptr) {
-        showIcons(artworkSvg(*artwork, kIconGrey), artworkSvg(*artwork, kIconRed),
-                  image->isTemplate);
-    } else {
-        showIcons(blankIconSvg(), blankIconSvg(), false);
+        barWidth_ = image->barWidth;
     }
+    showIcon();
 }
 
-void IndicatorStatusItem::showIcons(const std::string& normal, const std::string& attention,
-                                    bool symbolic) {
-    if (normal == shownSvg_ && shownSymbolic_ == symbolic) {
-        return;
-    }
+void IndicatorStatusItem::showIcon() {
     IconFolder* folder = bar_.iconFolder();
     if (folder == nullptr) {
-        if (iconName_.empty()) {
-            iconName_ = attentionName_ = kThemedIcon;
+        if (shownIcon_.empty()) {
+            shownIcon_ = kThemedIcon;
             app_indicator_set_icon_full(indicator_.get(), kThemedIcon, bar_.title().c_str());
             app_indicator_set_attention_icon_full(indicator_.get(), kThemedIcon,
                                                   bar_.title().c_str());
         }
         return;
     }
-    // A fresh name for every new picture: panels and the library cache icons by name.
-    const std::string stem = "headroom-" + std::to_string(++serial_);
-    const std::string name = stem + (symbolic ? "-symbolic" : "");
-    const std::string attentionName = stem + "-attention";
+    const TrayIcon icon = trayIconFor({host_, text_, barWidth_, red_});
+    const std::string name = trayIconName(icon);
     std::string error;
-    if (!folder->write(name, normal, error) || !folder->write(attentionName, attention, error)) {
-        folder->remove(name);
-        folder->remove(attentionName);
+    if (!folder->has(name) && !folder->write(name, trayIconSvg(icon), error)) {
         if (!writeFailureLogged_) {
             writeFailureLogged_ = true;
             bar_.log().log("Cannot write the tray icon (" + error + "); keeping the last one");
         }
         return;
     }
-    app_indicator_set_attention_icon_full(indicator_.get(), attentionName.c_str(),
-                                          bar_.title().c_str());
-    app_indicator_set_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
-    folder->remove(iconName_);
-    folder->remove(attentionName_);
-    iconName_ = name;
-    attentionName_ = attentionName;
-    shownSvg_ = normal;
-    shownSymbolic_ = symbolic;
+    // Only a panel of the StatusNotifierItem protocol looks names up in the icon folder; GTK's
+    // tray icon loads a path as it is, with no icon-theme cache to miss a new file.
+    gboolean connected = FALSE;
+    g_object_get(indicator_.get(), "connected", &connected, nullptr);
+    const std::string shown = connected != FALSE ? name : folder->fileOf(name);
+    if (shown == shownIcon_) {
+        return;
+    }
+    shownIcon_ = shown;
+    // The same picture either way: some panels show only IconName, others the attention icon
+    // while the item asks for attention.
+    app_indicator_set_attention_icon_full(indicator_.get(), shown.c_str(), bar_.title().c_str());
+    app_indicator_set_icon_full(indicator_.get(), shown.c_str(), bar_.title().c_str());
+}
+
+void IndicatorStatusItem::checkForPanel() {
+    gboolean connected = FALSE;
+    g_object_get(indicator_.get(), "connected", &connected, nullptr);
+    if (connected != FALSE || IndicatorStatusBar::hasXEmbedTray()) {
+        return;
+    }
+    const std::string line =
+        "No panel shows the tray item: nothing owns org.kde.StatusNotifierWatcher on the "
+        "session bus and no XEmbed system tray runs. Headroom goes on running; 'headroom "
+        "--terminal' shows the same figures in a terminal. On GNOME, install and enable the "
+        "AppIndicator extension (package gnome-shell-extension-appindicator); on other "
+        "desktops, add the panel's status notifier or system tray plugin.";
+    bar_.log().log(line);
+    std::fprintf(stderr, "headroom: %s\n", line.c_str());
+}
+
+gboolean IndicatorStatusItem::onPanelCheck(gpointer self) {
+    auto* item = static_cast<IndicatorStatusItem*>(self);
+    item->panelCheck_ = 0;
+    item->checkForPanel();
+    return G_SOURCE_REMOVE;
 }
 
 void IndicatorStatusItem::setMenu(std::shared_ptr<Menu> menu) {
@@ -194,6 +219,9 @@ void IndicatorStatusItem::onConnectionChanged(AppIndicator* /*indicator*/, gbool
     if (connected == FALSE) {
         item->menuClosed();  // the panel that showed the menu has gone
     }
+    // Another panel may have taken over, or the old-style tray icon: draw for it.
+    item->host_ = connected != FALSE ? IndicatorStatusBar::watcherHost() : TrayHost::XEmbed;
+    item->showIcon();
 }
 
 }  // namespace headroom

@@ -16,13 +16,17 @@ namespace headroom {
 
 /// One tray item (see IndicatorStatusBar).
 ///
-/// - Title: the label, with a guide text of the title's widest form; a red title sets the
-///   status NeedsAttention (the panel shows the attention icon, a red variant of the icon),
-///   any other Active.
-/// - Image: SVG files in the bar's icon folder, a fresh name whenever the picture changes
-///   (panels cache icons by name), the replaced files deleted; an unchanged picture writes
-///   nothing. The bar icon is symbolic (its name ends in "-symbolic": the panel tints it). No
-///   image is a transparent one, so that the label stays reachable.
+/// - Title: the label, with a guide text of the title's widest form, and the item's Title
+///   ("Headroom: 2.00 GB"), which panels that show no label show as the tooltip. A red title
+///   sets the status NeedsAttention and turns the icon itself red (some panels never show the
+///   attention icon), any other Active.
+/// - Image: drawn for the panel that shows the item (see TrayIconArt): on panels that show no
+///   label the short figure is drawn into the icon. Each icon is an SVG file in the bar's icon
+///   folder, written once under a name of its own and kept until the end, so that names are
+///   reused and a panel's cache stays small. There is always an icon: without the bar icon the
+///   module (or the figure) stands in. Without a StatusNotifierWatcher (the old-style tray
+///   icon) icons are named by their path, which GTK loads without an icon-theme lookup.
+/// - No panel at all: said once, a few seconds after start, on standard error and in the log.
 /// - Menu: a MenuMirror of the model, synced once on the main queue after every title change
 ///   (every refresh sets the title).
 /// - Menu open and close: the dbusmenu "opened" and "closed" events on the root row, which the
@@ -51,12 +55,14 @@ class IndicatorStatusItem final : public StatusItem {
         void operator()(void* object) const;
     };
 
-    void showIcons(const std::string& normal, const std::string& attention, bool symbolic);
+    void showIcon();
+    void checkForPanel();
     void menuOpened();
     void menuClosed();
     static gboolean onRootEvent(DbusmenuMenuitem* item, const gchar* name, GVariant* data,
                                 guint timestamp, gpointer self);
     static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
+    static gboolean onPanelCheck(gpointer self);
 
     IndicatorStatusBar& bar_;
     MenuMirror mirror_;
@@ -70,11 +76,12 @@ class IndicatorStatusItem final : public StatusItem {
     bool menuAttached_ = false;
     bool menuOpen_ = false;
 
-    std::string shownSvg_;
-    std::optional<bool> shownSymbolic_;
-    std::string iconName_;
-    std::string attentionName_;
-    unsigned serial_ = 0;
+    TrayHost host_ = TrayHost::XEmbed;
+    std::string text_;
+    std::optional<float> barWidth_;
+    bool red_ = false;
+    std::string shownIcon_;
+    guint panelCheck_ = 0;
     bool writeFailureLogged_ = false;
 };
 

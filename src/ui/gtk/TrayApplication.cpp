@@ -29,7 +29,11 @@ gboolean onSignal(gpointer self) {
 
 }  // namespace
 
-bool TrayApplication::openDisplay() {
+bool TrayApplication::openDisplay(const std::string& applicationId) {
+    // GDK names windows after the prgname (WM_CLASS's instance, the Wayland app_id) and the
+    // program class (WM_CLASS's class, by default the prgname with a capital first letter).
+    g_set_prgname(applicationId.c_str());
+    gdk_set_program_class(applicationId.c_str());
     // Opening an X11 display, GDK probes OpenGL to choose its visuals, which maps the GL driver
     // (with Mesa, its LLVM back end) into the process for good: about 50 MiB resident for an
     // icon and a menu that never draw with GL. A GDK_GL the user set is honoured; ours is taken

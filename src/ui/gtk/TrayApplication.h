@@ -13,9 +13,11 @@ namespace headroom {
 /// what the tray leaves on disk is cleaned up).
 class TrayApplication final : public Application {
   public:
-    /// Initialises GTK (gtk_init_check) and gtkmm on the default display. False when there is
-    /// no display to open; GTK must not be used then.
-    static bool openDisplay();
+    /// Initialises GTK (gtk_init_check) and gtkmm on the default display, with the program
+    /// known by `applicationId` (its prgname, X11 WM_CLASS and Wayland app_id, which the
+    /// desktop entry's StartupWMClass repeats, so that the desktop links its windows to the
+    /// entry). False when there is no display to open; GTK must not be used then.
+    static bool openDisplay(const std::string& applicationId);
 
     /// Needs openDisplay() to have succeeded.
     explicit TrayApplication(const std::string& applicationId);

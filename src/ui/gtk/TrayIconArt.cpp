@@ -1,0 +1,370 @@
+#include "ui/gtk/TrayIconArt.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace headroom {
+
+namespace {
+
+/// The bar's full width in points, as the status item computes it (at single precision).
+constexpr float kBarPoints = 11.4f;
+
+/// A 4 × 7 pixel font for the figure ('#' inked); the dot is one pixel wide.
+struct Glyph {
+    char c;
+    std::array<std::string_view, 7> rows;
+};
+constexpr int kGlyphHeight = 7;
+constexpr std::array<Glyph, 17> kGlyphs{{
+    {'0', {".##.", "#..#", "#..#", "#..#", "#..#", "#..#", ".##."}},
+    {'1', {"..#.", ".##.", "..#.", "..#.", "..#.", "..#.", ".###"}},
+    {'2', {".##.", "#..#", "...#", "..#.", ".#..", "#...", "####"}},
+    {'3', {"###.", "...#", "...#", ".##.", "...#", "...#", "###."}},
+    {'4', {"..#.", ".##.", "#.#.", "#.#.", "####", "..#.", "..#."}},
+    {'5', {"####", "#...", "###.", "...#", "...#", "#..#", ".##."}},
+    {'6', {".##.", "#...", "#...", "###.", "#..#", "#..#", ".##."}},
+    {'7', {"####", "...#", "..#.", "..#.", ".#..", ".#..", ".#.."}},
+    {'8', {".##.", "#..#", "#..#", ".##.", "#..#", "#..#", ".##."}},
+    {'9', {".##.", "#..#", "#..#", ".###", "...#", "...#", ".##."}},
+    {'.', {".", ".", ".", ".", ".", ".", "#"}},
+    {'%', {"##.#", "##.#", "..#.", "..#.", ".#..", "#.##", "#.##"}},
+    {'K', {"#..#", "#.#.", "##..", "##..", "#.#.", "#..#", "#..#"}},
+    {'M', {"#..#", "####", "####", "#..#", "#..#", "#..#", "#..#"}},
+    {'G', {".##.", "#..#", "#...", "#.##", "#..#", "#..#", ".###"}},
+    {'T', {"####", ".#..", ".#..", ".#..", ".#..", ".#..", ".#.."}},
+    {' ', {"", "", "", "", "", "", ""}},
+}};
+
+const Glyph* glyphOf(char c) {
+    const auto found =
+        std::find_if(kGlyphs.begin(), kGlyphs.end(), [c](const Glyph& g) { return g.c == c; });
+    return found == kGlyphs.end() ? nullptr : &*found;
+}
+
+int textWidth(std::string_view text) {
+    int width = 0;
+    for (const char c : text) {
+        if (const Glyph* glyph = glyphOf(c)) {
+            width += static_cast<int>(glyph->rows[0].size()) + (width > 0 ? 1 : 0);
+        }
+    }
+    return width;
+}
+
+/// Whole-pixel rectangles, written as one path.
+class Pixels {
+  public:
+    void rect(int x, int y, int width, int height) {
+        if (width > 0 && height > 0) {
+            path_ += "M" + std::to_string(x) + " " + std::to_string(y) + "h" +
+                     std::to_string(width) + "v" + std::to_string(height) + "h-" +
+                     std::to_string(width) + "z";
+        }
+    }
+    /// A one-pixel frame around the rectangle.
+    void frame(int x, int y, int width, int height) {
+        rect(x, y, width, 1);
+        rect(x, y + height - 1, width, 1);
+        rect(x, y + 1, 1, height - 2);
+        rect(x + width - 1, y + 1, 1, height - 2);
+    }
+    void text(int x, int y, std::string_view text) {
+        for (const char c : text) {
+            const Glyph* glyph = glyphOf(c);
+            if (glyph == nullptr) {
+                continue;
+            }
+            for (int row = 0; row < kGlyphHeight; ++row) {
+                const std::string_view line = glyph->rows[static_cast<std::size_t>(row)];
+                // Runs of ink along the row, one rectangle each.
+                for (std::size_t at = 0; at < line.size();) {
+                    if (line[at] != '#') {
+                        ++at;
+                        continue;
+                    }
+                    std::size_t end = at;
+                    while (end < line.size() && line[end] == '#') {
+                        ++end;
+                    }
+                    rect(x + static_cast<int>(at), y + row, static_cast<int>(end - at), 1);
+                    at = end;
+                }
+            }
+            x += static_cast<int>(glyph->rows[0].size()) + 1;
+        }
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+/// The inset of the drawing from the canvas edge: the plate keeps a rim around it.
+bool onPlate(const TrayIcon& icon) {
+    return icon.style == IconStyle::Plate || (icon.style == IconStyle::ColorScheme && icon.red);
+}
+int insetOf(const TrayIcon& icon) {
+    return onPlate(icon) ? 2 : 0;
+}
+
+/// Frame height of the slim bar under a figure.
+int slimFrameHeight(int side) {
+    return side >= 20 ? 9 : 8;
+}
+
+/// The memory module: contacts above and below a framed bar, `side` pixels square at (x0, y0).
+void drawModule(Pixels& ink, int x0, int y0, int side, int barPixels) {
+    const int pin = side >= 20 ? 4 : 3;
+    const int spacing = side >= 20 ? 6 : 4;
+    const int centre = side / 2 - 1;
+    for (const int x : {centre - spacing, centre, centre + spacing}) {
+        ink.rect(x0 + x, y0, 2, pin);
+        ink.rect(x0 + x, y0 + side - pin, 2, pin);
+    }
+    ink.frame(x0, y0 + pin, side, side - 2 * pin);
+    ink.rect(x0 + 2, y0 + pin + 2, barPixels, side - 2 * pin - 4);
+}
+
+std::string fixed(double value, int decimals) {
+    std::array<char, 32> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
+    return error == std::errc{} ? std::string(buffer.data(), end) : std::string();
+}
+
+/// An amount in `unit` (K, M, G, T) in at most four characters.
+std::string shortAmount(double value, std::size_t unit) {
+    static constexpr std::string_view kUnits = "KMGT";
+    // 999.5 and up would print as four digits: say it in the next unit.
+    while (value >= 999.5 && unit + 1 < kUnits.size()) {
+        value /= 1024.0;
+        ++unit;
+    }
+    if (value >= 999.5) {
+        return {};
+    }
+    // Rounded here, half away from zero: to_chars would round the binary value (3.25 to 3.2).
+    const std::string digits =
+        value >= 9.95 ? fixed(std::round(value), 0) : fixed(std::round(value * 10.0) / 10.0, 1);
+    return digits + kUnits[unit];
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<double> number(std::string_view text) {
+    // Only plain decimals: digits with at most one dot inside.
+    const std::size_t dot = text.find('.');
+    const bool plain = dot == std::string_view::npos
+                           ? allDigits(text)
+                           : allDigits(text.substr(0, dot)) && allDigits(text.substr(dot + 1));
+    if (!plain) {
+        return std::nullopt;
+    }
+    double value = 0.0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+TrayHost trayHostForWatcher(std::string_view program) {
+    if (program.empty()) {
+        return TrayHost::XEmbed;
+    }
+    const std::size_t slash = program.rfind('/');
+    const std::string_view name =
+        slash == std::string_view::npos ? program : program.substr(slash + 1);
+    if (name == "gnome-shell" || name.starts_with("ayatana-indicator-application") ||
+        name.starts_with("indicator-application")) {
+        return TrayHost::Label;
+    }
+    if (name == "kded5" || name == "kded6" || name == "plasmashell") {
+        return TrayHost::ColorScheme;
+    }
+    return TrayHost::IconOnly;
+}
+
+int barPixelsOf(float barWidth, int capacity) {
+    if (!(barWidth > 0.0f)) {
+        return 0;
+    }
+    const double share = std::min(1.0, static_cast<double>(barWidth) / kBarPoints);
+    // The width comes at single precision: a share of exactly a half pixel must not fall
+    // below it by the last bit (three quarters of 11.4 points is 8.5499997).
+    return static_cast<int>(std::lround(share * capacity + 1e-5));
+}
+
+int barCapacity(const TrayIcon& icon) {
+    // Two pixels of air on each side inside the frame.
+    return icon.size - 2 * insetOf(icon) - 4;
+}
+
+TrayIcon trayIconFor(const TrayIconRequest& request) {
+    TrayIcon icon;
+    switch (request.host) {
+        case TrayHost::Label:
+            icon.size = 16;  // GNOME fits item icons into a 16-pixel box
+            icon.style = IconStyle::Symbolic;
+            break;
+        case TrayHost::ColorScheme:
+            icon.size = 22;
+            icon.style = IconStyle::ColorScheme;
+            break;
+        case TrayHost::IconOnly:
+        case TrayHost::XEmbed:
+            icon.size = 22;
+            icon.style = IconStyle::Plate;
+            break;
+    }
+    icon.red = request.red;
+    if (request.host != TrayHost::Label) {
+        icon.figure = shortFigure(request.title);
+    }
+    // Without a figure the module stands in, so that the item never shows an empty image.
+    icon.bar = request.barWidth.has_value() || icon.figure.empty();
+    if (request.barWidth) {
+        icon.barPixels = barPixelsOf(*request.barWidth, barCapacity(icon));
+    }
+    return icon;
+}
+
+std::string shortFigure(std::string_view title) {
+    if (title.size() >= 2 && title.back() == '%') {
+        const auto value = number(title.substr(0, title.size() - 1));
+        if (!value || *value > 100.0) {
+            return {};
+        }
+        return fixed(std::round(*value), 0) + "%";
+    }
+    const std::size_t space = title.find(' ');
+    if (space == std::string_view::npos || title.size() != space + 3 || title.back() != 'B') {
+        return {};
+    }
+    static constexpr std::string_view kUnits = "KMG";
+    const std::size_t unit = kUnits.find(title[space + 1]);
+    const auto value = number(title.substr(0, space));
+    if (unit == std::string_view::npos || !value) {
+        return {};
+    }
+    return shortAmount(*value, unit);
+}
+
+std::string trayIconName(const TrayIcon& icon) {
+    std::string name = "headroom-" + std::to_string(icon.size);
+    switch (icon.style) {
+        case IconStyle::Symbolic:
+            break;
+        case IconStyle::ColorScheme:
+            name += "-scheme";
+            break;
+        case IconStyle::Plate:
+            name += "-plate";
+            break;
+    }
+    if (!icon.figure.empty()) {
+        name += "-";
+        for (const char c : icon.figure) {
+            // Dots and per cent signs stay out of icon names.
+            name += c == '.' ? std::string("p") : c == '%' ? std::string("pc") : std::string(1, c);
+        }
+    }
+    if (icon.bar) {
+        name += "-bar" + std::to_string(icon.barPixels);
+    }
+    if (icon.red) {
+        name += "-red";
+    } else if (icon.style == IconStyle::Symbolic) {
+        name += "-symbolic";
+    }
+    return name;
+}
+
+std::string trayIconSvg(const TrayIcon& icon) {
+    const int inset = insetOf(icon);
+    const int side = icon.size - 2 * inset;
+    const int bar = std::clamp(icon.barPixels, 0, barCapacity(icon));
+    Pixels ink;
+    if (icon.figure.empty()) {
+        drawModule(ink, inset, inset, side, bar);
+    } else {
+        const int x = inset + (side - textWidth(icon.figure)) / 2;
+        if (icon.bar) {
+            const int frame = slimFrameHeight(side);
+            ink.text(x, inset + (side - frame - kGlyphHeight) / 2, icon.figure);
+            const int top = inset + side - frame;
+            ink.frame(inset, top, side, frame);
+            ink.rect(inset + 2, top + 2, bar, frame - 4);
+        } else {
+            ink.text(x, inset + (side - kGlyphHeight) / 2, icon.figure);
+        }
+    }
+
+    const std::string size = std::to_string(icon.size);
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size + "\" height=\"" +
+                      size + "\" viewBox=\"0 0 " + size + " " + size + "\">";
+    std::string paint;
+    switch (icon.style) {
+        case IconStyle::Symbolic:
+            paint = " fill=\"" + std::string(icon.red ? kLowRed : kSymbolicGrey) + "\"";
+            break;
+        case IconStyle::ColorScheme:
+            if (icon.red) {
+                paint = " fill=\"" + std::string(kPlateInk) + "\"";
+            } else {
+                // Plasma rewrites this style sheet with its theme's colours.
+                svg +=
+                    "<style id=\"current-color-scheme\" "
+                    "type=\"text/css\">.ColorScheme-Text{color:" +
+                    std::string(kSchemeText) + ";}</style>";
+                paint = " class=\"ColorScheme-Text\" fill=\"currentColor\"";
+            }
+            break;
+        case IconStyle::Plate:
+            paint = " fill=\"" + std::string(kPlateInk) + "\"";
+            break;
+    }
+    // A red icon of a recolouring host and every plate icon sit on a plate of their own.
+    if (onPlate(icon)) {
+        svg += "<rect width=\"" + size + "\" height=\"" + size + "\" rx=\"3\" fill=\"" +
+               std::string(icon.red ? kPlateRed : kPlateDark) + "\"/>";
+    }
+    svg += "<path" + paint + " d=\"" + ink.path() + "\"/></svg>\n";
+    return svg;
+}
+
+std::string labelGuide(std::string_view title) {
+    if (title.empty()) {
+        return {};
+    }
+    const std::size_t dot = title.find('.');
+    const std::string_view whole = title.substr(0, dot);
+    if (dot != std::string_view::npos && allDigits(whole)) {
+        const std::string_view rest = title.substr(dot + 1);
+        // Never narrower than the widest figure of the form, wider when the figure is.
+        const std::size_t digits = std::max<std::size_t>(whole.size(), 3);
+        if (rest.size() == 3 && allDigits(rest.substr(0, 2)) && rest[2] == '%') {
+            return digits == 3 ? "100.00%" : std::string(digits, '8') + ".88%";
+        }
+        const bool amount = rest.size() == 5 && allDigits(rest.substr(0, 2)) && rest[2] == ' ' &&
+                            (rest[3] == 'K' || rest[3] == 'M' || rest[3] == 'G') && rest[4] == 'B';
+        if (amount) {
+            return std::string(std::max<std::size_t>(whole.size(), 4), '8') + ".88 MB";
+        }
+    }
+    if (title.size() >= 2 && title.back() == '%' && allDigits(title.substr(0, title.size() - 1))) {
+        return title.size() <= 4 ? "100%" : std::string(title.size() - 1, '8') + "%";
+    }
+    return std::string(title);
+}
+
+}  // namespace headroom

@@ -1,0 +1,299 @@
+// The tray's icons and label guide. Icons are checked by rendering them with librsvg (through
+// gdk-pixbuf, no display needed) at their own size and reading every pixel: crisp edges,
+// no empty margin and the contrast a panel shows them with.
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "ui/gtk/TrayIconArt.h"
+
+namespace headroom {
+namespace {
+
+/// A rendered image; pixels are sampled at whole coordinates (the pixel from x to x + 1).
+class Rendered {
+  public:
+    explicit Rendered(const std::string& svg) {
+        GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("svg", nullptr);
+        const auto* bytes = reinterpret_cast<const guchar*>(svg.data());
+        if (gdk_pixbuf_loader_write(loader, bytes, svg.size(), nullptr) != FALSE &&
+            gdk_pixbuf_loader_close(loader, nullptr) != FALSE) {
+            pixbuf_ = gdk_pixbuf_loader_get_pixbuf(loader);
+            g_object_ref(pixbuf_);
+        }
+        g_object_unref(loader);
+    }
+    ~Rendered() {
+        if (pixbuf_ != nullptr) {
+            g_object_unref(pixbuf_);
+        }
+    }
+    Rendered(const Rendered&) = delete;
+    Rendered& operator=(const Rendered&) = delete;
+
+    bool valid() const { return pixbuf_ != nullptr && gdk_pixbuf_get_has_alpha(pixbuf_) != FALSE; }
+    int width() const { return gdk_pixbuf_get_width(pixbuf_); }
+    int height() const { return gdk_pixbuf_get_height(pixbuf_); }
+    int channel(int x, int y, int c) const {
+        const guchar* row = gdk_pixbuf_get_pixels(pixbuf_) + y * gdk_pixbuf_get_rowstride(pixbuf_);
+        return row[x * gdk_pixbuf_get_n_channels(pixbuf_) + c];
+    }
+    int alpha(int x, int y) const { return channel(x, y, 3); }
+
+  private:
+    GdkPixbuf* pixbuf_ = nullptr;
+};
+
+/// WCAG 2 relative luminance of an sRGB colour given as 0–255 channels.
+double luminance(double r, double g, double b) {
+    auto linear = [](double c) {
+        c /= 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
+double contrast(double a, double b) {
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+struct Rgb {
+    int r, g, b;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+Rgb hex(std::string_view text) {
+    const int value = std::stoi(std::string(text.substr(1)), nullptr, 16);
+    return Rgb{value >> 16, (value >> 8) & 0xff, value & 0xff};
+}
+
+/// The least contrast between the ink of `svg` (every opaque pixel but the plate's) and the
+/// pixels around it, with the icon composited over `panel` as the panel draws it.
+double leastContrast(const std::string& svg, Rgb panel, std::optional<Rgb> plate = {}) {
+    const Rendered image(svg);
+    EXPECT_TRUE(image.valid());
+    auto at = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) {
+            return panel;
+        }
+        const double a = image.alpha(x, y) / 255.0;
+        auto mix = [a](int ink, int under) {
+            return static_cast<int>(std::lround(ink * a + under * (1.0 - a)));
+        };
+        return Rgb{mix(image.channel(x, y, 0), panel.r), mix(image.channel(x, y, 1), panel.g),
+                   mix(image.channel(x, y, 2), panel.b)};
+    };
+    auto isInk = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
+               image.alpha(x, y) == 255 && !(plate && at(x, y) == *plate);
+    };
+    double least = INFINITY;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (!isInk(x, y)) {
+                continue;
+            }
+            const Rgb ink = at(x, y);
+            for (const auto& [dx, dy] :
+                 {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+                if (isInk(x + dx, y + dy)) {
+                    continue;
+                }
+                const Rgb around = at(x + dx, y + dy);
+                least = std::min(least, contrast(luminance(ink.r, ink.g, ink.b),
+                                                 luminance(around.r, around.g, around.b)));
+            }
+        }
+    }
+    return least;
+}
+
+/// Plasma's recolouring: its theme's text colour in place of the style sheet's.
+std::string schemed(std::string svg, std::string_view text) {
+    const std::size_t at = svg.find(kSchemeText);
+    if (at != std::string::npos) {
+        svg.replace(at, kSchemeText.size(), text);
+    }
+    return svg;
+}
+
+TrayIcon icon(int size, IconStyle style, std::string figure, bool bar, int pixels, bool red) {
+    return TrayIcon{size, style, std::move(figure), bar, pixels, red};
+}
+
+TEST(TrayIconArtTest, ShortFigureFitsFourCharacters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"2.00 GB", "2.0G"},    {"12.40 GB", "12G"},
+        {"9.96 GB", "10G"},     {"999.60 GB", "1.0T"},
+        {"512.00 MB", "512M"},  {"999.40 MB", "999M"},
+        {"1023.99 MB", "1.0G"}, {"3.25 MB", "3.3M"},
+        {"100.00 KB", "100K"},  {"26.62%", "27%"},
+        {"100.00%", "100%"},    {"0.40%", "0%"},
+        {"42%", "42%"},         {"", ""},
+        {"Error", ""},          {"2.00 XB", ""},
+        {"-2.00 GB", ""},       {"2.00GB", ""},
+        {"1e3 MB", ""},         {"250.00%", ""},
+        {"4.00 GB extra", ""}};
+    for (const auto& [title, expected] : cases) {
+        EXPECT_EQ(shortFigure(title), expected) << title;
+    }
+}
+
+TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
+    const std::pair<const char*, TrayHost> cases[] = {
+        {"/usr/bin/gnome-shell", TrayHost::Label},
+        {"/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service",
+         TrayHost::Label},
+        {"kded5", TrayHost::ColorScheme},
+        {"/usr/bin/plasmashell", TrayHost::ColorScheme},
+        {"waybar", TrayHost::IconOnly},
+        {"/usr/bin/python3", TrayHost::IconOnly},
+        {"", TrayHost::XEmbed}};
+    for (const auto& [program, host] : cases) {
+        EXPECT_EQ(trayHostForWatcher(program), host) << program;
+    }
+
+    // What each host gets: GNOME a 16-pixel symbolic module beside its label; the others the
+    // figure drawn in at 22 pixels; nobody an icon without ink.
+    const TrayIcon gnome = trayIconFor({TrayHost::Label, "2.00 GB", 5.7f, false});
+    EXPECT_EQ(gnome, icon(16, IconStyle::Symbolic, "", true, 6, false));
+    EXPECT_EQ(trayIconName(gnome), "headroom-16-bar6-symbolic");
+    EXPECT_EQ(trayIconFor({TrayHost::ColorScheme, "2.00 GB", 5.7f, false}),
+              icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false));
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnly, "2.00 GB", std::nullopt, true}),
+              icon(22, IconStyle::Plate, "2.0G", false, 0, true));
+    // Bar icon and text both off, or a text that is no figure: the module stands in.
+    EXPECT_EQ(trayIconFor({TrayHost::Label, "", std::nullopt, true}),
+              icon(16, IconStyle::Symbolic, "", true, 0, true));
+    EXPECT_EQ(trayIconFor({TrayHost::XEmbed, "Error", std::nullopt, false}),
+              icon(22, IconStyle::Plate, "", true, 0, false));
+}
+
+TEST(TrayIconArtTest, IconsAreCrispAndFillTheirCanvas) {
+    const TrayIcon icons[] = {
+        icon(16, IconStyle::Symbolic, "", true, 0, false),
+        icon(16, IconStyle::Symbolic, "", true, 12, true),
+        icon(22, IconStyle::ColorScheme, "", true, 18, false),
+        icon(22, IconStyle::ColorScheme, "100%", true, 18, false),
+        icon(22, IconStyle::ColorScheme, "2.0G", false, 0, false),
+    };
+    for (const TrayIcon& each : icons) {
+        SCOPED_TRACE(trayIconSvg(each));
+        const Rendered image(trayIconSvg(each));
+        ASSERT_TRUE(image.valid());
+        ASSERT_EQ(image.width(), each.size);
+        ASSERT_EQ(image.height(), each.size);
+        int left = each.size, right = -1, top = each.size, bottom = -1;
+        for (int y = 0; y < each.size; ++y) {
+            for (int x = 0; x < each.size; ++x) {
+                const int a = image.alpha(x, y);
+                ASSERT_TRUE(a == 0 || a == 255) << "a partly covered pixel at " << x << "," << y;
+                if (a == 255) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        // The figure alone is only as wide as its text; everything else spans the canvas.
+        // ("2.0G" is 16 pixels wide, centred.)
+        EXPECT_EQ(left, each.figure.empty() || each.bar ? 0 : 3);
+        EXPECT_EQ(right, each.figure.empty() || each.bar ? each.size - 1 : 18);
+        if (each.figure.empty()) {
+            EXPECT_EQ(top, 0);
+            EXPECT_EQ(bottom, each.size - 1);
+        }
+    }
+
+    // The bar grows from the left, one pixel per twelfth of the memory at 16 pixels.
+    const Rendered half(trayIconSvg(trayIconFor({TrayHost::Label, "", 5.7f, false})));
+    EXPECT_EQ(half.alpha(2, 8), 255);
+    EXPECT_EQ(half.alpha(7, 8), 255);
+    EXPECT_EQ(half.alpha(8, 8), 0);
+    EXPECT_EQ(half.alpha(14, 8), 0);
+    EXPECT_EQ(half.alpha(15, 8), 255) << "the frame's right side";
+}
+
+TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
+    // Panel colours: Breeze Light and Breeze Dark (Plasma 5.27), GNOME 43's top bar, waybar's
+    // default bar (rgba(43, 48, 59, 0.5) over sway's black) and a white and a black tray.
+    const Rgb breezeLight{0xef, 0xf0, 0xf1};
+    const Rgb breezeDark{0x31, 0x36, 0x3b};
+    const Rgb gnomeBar{0x00, 0x00, 0x00};
+    const Rgb waybar{0x16, 0x18, 0x1e};
+    const Rgb white{0xff, 0xff, 0xff};
+    const Rgb black{0x00, 0x00, 0x00};
+    const TrayIcon scheme = icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false);
+    EXPECT_GE(leastContrast(schemed(trayIconSvg(scheme), "#232629"), breezeLight), 4.5);
+    EXPECT_GE(leastContrast(schemed(trayIconSvg(scheme), "#fcfcfc"), breezeDark), 4.5);
+    for (const bool red : {false, true}) {
+        SCOPED_TRACE(red);
+        for (const Rgb panel : {breezeLight, breezeDark, waybar, white, black}) {
+            EXPECT_GE(leastContrast(trayIconSvg(icon(22, IconStyle::Plate, "512M", true, 7, red)),
+                                    panel, hex(red ? kPlateRed : kPlateDark)),
+                      4.5);
+        }
+        // Plasma's red icon keeps its colour on a plate of its own.
+        const std::string redScheme =
+            trayIconSvg(icon(22, IconStyle::ColorScheme, "512M", true, 7, true));
+        EXPECT_EQ(redScheme.find("ColorScheme-Text"), std::string::npos);
+        EXPECT_NE(redScheme.find(kPlateRed), std::string::npos);
+    }
+    // GNOME paints the symbolic grey in its text colour (white on the top bar); the red
+    // variant is not symbolic and stays red.
+    const std::string grey = trayIconSvg(icon(16, IconStyle::Symbolic, "", true, 6, false));
+    EXPECT_NE(grey.find(kSymbolicGrey), std::string::npos);
+    std::string painted = grey;
+    painted.replace(painted.find(kSymbolicGrey), kSymbolicGrey.size(), "#ffffff");
+    EXPECT_GE(leastContrast(painted, gnomeBar), 4.5);
+    const TrayIcon low = icon(16, IconStyle::Symbolic, "", true, 6, true);
+    EXPECT_FALSE(trayIconName(low).ends_with("-symbolic"));
+    EXPECT_GE(leastContrast(trayIconSvg(low), gnomeBar), 4.5);
+}
+
+TEST(TrayIconArtTest, OneNamePerDrawnIcon) {
+    // A day of refreshes moves the bar by hundredths of a point: the names stay few.
+    for (const TrayHost host : {TrayHost::Label, TrayHost::ColorScheme, TrayHost::XEmbed}) {
+        std::set<std::string> names;
+        std::set<std::string> pictures;
+        for (int step = -10; step <= 1200; ++step) {
+            for (const bool red : {false, true}) {
+                const TrayIcon each =
+                    trayIconFor({host, "", static_cast<float>(step) * 0.01f, red});
+                names.insert(trayIconName(each));
+                pictures.insert(trayIconSvg(each));
+            }
+        }
+        const int widths = barCapacity(trayIconFor({host, "", 0.0f, false})) + 1 +
+                           barCapacity(trayIconFor({host, "", 0.0f, true})) + 1;
+        EXPECT_EQ(names.size(), pictures.size()) << "one name per picture, one picture per name";
+        EXPECT_EQ(names.size(), static_cast<std::size_t>(widths));
+    }
+    EXPECT_EQ(barPixelsOf(std::nanf(""), 12), 0);
+    EXPECT_EQ(barPixelsOf(50.0f, 12), 12);
+    EXPECT_NE(trayIconName(icon(22, IconStyle::Plate, "2.0G", true, 3, false)),
+              trayIconName(icon(22, IconStyle::Plate, "20G", true, 3, false)));
+}
+
+TEST(TrayIconArtTest, LabelGuideIsTheWidestTextOfTheTitlesForm) {
+    EXPECT_EQ(labelGuide("2.00 GB"), "8888.88 MB");
+    EXPECT_EQ(labelGuide("512.00 KB"), "8888.88 MB");
+    EXPECT_EQ(labelGuide("1023.99 MB"), "8888.88 MB");
+    EXPECT_EQ(labelGuide("12288.00 GB"), "88888.88 MB");
+    EXPECT_EQ(labelGuide("26.62%"), "100.00%");
+    EXPECT_EQ(labelGuide("100.00%"), "100.00%");
+    EXPECT_EQ(labelGuide("7%"), "100%");
+    EXPECT_EQ(labelGuide(""), "");
+    EXPECT_EQ(labelGuide("Error"), "Error");
+    EXPECT_EQ(labelGuide("2.0 GB"), "2.0 GB");
+}
+
+}  // namespace
+}  // namespace headroom
