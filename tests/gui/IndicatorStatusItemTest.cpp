@@ -85,21 +85,21 @@ class IndicatorStatusItemTest : public test::DisplayTest {
     fs::path folder;
 };
 
-// No StatusNotifierWatcher on the test's bus: the old-style tray icon, drawn for a tray that
-// shows no label and named by path. (What a panel of the protocol reads is test_tray.py's.)
+// No StatusNotifierWatcher on the test's bus: drawn for the old-style tray icon, which shows no
+// label. (What a panel of the protocol reads is test_tray.py's; a real tray's, tests/panel's.)
 TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     auto bar = makeBar();
     auto made = bar->statusItemWithLength(StatusBar::variableLength);
     AppIndicator* indicator = itemOf(made).indicator();
     EXPECT_EQ(app_indicator_get_icon_theme_path(indicator), folder.string());
     auto shown = [indicator] { return std::string(app_indicator_get_icon(indicator)); };
-    auto fileOf = [this](const char* name) { return (folder / name).string() + ".svg"; };
-    EXPECT_EQ(shown(), fileOf("headroom-22-plate-bar0")) << "the module until the first image";
+    auto fileOf = [this](const std::string& name) { return (folder / name).string() + ".svg"; };
+    EXPECT_EQ(shown(), "headroom-22-plate-bar0") << "the module until the first image";
 
     made->setImage(barIcon(5.7f));
     made->setAttributedTitle({"2.00 GB", {}});
     const std::string normal = shown();
-    EXPECT_EQ(normal, fileOf("headroom-22-plate-2p0G-bar7"));
+    EXPECT_EQ(normal, "headroom-22-plate-2p0G-bar7");
     EXPECT_STREQ(app_indicator_get_label(indicator), "2.00 GB");
     EXPECT_STREQ(app_indicator_get_label_guide(indicator), "8888.88 MB");
     EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom: 2.00 GB");
@@ -108,9 +108,9 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     // Low memory turns the icon itself red, not only the attention icon.
     made->setAttributedTitle({"150.00 MB", {14.0, 1.0f, TitleColor::Red}});
     EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ATTENTION);
-    EXPECT_EQ(shown(), fileOf("headroom-22-plate-150M-bar7-red"));
+    EXPECT_EQ(shown(), "headroom-22-plate-150M-bar7-red");
     EXPECT_EQ(app_indicator_get_attention_icon(indicator), shown());
-    EXPECT_NE(readFile(shown()).find(kPlateRed), std::string::npos);
+    EXPECT_NE(readFile(fileOf(shown())).find(kPlateRed), std::string::npos);
 
     // The same states again reuse their names and files; nothing new is written.
     const std::size_t files = filesInFolder();
@@ -124,9 +124,9 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
 
     // Without the bar icon the figure stays; without either the module stands in; red shows.
     made->setImage(std::nullopt);
-    EXPECT_EQ(shown(), fileOf("headroom-22-plate-2p0G"));
+    EXPECT_EQ(shown(), "headroom-22-plate-2p0G");
     made->setAttributedTitle({"", {14.0, 1.0f, TitleColor::Red}});
-    EXPECT_EQ(shown(), fileOf("headroom-22-plate-bar0-red"));
+    EXPECT_EQ(shown(), "headroom-22-plate-bar0-red");
     EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom");
     for (const auto& entry : fs::directory_iterator(folder)) {
         EXPECT_NE(readFile(entry.path()).find("<path fill=\"#ffffff\" d=\"M"), std::string::npos)

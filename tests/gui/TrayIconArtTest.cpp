@@ -226,7 +226,7 @@ TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
     // default bar (rgba(43, 48, 59, 0.5) over sway's black) and a white and a black tray.
     const Rgb breezeLight{0xef, 0xf0, 0xf1};
     const Rgb breezeDark{0x31, 0x36, 0x3b};
-    const Rgb gnomeBar{0x00, 0x00, 0x00};
+    const Rgb gnomeBar{0x23, 0x23, 0x23};
     const Rgb waybar{0x16, 0x18, 0x1e};
     const Rgb white{0xff, 0xff, 0xff};
     const Rgb black{0x00, 0x00, 0x00};

@@ -21,7 +21,23 @@ constexpr const char* kThemedIcon = "utilities-system-monitor";
 /// watcher, and a tray that starts with the session a moment to come up.
 constexpr guint kPanelCheckSeconds = 3;
 
+/// Where the indicator keeps its item, for the old-style tray icon's callbacks.
+constexpr const char* kItemKey = "headroom-status-item";
+
+// GtkStatusIcon is deprecated in GTK 3, and it is the only way GTK 3 offers to an XEmbed tray.
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+
+/// AppIndicator with its own old-style tray icon (see IndicatorStatusItem).
+struct TrayIndicator {
+    AppIndicator parent;
+};
+struct TrayIndicatorClass {
+    AppIndicatorClass parent;
+};
+
 }  // namespace
+
+G_GNUC_END_IGNORE_DEPRECATIONS
 
 void IndicatorStatusItem::Unref::operator()(void* object) const {
     if (object != nullptr) {
@@ -31,9 +47,11 @@ void IndicatorStatusItem::Unref::operator()(void* object) const {
 
 IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id)
     : bar_(bar), mirror_(bar.runLoop()), host_(IndicatorStatusBar::watcherHost()) {
-    indicator_.reset(
-        app_indicator_new(id.c_str(), kThemedIcon, APP_INDICATOR_CATEGORY_SYSTEM_SERVICES));
+    indicator_.reset(static_cast<AppIndicator*>(g_object_new(indicatorType(), "id", id.c_str(),
+                                                             "category", "SystemServices",
+                                                             "icon-name", kThemedIcon, nullptr)));
     AppIndicator* indicator = indicator_.get();
+    g_object_set_data(G_OBJECT(indicator), kItemKey, this);
     if (IconFolder* folder = bar_.iconFolder()) {
         app_indicator_set_icon_theme_path(indicator, folder->path().c_str());
     }
@@ -62,6 +80,7 @@ IndicatorStatusItem::~IndicatorStatusItem() {
     if (menuOpen_) {
         bar_.runLoop().setTracking(false);
     }
+    g_object_set_data(G_OBJECT(indicator_.get()), kItemKey, nullptr);
     indicator_.reset();
 }
 
@@ -69,9 +88,8 @@ void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
     const std::string guide = labelGuide(title.text);
     app_indicator_set_label(indicator_.get(), title.text.c_str(), guide.c_str());
     // Panels that show no label show the title as the item's tooltip.
-    const std::string itemTitle =
-        title.text.empty() ? bar_.title() : bar_.title() + ": " + title.text;
-    app_indicator_set_title(indicator_.get(), itemTitle.c_str());
+    itemTitle_ = title.text.empty() ? bar_.title() : bar_.title() + ": " + title.text;
+    app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
     text_ = title.text;
     red_ = title.attributes.foregroundColor == TitleColor::Red;
     showIcon();
@@ -112,19 +130,20 @@ void IndicatorStatusItem::showIcon() {
         }
         return;
     }
-    // Only a panel of the StatusNotifierItem protocol looks names up in the icon folder; GTK's
-    // tray icon loads a path as it is, with no icon-theme cache to miss a new file.
-    gboolean connected = FALSE;
-    g_object_get(indicator_.get(), "connected", &connected, nullptr);
-    const std::string shown = connected != FALSE ? name : folder->fileOf(name);
-    if (shown == shownIcon_) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    if (trayIcon_ != nullptr) {
+        gtk_status_icon_set_from_file(trayIcon_, folder->fileOf(name).c_str());
+        gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
+    }
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    if (name == shownIcon_) {
         return;
     }
-    shownIcon_ = shown;
+    shownIcon_ = name;
     // The same picture either way: some panels show only IconName, others the attention icon
     // while the item asks for attention.
-    app_indicator_set_attention_icon_full(indicator_.get(), shown.c_str(), bar_.title().c_str());
-    app_indicator_set_icon_full(indicator_.get(), shown.c_str(), bar_.title().c_str());
+    app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
+    app_indicator_set_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
 }
 
 void IndicatorStatusItem::checkForPanel() {
@@ -223,5 +242,61 @@ void IndicatorStatusItem::onConnectionChanged(AppIndicator* /*indicator*/, gbool
     item->host_ = connected != FALSE ? IndicatorStatusBar::watcherHost() : TrayHost::XEmbed;
     item->showIcon();
 }
+
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+
+GtkStatusIcon* IndicatorStatusItem::makeTrayIcon(AppIndicator* indicator) {
+    auto* item =
+        static_cast<IndicatorStatusItem*>(g_object_get_data(G_OBJECT(indicator), kItemKey));
+    if (item == nullptr) {
+        return nullptr;
+    }
+    GtkStatusIcon* icon = gtk_status_icon_new();
+    gtk_status_icon_set_title(icon, item->bar_.title().c_str());
+    connectSignal(icon, "activate", &onTrayIconClicked, item);
+    connectSignal(icon, "popup-menu", &onTrayIconMenu, item);
+    item->trayIcon_ = icon;
+    item->host_ = TrayHost::XEmbed;
+    item->shownIcon_.clear();
+    item->showIcon();
+    gtk_status_icon_set_visible(icon, TRUE);
+    return icon;
+}
+
+void IndicatorStatusItem::dropTrayIcon(AppIndicator* indicator, GtkStatusIcon* icon) {
+    if (auto* item =
+            static_cast<IndicatorStatusItem*>(g_object_get_data(G_OBJECT(indicator), kItemKey))) {
+        item->trayIcon_ = nullptr;
+    }
+    g_signal_handlers_disconnect_by_data(icon, g_object_get_data(G_OBJECT(indicator), kItemKey));
+    gtk_status_icon_set_visible(icon, FALSE);
+    g_object_unref(icon);
+}
+
+void IndicatorStatusItem::onTrayIconClicked(GtkStatusIcon* /*icon*/, gpointer self) {
+    // The click that asked for it is the current event: the menu opens at the pointer.
+    gtk_menu_popup_at_pointer(static_cast<IndicatorStatusItem*>(self)->mirror_.gtkMenu().gobj(),
+                              nullptr);
+}
+
+void IndicatorStatusItem::onTrayIconMenu(GtkStatusIcon* icon, guint /*button*/, guint /*time*/,
+                                         gpointer self) {
+    onTrayIconClicked(icon, self);
+}
+
+GType IndicatorStatusItem::indicatorType() {
+    // Registered once per process, as every GObject type is.
+    static const GType type = g_type_register_static_simple(
+        APP_INDICATOR_TYPE, "HeadroomTrayIndicator", sizeof(TrayIndicatorClass),
+        [](gpointer typeClass, gpointer /*data*/) {
+            auto* indicator = static_cast<AppIndicatorClass*>(typeClass);
+            indicator->fallback = &makeTrayIcon;
+            indicator->unfallback = &dropTrayIcon;
+        },
+        sizeof(TrayIndicator), nullptr, GTypeFlags{});
+    return type;
+}
+
+G_GNUC_END_IGNORE_DEPRECATIONS
 
 }  // namespace headroom

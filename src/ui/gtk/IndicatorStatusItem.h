@@ -24,8 +24,11 @@ namespace headroom {
 ///   label the short figure is drawn into the icon. Each icon is an SVG file in the bar's icon
 ///   folder, written once under a name of its own and kept until the end, so that names are
 ///   reused and a panel's cache stays small. There is always an icon: without the bar icon the
-///   module (or the figure) stands in. Without a StatusNotifierWatcher (the old-style tray
-///   icon) icons are named by their path, which GTK loads without an icon-theme lookup.
+///   module (or the figure) stands in.
+/// - Without a StatusNotifierWatcher the item makes the old-style (XEmbed) tray icon itself,
+///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
+///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
+///   and sets no window name after the icon is made (GTK then warns about its own updates).
 /// - No panel at all: said once, a few seconds after start, on standard error and in the log.
 /// - Menu: a MenuMirror of the model, synced once on the main queue after every title change
 ///   (every refresh sets the title).
@@ -63,6 +66,12 @@ class IndicatorStatusItem final : public StatusItem {
                                 guint timestamp, gpointer self);
     static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
     static gboolean onPanelCheck(gpointer self);
+    /// AppIndicator with the item's own old-style tray icon.
+    static GType indicatorType();
+    static GtkStatusIcon* makeTrayIcon(AppIndicator* indicator);
+    static void dropTrayIcon(AppIndicator* indicator, GtkStatusIcon* icon);
+    static void onTrayIconClicked(GtkStatusIcon* icon, gpointer self);
+    static void onTrayIconMenu(GtkStatusIcon* icon, guint button, guint time, gpointer self);
 
     IndicatorStatusBar& bar_;
     MenuMirror mirror_;
@@ -81,6 +90,8 @@ class IndicatorStatusItem final : public StatusItem {
     std::optional<float> barWidth_;
     bool red_ = false;
     std::string shownIcon_;
+    std::string itemTitle_;
+    GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop
     guint panelCheck_ = 0;
     bool writeFailureLogged_ = false;
 };

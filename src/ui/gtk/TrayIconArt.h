@@ -75,7 +75,7 @@ std::string trayIconSvg(const TrayIcon& icon);
 
 /// Colours (sRGB, "#rrggbb").
 inline constexpr std::string_view kSymbolicGrey = "#bebebe";  // GTK's symbolic foreground
-inline constexpr std::string_view kLowRed = "#ed333b";        // bright enough for a dark bar
+inline constexpr std::string_view kLowRed = "#f66151";  // bright enough for a dark bar
 inline constexpr std::string_view kPlateDark = "#2e3436";
 inline constexpr std::string_view kPlateRed = "#c01c28";
 inline constexpr std::string_view kPlateInk = "#ffffff";
