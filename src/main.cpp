@@ -260,7 +260,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    TerminalView view(delegate, *terminalBar.item(), runLoop, [&runLoop] { runLoop.quit(); });
+    // A signal ends the view as `q` does, a clean that runs included.
+    TerminalView view(delegate, *terminalBar.item(), runLoop,
+                      [&loopApplication] { loopApplication.terminate(); });
     view.start();
     runLoop.run();
     view.stop();

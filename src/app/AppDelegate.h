@@ -141,6 +141,9 @@ class AppDelegate {
     /// How long after a low-memory title the automatic clean starts (in the default mode, so
     /// it waits while the menu is open).
     static constexpr Seconds kAutomaticCleanDelay{0.9};
+    /// How long an automatic clean that left free memory at or below the level holds back the
+    /// next one, unless free memory goes above the level first.
+    static constexpr Seconds kAutomaticCleanBackOff{600.0};
     /// The process's out-of-memory score adjustment while a clean runs: if the kernel must
     /// kill, it kills the cleaner first (Documentation/filesystems/proc.rst, oom_score_adj).
     static constexpr int kCleanOomScoreAdj = 1000;
@@ -150,8 +153,8 @@ class AppDelegate {
     void makeRefreshTimer();
     void buildMainMenu();
     void scheduleAutomaticClean();
-    void appendCleaningBlock(const RgbaImage* image, std::uint64_t blockLength,
-                             std::uint64_t floor);
+    void memoryWentAboveLevel();
+    void holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength);
     std::optional<int> raiseOomScoreForClean();
     void restoreOomScoreAfterClean(std::optional<int> previous);
     void logOnce(const std::string& line);
@@ -181,6 +184,9 @@ class AppDelegate {
 
     // Added on Linux: one clean and one refresh timer at a time, and a quiet log.
     bool isCleanPending_ = false;
+    /// When the last automatic clean ended, while no title since has found memory above the
+    /// level.
+    std::optional<Seconds> automaticCleanLeftLow_;
     std::set<std::string> loggedOnce_;
     std::optional<std::string> statisticsFailure_;
     std::set<std::string> residentSizeProblems_;      // met in this refresh

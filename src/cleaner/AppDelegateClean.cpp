@@ -2,9 +2,13 @@
 // its cache, with the progress in the status item.
 //
 // On Linux, claiming as much as is free and then more can wake the out-of-memory killer, which
-// may end the user's other applications. So no block is claimed that would leave less than the
-// safety floor available (MemAvailable, Documentation/filesystems/proc.rst), and while the
-// clean runs the process offers itself as the killer's first choice.
+// may end the user's other applications. So the clean keeps the running machine's available
+// memory (MemAvailable, Documentation/filesystems/proc.rst) above a safety floor: it claims no
+// block that would go below it, and gives blocks back when other programs grow and push it
+// below. While the clean runs the process offers itself as the killer's first choice.
+//
+// The clean turns the run loop between passes, so menu commands, keys and signals are handled
+// during it; a request to quit ends it at the next pass.
 
 #include <algorithm>
 #include <cmath>
@@ -30,9 +34,8 @@ std::int32_t wholeSecondsSince(Seconds start, Seconds now) {
 
 void AppDelegate::performCleanOperation() {
     // One clean at a time: a request arriving during a pause of a running clean (the menu
-    // command, a delayed automatic request) would otherwise nest inside it and start a second
-    // refresh timer at its end.
-    if (isCleanRunning_) {
+    // command, a key, a delayed automatic request) is refused, not nested or queued.
+    if (isCleanRunning_ || platform_.application.isTerminating()) {
         return;
     }
     isCleanRunning_ = true;
@@ -52,34 +55,40 @@ void AppDelegate::performCleanOperation() {
                 "); cleans run their course without claiming memory");
     }
     const std::uint64_t blockLength = hd.image ? tiffEncodedLength(*hd.image) : 0;
-    const std::int64_t blockCount = cleanBlockCount(freeMemoryInStart_, blockLength);
-    const std::uint64_t floor = cleanSafetyFloor(static_cast<std::uint64_t>(totalMemory_));
+    const std::optional<MachineMemory> machine = platform_.hostMemory.machineMemory();
+    const std::int64_t blockCount =
+        cleanBlockCount(freeMemoryInStart_, blockLength, machine ? machine->total : 0);
     std::vector<std::vector<std::uint8_t>>().swap(DataArray_);
 
-    auto pause = [this] { platform_.runLoop.runUntil(platform_.runLoop.now() + kCleanPassPause); };
+    // Turns the loop between passes; false once the application is to end.
+    auto pause = [this] {
+        platform_.runLoop.runUntil(platform_.runLoop.now() + kCleanPassPause);
+        return !platform_.application.isTerminating();
+    };
+    bool goOn = true;
 
     // First phase: N + 1 passes, from 0% to the step.
     if (blockCount >= 0) {
         std::int64_t runningSum = 0;
-        for (std::int64_t pass = 0; pass <= blockCount; ++pass) {
-            appendCleaningBlock(hd.image.get(), blockLength, floor);
+        for (std::int64_t pass = 0; goOn && pass <= blockCount; ++pass) {
+            holdCleaningBlocks(hd.image.get(), blockLength);
             displayCleaningPercentage(
                 progressText(firstPhaseProgress(runningSum, blockCount, step)));
             runningSum += step;
-            pause();
+            goOn = pause();
         }
     }
 
     // Second phase: hold for the duration, one more percent each second.
     lastDate_ = platform_.runLoop.now();
-    for (;;) {
+    while (goOn) {
         const std::int32_t elapsed = wholeSecondsSince(lastDate_, platform_.runLoop.now());
         if (elapsed > duration) {
             break;
         }
-        appendCleaningBlock(hd.image.get(), blockLength, floor);
+        holdCleaningBlocks(hd.image.get(), blockLength);
         displayCleaningPercentage(progressText(secondPhaseProgress(elapsed, step)));
-        pause();
+        goOn = pause();
     }
 
     // Every block goes back at once. Blocks this large are mapped on their own by the C
@@ -89,6 +98,10 @@ void AppDelegate::performCleanOperation() {
     restoreOomScoreAfterClean(previousOomScore);
     isCleanRunning_ = false;
 
+    // An application on its way out starts no new refresh.
+    if (!goOn) {
+        return;
+    }
     platform_.runLoop.dispatchToMainQueue([this, alive = std::weak_ptr<char>(lifetime_)] {
         if (!alive.expired()) {
             startTimerInBackground();
@@ -111,6 +124,14 @@ void AppDelegate::scheduleAutomaticClean() {
     if (!isAutoFreeMemory || isCleanRunning_ || isCleanPending_) {
         return;
     }
+    // A clean that could not lift free memory above the level (memory in use by programs, no
+    // swap to put it in) would only be followed by another and another, holding the machine at
+    // the floor; the next one waits until memory was above the level again, or for a while.
+    if (automaticCleanLeftLow_ &&
+        platform_.runLoop.now() - *automaticCleanLeftLow_ < kAutomaticCleanBackOff) {
+        return;
+    }
+    automaticCleanLeftLow_.reset();
     isCleanPending_ = true;
     platform_.runLoop.performAfterDelay(kAutomaticCleanDelay,
                                         [this, alive = std::weak_ptr<char>(lifetime_)] {
@@ -118,21 +139,39 @@ void AppDelegate::scheduleAutomaticClean() {
                                                 return;
                                             }
                                             isCleanPending_ = false;
+                                            if (isCleanRunning_) {
+                                                return;
+                                            }
                                             performCleanOperation();
+                                            // Kept only while the next titles find memory still low
+                                            // (see memoryWentAboveLevel).
+                                            automaticCleanLeftLow_ = platform_.runLoop.now();
                                         });
 }
 
-void AppDelegate::appendCleaningBlock(const RgbaImage* image, std::uint64_t blockLength,
-                                      std::uint64_t floor) {
+void AppDelegate::memoryWentAboveLevel() {
+    automaticCleanLeftLow_.reset();
+}
+
+void AppDelegate::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength) {
     if (image == nullptr) {
         return;
     }
-    const std::optional<std::uint64_t> available = platform_.hostMemory.availableMemory();
-    if (!available) {
-        logOnce("Extreme Clean: the available memory cannot be read; no memory is claimed");
+    const std::optional<MachineMemory> machine = platform_.hostMemory.machineMemory();
+    if (!machine) {
+        logOnce("Extreme Clean: the machine's memory cannot be read; no memory is claimed");
+        std::vector<std::vector<std::uint8_t>>().swap(DataArray_);
         return;
     }
-    if (!mayProduceBlock(available, blockLength, floor)) {
+    const std::uint64_t floor = cleanSafetyFloor(machine->total);
+    // Other programs grew: give back what lifts the available memory to the floor again.
+    const std::uint64_t giveBack = std::min<std::uint64_t>(
+        blocksToGiveBack(machine->available, blockLength, floor), DataArray_.size());
+    if (giveBack > 0) {
+        DataArray_.resize(DataArray_.size() - giveBack);
+        return;
+    }
+    if (!mayProduceBlock(machine->available, blockLength, floor)) {
         return;
     }
     try {

@@ -41,12 +41,14 @@ std::int32_t cleanStep(std::int32_t duration) {
     return 100 - duration;
 }
 
-std::int64_t cleanBlockCount(double freeMemory, std::uint64_t blockLength) {
+std::int64_t cleanBlockCount(double freeMemory, std::uint64_t blockLength,
+                             std::uint64_t machineMemory) {
     const double quotient = freeMemory / static_cast<double>(blockLength);
     if (!std::isfinite(quotient) || quotient < 0.0) {
         return -1;
     }
-    return static_cast<std::int64_t>(std::min(quotient, kLargestBlockCount));
+    const double machineBlocks = static_cast<double>(machineMemory / blockLength);
+    return static_cast<std::int64_t>(std::min({quotient, machineBlocks, kLargestBlockCount}));
 }
 
 std::int32_t firstPhaseProgress(std::int64_t runningSum, std::int64_t blockCount,
@@ -70,6 +72,15 @@ std::string progressText(std::int32_t percent) {
 
 std::uint64_t cleanSafetyFloor(std::uint64_t totalMemory) {
     return std::max(kFloorMinimum, totalMemory / kFloorShareDivisor);
+}
+
+std::uint64_t blocksToGiveBack(std::uint64_t available, std::uint64_t blockLength,
+                               std::uint64_t floor) {
+    if (available >= floor || blockLength == 0) {
+        return 0;
+    }
+    const std::uint64_t shortfall = floor - available;
+    return shortfall / blockLength + (shortfall % blockLength != 0 ? 1 : 0);
 }
 
 bool mayProduceBlock(std::optional<std::uint64_t> available, std::uint64_t blockLength,

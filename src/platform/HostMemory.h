@@ -15,6 +15,15 @@ struct VmStatistics {
     std::uint64_t speculativeCount = 0;
 };
 
+/// The running machine's own memory, whatever the figures shown come from: what a clean may
+/// claim is judged by these.
+struct MachineMemory {
+    /// Installed memory, in bytes.
+    std::uint64_t total = 0;
+    /// Memory the kernel could hand out now without swapping, in bytes.
+    std::uint64_t available = 0;
+};
+
 /// The machine's memory as the operating system reports it.
 class HostMemory {
   public:
@@ -32,9 +41,9 @@ class HostMemory {
     /// Installed physical memory in bytes.
     virtual std::uint64_t physicalMemory() = 0;
 
-    /// Memory the kernel could hand out now without swapping, in bytes, read from the running
-    /// system itself (never from a substitute tree); nothing when it cannot be read.
-    virtual std::optional<std::uint64_t> availableMemory() = 0;
+    /// The running system's installed and available memory, read from the system itself (never
+    /// from a substitute tree) at each call; nothing when either cannot be read.
+    virtual std::optional<MachineMemory> machineMemory() = 0;
 };
 
 }  // namespace headroom

@@ -28,6 +28,8 @@ AttributedTitle AppDelegate::attTitleFromString(const std::optional<std::string>
     const bool low = static_cast<double>(memoryLevel) >= freeMebibytes;
     if (low) {
         scheduleAutomaticClean();
+    } else {
+        memoryWentAboveLevel();
     }
     title.attributes.foregroundColor = low ? TitleColor::Red : TitleColor::DisabledControlText;
     attrsDic_ = title.attributes;

@@ -87,12 +87,12 @@ class ReservedHostMemory final : public HostMemory {
     std::optional<VmStatistics> statistics() override { return real_.statistics(); }
     std::string statisticsFailure() const override { return real_.statisticsFailure(); }
     std::uint64_t physicalMemory() override { return real_.physicalMemory(); }
-    std::optional<std::uint64_t> availableMemory() override {
-        const auto available = real_.availableMemory();
-        if (!available) {
-            return std::nullopt;
+    std::optional<MachineMemory> machineMemory() override {
+        auto machine = real_.machineMemory();
+        if (machine) {
+            machine->available = machine->available > reserve_ ? machine->available - reserve_ : 0;
         }
-        return *available > reserve_ ? *available - reserve_ : 0;
+        return machine;
     }
 
   private:

@@ -8,13 +8,15 @@
 
 namespace headroom::test {
 
-/// Records the requests to end or to come to the front; ends nothing.
+/// Records the requests to end or to come to the front; ends nothing, but answers as terminating
+/// from the first request on.
 class FakeApplication final : public Application, public Journaled {
   public:
     void terminate() override {
         note("application.terminate");
         ++terminateCount_;
     }
+    bool isTerminating() const override { return terminateCount_ > 0; }
     void activateIgnoringOtherApps(bool flag) override {
         note("application.activateIgnoringOtherApps");
         activations_.push_back(flag);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,8 +13,8 @@
 namespace headroom::test {
 
 /// A machine whose memory the test sets. Out of the box: 8 GiB installed, 4096-byte pages,
-/// 2 GiB free, 1.5 GiB active, 1 GiB inactive, 0.5 GiB wired, nothing speculative, 4 GiB
-/// available.
+/// 2 GiB free, 1.5 GiB active, 1 GiB inactive, 0.5 GiB wired, nothing speculative; the
+/// running machine (what a clean judges by) the same 8 GiB, 4 GiB of it available.
 class FakeHostMemory final : public HostMemory, public Journaled {
   public:
     static constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
@@ -42,7 +43,15 @@ class FakeHostMemory final : public HostMemory, public Journaled {
         note("hostMemory.physicalMemory");
         return physicalMemory_;
     }
-    std::optional<std::uint64_t> availableMemory() override { return availableMemory_; }
+    std::optional<MachineMemory> machineMemory() override {
+        if (machineMemoryFrom) {
+            return machineMemoryFrom();
+        }
+        if (!availableMemory_) {
+            return std::nullopt;
+        }
+        return MachineMemory{machineTotal_, *availableMemory_};
+    }
 
     void setPageSize(std::uint64_t bytes) { pageSize_ = bytes; }
     void setStatistics(const VmStatistics& statistics) { statistics_ = statistics; }
@@ -52,7 +61,11 @@ class FakeHostMemory final : public HostMemory, public Journaled {
         failure_ = std::move(reason);
     }
     void setPhysicalMemory(std::uint64_t bytes) { physicalMemory_ = bytes; }
+    /// The running machine's available memory; nothing makes its reading fail.
     void setAvailableMemory(std::optional<std::uint64_t> bytes) { availableMemory_ = bytes; }
+    void setMachineTotal(std::uint64_t bytes) { machineTotal_ = bytes; }
+    /// When set, answers every reading of the running machine instead of the figures above.
+    std::function<std::optional<MachineMemory>()> machineMemoryFrom;
 
     /// Sets the free count so that `bytes` are free (with nothing speculative); `bytes` must be
     /// a multiple of the page size.
@@ -70,6 +83,7 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     std::optional<VmStatistics> statistics_;
     std::uint64_t physicalMemory_ = 8 * kGiB;
     std::optional<std::uint64_t> availableMemory_ = 4 * kGiB;
+    std::uint64_t machineTotal_ = 8 * kGiB;
     std::size_t statisticsReads_ = 0;
     std::string failure_;
 };

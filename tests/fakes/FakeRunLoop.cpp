@@ -83,7 +83,7 @@ bool FakeRunLoop::runNext(Seconds limit) {
             consider(Source::Perform, i, performs_[i].due, performs_[i].sequence);
         }
     }
-    if (!drainingMainQueue_ && !mainQueue_.empty()) {
+    if (!mainQueue_.empty()) {
         consider(Source::Main, 0, mainQueue_.front().due, mainQueue_.front().sequence);
     }
 
@@ -109,14 +109,7 @@ bool FakeRunLoop::runNext(Seconds limit) {
             mainQueue_.erase(mainQueue_.begin());
             now_ = std::max(now_, work.due);
             fireLog_.push_back(FireRecord{WorkKind::MainQueue, now_, 0});
-            drainingMainQueue_ = true;
-            try {
-                work.work();
-            } catch (...) {
-                drainingMainQueue_ = false;
-                throw;
-            }
-            drainingMainQueue_ = false;
+            work.work();
             return true;
         }
     }

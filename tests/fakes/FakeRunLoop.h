@@ -46,8 +46,8 @@ class FakeTimer final : public Timer {
 ///   the timer then keeps its original phase.
 /// - Delayed performs run in the default mode: while tracking they wait; once tracking is off
 ///   they run on the next turn, in the order they fell due.
-/// - Main-queue work runs on the next turn, tracking or not, in the order it was queued, never
-///   nested inside another main-queue item.
+/// - Main-queue work runs on the next turn, tracking or not, in the order it was queued, also
+///   inside a turn that another main-queue item makes.
 ///
 /// Everything due is run in time order (ties in the order the work was scheduled), with the
 /// clock set to each piece's moment. Callbacks may add work, invalidate timers or turn the loop
@@ -111,7 +111,6 @@ class FakeRunLoop final : public RunLoop, public Journaled {
 
     Seconds now_{0.0};
     bool tracking_ = false;
-    bool drainingMainQueue_ = false;
     std::uint64_t nextSequence_ = 0;
     std::uint64_t nextTimerId_ = 1;
     std::vector<std::shared_ptr<FakeTimer>> timers_;

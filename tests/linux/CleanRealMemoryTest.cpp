@@ -51,14 +51,16 @@ class SmallMachine final : public HostMemory {
     }
     std::string statisticsFailure() const override { return {}; }
     std::uint64_t physicalMemory() override { return kInstalled; }
-    std::optional<std::uint64_t> availableMemory() override {
+    std::optional<MachineMemory> machineMemory() override {
         const std::uint64_t claimed = std::max(residentBytes(), baseline_) - baseline_;
         const std::uint64_t budget = kFree + cleanSafetyFloor(kInstalled) + 16 * kMiB;
-        const auto real = real_.availableMemory();
-        if (!real || claimed > budget) {
-            return real ? std::optional<std::uint64_t>(0) : std::nullopt;
+        const auto real = real_.machineMemory();
+        if (!real) {
+            return std::nullopt;
         }
-        return std::min(*real, budget - claimed);
+        const std::uint64_t available =
+            claimed > budget ? 0 : std::min(real->available, budget - claimed);
+        return MachineMemory{kInstalled, available};
     }
 
   private:

@@ -239,26 +239,40 @@ TEST(GlibRunLoop, MainQueueIsFifoAndWorkQueuedByWorkRunsOnALaterTurn) {
     EXPECT_EQ(order, (std::vector<std::string>{"a", "b", "c"}));
 }
 
-TEST(GlibRunLoop, NestedRunUntilInsideDelayedWorkRunsOtherDueWorkAndTheMainQueue) {
-    // As the clean does: delayed work that turns the loop in small pauses.
-    GlibRunLoop loop;
-    std::vector<std::string> order;
-    loop.performAfterDelay(Seconds(0), [&] {
-        order.push_back("clean begins");
-        loop.performAfterDelay(5 * kMs, [&] { order.push_back("second request"); });
-        loop.dispatchToMainQueue([&] { order.push_back("queued"); });
-        for (int i = 0; i < 4; ++i) {
-            loop.runUntil(loop.now() + 5 * kMs);
+TEST(GlibRunLoop, WorkThatTurnsTheLoopLetsEveryOtherKindOfWorkRun) {
+    // As the clean does, started from a delayed request or from a menu click on the main
+    // queue: it turns the loop in small pauses, and whatever arrives meanwhile (a second
+    // request, a click queued from another thread, a signal) runs inside those pauses.
+    for (const bool fromMainQueue : {false, true}) {
+        SCOPED_TRACE(fromMainQueue ? "started from the main queue" : "started as delayed work");
+        GlibRunLoop loop;
+        std::vector<std::string> order;
+        auto clean = [&] {
+            order.push_back("clean begins");
+            loop.performAfterDelay(5 * kMs, [&] { order.push_back("delayed"); });
+            loop.dispatchToMainQueue([&] { order.push_back("queued"); });
+            std::thread([&] {
+                loop.dispatchToMainQueue([&] { order.push_back("queued elsewhere"); });
+            }).join();
+            for (int i = 0; i < 4; ++i) {
+                loop.runUntil(loop.now() + 5 * kMs);
+            }
+            order.push_back("clean ends");
+        };
+        if (fromMainQueue) {
+            loop.dispatchToMainQueue(clean);
+        } else {
+            loop.performAfterDelay(Seconds(0), clean);
         }
-        order.push_back("clean ends");
-    });
-    ASSERT_TRUE(runUntilTrue(loop, [&] { return order.size() >= 4; }));
-    ASSERT_EQ(order.size(), 4u);
-    EXPECT_EQ(order.front(), "clean begins");
-    EXPECT_EQ(order.back(), "clean ends");
-    // Both ran inside the clean's pauses (in whichever order their turns came).
-    EXPECT_NE(std::find(order.begin(), order.end(), "queued"), order.end());
-    EXPECT_NE(std::find(order.begin(), order.end(), "second request"), order.end());
+        ASSERT_TRUE(runUntilTrue(loop, [&] { return order.size() >= 5; }));
+        ASSERT_EQ(order.size(), 5u);
+        EXPECT_EQ(order.front(), "clean begins");
+        EXPECT_EQ(order.back(), "clean ends");
+        // All ran inside the clean's pauses; the main queue keeps its order.
+        const auto queued = std::find(order.begin(), order.end(), "queued");
+        EXPECT_LT(queued, std::find(order.begin(), order.end(), "queued elsewhere"));
+        EXPECT_NE(std::find(order.begin(), order.end(), "delayed"), order.end());
+    }
 }
 
 TEST(GlibRunLoop, ATimerDoesNotFireInsideItsOwnCallback) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "TestSupport.h"
 #include "platform/linux/MemInfo.h"
@@ -87,33 +88,32 @@ TEST(ProcHostMemory, RealCaptureAsRoot) {
               *parseMemInfo(readFile(fixturePath("proc/real/meminfo"))).memTotal * 1024);
 }
 
-TEST(ProcHostMemory, AvailableMemoryReadsTheRealProcEvenWithAFixtureRoot) {
-    // The fixture says 4 GiB available; the cleaner must see the real machine instead.
+TEST(ProcHostMemory, MachineMemoryReadsTheRealProcEvenWithAFixtureRoot) {
+    // The fixture says 1 TiB installed and 1 kB available; the cleaner must see the real
+    // machine instead.
     TempDir dir;
     std::string text = readFile(fixturePath("proc/machine8g/meminfo"));
-    const std::string from = "MemAvailable:    4194304 kB";
-    ASSERT_NE(text.find(from), std::string::npos);
-    text.replace(text.find(from), from.size(), "MemAvailable:          1 kB");
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"MemAvailable:    4194304 kB",
+                                              "MemAvailable:          1 kB"},
+          {"MemTotal:        8388608 kB", "MemTotal:     1073741824 kB"}}) {
+        ASSERT_NE(text.find(from), std::string::npos) << from;
+        text.replace(text.find(from), from.size(), to);
+    }
     writeFile(dir / "meminfo", text);
 
     ProcHostMemory memory(dir.path());
     const std::uint64_t before = realMemAvailableBytes();
-    const auto available = memory.availableMemory();
+    const auto machine = memory.machineMemory();
     const std::uint64_t after = realMemAvailableBytes();
-    ASSERT_TRUE(available) << memory.lastError();
-    EXPECT_NE(*available, 1024u);
+    ASSERT_TRUE(machine) << memory.lastError();
+    EXPECT_EQ(machine->total, *parseMemInfo(readFile("/proc/meminfo")).memTotal * 1024);
+    EXPECT_NE(memory.physicalMemory(), machine->total);
     // The machine's figure moves a little between reads; allow 64 MiB either side.
     const std::uint64_t slack = 64ull * 1024 * 1024;
-    EXPECT_GE(*available + slack, std::min(before, after));
-    EXPECT_LE(*available, std::max(before, after) + slack);
-}
-
-TEST(ProcHostMemory, AvailableMemoryOnTheRealProc) {
-    ProcHostMemory memory;
-    const auto available = memory.availableMemory();
-    ASSERT_TRUE(available);
-    EXPECT_GT(*available, 0u);
-    EXPECT_LE(*available, memory.physicalMemory());
+    EXPECT_GE(machine->available + slack, std::min(before, after));
+    EXPECT_LE(machine->available, std::max(before, after) + slack);
+    EXPECT_LE(machine->available, machine->total);
 }
 
 TEST(ProcHostMemory, PhysicalMemoryIsReadOnceAndKept) {

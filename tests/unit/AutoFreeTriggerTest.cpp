@@ -1,4 +1,5 @@
-// Automatic freeing: a low-memory title schedules one clean 0.9 s later, in the default mode.
+// Automatic freeing: a low-memory title schedules one clean 0.9 s later, in the default mode,
+// and holds back while an automatic clean has left memory low.
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,17 @@ class AutoFreeTrigger : public DelegateTest {
         fakes.hostMemory.setAvailableMemory(cleanSafetyFloor(8 * kGiB));
     }
 
-    bool cleanHasRun() {
+    /// Cleans begun so far: each begins by showing "0%".
+    std::size_t cleansRun() {
+        std::size_t count = 0;
+        std::string previous;
         for (const auto& title : statusItem().titleHistory()) {
-            if (title.text == "0%") {
-                return true;
-            }
+            count += title.text == "0%" && previous != "0%" ? 1u : 0u;
+            previous = title.text;
         }
-        return false;
+        return count;
     }
+    bool cleanHasRun() { return cleansRun() > 0; }
 };
 
 TEST_F(AutoFreeTrigger, OffByDefaultTheTitleIsStillRed) {
@@ -40,7 +44,7 @@ TEST_F(AutoFreeTrigger, OffByDefaultTheTitleIsStillRed) {
     EXPECT_FALSE(cleanHasRun());
 }
 
-TEST_F(AutoFreeTrigger, OneRequestWaitsForTheMenuThenCleansAndTheCycleGoesOn) {
+TEST_F(AutoFreeTrigger, OneRequestWaitsForTheMenuThenCleansThenBacksOffWhileMemoryStaysLow) {
     fakes.preferences.put("isAutoFreeMemory", true);
     launch();
     ASSERT_EQ(fakes.runLoop.pendingDelayedPerformDates(), std::vector<Seconds>{Seconds(0.9)});
@@ -65,10 +69,20 @@ TEST_F(AutoFreeTrigger, OneRequestWaitsForTheMenuThenCleansAndTheCycleGoesOn) {
     EXPECT_EQ(pendingInside, 0u);
     EXPECT_FALSE(delegate().isCleanPending());
 
-    // The restart builds the title twice; still low, so exactly one more clean is queued.
-    fakes.runLoop.turn();
-    ASSERT_EQ(fakes.runLoop.pendingDelayedPerformCount(), 1u);
-    EXPECT_EQ(fakes.runLoop.pendingDelayedPerformDates()[0], fakes.runLoop.now() + Seconds(0.9));
+    // The clean left memory low: while it stays low, no clean follows...
+    fakes.runLoop.advanceBy(300.0);
+    EXPECT_EQ(cleansRun(), 1u);
+    // ...until it has been above the level once,
+    setFreeBytesExactly(300 * kMiB);
+    fakes.runLoop.advanceBy(10.0);
+    setFreeBytesExactly(100 * kMiB);
+    fakes.runLoop.advanceBy(10.0);
+    EXPECT_EQ(cleansRun(), 2u);
+    // ...or ten minutes have passed since the last one ended.
+    fakes.runLoop.advanceBy(500.0);
+    EXPECT_EQ(cleansRun(), 2u);
+    fakes.runLoop.advanceBy(200.0);
+    EXPECT_EQ(cleansRun(), 3u);
 }
 
 }  // namespace

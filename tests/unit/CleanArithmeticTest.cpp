@@ -33,14 +33,18 @@ TEST(CleanArithmetic, DurationFromInstalledMemory) {
     EXPECT_EQ(cleanStep(128), -28);
 }
 
-TEST(CleanArithmetic, BlockCountTruncatesAndRefusesWhatIsNotAQuotient) {
-    EXPECT_EQ(cleanBlockCount(4.0 * 270, 270), 4);
-    EXPECT_EQ(cleanBlockCount(5.0 * 270 - 1, 270), 4);
-    EXPECT_EQ(cleanBlockCount(269.0, 270), 0);
-    EXPECT_LT(cleanBlockCount(1e9, 0), 0);
-    EXPECT_LT(cleanBlockCount(0.0, 0), 0);
-    EXPECT_LT(cleanBlockCount(-1.0, 270), 0);
-    EXPECT_LT(cleanBlockCount(std::nan(""), 270), 0);
+TEST(CleanArithmetic, BlockCountTruncatesIsBoundedByTheMachineAndRefusesWhatIsNotAQuotient) {
+    const std::uint64_t machine = std::uint64_t{24} << 30;
+    EXPECT_EQ(cleanBlockCount(4.0 * 270, 270, machine), 4);
+    EXPECT_EQ(cleanBlockCount(5.0 * 270 - 1, 270, machine), 4);
+    EXPECT_EQ(cleanBlockCount(269.0, 270, machine), 0);
+    // No more blocks than the machine could hold: 2^54 kB "free" against 24 GiB installed.
+    EXPECT_EQ(cleanBlockCount(0x1p64, 64 * kMiB, machine), 384);
+    EXPECT_EQ(cleanBlockCount(1e9, 270, 0), 0);  // the machine unknown: one pass
+    EXPECT_LT(cleanBlockCount(1e9, 0, machine), 0);
+    EXPECT_LT(cleanBlockCount(0.0, 0, machine), 0);
+    EXPECT_LT(cleanBlockCount(-1.0, 270, machine), 0);
+    EXPECT_LT(cleanBlockCount(std::nan(""), 270, machine), 0);
 }
 
 TEST(CleanArithmetic, ProgressStaysWithinZeroToHundred) {
@@ -68,6 +72,13 @@ TEST(CleanArithmetic, SafetyFloorIsTheLargerOf256MiBAndFivePerCent) {
     EXPECT_FALSE(mayProduceBlock(floor - 1, 1, floor));  // no wrap-around below the floor
     EXPECT_FALSE(mayProduceBlock(std::nullopt, 1, floor));
     EXPECT_FALSE(mayProduceBlock(floor * 4, 0, floor));
+
+    // Below the floor, enough blocks go back to reach it again.
+    EXPECT_EQ(blocksToGiveBack(floor, 64 * kMiB, floor), 0u);
+    EXPECT_EQ(blocksToGiveBack(floor - 1, 64 * kMiB, floor), 1u);
+    EXPECT_EQ(blocksToGiveBack(floor - 128 * kMiB, 64 * kMiB, floor), 2u);
+    EXPECT_EQ(blocksToGiveBack(0, 64 * kMiB, floor), 4u);
+    EXPECT_EQ(blocksToGiveBack(0, 0, floor), 0u);
 }
 
 }  // namespace

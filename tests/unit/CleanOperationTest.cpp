@@ -185,8 +185,13 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
     EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(10.0));
 }
 
-TEST_F(CleanOperation, NoBlockBelowTheSafetyFloorYetTheCleanRunsItsCourse) {
-    fakes.hostMemory.setAvailableMemory(cleanSafetyFloor(8 * kGiB) + blockLength() - 1);
+TEST_F(CleanOperation, TheFloorIsTheRunningMachinesWhateverTheFiguresShown) {
+    // The figures shown (a fixture, say) claim 8 GiB installed; the running machine has 64 GiB,
+    // whose floor is 5%: one block short of it, nothing is claimed, yet the clean runs its
+    // course. With a machine of 8 GiB the same available memory is plenty.
+    const std::uint64_t available = cleanSafetyFloor(64 * kGiB) + blockLength() - 1;
+    fakes.hostMemory.setAvailableMemory(available);
+    fakes.hostMemory.setMachineTotal(64 * kGiB);
     launchWithFreeBlocks(4);
 
     const double took = clean();
@@ -198,6 +203,74 @@ TEST_F(CleanOperation, NoBlockBelowTheSafetyFloorYetTheCleanRunsItsCourse) {
     }
     EXPECT_GE(took, 17.0);
     EXPECT_TRUE(fakes.log.lines().empty());  // refusing a block is the rule, not a fault
+
+    fakes.hostMemory.setMachineTotal(8 * kGiB);
+    steps.clear();
+    clean();
+    EXPECT_EQ(steps.front().blocks, 1u);
+}
+
+TEST_F(CleanOperation, BlocksGoBackWhileOtherProgramsPushTheMachineBelowTheFloor) {
+    // The machine has room for ten blocks above its floor, until other programs take six
+    // blocks and a byte more two seconds in.
+    const std::uint64_t length = blockLength();
+    const std::uint64_t floor = cleanSafetyFloor(8 * kGiB);
+    std::uint64_t others = 0;
+    fakes.hostMemory.machineMemoryFrom = [&]() -> std::optional<MachineMemory> {
+        const std::uint64_t held = delegate().DataArray().size() * length;
+        return MachineMemory{8 * kGiB, floor + 10 * length - held - others};
+    };
+    launchWithFreeBlocks(4);
+    fakes.runLoop.performAfterDelay(Seconds(2.0), [&] { others = 6 * length + 1; });
+    std::vector<std::size_t> held;
+    statusItem().onTitle = [&](const AttributedTitle&) {  // one title per pass
+        held.push_back(delegate().DataArray().size());
+    };
+
+    clean();
+
+    // One more block per pass up to the floor; then, at the first pass that found the machine
+    // below it, seven back at once, and no more claims.
+    ASSERT_GT(held.size(), 300u);
+    held.erase(std::unique(held.begin(), held.end()), held.end());
+    EXPECT_EQ(held, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 3}));
+}
+
+TEST_F(CleanOperation, TheFirstPhaseIsBoundedByWhatTheMachineCouldHold) {
+    // The figures say 2^60 bytes free; the running machine has room for 64 blocks in all, so
+    // the first phase makes 65 passes, not 2^52.
+    fakes.hostMemory.setMachineTotal(64 * blockLength());
+    fakes.hostMemory.setAvailableMemory(0);
+    setFreeBytesExactly(std::uint64_t{1} << 60);
+    launch();
+
+    const double took = clean();
+
+    const double hold = (fakes.runLoop.now() - delegate().lastDate()).count();
+    EXPECT_NEAR(took - hold, 65 * 0.01, 1e-6);
+    EXPECT_EQ(statusItem().title()->text, "100%");
+}
+
+TEST_F(CleanOperation, QuitDuringACleanEndsItAtTheNextPassAndStartsNothingAfter) {
+    fakes.processControl.setCurrent(300);
+    launchWithFreeBlocks(4);
+    fakes.runLoop.performAfterDelay(Seconds(1.0), [this] { delegate().quitPressed(); });
+
+    const double took = clean();
+
+    EXPECT_GE(took, 1.0);
+    EXPECT_LT(took, 1.011);
+    EXPECT_EQ(fakes.application.terminateCount(), 1u);
+    EXPECT_FALSE(delegate().isCleanRunning());
+    EXPECT_TRUE(delegate().DataArray().empty());
+    EXPECT_EQ(fakes.processControl.writes(), (std::vector<int>{1000, 300}));
+    fakes.runLoop.advanceBy(30.0);
+    EXPECT_EQ(fakes.runLoop.validTimerCount(), 0u);
+    EXPECT_EQ(fakes.runLoop.pendingMainQueueCount(), 0u);
+    // And no new clean begins on the way out.
+    steps.clear();
+    delegate().performCleanOperation();
+    EXPECT_TRUE(steps.empty());
 }
 
 TEST_F(CleanOperation, WithoutItsImageOrAReadingACleanClaimsNothingAndSaysWhyOnce) {

@@ -120,7 +120,9 @@ class Soak : public DelegateTest {
                 ++cleans_;
                 cleanPassBound_ =
                     static_cast<std::size_t>(std::max<std::int64_t>(
-                        cleanBlockCount(d.freeMemoryInStart(), blockLength_), 0)) +
+                        cleanBlockCount(d.freeMemoryInStart(), blockLength_,
+                                        fakes.hostMemory.machineMemory()->total),
+                        0)) +
                     1 + 100 * static_cast<std::size_t>(cleanDuration(d.totalMemory(), false) + 2);
             }
             ASSERT_EQ(loop.validTimerCount(), 0u) << "a refresh timer beside a clean " << at();

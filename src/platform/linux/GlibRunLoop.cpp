@@ -105,9 +105,10 @@ struct GlibLoopState {
     GSource* delayedSource = nullptr;
     bool tracking = false;
 
-    // The main queue; the only state shared with other threads.
+    // The main queue, keyed by submission number; the only state shared with other threads.
     std::mutex queueMutex;
-    std::deque<std::function<void()>> queue;
+    std::deque<std::pair<std::uint64_t, std::function<void()>>> queue;
+    std::uint64_t nextQueued = 0;
     GSource* queueSource = nullptr;
 
     // Every valid timer, held by the loop until invalidated.
@@ -207,8 +208,10 @@ GlibLoopState::GlibLoopState() : context(g_main_context_default()) {
     g_source_set_can_recurse(delayedSource, TRUE);
     g_source_attach(delayedSource, context);
 
-    // The main queue is serial: never drained from inside one of its own items.
+    // Main-queue work too may run inside a nested runUntil of other main-queue work: a menu
+    // command queued while a long command turns the loop is handled at once, not after it.
     queueSource = newOwnedSource(&queueFuncs, this, "headroom main queue");
+    g_source_set_can_recurse(queueSource, TRUE);
     g_source_attach(queueSource, context);
 }
 
@@ -251,15 +254,18 @@ gboolean GlibLoopState::dispatchDelayed(GSource* source, GSourceFunc, gpointer) 
 
 gboolean GlibLoopState::dispatchQueue(GSource* source, GSourceFunc, gpointer) noexcept {
     GlibLoopState* impl = ownerOf<GlibLoopState>(source);
-    std::deque<std::function<void()>> batch;
-    {
-        std::lock_guard lock(impl->queueMutex);
-        batch.swap(impl->queue);
-        g_source_set_ready_time(source, -1);
-    }
-    for (auto& work : batch) {
+    std::unique_lock lock(impl->queueMutex);
+    // Work queued from here on waits for a later turn.
+    const std::uint64_t queuedBefore = impl->nextQueued;
+    while (!impl->queue.empty() && impl->queue.front().first < queuedBefore) {
+        // Taken out before it runs: a nested turn inside it sees only the rest.
+        std::function<void()> work = std::move(impl->queue.front().second);
+        impl->queue.pop_front();
+        lock.unlock();
         work();
+        lock.lock();
     }
+    g_source_set_ready_time(source, impl->queue.empty() ? -1 : 0);
     return G_SOURCE_CONTINUE;
 }
 
@@ -293,10 +299,8 @@ void GlibRunLoop::performAfterDelay(Seconds delay, std::function<void()> work) {
 
 void GlibRunLoop::dispatchToMainQueue(std::function<void()> work) {
     std::lock_guard lock(impl_->queueMutex);
-    impl_->queue.push_back(std::move(work));
-    if (impl_->queue.size() == 1) {
-        g_source_set_ready_time(impl_->queueSource, 0);  // wakes the context if it waits
-    }
+    impl_->queue.emplace_back(impl_->nextQueued++, std::move(work));
+    g_source_set_ready_time(impl_->queueSource, 0);  // wakes the context if it waits
 }
 
 void GlibRunLoop::runUntil(Seconds moment) {

@@ -24,9 +24,11 @@ struct GlibLoopState;
 ///   tracking ends, work already due runs on the next turn. Work runs also inside a nested
 ///   `runUntil` called from other delayed work (as delayed performs do on the desktop the
 ///   program was designed for).
-/// - `dispatchToMainQueue`: a serial queue drained on the next turn, tracking or not; work
-///   queued while the queue is being drained runs on a later turn. The one call that may be
-///   made from any thread.
+/// - `dispatchToMainQueue`: work in the order queued, on the next turn, tracking or not; work
+///   queued while the queue is being drained runs on a later turn. It runs also inside a nested
+///   `runUntil` called from other main-queue work, so a long piece of work that turns the loop
+///   does not hold back the menu commands queued meanwhile. The one call that may be made from
+///   any thread.
 /// - `runUntil(moment)`: iterates the context (g_main_context_iteration, blocking) until the
 ///   monotonic clock reaches `moment`; a source set to the moment wakes it, so it never spins.
 ///   It always turns the loop at least once (without waiting when the moment has passed).

@@ -66,7 +66,7 @@ std::uint64_t ProcHostMemory::physicalMemory() {
     return *physicalMemory_;
 }
 
-std::optional<std::uint64_t> ProcHostMemory::availableMemory() {
+std::optional<MachineMemory> ProcHostMemory::machineMemory() {
     if (!realMeminfo_) {
         realMeminfo_.emplace(kRealMeminfo);
     }
@@ -75,12 +75,13 @@ std::optional<std::uint64_t> ProcHostMemory::availableMemory() {
         lastError_ = realMeminfo_->error();
         return std::nullopt;
     }
-    const auto available = parseMemInfo(*text).memAvailable;
-    if (!available) {
-        lastError_ = std::string(kRealMeminfo) + " lacks MemAvailable";
+    const MemInfo info = parseMemInfo(*text);
+    if (!info.memTotal || !info.memAvailable) {
+        lastError_ = std::string(kRealMeminfo) + " lacks MemTotal or MemAvailable";
         return std::nullopt;
     }
-    return *available * 1024;
+    // Both at most 2^54 kB (the parser's bound): × 1024 fits.
+    return MachineMemory{*info.memTotal * 1024, *info.memAvailable * 1024};
 }
 
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {

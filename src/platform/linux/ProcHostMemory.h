@@ -11,8 +11,8 @@ namespace headroom {
 
 /// The machine's memory from the proc filesystem (`<root>/meminfo`), mapped as DESIGN.md says:
 /// see `vmStatisticsFromMemInfo`. The root is `/proc` normally; `--procfs DIR` substitutes a
-/// tree of fixtures for everything the monitor shows. The cleaner's safety figure,
-/// `availableMemory()`, is always read from the real `/proc/meminfo`.
+/// tree of fixtures for everything the monitor shows. The cleaner's safety figures,
+/// `machineMemory()`, are always read from the real `/proc/meminfo`.
 class ProcHostMemory final : public HostMemory {
   public:
     explicit ProcHostMemory(std::string procfsRoot = "/proc");
@@ -29,10 +29,10 @@ class ProcHostMemory final : public HostMemory {
     /// read, or reads 0 (no machine has no memory), sysconf(_SC_PHYS_PAGES) × page size.
     std::uint64_t physicalMemory() override;
 
-    /// MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root.
-    std::optional<std::uint64_t> availableMemory() override;
+    /// MemTotal and MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root.
+    std::optional<MachineMemory> machineMemory() override;
 
-    /// Why the last `statistics()` or `availableMemory()` failed; empty when it did not.
+    /// Why the last `statistics()` or `machineMemory()` failed; empty when it did not.
     const std::string& lastError() const { return lastError_; }
 
     const std::string& procfsRoot() const { return root_; }

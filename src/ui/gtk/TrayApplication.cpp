@@ -115,6 +115,10 @@ void TrayApplication::terminate() {
     });
 }
 
+bool TrayApplication::isTerminating() const {
+    return state_->terminating;
+}
+
 void TrayApplication::activateIgnoringOtherApps(bool /*flag*/) {
     for (Gtk::Window* window : state_->application->get_windows()) {
         window->present();

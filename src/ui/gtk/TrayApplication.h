@@ -37,6 +37,7 @@ class TrayApplication final : public Application {
     /// Quits once the current callback returns, after the session bus has sent what it holds
     /// (the reply to the menu click that asked for it among them).
     void terminate() override;
+    bool isTerminating() const override;
     void activateIgnoringOtherApps(bool flag) override;
 
   private:

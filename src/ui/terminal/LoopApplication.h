@@ -10,11 +10,16 @@ namespace headroom {
 class LoopApplication final : public Application {
   public:
     explicit LoopApplication(GlibRunLoop& loop) : loop_(loop) {}
-    void terminate() override { loop_.quit(); }
+    void terminate() override {
+        terminating_ = true;
+        loop_.quit();
+    }
+    bool isTerminating() const override { return terminating_; }
     void activateIgnoringOtherApps(bool /*flag*/) override {}
 
   private:
     GlibRunLoop& loop_;
+    bool terminating_ = false;
 };
 
 }  // namespace headroom

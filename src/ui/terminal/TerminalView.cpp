@@ -98,8 +98,9 @@ bool TerminalView::handleKey(char key) {
             return true;
         case 'c':
         case 'C':
-            // The same command as the menu's first row; refused while a clean runs.
-            delegate_.performCleanOperation();
+            // The same command as the menu's first row, queued as a menu click is, so that the
+            // keys that follow are read while it runs; refused while a clean runs.
+            runLoop_.dispatchToMainQueue([this] { delegate_.performCleanOperation(); });
             return true;
         case 'p':
         case 'P': {
