@@ -302,21 +302,6 @@ class TestOutsideFiles(TempDirCase):
                                          os.path.join(self.tmp, "fine.ini"), timeout=10)
                 self.assert_one_line(result, procfs, says)
 
-    def test_read_only_preferences_are_not_rewritten_and_it_is_said_once(self):
-        config = os.path.join(self.tmp, "prefs.ini")
-        with open(config, "w") as f:
-            f.write("[Preferences]\nmemoryLevel=100\n")
-        os.chmod(config, 0o444)
-        result = self.run_binary("--print", "--procfs", PROCFS, "--config", config)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        with open(config) as f:
-            self.assertEqual(f.read(), "[Preferences]\nmemoryLevel=100\n")
-        self.assertEqual(os.stat(config).st_mode & 0o7777, 0o444)
-        # The defaults written at launch are eight saves; one line says none can be made.
-        self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
-        self.assertIn(config + " is read-only", result.stderr)
-        self.assertEqual(sorted(os.listdir(self.tmp)), ["prefs.ini"])
-
 
 class TestImpossibleFigures(TempDirCase):
     """A substitute meminfo may say what no machine can: the output stays valid and shows no

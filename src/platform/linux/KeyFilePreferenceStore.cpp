@@ -249,7 +249,6 @@ KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& mes
     keyFile_ = std::make_unique<Glib::KeyFile>();
     dirty_ = false;
     holdLogged_ = false;
-
     changedKeys_.clear();
     overwriteCorrupt_ = false;
     // Saves killed between writing their temporary file and renaming it leave it behind.
