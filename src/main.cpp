@@ -24,14 +24,12 @@
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
 #include "platform/linux/TerminalText.h"
+#include "platform/linux/WelcomeWindowProcess.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
-#include "ui/gtk/GtkThanaksWindowFactory.h"
 #include "ui/gtk/IndicatorStatusBar.h"
 #include "ui/gtk/Resources.h"
-#include "ui/gtk/SoupURLConnection.h"
 #include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
 #include "ui/terminal/LoopApplication.h"
@@ -191,16 +189,14 @@ int main(int argc, char** argv) {
     std::optional<IndicatorStatusBar> indicatorBar;
     std::optional<EnjoymentFeedback> enjoymentFeedback;
     std::optional<GtkSettingWindowFactory> gtkSettingWindows;
-    std::optional<GtkThanaksWindowFactory> gtkThanaksWindows;
-    std::optional<SoupURLConnectionFactory> soupConnections;
-    std::optional<DialogAlerts> dialogAlerts;
+    std::optional<WelcomeWindowProcess> welcomeProcess;
     if (tray) {
         indicatorBar.emplace(build::kApplicationId, build::kName, runLoop, log);
         enjoymentFeedback.emplace(build::kName, EnjoymentFeedback::projectPages(), urlOpener);
         gtkSettingWindows.emplace(resourcesDirectory(), log);
-        gtkThanaksWindows.emplace(resourcesDirectory(), log);
-        soupConnections.emplace();
-        dialogAlerts.emplace();
+        // The welcome window writes its check box into the same preference file.
+        welcomeProcess.emplace(WelcomeWindowProcess::besideExecutable(),
+                               std::vector<std::string>{"--config", preferences->path()}, log);
     }
     auto either = [](auto& desktop, auto& fallback) -> auto& {
         using Port = std::remove_reference_t<decltype(fallback)>;
@@ -210,26 +206,17 @@ int main(int argc, char** argv) {
     Feedback& feedback = either(enjoymentFeedback, static_cast<Feedback&>(quietFeedback));
     SettingWindowFactory& settingWindows =
         either(gtkSettingWindows, static_cast<SettingWindowFactory&>(noSettingWindows));
-    ThanaksWindowFactory& thanaksWindows =
-        either(gtkThanaksWindows, static_cast<ThanaksWindowFactory&>(noWelcomeWindows));
-    URLConnectionFactory& urlConnections =
-        either(soupConnections, static_cast<URLConnectionFactory&>(noWelcomeWindows));
-    Alerts& alerts = either(dialogAlerts, static_cast<Alerts&>(noWelcomeWindows));
+    WelcomeWindows& welcomeWindows =
+        either(welcomeProcess, static_cast<WelcomeWindows&>(noWelcomeWindows));
     Application& application =
         tray ? static_cast<Application&>(*tray) : static_cast<Application&>(loopApplication);
 
     BundleInfo bundle{build::kApplicationId, build::kName,      build::kVersion,
                       build::kBuildNumber,   build::kCopyright, executableFolder()};
-    AppDelegate delegate(Platform{runLoop,        *preferences,
-                                  hostMemory,     log,
-                                  workspace,      notificationCenter,
-                                  statusBar,      feedback,
-                                  application,    bundleResources,
-                                  processControl, loginItems,
-                                  settingWindows, urlOpener,
-                                  reachability,   thanaksWindows,
-                                  urlConnections, alerts,
-                                  bundle,         deploymentSettings()});
+    AppDelegate delegate(
+        Platform{runLoop, *preferences, hostMemory, log, workspace, notificationCenter, statusBar,
+                 feedback, application, bundleResources, processControl, loginItems, settingWindows,
+                 urlOpener, reachability, welcomeWindows, bundle, deploymentSettings()});
 
     if (tray) {
         // The application's own loop turns the default main context, which the run loop's

@@ -17,7 +17,6 @@
 namespace headroom {
 
 class SettingWindowController;
-class ThanaksWindowController;
 
 /// Owner of all of the program's state and of the launch sequence. Everything runs on the main
 /// thread; the platform is reached only through the ports it was given.
@@ -117,10 +116,6 @@ class AppDelegate {
     const std::shared_ptr<MenuItem>& SignificantItem() const { return SignificantItem_; }
     const std::shared_ptr<MenuItem>& significantSaperator() const { return significantSaperator_; }
     const Platform& platform() const { return platform_; }
-    /// The controller of the welcome window shown last; none before the first showwindow.
-    const std::shared_ptr<ThanaksWindowController>& thanaksWindowControllerObj() const {
-        return thanaksWindowControllerObj_;
-    }
     /// The preferences window's controller: none until the first `preferencePressed`.
     const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
 
@@ -175,7 +170,6 @@ class AppDelegate {
     double freeMemoryInStart_ = 0.0;
     std::function<void()> invocation_;
     bool isSignificantItemRemoved_ = false;
-    std::shared_ptr<ThanaksWindowController> thanaksWindowControllerObj_;
     TitleAttributes attrsDic_;
     bool isExtremeClean_ = false;
     std::shared_ptr<Menu> appMenu_;

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "platform/Alerts.h"
 #include "platform/Application.h"
 #include "platform/BundleResources.h"
 #include "platform/Feedback.h"
@@ -16,9 +15,8 @@
 #include "platform/SettingWindowFactory.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
-#include "platform/ThanaksWindow.h"
-#include "platform/URLConnection.h"
 #include "platform/UrlOpener.h"
+#include "platform/WelcomeWindows.h"
 #include "platform/Workspace.h"
 
 namespace headroom {
@@ -71,9 +69,7 @@ struct Platform {
     SettingWindowFactory& settingWindows;
     UrlOpener& urlOpener;
     Reachability& reachability;
-    ThanaksWindowFactory& thanaksWindows;
-    URLConnectionFactory& urlConnections;
-    Alerts& alerts;
+    WelcomeWindows& welcomeWindows;
     BundleInfo bundle;
     DeploymentSettings deployment;
 };

@@ -1,7 +1,6 @@
 // The delegate's welcome window and its network probe.
 
 #include "app/AppDelegate.h"
-#include "welcome/ThanaksWindowController.h"
 
 namespace headroom {
 
@@ -10,19 +9,9 @@ void AppDelegate::showThanksWindow() {
 }
 
 void AppDelegate::showwindow() {
-    // A fresh controller on every call; the one before goes, and its window with it.
-    thanaksWindowControllerObj_ = std::make_shared<ThanaksWindowController>(
-        ThanaksWindowPorts{platform_.thanaksWindows, platform_.urlConnections, platform_.alerts,
-                           platform_.urlOpener, platform_.preferences, platform_.log},
-        ThanaksWindowContent{platform_.bundle.name, platform_.deployment.promoPageURL,
-                             platform_.deployment.subscriptionPage});
-    ThanaksWindowController& controller = *thanaksWindowControllerObj_;
-    if (ThanaksWindow* window = controller.window()) {
-        window->setCollectionBehavior(ThanaksWindow::kCanJoinAllSpaces);
-        window->makeKeyAndOrderFront();
-    }
-    platform_.application.activateIgnoringOtherApps(true);
-    controller.showWindow();
+    // The window runs apart, with a fresh controller on every call; the one before closes.
+    platform_.welcomeWindows.showWelcomeWindow(platform_.deployment.promoPageURL,
+                                               platform_.deployment.subscriptionPage);
 }
 
 bool AppDelegate::isInternetAvail() {

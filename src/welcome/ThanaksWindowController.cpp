@@ -225,4 +225,17 @@ void ThanaksWindowController::didFailWithError(URLConnection& /*connection*/,
     ports_.log.log("The welcome window's request failed: " + error);
 }
 
+std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts ports,
+                                                           ThanaksWindowContent content,
+                                                           Application& application) {
+    auto controller = std::make_unique<ThanaksWindowController>(ports, std::move(content));
+    if (ThanaksWindow* window = controller->window()) {
+        window->setCollectionBehavior(ThanaksWindow::kCanJoinAllSpaces);
+        window->makeKeyAndOrderFront();
+    }
+    application.activateIgnoringOtherApps(true);
+    controller->showWindow();
+    return controller;
+}
+
 }  // namespace headroom

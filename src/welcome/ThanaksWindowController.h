@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Alerts.h"
+#include "platform/Application.h"
 #include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
 #include "platform/ThanaksWindow.h"
@@ -123,5 +124,14 @@ class ThanaksWindowController final : public WebPolicyDelegate,
     // Last, so that it goes first: its views call back into the members above.
     std::unique_ptr<ThanaksWindow> window_;
 };
+
+/// Shows the welcome window: a fresh controller and its window, which shows on every
+/// workspace and comes key and in front, the application brought forward, and then the
+/// controller shows its window. The controller is returned to be kept as long as the window
+/// stays; without its interface file it has no window, and the application is still brought
+/// forward.
+std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts ports,
+                                                           ThanaksWindowContent content,
+                                                           Application& application);
 
 }  // namespace headroom

@@ -18,6 +18,7 @@ FakePlatform::FakePlatform() {
     settingWindows.setJournal(&journal);
     urlOpener.setJournal(&journal);
     reachability.setJournal(&journal);
+    welcomeWindows.setJournal(&journal);
     thanaksWindows.setJournal(&journal);
     urlConnections.setJournal(&journal);
     alerts.setJournal(&journal);
@@ -40,9 +41,7 @@ Platform FakePlatform::platform() {
         settingWindows,
         urlOpener,
         reachability,
-        thanaksWindows,
-        urlConnections,
-        alerts,
+        welcomeWindows,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
         DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost,

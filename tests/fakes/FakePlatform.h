@@ -55,6 +55,8 @@ class FakePlatform {
     FakeSettingWindowFactory settingWindows;
     FakeUrlOpener urlOpener;
     FakeReachability reachability;
+    FakeWelcomeWindows welcomeWindows;
+    // The welcome window's own ports, for its controller (it runs in a program of its own).
     FakeThanaksWindowFactory thanaksWindows;
     FakeURLConnectionFactory urlConnections;
     FakeAlerts alerts;

@@ -11,6 +11,7 @@
 #include "CallJournal.h"
 #include "FakeWebView.h"
 #include "platform/ThanaksWindow.h"
+#include "platform/WelcomeWindows.h"
 
 namespace headroom::test {
 
@@ -151,6 +152,24 @@ class FakeThanaksWindowFactory final : public ThanaksWindowFactory, public Journ
     std::vector<std::string> nibNames;
     std::vector<std::string> pagesAsked;
     std::vector<FakeThanaksWindow*> made;
+};
+
+/// Records each request for the welcome window with its pages.
+class FakeWelcomeWindows final : public WelcomeWindows, public Journaled {
+  public:
+    struct Shown {
+        std::string promoPageURL;
+        std::string subscriptionPage;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+
+    void showWelcomeWindow(const std::string& promoPageURL,
+                           const std::string& subscriptionPage) override {
+        note("welcomeWindows.showWelcomeWindow");
+        shown.push_back(Shown{promoPageURL, subscriptionPage});
+    }
+
+    std::vector<Shown> shown;
 };
 
 }  // namespace headroom::test

@@ -79,24 +79,9 @@ class SettingWindowGui : public test::DisplayTest {
         loginItems = std::make_unique<XdgAutostartLoginItems>(
             "/nonexistent/headroom-login-helper", AutostartFolders{home.string(), {{}}});
         delegate = std::make_unique<AppDelegate>(
-            Platform{loop,
-                     *store,
-                     hostMemory,
-                     log,
-                     workspace,
-                     notices,
-                     statusBar,
-                     feedback,
-                     application,
-                     bundleResources,
-                     processControl,
-                     *loginItems,
-                     *factory,
-                     urlOpener,
-                     reachability,
-                     thanaksWindows,
-                     urlConnections,
-                     alerts,
+            Platform{loop, *store, hostMemory, log, workspace, notices, statusBar, feedback,
+                     application, bundleResources, processControl, *loginItems, *factory, urlOpener,
+                     reachability, welcomeWindows,
                      BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
                                 "Copyright © 2026 Tidewell. All rights reserved.", home.string()},
                      DeploymentSettings{}});
@@ -206,11 +191,9 @@ class SettingWindowGui : public test::DisplayTest {
     std::unique_ptr<XdgAutostartLoginItems> loginItems;
     std::unique_ptr<GtkSettingWindowFactory> factory;
     GioUrlOpener urlOpener{log};
-    // The welcome window's ports, which nothing here calls.
+    // The welcome window's port, which nothing here calls.
     test::FakeReachability reachability;
-    test::FakeThanaksWindowFactory thanaksWindows;
-    test::FakeURLConnectionFactory urlConnections;
-    test::FakeAlerts alerts;
+    test::FakeWelcomeWindows welcomeWindows;
     std::unique_ptr<AppDelegate> delegate;
 
   private:

@@ -31,6 +31,27 @@ inline void spinFor(double seconds) {
     spinUntil([] { return false; }, seconds);
 }
 
+/// A TCP port of 127.0.0.1 that no socket holds (the system's choice, let go at once).
+inline int freePort() {
+    GSocket* socket =
+        g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
+    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
+    int port = 0;
+    if (socket != nullptr && g_socket_bind(socket, address, FALSE, nullptr)) {
+        if (GSocketAddress* bound = g_socket_get_local_address(socket, nullptr)) {
+            port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
+            g_object_unref(bound);
+        }
+    }
+    g_object_unref(address);
+    g_object_unref(loopback);
+    if (socket != nullptr) {
+        g_object_unref(socket);
+    }
+    return port;
+}
+
 /// A web site on 127.0.0.1 (a port of the system's choosing), served from this process's main
 /// loop by libsoup: fixed pages by path, and every request it was asked for, in order.
 class LocalSite {

@@ -110,10 +110,10 @@ class WelcomeWindow : public test::DisplayTest {
         }
     }
 
-    ThanaksWindowController& open() {
+    ThanaksWindowController& open(std::string promo = {}) {
         controller = std::make_unique<ThanaksWindowController>(
             ThanaksWindowPorts{factory, connections, alerts, opener, *store, log},
-            ThanaksWindowContent{"Headroom", site.url("/promo/"),
+            ThanaksWindowContent{"Headroom", promo.empty() ? site.url("/promo/") : promo,
                                  (folder / "index.html").string()});
         controller->showWindow();
         return *controller;
@@ -180,6 +180,17 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
               std::optional<std::string>("true|Ada"));
     EXPECT_EQ(alerts.shown.size(), 1U);
     EXPECT_EQ(log.lines, std::vector<std::string>{});
+}
+
+TEST_F(WelcomeWindow, PromoThatCannotLoadLeavesAPlainEmptyView) {
+    // A port of the loopback address that was free a moment ago: nothing listens there.
+    const std::string promo = "http://127.0.0.1:" + std::to_string(test::freePort()) + "/promo/";
+    open(promo);
+    ASSERT_TRUE(spinUntil([&] { return !log.lines.empty(); }));
+    EXPECT_NE(log.lines[0].find(promo + " did not load"), std::string::npos) << log.lines[0];
+    test::spinFor(0.5);  // the engine's error page, were it shown, loads after the failure
+    EXPECT_EQ(evaluate(window().MultipleAppView(), "document.body ? document.body.innerText : ''"),
+              std::optional<std::string>(""));
 }
 
 TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {

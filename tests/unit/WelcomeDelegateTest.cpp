@@ -14,19 +14,29 @@ namespace {
 
 class Welcome : public DelegateTest {};
 
-TEST_F(Welcome, EachShowMakesAFreshControllerAndHoldsOnlyTheLast) {
+TEST_F(Welcome, EachShowAsksForANewWindowWithTheDeploymentsPages) {
     delegate().showThanksWindow();
-    const std::weak_ptr<ThanaksWindowController> first = delegate().thanaksWindowControllerObj();
-    ASSERT_FALSE(first.expired());
-    delegate().showThanksWindow();
-    EXPECT_TRUE(first.expired());
-    EXPECT_NE(delegate().thanaksWindowControllerObj(), nullptr);
-    EXPECT_EQ(fakes.thanaksWindows.nibNames.size(), 2U);
+    delegate().showwindow();
+    const FakeWelcomeWindows::Shown pages{"http://tidewell.example/promo/", "index.html"};
+    EXPECT_EQ(fakes.welcomeWindows.shown, (std::vector<FakeWelcomeWindows::Shown>{pages, pages}));
+}
+
+TEST_F(Welcome, ShowingMakesAFreshControllerThenShowsItsWindowByTheFourSteps) {
+    const auto show = [&] {
+        return showThanaksWindow(
+            ThanaksWindowPorts{fakes.thanaksWindows, fakes.urlConnections, fakes.alerts,
+                               fakes.urlOpener, fakes.preferences, fakes.log},
+            ThanaksWindowContent{"Headroom", "http://tidewell.example/promo/", "index.html"},
+            fakes.application);
+    };
+    const auto controller = show();
+    ASSERT_NE(controller->window(), nullptr);
+    EXPECT_EQ(fakes.thanaksWindows.nibNames.size(), 1U);
 
     // The window is loaded (and set up) first, then shown by the four steps.
     const auto& journal = fakes.journal;
     const auto step = [&](const char* entry) {
-        const auto index = journal.indexOf(entry, 1);
+        const auto index = journal.indexOf(entry);
         EXPECT_TRUE(index.has_value()) << entry;
         return index.value_or(0);
     };
@@ -35,19 +45,15 @@ TEST_F(Welcome, EachShowMakesAFreshControllerAndHoldsOnlyTheLast) {
     EXPECT_LT(step("window.makeKeyAndOrderFront"), step("application.activateIgnoringOtherApps"));
     EXPECT_LT(step("application.activateIgnoringOtherApps"), step("window.showWindow"));
     EXPECT_EQ(fakes.thanaksWindows.made.back()->collectionBehavior, 1);
-    EXPECT_EQ(fakes.application.activations(), (std::vector<bool>{true, true}));
-    // The deployment's pages.
     EXPECT_EQ(fakes.thanaksWindows.made.back()->promo.requests().at(0).url,
               "http://tidewell.example/promo/");
     EXPECT_EQ(fakes.thanaksWindows.pagesAsked.back(), "index.html");
-}
 
-TEST_F(Welcome, MissingWindowStillActivatesAndLogsNothingOfItsOwn) {
+    // Without its interface file there is no window, and the application still comes forward.
     fakes.thanaksWindows.interfaceFilePresent = false;
-    delegate().showwindow();
-    EXPECT_NE(delegate().thanaksWindowControllerObj(), nullptr);
-    EXPECT_EQ(fakes.journal.count("window.showWindow"), 0U);
-    EXPECT_EQ(fakes.application.activations().size(), 1U);
+    EXPECT_EQ(show()->window(), nullptr);
+    EXPECT_EQ(fakes.journal.count("window.showWindow"), 1U);
+    EXPECT_EQ(fakes.application.activations(), (std::vector<bool>{true, true}));
 }
 
 TEST_F(Welcome, MenuRowOpensTheWindowAndLeavesTheFixedRowsInPlace) {
@@ -62,9 +68,9 @@ TEST_F(Welcome, MenuRowOpensTheWindowAndLeavesTheFixedRowsInPlace) {
     EXPECT_TRUE(row->isEnabled());
     EXPECT_EQ(rowTitle(0), "Extreme Clean");
     EXPECT_EQ(rowTitle(7).rfind("  Total: ", 0), 0U);
-    EXPECT_EQ(delegate().thanaksWindowControllerObj(), nullptr);  // the launch opens nothing
+    EXPECT_TRUE(fakes.welcomeWindows.shown.empty());  // the launch opens nothing
     row->activate();
-    EXPECT_NE(delegate().thanaksWindowControllerObj(), nullptr);
+    EXPECT_EQ(fakes.welcomeWindows.shown.size(), 1U);
 }
 
 TEST_F(Welcome, InternetIsAvailableOnlyWhenTheHostIsReachableWithoutAConnection) {

@@ -93,9 +93,20 @@ struct GtkWebView::Callbacks {
     static void loadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
         static_cast<GtkWebView*>(self)->loadChanged(event);
     }
-    static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer self) {
-        static_cast<GtkWebView*>(self)->loadFailed_ = true;
-        return FALSE;
+    static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                               gpointer self) {
+        auto* view = static_cast<GtkWebView*>(self);
+        view->loadFailed_ = true;
+        // A page that cannot load leaves the view as it was (empty for a first load): the
+        // engine's own error page is not for the user. A load cut short by a navigation or a
+        // refused decision is no failure to speak of.
+        if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+            !g_error_matches(error, WEBKIT_POLICY_ERROR,
+                             WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
+            view->log_.log(std::string("The page ") + (uri != nullptr ? uri : "") +
+                           " did not load: " + (error != nullptr ? error->message : "no reason"));
+        }
+        return TRUE;
     }
     static GtkWidget* create(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
         return static_cast<GtkWebView*>(self)->create(action);

@@ -18,7 +18,8 @@ namespace headroom {
 ///   was told to make before it had one (they load as asked), and server redirects, which
 ///   follow the decision already taken for their navigation.
 /// - Load events go to the frame-load delegate: started, committed (the page's script
-///   environment is new), finished (not after a failed load).
+///   environment is new), finished (not after a failed load). A failed load shows no error
+///   page: the view keeps what it showed (nothing, for a first load), and the log says why.
 /// - Script dialogs go to the user-interface delegate; alerts are answered when the delegate
 ///   dismisses them, without a nested main loop. Without that delegate nothing is shown: alerts
 ///   are dropped, confirmations declined, prompts cancelled, leaving the page allowed.

@@ -19,11 +19,11 @@ HeadlessPlatform::HeadlessPlatform(PreferenceStore& preferences, SystemLog& log,
       welcomeWindows_(log) {}
 
 Platform HeadlessPlatform::platform(BundleInfo bundle, DeploymentSettings deployment) {
-    return Platform{runLoop_,        preferences_,    hostMemory_,       log_,
-                    workspace_,      notifications_,  statusBar_,        feedback_,
-                    application_,    resources_,      processControl_,   loginItems_,
-                    settingWindows_, urlOpener_,      reachability_,     welcomeWindows_,
-                    welcomeWindows_, welcomeWindows_, std::move(bundle), std::move(deployment)};
+    return Platform{runLoop_,          preferences_,         hostMemory_,     log_,
+                    workspace_,        notifications_,       statusBar_,      feedback_,
+                    application_,      resources_,           processControl_, loginItems_,
+                    settingWindows_,   urlOpener_,           reachability_,   welcomeWindows_,
+                    std::move(bundle), std::move(deployment)};
 }
 
 }  // namespace headroom
