@@ -85,10 +85,10 @@ DeploymentSettings deploymentSettings() {
     settings.feedbackApiKey = "5f2c8e1a9b3d4c6e7f8091a2b3c4d5e6f708192a3b4c5d6e7f8091a2b3c4d5e6";
     settings.storeIdentifier = "100000001";
     settings.reachabilityHost = "tidewell.example";
-    settings.links.twitter = "https://social.tidewell.example/headroom";
-    settings.links.website = "https://tidewell.example";
-    settings.links.faq = "https://support.tidewell.example/headroom/faq";
-    settings.links.fanPage = "https://social.tidewell.example/tidewell";
+    settings.links.twitter = "social.tidewell.example";
+    settings.links.website = "tidewell.example";
+    settings.links.faq = "support.tidewell.example";
+    settings.links.fanPage = "fans.tidewell.example";
     return settings;
 }
 

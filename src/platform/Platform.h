@@ -31,12 +31,13 @@ struct BundleInfo {
     std::string bundlePath;  ///< the folder the application runs from
 };
 
-/// The pages the About tab's link buttons open.
+/// The hosts of the pages the About tab's link buttons open; each page's scheme and path are
+/// the program's own.
 struct LinkAddresses {
-    std::string twitter;  ///< the maker's account page on a social network
-    std::string website;  ///< the maker's home page
-    std::string faq;      ///< the support site's discussion page for this application
-    std::string fanPage;  ///< the maker's fan page on a social network
+    std::string twitter;  ///< the social network of the maker's account page
+    std::string website;  ///< the maker's web site
+    std::string faq;      ///< the support site with this application's discussion page
+    std::string fanPage;  ///< the social network of the maker's fan page
 };
 
 /// Settings of a deployment, kept apart from the logic.

@@ -143,19 +143,19 @@ void SettingWindowController::mouseUp() {
 }
 
 void SettingWindowController::btnTwitterPressed() {
-    openLink(delegate().platform().deployment.links.twitter);
+    openLink("https://" + delegate().platform().deployment.links.twitter + "/orvane1");
 }
 
 void SettingWindowController::btnOrvaneDotComPressed() {
-    openLink(delegate().platform().deployment.links.website);
+    openLink("http://" + delegate().platform().deployment.links.website);
 }
 
 void SettingWindowController::btnFaqPressed() {
-    openLink(delegate().platform().deployment.links.faq);
+    openLink("http://" + delegate().platform().deployment.links.faq + "/discussions/lumora");
 }
 
 void SettingWindowController::btnFanPagePressed() {
-    openLink(delegate().platform().deployment.links.fanPage);
+    openLink("http://" + delegate().platform().deployment.links.fanPage + "/orvanes");
 }
 
 void SettingWindowController::openLink(const std::string& url) {

@@ -50,7 +50,7 @@ void ThanaksWindowController::windowDidLoad() {
     w.appName().setTextColor(kTextColor);
     w.AppView().setBackgroundColor(kWhite);
     w.AppView().setBorder(kGrey, kPanelBorderWidth);
-    w.appName().setStringValue(upperCased(content_.bundleName));
+    w.appName().setStringValue(ports_.textCase.uppercaseString(content_.bundleName));
 
     // 5. The promo page is requested before the controller decides the view's navigations, so
     // that it loads in place while every later navigation goes to the browser.

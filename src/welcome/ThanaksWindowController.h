@@ -11,6 +11,7 @@
 #include "platform/Application.h"
 #include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
+#include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/URLConnection.h"
 #include "platform/UrlOpener.h"
@@ -26,6 +27,7 @@ struct ThanaksWindowPorts {
     UrlOpener& workspace;
     PreferenceStore& preferences;
     SystemLog& log;
+    const TextCase& textCase;
 };
 
 /// What the welcome window shows, from the bundle and the deployment.

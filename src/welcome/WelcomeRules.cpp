@@ -11,10 +11,6 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0U) == 0x80U;
 }
 
-char asciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -103,15 +99,6 @@ bool isBrowserURL(std::string_view url) {
     const std::string_view rest = url.substr(colon + 1);
     const bool hasHost = rest.size() > 2 && rest.substr(0, 2) == "//" && rest[2] != '/';
     return (scheme == "http" || scheme == "https") && hasHost;
-}
-
-std::string upperCased(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        out += asciiUpper(c);
-    }
-    return out;
 }
 
 }  // namespace headroom

@@ -32,7 +32,4 @@ std::optional<std::string> formErrorInformativeText(const std::optional<std::str
 /// case) with a host.
 bool isBrowserURL(std::string_view url);
 
-/// `text` with its ASCII letters in capitals; other bytes (UTF-8 included) stay as they are.
-std::string upperCased(std::string_view text);
-
 }  // namespace headroom

@@ -23,6 +23,7 @@
 #include "app/BuildInfo.h"
 #include "platform/Application.h"
 #include "platform/linux/GioUrlOpener.h"
+#include "platform/linux/GlibTextCase.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/SysLog.h"
 #include "ui/gtk/DialogAlerts.h"
@@ -147,8 +148,9 @@ int main(int argc, char** argv) {
         DialogAlerts alerts;
         GioUrlOpener browser(log);
         WelcomeApplication application(loop);
+        GlibTextCase textCase;
         auto controller = showThanaksWindow(
-            ThanaksWindowPorts{windows, connections, alerts, browser, preferences, log},
+            ThanaksWindowPorts{windows, connections, alerts, browser, preferences, log, textCase},
             ThanaksWindowContent{build::kName, arguments->promo, arguments->page}, application);
         if (auto* window = dynamic_cast<GtkThanaksWindow*>(controller->window())) {
             // Closing the window hides it; that ends this program.

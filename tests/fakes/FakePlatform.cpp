@@ -44,10 +44,9 @@ Platform FakePlatform::platform() {
         welcomeWindows,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
-        DeploymentSettings{kApiKey, kStoreIdentifier, kReachabilityHost,
-                           LinkAddresses{"https://social.example/orvane1", "http://maker.example",
-                                         "http://support.example/discussions/lumora",
-                                         "http://social.example/orvanes"}},
+        DeploymentSettings{
+            kApiKey, kStoreIdentifier, kReachabilityHost,
+            LinkAddresses{"social.example", "maker.example", "support.example", "fans.example"}},
     };
 }
 

@@ -23,7 +23,7 @@ namespace headroom::test {
 
 /// One fake of every port, sharing one call journal, and the `Platform` that hands them to the
 /// program. The bundle is the application's own ("com.Tidewell.Headroom"); the deployment has
-/// a 64-hex API key, a nine-digit store id and four link pages on reserved hosts.
+/// a 64-hex API key, a nine-digit store id and the hosts of four link pages, reserved names.
 class FakePlatform {
   public:
     static constexpr const char* kBundleIdentifier = "com.Tidewell.Headroom";
@@ -60,6 +60,7 @@ class FakePlatform {
     FakeThanaksWindowFactory thanaksWindows;
     FakeURLConnectionFactory urlConnections;
     FakeAlerts alerts;
+    FakeTextCase textCase;
 };
 
 }  // namespace headroom::test

@@ -10,6 +10,7 @@
 
 #include "CallJournal.h"
 #include "FakeWebView.h"
+#include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/WelcomeWindows.h"
 
@@ -170,6 +171,20 @@ class FakeWelcomeWindows final : public WelcomeWindows, public Journaled {
     }
 
     std::vector<Shown> shown;
+};
+
+/// Capitals for ASCII letters only: enough for the names the tests give.
+class FakeTextCase final : public TextCase {
+  public:
+    std::string uppercaseString(const std::string& text) const override {
+        std::string out = text;
+        for (char& c : out) {
+            if (c >= 'a' && c <= 'z') {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        return out;
+    }
 };
 
 }  // namespace headroom::test

@@ -16,6 +16,7 @@
 #include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
 #include "WelcomeTestSupport.h"
+#include "platform/linux/GlibTextCase.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/GtkThanaksWindowFactory.h"
@@ -112,8 +113,8 @@ class WelcomeWindow : public test::DisplayTest {
 
     ThanaksWindowController& open(std::string promo = {}) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{factory, connections, alerts, opener, *store, log},
-            ThanaksWindowContent{"Headroom", promo.empty() ? site.url("/promo/") : promo,
+            ThanaksWindowPorts{factory, connections, alerts, opener, *store, log, textCase},
+            ThanaksWindowContent{"Mémoire vive", promo.empty() ? site.url("/promo/") : promo,
                                  (folder / "index.html").string()});
         controller->showWindow();
         return *controller;
@@ -145,6 +146,7 @@ class WelcomeWindow : public test::DisplayTest {
     test::FakeUrlOpener opener;
     SoupURLConnectionFactory connections;
     GtkThanaksWindowFactory factory{HEADROOM_RESOURCES_DIR, log};
+    GlibTextCase textCase;
     std::unique_ptr<KeyFilePreferenceStore> store;
     std::unique_ptr<ThanaksWindowController> controller;
 };
@@ -152,7 +154,8 @@ class WelcomeWindow : public test::DisplayTest {
 TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     open();
     GtkThanaksWindow& w = window();
-    EXPECT_EQ(w.nameLabel().get_text(), "HEADROOM");
+    // Capitals by the Unicode tables, not by ASCII alone.
+    EXPECT_EQ(w.nameLabel().get_text(), "MÉMOIRE VIVE");
     ASSERT_TRUE(spinUntil([&] {
         return evaluate(w.MultipleAppView(), "document.documentElement.style.zoom") ==
                std::optional<std::string>("0.496");

@@ -236,7 +236,7 @@ TEST_F(SettingWindow, LinkButtonsOpenTheirPagesInTheDefaultBrowser) {
     EXPECT_EQ(fakes.urlOpener.opened(),
               (std::vector<std::string>{"https://social.example/orvane1", "http://maker.example",
                                         "http://support.example/discussions/lumora",
-                                        "http://social.example/orvanes"}));
+                                        "http://fans.example/orvanes"}));
 }
 
 TEST_F(SettingWindow, HyperlinkIsCentredBlueUnderlinedThirteenPointText) {

@@ -30,7 +30,7 @@ class WelcomeController : public ::testing::Test {
     ThanaksWindowController& open() {
         controller = std::make_unique<ThanaksWindowController>(
             ThanaksWindowPorts{fakes.thanaksWindows, fakes.urlConnections, fakes.alerts,
-                               fakes.urlOpener, fakes.preferences, fakes.log},
+                               fakes.urlOpener, fakes.preferences, fakes.log, fakes.textCase},
             ThanaksWindowContent{"hEadroom", kPromo, "index.html"});
         controller->showWindow();
         return *controller;

@@ -25,7 +25,7 @@ TEST_F(Welcome, ShowingMakesAFreshControllerThenShowsItsWindowByTheFourSteps) {
     const auto show = [&] {
         return showThanaksWindow(
             ThanaksWindowPorts{fakes.thanaksWindows, fakes.urlConnections, fakes.alerts,
-                               fakes.urlOpener, fakes.preferences, fakes.log},
+                               fakes.urlOpener, fakes.preferences, fakes.log, fakes.textCase},
             ThanaksWindowContent{"Headroom", "http://tidewell.example/promo/", "index.html"},
             fakes.application);
     };
