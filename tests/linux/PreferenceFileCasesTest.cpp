@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KeyFileTestSupport.h"
@@ -125,6 +127,36 @@ TEST(PreferenceFileCases, OnlyChangedKeysAreWrittenSoEditsMadeMeanwhileSurvive) 
     reopened = open(path, log, Status::Loaded);
     EXPECT_EQ(reopened->integerForKey("memoryLevel"), 100);
     EXPECT_EQ(reopened->integerForKey("refreshInterval"), 4);
+}
+
+TEST(PreferenceFileCases, WritersAtTheSameTimeLoseNoChange) {
+    // The tray and the welcome window save the same file; here three stores do, at once.
+    TempDir dir;
+    RecordingLog log;
+    const std::string path = dir / "preferences.ini";
+    constexpr int kKeys = 100;
+    const auto writer = [&path, &log](char name) {
+        auto store = std::make_unique<KeyFilePreferenceStore>(path, log);
+        std::string message;
+        store->load(message);
+        for (int i = 0; i < kKeys; ++i) {
+            store->setInteger(i, name + std::to_string(i));
+        }
+    };
+    std::thread a(writer, 'a'), b(writer, 'b'), c(writer, 'c');
+    a.join();
+    b.join();
+    c.join();
+    auto reopened = open(path, log, Status::Loaded);
+    int lost = 0;
+    for (const char name : {'a', 'b', 'c'}) {
+        for (int i = 0; i < kKeys; ++i) {
+            lost += reopened->integerForKey(name + std::to_string(i)) != i ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(lost, 0);
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"preferences.ini"});
 }
 
 TEST(PreferenceFileCases, TemporaryFilesOfAKilledRunAreRemovedAtLoad) {

@@ -13,12 +13,10 @@
 #include <glibmm/miscutils.h>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -153,16 +151,13 @@ void removeStaleTemporaryFiles(const std::string& folder, const std::string& bas
 
 /// Holds an advisory lock on a folder while a save reads, merges and replaces a file in it,
 /// so that two programs saving the same file (the tray and the welcome window) take turns.
-/// Best effort: after about a second without the lock the save goes ahead anyway.
+/// Only saves take it, each for the time of one save, so waiting for it is short; where locks
+/// are not supported the save goes ahead without.
 class FolderLock {
   public:
     explicit FolderLock(const std::string& folder)
         : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        for (int attempt = 0; fd_ >= 0 && attempt < 100; ++attempt) {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
     }
     ~FolderLock() {
@@ -202,11 +197,22 @@ std::string replaceAtomically(const std::string& target, std::string_view data,
         if (fd < 0 && errno != EEXIST) {
             return "cannot create a temporary file in " + folder + ": " + std::strerror(errno);
         }
+        // Locked from now on, so that another program's load does not take it for a killed
+        // run's (where locks are not supported, saving goes on without). One that got the
+        // lock first may have removed it already: then take another name.
+        if (fd >= 0) {
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            struct stat created {};
+            if (::fstat(fd, &created) == 0 && created.st_nlink == 0) {
+                ::close(fd);
+                fd = -1;
+            }
+        }
     }
     if (fd < 0) {
         return "cannot find a free temporary name in " + folder;
     }
-    ::flock(fd, LOCK_EX | LOCK_NB);
     if (old != nullptr) {
         // Keep the file as it was set up: its permissions, and its owner when root saves it.
         if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
