@@ -166,6 +166,7 @@ class TestTray(unittest.TestCase):
         if self.proc is not None and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        err = b""
         if self.proc is not None:
             err = self.proc.stderr.read()
             self.proc.stderr.close()
@@ -173,6 +174,9 @@ class TestTray(unittest.TestCase):
                 print("headroom's standard error:\n" + err.decode(errors="replace"))
         self.release_watcher()
         shutil.rmtree(self.tmp, ignore_errors=True)
+        # GTK and the indicator library say nothing when the item is used as panels use it.
+        self.assertNotIn(b"WARNING", err)
+        self.assertNotIn(b"CRITICAL", err)
 
     def release_watcher(self):
         if self.watcher is None:
@@ -224,6 +228,18 @@ class TestTray(unittest.TestCase):
         self.assertIn("Quit", labels)
         print("resident memory of the tray process after start-up: %d KiB"
               % resident_kib(self.proc.pid))
+
+        # A left click on LXQt's panel calls Activate: the menu opens at the pointer (its popup
+        # window carries the program's class), and Escape closes it.
+        def menu_windows():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class",
+                                    "com.Tidewell.Headroom"], capture_output=True, text=True)
+            return found.stdout.split()
+        self.assertEqual(menu_windows(), [])
+        item.call(item.path, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (100, 100)), None)
+        self.until("the menu's window", lambda: menu_windows() != [])
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+        self.until("the menu to close", lambda: menu_windows() == [])
 
         # A second launch leaves the tray to the first.
         second = subprocess.run([BINARY, "--procfs", self.procfs, "--config",

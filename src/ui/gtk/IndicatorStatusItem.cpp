@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "ui/gtk/IconFolder.h"
@@ -20,6 +21,18 @@ constexpr const char* kThemedIcon = "utilities-system-monitor";
 /// How long after start a missing panel is reported: the library needs a moment to find the
 /// watcher, and a tray that starts with the session a moment to come up.
 constexpr guint kPanelCheckSeconds = 3;
+
+/// The library's object path for an item: its id with every character but letters, digits
+/// and underscores made an underscore.
+std::string itemPath(const std::string& id) {
+    std::string clean = id;
+    for (char& c : clean) {
+        if (!g_ascii_isalnum(c) && c != '_') {
+            c = '_';
+        }
+    }
+    return "/org/ayatana/NotificationItem/" + clean;
+}
 
 /// Where the indicator keeps its item, for the old-style tray icon's callbacks.
 constexpr const char* kItemKey = "headroom-status-item";
@@ -38,6 +51,12 @@ struct TrayIndicatorClass {
 }  // namespace
 
 G_GNUC_END_IGNORE_DEPRECATIONS
+
+struct IndicatorStatusItem::Activation {
+    std::mutex mutex;
+    IndicatorStatusItem* item = nullptr;  // null once the item has gone
+    std::string path;
+};
 
 void IndicatorStatusItem::Unref::operator()(void* object) const {
     if (object != nullptr) {
@@ -61,11 +80,31 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
     connectionHandler_ = connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
     panelCheck_ = g_timeout_add_seconds(kPanelCheckSeconds, &onPanelCheck, this);
+
+    // The same connection the library exports the item on (GIO shares one per bus).
+    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (bus_ != nullptr) {
+        activation_ = std::make_shared<Activation>();
+        activation_->item = this;
+        activation_->path = itemPath(id);
+        activateFilter_ = g_dbus_connection_add_filter(
+            bus_, &filterActivate, new std::shared_ptr<Activation>(activation_),
+            [](gpointer shared) { delete static_cast<std::shared_ptr<Activation>*>(shared); });
+    }
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
     if (panelCheck_ != 0) {
         g_source_remove(panelCheck_);
+    }
+    if (activation_) {
+        // The filter runs on GDBus's own thread and may be running now.
+        const std::lock_guard<std::mutex> lock(activation_->mutex);
+        activation_->item = nullptr;
+    }
+    if (bus_ != nullptr) {
+        g_dbus_connection_remove_filter(bus_, activateFilter_);
+        g_object_unref(bus_);
     }
     mapped_.disconnect();
     unmapped_.disconnect();
@@ -282,6 +321,80 @@ void IndicatorStatusItem::onTrayIconClicked(GtkStatusIcon* /*icon*/, gpointer se
 void IndicatorStatusItem::onTrayIconMenu(GtkStatusIcon* icon, guint /*button*/, guint /*time*/,
                                          gpointer self) {
     onTrayIconClicked(icon, self);
+}
+
+GDBusMessage* IndicatorStatusItem::filterActivate(GDBusConnection* bus, GDBusMessage* message,
+                                                  gboolean incoming, gpointer activation) {
+    const auto& shared = *static_cast<std::shared_ptr<Activation>*>(activation);
+    if (incoming == FALSE ||
+        g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL ||
+        g_strcmp0(g_dbus_message_get_member(message), "Activate") != 0 ||
+        g_strcmp0(g_dbus_message_get_interface(message), "org.kde.StatusNotifierItem") != 0 ||
+        g_strcmp0(g_dbus_message_get_path(message), shared->path.c_str()) != 0) {
+        return message;
+    }
+    // Answered here and kept from the library, which does not know the method.
+    GDBusMessage* reply = g_dbus_message_new_method_reply(message);
+    g_dbus_connection_send_message(bus, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+    g_object_unref(reply);
+    gint x = 0;
+    gint y = 0;
+    GVariant* body = g_dbus_message_get_body(message);
+    if (body != nullptr && g_variant_is_of_type(body, G_VARIANT_TYPE("(ii)"))) {
+        g_variant_get(body, "(ii)", &x, &y);
+    }
+    g_object_unref(message);
+
+    // The menu opens on the main thread, if the item is still there then.
+    struct Request {
+        std::weak_ptr<Activation> activation;
+        int x;
+        int y;
+    };
+    g_main_context_invoke_full(
+        nullptr, G_PRIORITY_DEFAULT,
+        [](gpointer data) {
+            const auto* request = static_cast<Request*>(data);
+            if (const auto alive = request->activation.lock()) {
+                IndicatorStatusItem* item = nullptr;
+                {
+                    const std::lock_guard<std::mutex> lock(alive->mutex);
+                    item = alive->item;
+                }
+                if (item != nullptr) {
+                    item->popUpMenuAt(request->x, request->y);
+                }
+            }
+            return G_SOURCE_REMOVE;
+        },
+        new Request{shared, x, y}, [](gpointer data) { delete static_cast<Request*>(data); });
+    return nullptr;
+}
+
+void IndicatorStatusItem::popUpMenuAt(int x, int y) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkWindow* root = gdk_get_default_root_window();
+    if (display == nullptr || root == nullptr) {
+        return;
+    }
+    // Where the pointer is, when the display says (X11); else where the panel says it clicked.
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    if (pointer != nullptr) {
+        gdk_window_get_device_position(root, pointer, &x, &y, nullptr);
+    }
+    const GdkRectangle at{x, y, 1, 1};
+    // GTK grabs the pointer for a menu on behalf of the event that opened it: a click on the
+    // screen where the panel was clicked stands for that event.
+    GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);
+    click->button.window = GDK_WINDOW(g_object_ref(root));
+    click->button.time = GDK_CURRENT_TIME;
+    click->button.button = 1;
+    click->button.x_root = x;
+    click->button.y_root = y;
+    gdk_event_set_device(click, pointer);
+    gtk_menu_popup_at_rect(mirror_.gtkMenu().gobj(), root, &at, GDK_GRAVITY_NORTH_WEST,
+                           GDK_GRAVITY_NORTH_WEST, click);
+    gdk_event_free(click);
 }
 
 GType IndicatorStatusItem::indicatorType() {

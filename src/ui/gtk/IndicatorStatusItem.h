@@ -29,6 +29,8 @@ namespace headroom {
 ///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
 ///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
 ///   and sets no window name after the icon is made (GTK then warns about its own updates).
+/// - A panel's Activate (LXQt sends it for a left click), which the library leaves unanswered
+///   but for a warning, opens the menu at the pointer.
 /// - No panel at all: said once, a few seconds after start, on standard error and in the log.
 /// - Menu: a MenuMirror of the model, synced once on the main queue after every title change
 ///   (every refresh sets the title).
@@ -66,6 +68,10 @@ class IndicatorStatusItem final : public StatusItem {
                                 guint timestamp, gpointer self);
     static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
     static gboolean onPanelCheck(gpointer self);
+    struct Activation;
+    static GDBusMessage* filterActivate(GDBusConnection* bus, GDBusMessage* message,
+                                        gboolean incoming, gpointer activation);
+    void popUpMenuAt(int x, int y);
     /// AppIndicator with the item's own old-style tray icon.
     static GType indicatorType();
     static GtkStatusIcon* makeTrayIcon(AppIndicator* indicator);
@@ -90,6 +96,9 @@ class IndicatorStatusItem final : public StatusItem {
     std::optional<float> barWidth_;
     bool red_ = false;
     std::string shownIcon_;
+    std::shared_ptr<Activation> activation_;
+    GDBusConnection* bus_ = nullptr;
+    guint activateFilter_ = 0;
     std::string itemTitle_;
     GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop
     guint panelCheck_ = 0;
