@@ -238,6 +238,10 @@ class TestTray(unittest.TestCase):
         self.assertEqual(menu_windows(), [])
         item.call(item.path, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (100, 100)), None)
         self.until("the menu's window", lambda: menu_windows() != [])
+        # The program's windows carry its application id as their class.
+        wm_class = subprocess.run(["xprop", "-id", menu_windows()[0], "WM_CLASS"],
+                                  capture_output=True, text=True).stdout
+        self.assertIn('"com.Tidewell.Headroom", "com.Tidewell.Headroom"', wm_class)
         subprocess.run(["xdotool", "key", "Escape"], check=True)
         self.until("the menu to close", lambda: menu_windows() == [])
 

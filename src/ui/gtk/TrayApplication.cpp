@@ -31,9 +31,9 @@ gboolean onSignal(gpointer self) {
 
 bool TrayApplication::openDisplay(const std::string& applicationId) {
     // GDK names windows after the prgname (WM_CLASS's instance, the Wayland app_id) and the
-    // program class (WM_CLASS's class, by default the prgname with a capital first letter).
+    // program class (WM_CLASS's class, which GTK's start sets to the prgname with a capital
+    // first letter: set again below).
     g_set_prgname(applicationId.c_str());
-    gdk_set_program_class(applicationId.c_str());
     // Opening an X11 display, GDK probes OpenGL to choose its visuals, which maps the GL driver
     // (with Mesa, its LLVM back end) into the process for good: about 50 MiB resident for an
     // icon and a menu that never draw with GL. A GDK_GL the user set is honoured; ours is taken
@@ -49,6 +49,7 @@ bool TrayApplication::openDisplay(const std::string& applicationId) {
     if (opened == FALSE) {
         return false;
     }
+    gdk_set_program_class(applicationId.c_str());
     // gtkmm's wrappers, which Gtk::Application would otherwise set up only when created.
     Gtk::Main::init_gtkmm_internals();
     return true;

@@ -297,7 +297,8 @@ std::string trayIconSvg(const TrayIcon& icon) {
     if (icon.figure.empty()) {
         drawModule(ink, inset, inset, side, bar);
     } else {
-        const int x = inset + (side - textWidth(icon.figure)) / 2;
+        // Centred on the canvas: four wide characters may reach into the plate's rim.
+        const int x = std::max(0, (icon.size - textWidth(icon.figure)) / 2);
         if (icon.bar) {
             const int frame = slimFrameHeight(side);
             ink.text(x, inset + (side - frame - kGlyphHeight) / 2, icon.figure);
