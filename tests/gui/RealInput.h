@@ -74,6 +74,16 @@ inline bool clickOn(Gtk::Widget& widget) {
         {"mousemove", std::to_string(left + x), std::to_string(upper + y), "click", "1"});
 }
 
+/// Moves the pointer to the middle of `widget`.
+inline bool pointAt(Gtk::Widget& widget) {
+    int left = 0;
+    int upper = 0;
+    widget.get_window()->get_origin(left, upper);
+    const Gtk::Allocation area = widget.get_allocation();
+    return xdotool({"mousemove", std::to_string(left + area.get_x() + area.get_width() / 2),
+                    std::to_string(upper + area.get_y() + area.get_height() / 2)});
+}
+
 /// Types `text` into whatever has the keyboard focus.
 inline bool typeText(const std::string& text) {
     return xdotool({"type", "--delay", "30", text});

@@ -4,6 +4,7 @@
 
 #include <gdkmm/pixbuf.h>
 #include <gio/gio.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/offscreenwindow.h>
 #include <unistd.h>
 
@@ -13,12 +14,14 @@
 
 #include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
+#include "RealInput.h"
 #include "WelcomeTestSupport.h"
 #include "platform/linux/NetworkReachability.h"
 #include "ui/gtk/CustomMenuItemWidget.h"
 #include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkThanaksWindowFactory.h"
+#include "ui/gtk/MenuMirror.h"
 
 namespace headroom {
 namespace {
@@ -191,6 +194,75 @@ TEST_F(MenuRowWidget, MissingImageLeavesTheTitle) {
         }
     }
     EXPECT_TRUE(ink);
+}
+
+TEST_F(MenuRowWidget, InTheMenuTheRowKeepsItsPlacesAndGetsNoHighlight) {
+    // A red square for an icon, so that its place shows.
+    const fs::path icon =
+        fs::temp_directory_path() / ("headroom-menu-icon-" + std::to_string(::getpid()) + ".png");
+    auto red = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, 16, 16);
+    red->fill(0xff0000ff);
+    red->save(icon.string(), "png");
+    GlibRunLoop loop;
+    MenuMirror mirror(loop);
+    auto menu = std::make_shared<Menu>();
+    auto drawn = std::make_shared<MenuItem>("Welcome...", [] {});
+    drawn->setOnStateImage(icon.string());
+    drawn->setDrawsCustomView(true);
+    menu->addItem(std::make_shared<MenuItem>("Extreme Clean", [] {}));
+    menu->addItem(drawn);
+    menu->addItem(std::make_shared<MenuItem>("Quit", [] {}));
+    mirror.setMenu(menu);
+    Gtk::Menu& gtkMenu = mirror.gtkMenu();
+    gtkMenu.popup_at_rect(Gdk::Window::get_default_root_window(), Gdk::Rectangle(200, 200, 1, 1),
+                          Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+    test::turnFor(0.3);
+    Gtk::Widget* row = test::rowsOf(gtkMenu).at(1);
+    ASSERT_TRUE(row->get_mapped());
+    auto* top = gtkMenu.get_toplevel();
+    int rowX = 0;
+    int rowY = 0;
+    row->translate_coordinates(*top, 0, 0, rowX, rowY);
+    const int width = row->get_allocated_width();
+    const int height = row->get_allocated_height();
+    const auto shoot = [&] {
+        test::turnFor(0.2);
+        return Gdk::Pixbuf::create(top->get_window(), rowX, rowY, width, height);
+    };
+    const auto plain = shoot();
+    // The real pointer over the row: GTK selects it.
+    ASSERT_TRUE(test::pointAt(*row));
+    const auto pointed = shoot();
+    fs::remove(icon);
+    gtkMenu.popdown();
+    ASSERT_TRUE(plain && pointed);
+    fs::create_directories(HEADROOM_SCREENSHOT_DIR);
+    plain->save(std::string(HEADROOM_SCREENSHOT_DIR) + "/menu-row.png", "png");
+    pointed->save(std::string(HEADROOM_SCREENSHOT_DIR) + "/menu-row-pointed.png", "png");
+
+    // Under the pointer the row looks as it did.
+    const auto size = static_cast<std::size_t>(plain->get_rowstride() * plain->get_height());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain->get_pixels()), size),
+              std::string(reinterpret_cast<const char*>(pointed->get_pixels()), size));
+    // The icon fills x 5 to 20 of the row, the title's ink starts at x 29.
+    const int middle = height / 2;
+    EXPECT_FALSE(isRed(pixelAt(plain, 4, middle)));
+    EXPECT_TRUE(isRed(pixelAt(plain, 5, middle)));
+    EXPECT_TRUE(isRed(pixelAt(plain, 20, middle)));
+    EXPECT_FALSE(isRed(pixelAt(plain, 21, middle)));
+    const Pixel background = pixelAt(plain, width - 1, 0);
+    int inkFrom = -1;
+    for (int x = 21; x < width && inkFrom < 0; ++x) {
+        for (int y = 0; y < height; ++y) {
+            const Pixel p = pixelAt(plain, x, y);
+            if (std::abs(p.r - background.r) + std::abs(p.g - background.g) > 120) {
+                inkFrom = x;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(inkFrom, 29);
+    EXPECT_LE(inkFrom, 33);
 }
 
 class WelcomeFiles : public test::DisplayTest {};

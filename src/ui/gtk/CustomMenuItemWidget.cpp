@@ -2,6 +2,7 @@
 
 #include <gdkmm/general.h>
 #include <gtkmm/icontheme.h>
+#include <gtkmm/menuitem.h>
 #include <gtkmm/stylecontext.h>
 #include <pangomm/fontdescription.h>
 #include <pangomm/layout.h>
@@ -15,10 +16,50 @@ namespace {
 /// The size an icon is read at before it is stretched into its square.
 constexpr int kIconReadSize = 48;
 
+/// The menu item around the row: no padding, no highlight, the text colour of a plain row.
+constexpr const char* kPlainRowStyle =
+    "menuitem, menuitem:hover, menuitem:selected { padding: 0; margin: 0; border: none; "
+    "background: none; box-shadow: none; color: inherit; }";
+
 }  // namespace
 
-CustomMenuItemWidget::CustomMenuItemWidget() {
+CustomMenuItemWidget::CustomMenuItemWidget() : plainRow_(Gtk::CssProvider::create()) {
     set_size_request(kNaturalWidth, kNaturalHeight);
+    plainRow_->load_from_data(kPlainRowStyle);
+}
+
+CustomMenuItemWidget::~CustomMenuItemWidget() {
+    itemDraw_.disconnect();
+}
+
+void CustomMenuItemWidget::on_hierarchy_changed(Gtk::Widget* previousToplevel) {
+    Gtk::DrawingArea::on_hierarchy_changed(previousToplevel);
+    Gtk::Widget* item = nullptr;
+    for (Gtk::Widget* up = get_parent(); up != nullptr; up = up->get_parent()) {
+        if (dynamic_cast<Gtk::MenuItem*>(up) != nullptr) {
+            item = up;
+            break;
+        }
+    }
+    if (item == styledItem_) {
+        return;
+    }
+    if (styledItem_ != nullptr) {
+        itemDraw_.disconnect();
+        styledItem_->get_style_context()->remove_provider(plainRow_);
+    }
+    styledItem_ = item;
+    if (item != nullptr) {
+        item->get_style_context()->add_provider(plainRow_,
+                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+        itemDraw_ = item->signal_draw().connect(
+            [this, item](const Cairo::RefPtr<Cairo::Context>& cr) {
+                paint(cr, item->get_allocated_height());
+                return false;
+            },
+            true);
+        item->queue_draw();
+    }
 }
 
 bool CustomMenuItemWidget::fontInstalled(const std::string& family) {
@@ -47,7 +88,13 @@ Glib::RefPtr<Gdk::Pixbuf> CustomMenuItemWidget::imageNamed(const std::string& na
 }
 
 bool CustomMenuItemWidget::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
-    const double height = get_allocated_height();
+    if (styledItem_ == nullptr) {
+        paint(cr, get_allocated_height());
+    }
+    return true;
+}
+
+void CustomMenuItemWidget::paint(const Cairo::RefPtr<Cairo::Context>& cr, double height) {
     const auto elements =
         view_.drawRect([this](const std::string& family) { return fontInstalled(family); });
     for (const MenuRowElement& element : elements) {
@@ -83,7 +130,6 @@ bool CustomMenuItemWidget::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
             cr->restore();
         }
     }
-    return true;
 }
 
 }  // namespace headroom
