@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     Gtk::Main::init_gtkmm_internals();
+    // WM_CLASS's class too (GTK's start makes it the prgname with a capital first letter).
+    gdk_set_program_class(build::kApplicationId);
 
     SysLog log;
     KeyFilePreferenceStore preferences(

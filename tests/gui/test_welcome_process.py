@@ -78,15 +78,19 @@ class TestWelcomeProcess(test_tray.TestTray):
         return found[0]
 
     def window_of(self, pid):
-        """The welcome window (class com.Tidewell.Headroom) of the program pid, once mapped."""
+        """The welcome window of the program pid, once mapped; its WM_CLASS is the
+        application's id, instance and class alike."""
         windows = []
 
         def mapped():
-            result = xdotool("search", "--onlyvisible", "--pid", str(pid), "--class",
-                             "com.Tidewell.Headroom")
+            result = xdotool("search", "--onlyvisible", "--pid", str(pid), "--classname",
+                             "^com\\.Tidewell\\.Headroom$")
             windows[:] = result.stdout.split()
             return windows
         self.until("the welcome window", mapped, timeout=20)
+        wm_class = subprocess.run(["xprop", "-id", windows[0], "WM_CLASS"],
+                                  capture_output=True, text=True, timeout=20).stdout
+        self.assertIn('"com.Tidewell.Headroom", "com.Tidewell.Headroom"', wm_class)
         return windows[0]
 
     def test_each_show_is_a_new_program_that_ends_with_its_window(self):
