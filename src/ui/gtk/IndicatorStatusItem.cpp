@@ -119,6 +119,10 @@ IndicatorStatusItem::~IndicatorStatusItem() {
     if (menuOpen_) {
         bar_.runLoop().setTracking(false);
     }
+    // The library lets go of the old-style icon as the indicator goes: it must not call back.
+    if (trayIcon_ != nullptr) {
+        g_signal_handlers_disconnect_by_data(trayIcon_, this);
+    }
     g_object_set_data(G_OBJECT(indicator_.get()), kItemKey, nullptr);
     indicator_.reset();
 }
@@ -170,9 +174,12 @@ void IndicatorStatusItem::showIcon() {
         return;
     }
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    if (trayIcon_ != nullptr) {
+    // The old-style icon loads its file again on every set: only when it changed.
+    if (trayIcon_ != nullptr && (name != trayShown_ || itemTitle_ != trayTooltip_)) {
         gtk_status_icon_set_from_file(trayIcon_, folder->fileOf(name).c_str());
         gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
+        trayShown_ = name;
+        trayTooltip_ = itemTitle_;
     }
     G_GNUC_END_IGNORE_DEPRECATIONS
     if (name == shownIcon_) {
@@ -296,7 +303,7 @@ GtkStatusIcon* IndicatorStatusItem::makeTrayIcon(AppIndicator* indicator) {
     connectSignal(icon, "popup-menu", &onTrayIconMenu, item);
     item->trayIcon_ = icon;
     item->host_ = TrayHost::XEmbed;
-    item->shownIcon_.clear();
+    item->trayShown_.clear();
     item->showIcon();
     gtk_status_icon_set_visible(icon, TRUE);
     return icon;
@@ -305,9 +312,9 @@ GtkStatusIcon* IndicatorStatusItem::makeTrayIcon(AppIndicator* indicator) {
 void IndicatorStatusItem::dropTrayIcon(AppIndicator* indicator, GtkStatusIcon* icon) {
     if (auto* item =
             static_cast<IndicatorStatusItem*>(g_object_get_data(G_OBJECT(indicator), kItemKey))) {
+        g_signal_handlers_disconnect_by_data(icon, item);
         item->trayIcon_ = nullptr;
     }
-    g_signal_handlers_disconnect_by_data(icon, g_object_get_data(G_OBJECT(indicator), kItemKey));
     gtk_status_icon_set_visible(icon, FALSE);
     g_object_unref(icon);
 }

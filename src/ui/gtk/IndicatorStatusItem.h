@@ -101,6 +101,8 @@ class IndicatorStatusItem final : public StatusItem {
     guint activateFilter_ = 0;
     std::string itemTitle_;
     GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop
+    std::string trayShown_;
+    std::string trayTooltip_;
     guint panelCheck_ = 0;
     bool writeFailureLogged_ = false;
 };
