@@ -152,7 +152,8 @@ TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
          TrayHost::Label},
         {"kded5", TrayHost::ColorScheme},
         {"/usr/bin/plasmashell", TrayHost::ColorScheme},
-        {"waybar", TrayHost::IconOnly},
+        {"waybar", TrayHost::IconOnlySmall},
+        {"lxqt-panel", TrayHost::IconOnly},
         {"/usr/bin/python3", TrayHost::IconOnly},
         {"", TrayHost::XEmbed}};
     for (const auto& [program, host] : cases) {
@@ -168,6 +169,9 @@ TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
               icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false));
     EXPECT_EQ(trayIconFor({TrayHost::IconOnly, "2.00 GB", std::nullopt, true}),
               icon(22, IconStyle::Plate, "2.0G", false, 0, true));
+    // waybar draws its tray at 16 pixels: the small font, inside a one-pixel rim.
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnlySmall, "512.00 MB", 5.7f, false}),
+              icon(16, IconStyle::Plate, "512M", true, 5, false));
     // Bar icon and text both off, or a text that is no figure: the module stands in.
     EXPECT_EQ(trayIconFor({TrayHost::Label, "", std::nullopt, true}),
               icon(16, IconStyle::Symbolic, "", true, 0, true));
@@ -236,9 +240,12 @@ TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
     for (const bool red : {false, true}) {
         SCOPED_TRACE(red);
         for (const Rgb panel : {breezeLight, breezeDark, waybar, white, black}) {
-            EXPECT_GE(leastContrast(trayIconSvg(icon(22, IconStyle::Plate, "512M", true, 7, red)),
-                                    panel, hex(red ? kPlateRed : kPlateDark)),
-                      4.5);
+            for (const int size : {16, 22}) {
+                EXPECT_GE(
+                    leastContrast(trayIconSvg(icon(size, IconStyle::Plate, "512M", true, 7, red)),
+                                  panel, hex(red ? kPlateRed : kPlateDark)),
+                    4.5);
+            }
         }
         // Plasma's red icon keeps its colour on a plate of its own.
         const std::string redScheme =
@@ -260,7 +267,8 @@ TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
 
 TEST(TrayIconArtTest, OneNamePerDrawnIcon) {
     // A day of refreshes moves the bar by hundredths of a point: the names stay few.
-    for (const TrayHost host : {TrayHost::Label, TrayHost::ColorScheme, TrayHost::XEmbed}) {
+    for (const TrayHost host :
+         {TrayHost::Label, TrayHost::ColorScheme, TrayHost::XEmbed, TrayHost::IconOnlySmall}) {
         std::set<std::string> names;
         std::set<std::string> pictures;
         for (int step = -10; step <= 1200; ++step) {

@@ -13,12 +13,31 @@ namespace {
 /// The bar's full width in points, as the status item computes it (at single precision).
 constexpr float kBarPoints = 11.4f;
 
-/// A 4 × 7 pixel font for the figure ('#' inked); the dot is one pixel wide.
+/// Pixel fonts for the figure ('#' inked): 4 × 7 for 22-pixel icons, 3 × 5 for 16-pixel ones;
+/// the dot is one pixel wide.
 struct Glyph {
     char c;
     std::array<std::string_view, 7> rows;
 };
-constexpr int kGlyphHeight = 7;
+constexpr std::array<Glyph, 17> kSmallGlyphs{{
+    {'0', {"###", "#.#", "#.#", "#.#", "###"}},
+    {'1', {".#", "##", ".#", ".#", ".#"}},
+    {'2', {"###", "..#", "###", "#..", "###"}},
+    {'3', {"###", "..#", ".##", "..#", "###"}},
+    {'4', {"#.#", "#.#", "###", "..#", "..#"}},
+    {'5', {"###", "#..", "###", "..#", "###"}},
+    {'6', {"###", "#..", "###", "#.#", "###"}},
+    {'7', {"###", "..#", "..#", ".#.", ".#."}},
+    {'8', {"###", "#.#", "###", "#.#", "###"}},
+    {'9', {"###", "#.#", "###", "..#", "###"}},
+    {'.', {".", ".", ".", ".", "#"}},
+    {'%', {"#.#", "..#", ".#.", "#..", "#.#"}},
+    {'K', {"#.#", "#.#", "##.", "#.#", "#.#"}},
+    {'M', {"#.#", "###", "###", "#.#", "#.#"}},
+    {'G', {"###", "#..", "#.#", "#.#", "###"}},
+    {'T', {"###", ".#.", ".#.", ".#.", ".#."}},
+    {' ', {"", "", "", "", ""}},
+}};
 constexpr std::array<Glyph, 17> kGlyphs{{
     {'0', {".##.", "#..#", "#..#", "#..#", "#..#", "#..#", ".##."}},
     {'1', {"..#.", ".##.", "..#.", "..#.", "..#.", "..#.", ".###"}},
@@ -39,17 +58,28 @@ constexpr std::array<Glyph, 17> kGlyphs{{
     {' ', {"", "", "", "", "", "", ""}},
 }};
 
-const Glyph* glyphOf(char c) {
-    const auto found =
-        std::find_if(kGlyphs.begin(), kGlyphs.end(), [c](const Glyph& g) { return g.c == c; });
-    return found == kGlyphs.end() ? nullptr : &*found;
+using Font = std::array<Glyph, 17>;
+
+const Font& fontFor(int size) {
+    return size >= 20 ? kGlyphs : kSmallGlyphs;
+}
+int glyphHeight(int size) {
+    return size >= 20 ? 7 : 5;
 }
 
-int textWidth(std::string_view text) {
+const Glyph* glyphOf(const Font& font, char c) {
+    const auto found =
+        std::find_if(font.begin(), font.end(), [c](const Glyph& g) { return g.c == c; });
+    return found == font.end() ? nullptr : &*found;
+}
+
+/// `gap` pixels between characters, none before the unit when `tightUnit`.
+int textWidth(const Font& font, std::string_view text, bool tightUnit) {
     int width = 0;
-    for (const char c : text) {
-        if (const Glyph* glyph = glyphOf(c)) {
-            width += static_cast<int>(glyph->rows[0].size()) + (width > 0 ? 1 : 0);
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (const Glyph* glyph = glyphOf(font, text[at])) {
+            const bool gap = width > 0 && !(tightUnit && at + 1 == text.size());
+            width += static_cast<int>(glyph->rows[0].size()) + (gap ? 1 : 0);
         }
     }
     return width;
@@ -72,13 +102,16 @@ class Pixels {
         rect(x, y + 1, 1, height - 2);
         rect(x + width - 1, y + 1, 1, height - 2);
     }
-    void text(int x, int y, std::string_view text) {
-        for (const char c : text) {
-            const Glyph* glyph = glyphOf(c);
+    void text(const Font& font, int height, int x, int y, std::string_view text, bool tightUnit) {
+        for (std::size_t index = 0; index < text.size(); ++index) {
+            const Glyph* glyph = glyphOf(font, text[index]);
             if (glyph == nullptr) {
                 continue;
             }
-            for (int row = 0; row < kGlyphHeight; ++row) {
+            if (tightUnit && index + 1 == text.size()) {
+                --x;
+            }
+            for (int row = 0; row < height; ++row) {
                 const std::string_view line = glyph->rows[static_cast<std::size_t>(row)];
                 // Runs of ink along the row, one rectangle each.
                 for (std::size_t at = 0; at < line.size();) {
@@ -108,12 +141,12 @@ bool onPlate(const TrayIcon& icon) {
     return icon.style == IconStyle::Plate || (icon.style == IconStyle::ColorScheme && icon.red);
 }
 int insetOf(const TrayIcon& icon) {
-    return onPlate(icon) ? 2 : 0;
+    return onPlate(icon) ? (icon.size >= 20 ? 2 : 1) : 0;
 }
 
 /// Frame height of the slim bar under a figure.
 int slimFrameHeight(int side) {
-    return side >= 20 ? 9 : 8;
+    return side >= 20 ? 9 : side >= 18 ? 8 : 6;
 }
 
 /// The memory module: contacts above and below a framed bar, `side` pixels square at (x0, y0).
@@ -191,6 +224,9 @@ TrayHost trayHostForWatcher(std::string_view program) {
     if (name == "kded5" || name == "kded6" || name == "plasmashell") {
         return TrayHost::ColorScheme;
     }
+    if (name == "waybar") {
+        return TrayHost::IconOnlySmall;
+    }
     return TrayHost::IconOnly;
 }
 
@@ -223,6 +259,10 @@ TrayIcon trayIconFor(const TrayIconRequest& request) {
         case TrayHost::IconOnly:
         case TrayHost::XEmbed:
             icon.size = 22;
+            icon.style = IconStyle::Plate;
+            break;
+        case TrayHost::IconOnlySmall:
+            icon.size = 16;
             icon.style = IconStyle::Plate;
             break;
     }
@@ -297,16 +337,21 @@ std::string trayIconSvg(const TrayIcon& icon) {
     if (icon.figure.empty()) {
         drawModule(ink, inset, inset, side, bar);
     } else {
-        // Centred on the canvas: four wide characters may reach into the plate's rim.
-        const int x = std::max(0, (icon.size - textWidth(icon.figure)) / 2);
+        const Font& font = fontFor(icon.size);
+        const int height = glyphHeight(icon.size);
+        // Four wide characters may reach into the plate's rim at 22 pixels, which is wide
+        // enough; at 16 the unit closes up to the digits instead, so that no ink touches the
+        // panel.
+        const bool tight = icon.size < 20 && textWidth(font, icon.figure, false) > side;
+        const int x = std::max(0, (icon.size - textWidth(font, icon.figure, tight)) / 2);
         if (icon.bar) {
             const int frame = slimFrameHeight(side);
-            ink.text(x, inset + (side - frame - kGlyphHeight) / 2, icon.figure);
+            ink.text(font, height, x, inset + (side - frame - height) / 2, icon.figure, tight);
             const int top = inset + side - frame;
             ink.frame(inset, top, side, frame);
             ink.rect(inset + 2, top + 2, bar, frame - 4);
         } else {
-            ink.text(x, inset + (side - kGlyphHeight) / 2, icon.figure);
+            ink.text(font, height, x, inset + (side - height) / 2, icon.figure, tight);
         }
     }
 
@@ -336,7 +381,8 @@ std::string trayIconSvg(const TrayIcon& icon) {
     }
     // A red icon of a recolouring host and every plate icon sit on a plate of their own.
     if (onPlate(icon)) {
-        svg += "<rect width=\"" + size + "\" height=\"" + size + "\" rx=\"3\" fill=\"" +
+        svg += "<rect width=\"" + size + "\" height=\"" + size + "\" rx=\"" +
+               std::string(icon.size >= 20 ? "3" : "2") + "\" fill=\"" +
                std::string(icon.red ? kPlateRed : kPlateDark) + "\"/>";
     }
     svg += "<path" + paint + " d=\"" + ink.path() + "\"/></svg>\n";

@@ -17,8 +17,10 @@ enum class TrayHost {
     Label,
     /// Icon only; recolours the SVG elements of class ColorScheme-Text (KDE Plasma).
     ColorScheme,
-    /// Icon only, drawn as it is (waybar, LXQt, Xfce's status tray and any host we do not know).
+    /// Icon only, drawn as it is (LXQt, Xfce's status tray and any host we do not know).
     IconOnly,
+    /// Icon only, drawn as it is at 16 pixels (waybar's tray by default).
+    IconOnlySmall,
     /// No StatusNotifierWatcher: an old-style XEmbed tray icon (or nothing), icon only.
     XEmbed,
 };
@@ -75,7 +77,7 @@ std::string trayIconSvg(const TrayIcon& icon);
 
 /// Colours (sRGB, "#rrggbb").
 inline constexpr std::string_view kSymbolicGrey = "#bebebe";  // GTK's symbolic foreground
-inline constexpr std::string_view kLowRed = "#f66151";  // bright enough for a dark bar
+inline constexpr std::string_view kLowRed = "#f66151";        // bright enough for a dark bar
 inline constexpr std::string_view kPlateDark = "#2e3436";
 inline constexpr std::string_view kPlateRed = "#c01c28";
 inline constexpr std::string_view kPlateInk = "#ffffff";
