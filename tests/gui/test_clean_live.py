@@ -1,8 +1,8 @@
 """End-to-end tests of a running Extreme Clean: the real binary in the tray (driven over
 dbusmenu, as a panel does, and with real signals, as a session does) and in the terminal view
 (keys through a pseudo-terminal). While a clean runs, every command must be handled at once:
-Quit, the signals and `q` end the process within a second, other rows open their windows, a
-second clean request is refused.
+Quit, the signals and `q` end the process within a second, Preferences..., Rate Headroom...
+and Welcome... open their windows at once, a second clean request is refused.
 
 So that the cleans stay small on the machine that runs the tests, the binary runs from a copy
 whose resources hold a 512 x 512 block image (1 MiB blocks instead of 64 MiB); the fixture's
@@ -83,6 +83,10 @@ class CleanCase(unittest.TestCase):
         os.makedirs(os.path.join(folder, "resources"))
         self.binary = os.path.join(folder, "headroom")
         shutil.copy2(BINARY, self.binary)
+        # The welcome window is a program of its own, found beside the binary.
+        welcome = os.path.join(os.path.dirname(BINARY), "headroom-welcome")
+        if os.path.exists(welcome):
+            os.symlink(welcome, os.path.join(folder, "headroom-welcome"))
         for name in os.listdir(RESOURCES):
             if name != "hd.png":
                 os.symlink(os.path.join(RESOURCES, name), os.path.join(folder, "resources", name))
@@ -97,11 +101,17 @@ class CleanCase(unittest.TestCase):
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime,
                         XDG_CONFIG_HOME=os.path.join(self.tmp, "xdg"))
         self.proc = None
+        self.spawned = []
 
     def tearDown(self):
         if self.proc is not None and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        for pid in self.spawned:  # the welcome program, whose window nobody closes here
+            try:
+                os.kill(pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def assert_ends_promptly(self, since):
@@ -151,6 +161,10 @@ class TestTrayDuringAClean(CleanCase):
                                capture_output=True, text=True)
         return found.stdout.split()
 
+    def children(self):
+        found = subprocess.run(["pgrep", "-P", str(self.proc.pid)], capture_output=True, text=True)
+        return found.stdout.split()
+
     def test_rows_work_during_a_clean_a_second_clean_is_refused_and_quit_ends_it(self):
         item = self.start(2 * 1024 * 1024)  # 2 GiB installed: the clean holds for 4 s
         icons = item.properties()["IconThemePath"]
@@ -163,6 +177,9 @@ class TestTrayDuringAClean(CleanCase):
         self.until("the preferences window", lambda: len(self.windows()) == 1, timeout=5)
         item.click("Rate Headroom...")
         self.until("the rating dialog", lambda: len(self.windows()) == 2, timeout=5)
+        item.click("Welcome...")
+        self.until("the welcome program", self.children, timeout=5)
+        self.spawned += [int(pid) for pid in self.children()]
         self.assertTrue(self.cleaning(item), "the windows came only after the clean")
 
         # The clean ends and no other follows it: the second and third clicks were refused.
