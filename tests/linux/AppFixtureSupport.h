@@ -39,7 +39,7 @@ class AppFixture {
         settings.uid = static_cast<std::uint32_t>(::getuid());
         settings.applicationFolders =
             std::vector<std::string>{homeApplications(), dataApplications()};
-        settings.locale = DesktopLocale::fromName(locale);
+        settings.locale = std::string(locale);
         return settings;
     }
 

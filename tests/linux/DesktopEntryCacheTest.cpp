@@ -23,7 +23,7 @@ constexpr std::string_view kEditor =
 
 DesktopEntryCache cacheOf(const AppFixture& fixture, std::string_view locale = "C") {
     return DesktopEntryCache({fixture.homeApplications(), fixture.dataApplications()},
-                             DesktopLocale::fromName(locale));
+                             std::string(locale));
 }
 
 TEST(DesktopEntryCache, FoldersFromTheEnvironment) {
@@ -210,7 +210,7 @@ TEST(DesktopEntryCache, AReplacedEntryIsParsedAgain) {
 TEST(DesktopEntryCache, AFolderThatAppearsLaterIsSeen) {
     AppFixture fixture;
     const std::string later = fixture.root() + "/later/applications";
-    DesktopEntryCache cache({later, fixture.dataApplications()}, DesktopLocale{});
+    DesktopEntryCache cache({later, fixture.dataApplications()}, "C");
     cache.refresh();
     EXPECT_EQ(cache.size(), 0u);
     AppFixture::writeEntry(later, "editor.desktop", kEditor);
@@ -232,8 +232,7 @@ TEST(DesktopEntryCache, AFreshFolderIsListedAgainUntilItSettles) {
 }
 
 TEST(DesktopEntryCache, RealSystemFolders) {
-    DesktopEntryCache cache(DesktopEntryCache::applicationFoldersFromEnvironment(),
-                            DesktopLocale::fromEnvironment());
+    DesktopEntryCache cache(DesktopEntryCache::applicationFoldersFromEnvironment(), "");
     cache.refresh();
     EXPECT_GE(cache.parseCount(), cache.size());
     const std::size_t parsed = cache.parseCount();

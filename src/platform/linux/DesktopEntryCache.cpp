@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/linux/RegularFile.h"
-
 namespace headroom {
 
 namespace {
@@ -18,8 +16,6 @@ namespace {
 constexpr std::string_view kDesktopSuffix = ".desktop";
 /// Subfolders deeper than this are not searched (and symbolic link loops end here at worst).
 constexpr int kMaximumDepth = 8;
-/// Desktop files are a few kB; anything this large is not one.
-constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
 /// A folder whose mtime is this close to the time of its listing is listed again next time.
 constexpr long long kRacyNanoseconds = 2'000'000'000LL;
 
@@ -38,28 +34,16 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-/// The whole of a small regular file (opened without blocking: an entry may be a FIFO);
-/// nothing when it cannot be read or is too large.
-std::optional<std::string> readSmallFile(const std::string& path) {
-    std::string text;
-    std::string reason;
-    if (readRegularFile(path, kMaximumFileSize, text, reason) != FileStatus::Ok) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 }  // namespace
 
 DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::string path) {
     DesktopApplication application;
-    application.name = entry.localeString("Name").value_or("");
-    application.icon = entry.localeString("Icon").value_or("");
+    application.name = entry.name.value_or("");
+    application.icon = entry.icon.value_or("");
     application.path = std::move(path);
-    const bool isApplication = entry.string("Type") == "Application";
-    if (!isApplication || entry.boolean("Hidden") || application.name.empty()) {
+    if (entry.type != "Application" || entry.hidden || application.name.empty()) {
         application.activationPolicy = ActivationPolicy::Prohibited;
-    } else if (entry.boolean("NoDisplay")) {
+    } else if (entry.noDisplay) {
         application.activationPolicy = ActivationPolicy::Accessory;
     } else {
         application.activationPolicy = ActivationPolicy::Regular;
@@ -68,7 +52,7 @@ DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::st
 }
 
 DesktopEntryCache::DesktopEntryCache(std::vector<std::string> applicationFolders,
-                                     DesktopLocale locale)
+                                     std::string locale)
     : locale_(std::move(locale)) {
     for (std::string& folder : applicationFolders) {
         folder = withoutTrailingSlashes(std::move(folder));
@@ -247,10 +231,8 @@ void DesktopEntryCache::readFile(const std::string& path, const struct stat& sta
         file.inode = status.st_ino;
         file.device = status.st_dev;
         file.application.reset();
-        if (const auto text = readSmallFile(path)) {
-            if (const auto entry = parseDesktopEntry(*text, locale_)) {
-                file.application = describeDesktopApplication(*entry, path);
-            }
+        if (const auto entry = readDesktopEntry(path, locale_)) {
+            file.application = describeDesktopApplication(*entry, path);
         }
     }
     file.seen = true;

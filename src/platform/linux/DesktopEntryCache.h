@@ -30,7 +30,7 @@ struct DesktopApplication {
     std::string path;  ///< the file it was read from
 };
 
-/// Classifies one parsed entry (see DesktopApplication).
+/// Classifies one entry (see DesktopApplication).
 DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::string path);
 
 /// The desktop entries of the applications folders, by desktop file id, parsed once.
@@ -49,7 +49,8 @@ DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::st
 /// and editors write a new file and rename it), is seen on the next change of a folder.
 class DesktopEntryCache {
   public:
-    DesktopEntryCache(std::vector<std::string> applicationFolders, DesktopLocale locale);
+    /// `locale` as `parseDesktopEntry` takes it: empty for the user's languages.
+    DesktopEntryCache(std::vector<std::string> applicationFolders, std::string locale = {});
 
     /// `$XDG_DATA_HOME/applications` (default ~/.local/share/applications), then
     /// `<dir>/applications` for each of `$XDG_DATA_DIRS` (default /usr/local/share:/usr/share);
@@ -70,7 +71,6 @@ class DesktopEntryCache {
     std::string idForPath(std::string_view path) const;
 
     const std::vector<std::string>& applicationFolders() const { return roots_; }
-    const DesktopLocale& locale() const { return locale_; }
     std::size_t size() const { return byId_.size(); }
 
     /// Desktop files read and parsed since construction.
@@ -101,7 +101,7 @@ class DesktopEntryCache {
     void readFile(const std::string& path, const struct stat& status, const std::string& id);
 
     std::vector<std::string> roots_;
-    DesktopLocale locale_;
+    std::string locale_;
     bool scanned_ = false;
     bool racy_ = false;
     std::vector<FolderState> folders_;

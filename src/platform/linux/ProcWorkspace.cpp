@@ -78,10 +78,10 @@ ProcWorkspace::ProcWorkspace(std::string procfsRoot, ProcWorkspaceSettings setti
       pageSize_(static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))),
       uid_(settings.uid.value_or(static_cast<std::uint32_t>(::getuid()))),
       ticksPerSecond_(static_cast<std::uint64_t>(std::max(1L, ::sysconf(_SC_CLK_TCK)))),
-      desktopEntries_(
-          settings.applicationFolders ? std::move(*settings.applicationFolders)
-                                      : DesktopEntryCache::applicationFoldersFromEnvironment(),
-          settings.locale ? std::move(*settings.locale) : DesktopLocale::fromEnvironment()) {}
+      desktopEntries_(settings.applicationFolders
+                          ? std::move(*settings.applicationFolders)
+                          : DesktopEntryCache::applicationFoldersFromEnvironment(),
+                      std::move(settings.locale)) {}
 
 std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     desktopEntries_.refresh();

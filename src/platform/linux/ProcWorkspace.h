@@ -13,7 +13,6 @@
 
 #include "platform/Workspace.h"
 #include "platform/linux/CgroupUnit.h"
-#include "platform/linux/DesktopEntry.h"
 #include "platform/linux/DesktopEntryCache.h"
 
 namespace headroom {
@@ -29,8 +28,8 @@ struct ProcWorkspaceSettings {
     /// Where desktop entries are looked for, in order. Default:
     /// DesktopEntryCache::applicationFoldersFromEnvironment().
     std::optional<std::vector<std::string>> applicationFolders;
-    /// The locale of application names. Default: DesktopLocale::fromEnvironment().
-    std::optional<DesktopLocale> locale;
+    /// The locale of application names ("de_DE.UTF-8"). Default: the user's languages.
+    std::string locale;
 };
 
 /// The user's running desktop applications and their memory, from a procfs tree.

@@ -11,7 +11,6 @@
 
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/ExecutableFolder.h"
-#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
@@ -73,18 +72,6 @@ std::vector<std::string> entryNames(const std::string& folder) {
     g_dir_close(dir);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::optional<DesktopEntry> readEntry(const std::string& path) {
-    // The user's own folder, but still a file from outside: a FIFO or a device there is not
-    // an entry, and a desktop entry is a few kB.
-    constexpr std::size_t kMaximumEntrySize = std::size_t{1024} * 1024;
-    std::string contents;
-    std::string reason;
-    if (readRegularFile(path, kMaximumEntrySize, contents, reason) != FileStatus::Ok) {
-        return std::nullopt;
-    }
-    return parseDesktopEntry(contents, DesktopLocale{});
 }
 
 }  // namespace
@@ -200,8 +187,8 @@ bool XdgAutostartLoginItems::removeEntry(const std::string& identifier) {
 
 bool XdgAutostartLoginItems::systemEntryExists(const std::string& identifier) const {
     for (const auto& folder : systemFolders_) {
-        if (auto entry = readEntry(folder + "/" + identifier + ".desktop")) {
-            return !entry->boolean("Hidden");
+        if (auto entry = readDesktopEntry(folder + "/" + identifier + ".desktop")) {
+            return !entry->hidden;
         }
     }
     return false;
@@ -218,11 +205,11 @@ std::vector<std::string> XdgAutostartLoginItems::sessionLoginItems() {
             if (!seen.insert(name).second) {
                 continue;
             }
-            const auto entry = readEntry(folder + "/" + name);
-            if (!entry || entry->boolean("Hidden") || entry->string("Type") != "Application") {
+            const auto entry = readDesktopEntry(folder + "/" + name);
+            if (!entry || entry->hidden || entry->type != "Application") {
                 continue;
             }
-            if (const auto exec = entry->string("Exec")) {
+            if (const auto exec = entry->exec) {
                 if (auto url = programURL(*exec)) {
                     items.push_back(std::move(*url));
                 }
