@@ -230,10 +230,12 @@ class TestTray(unittest.TestCase):
               % resident_kib(self.proc.pid))
 
         # A left click on LXQt's panel calls Activate: the menu opens at the pointer (its popup
-        # window carries the program's class), and Escape closes it.
+        # window carries the program's class), and Escape closes it. Only this process's
+        # windows count: the other window tests on the display carry the same class.
         def menu_windows():
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class",
-                                    "com.Tidewell.Headroom"], capture_output=True, text=True)
+            found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
+                                    str(self.proc.pid), "--class", "com.Tidewell.Headroom"],
+                                   capture_output=True, text=True)
             return found.stdout.split()
         self.assertEqual(menu_windows(), [])
         item.call(item.path, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (100, 100)), None)

@@ -83,7 +83,7 @@ class TestWelcomeProcess(test_tray.TestTray):
         windows = []
 
         def mapped():
-            result = xdotool("search", "--onlyvisible", "--pid", str(pid), "--classname",
+            result = xdotool("search", "--all", "--onlyvisible", "--pid", str(pid), "--classname",
                              "^com\\.Tidewell\\.Headroom$")
             windows[:] = result.stdout.split()
             return windows
