@@ -285,20 +285,28 @@ class TestTray(unittest.TestCase):
 
     def test_without_any_panel_it_says_so_once(self):
         self.release_watcher()
-        self.proc = subprocess.Popen([BINARY, "--procfs", self.procfs, "--config", self.config],
-                                     env=self.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.PIPE)
-        time.sleep(6)
-        self.assertIsNone(self.proc.poll(), "Headroom goes on running")
-        self.proc.send_signal(signal.SIGTERM)
-        self.assertEqual(self.proc.wait(timeout=15), 0)
-        err = self.proc.stderr.read().decode()
-        self.proc.stderr.close()
-        self.proc = None
+        log = os.path.join(self.tmp, "stderr")
+        with open(log, "wb") as err:
+            proc = subprocess.Popen([BINARY, "--procfs", self.procfs, "--config", self.config],
+                                    env=self.env, stdout=subprocess.DEVNULL, stderr=err)
+
+        def said():
+            with open(log, "rb") as f:
+                return b"No panel shows the tray item" in f.read()
+        try:
+            self.until("the notice", said, timeout=30)
+            pump(lambda: False, 4)  # it is said once, not again
+            self.assertIsNone(proc.poll(), "Headroom goes on running")
+        finally:
+            proc.send_signal(signal.SIGTERM)
+            self.assertEqual(proc.wait(timeout=30), 0)
+        with open(log, "rb") as f:
+            err = f.read().decode()
         self.assertEqual(err.count("No panel shows the tray item"), 1, err)
         self.assertIn("--terminal", err)
         self.assertIn("gnome-shell-extension-appindicator", err)
         self.assertNotIn("CRITICAL", err)
+        self.assertNotIn("WARNING", err)
 
     def test_terminate_signal_ends_cleanly(self):
         item = self.start()
