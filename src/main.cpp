@@ -15,7 +15,6 @@
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
-#include "platform/linux/LoginHelperWorkspace.h"
 #include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
@@ -170,9 +169,7 @@ int main(int argc, char** argv) {
 
     GlibRunLoop runLoop;
     ProcHostMemory hostMemory(line->procfs);
-    ProcWorkspace procWorkspace(line->procfs);
-    // The login helper counts as running while its session-bus name has an owner.
-    LoginHelperWorkspace workspace(procWorkspace, AppDelegate::kHelperBundleIdentifier);
+    ProcWorkspace workspace(line->procfs);
     SessionBusNotificationCenter notificationCenter(log);
     PixbufBundleResources bundleResources(resourcesDirectory());
     ProcSelfControl processControl;

@@ -130,13 +130,7 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::terminateRunningLoginHelper() {
-    bool helperRunning = false;
-    for (const auto& application : platform_.workspace.runningApplications()) {
-        if (application.bundleIdentifier == kHelperBundleIdentifier) {
-            helperRunning = true;
-        }
-    }
-    if (helperRunning) {
+    if (platform_.loginItems.loginItemRunning(kHelperBundleIdentifier)) {
         platform_.notificationCenter.postNotification(kTerminateHelperNotification,
                                                       platform_.bundle.bundleIdentifier);
     }

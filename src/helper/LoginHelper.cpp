@@ -80,6 +80,9 @@ class Helper {
             nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onTerminate, loop_, nullptr);
 
         // The name is what Headroom looks for at its launch: own it before starting Headroom.
+        // Asked once and answered before anything else, rather than through g_bus_own_name,
+        // whose answer would only come as the loop turns: the helper decides at once whether
+        // it is the one at work.
         GVariant* reply =
             callBus(bus_, "RequestName",
                     g_variant_new("(su)", AppDelegate::kHelperBundleIdentifier, kDoNotQueue), "(u)",

@@ -14,6 +14,9 @@ class LoginItems {
     /// login. False when that could not be done; `lastError` then says why.
     virtual bool setLoginItemEnabled(const std::string& identifier, bool enabled) = 0;
 
+    /// Whether the login helper `identifier` runs now.
+    virtual bool loginItemRunning(const std::string& identifier) = 0;
+
     /// Why the last registration failed; empty when it did not.
     virtual std::string lastError() const = 0;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,10 @@ class FakeLoginItems final : public LoginItems, public Journaled {
         error_ = refusal;
         return refusal.empty();
     }
+    bool loginItemRunning(const std::string& identifier) override {
+        note("loginItems.loginItemRunning");
+        return running.count(identifier) != 0;
+    }
     std::string lastError() const override { return error_; }
     std::vector<std::string> sessionLoginItems() override { return items; }
 
@@ -33,6 +38,8 @@ class FakeLoginItems final : public LoginItems, public Journaled {
 
     /// What `sessionLoginItems` answers.
     std::vector<std::string> items;
+    /// The login helpers that run.
+    std::set<std::string> running;
     /// Non-empty: every registration fails with this reason.
     std::string refusal;
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,15 +14,7 @@ namespace {
 using Post = FakeNotificationCenter::Post;
 using FeedbackCall = FakeFeedback::Call;
 
-RunningApplication helperProcess(std::int32_t pid) {
-    RunningApplication helper;
-    helper.bundleIdentifier = "com.Tidewell.Helper";
-    helper.processIdentifier = pid;
-    helper.activationPolicy = ActivationPolicy::Prohibited;
-    helper.localizedName = "Headroom Login Helper";
-    helper.processIdentifiers = {pid};
-    return helper;
-}
+constexpr const char* kHelper = "com.Tidewell.Helper";
 
 class Launch : public DelegateTest {
   protected:
@@ -53,21 +44,21 @@ TEST_F(Launch, FeedbackIsSetUpFirstWithTheDeploymentKeyAndStoreId) {
 }
 
 TEST_F(Launch, StepsTouchThePortsInLaunchOrder) {
-    fakes.workspace.addApplication(helperProcess(40));
+    fakes.loginItems.running = {kHelper};
     launch();
 
     // Helper check, status item with placeholders, preferences, total memory, application
     // rows, menu attached, first statistics, refresh timer.
     const std::vector<std::size_t> order = {
         journalIndex("feedback.appDidLaunch"),
-        journalIndex("workspace.runningApplications"),
+        journalIndex("loginItems.loginItemRunning"),
         journalIndex("notifications.post"),
         journalIndex("statusBar.statusItemWithLength"),
         journalIndex("statusItem.setImage"),
         journalIndex("statusItem.setAttributedTitle"),
         journalIndex("preferences.valueForKey"),
         journalIndex("hostMemory.physicalMemory"),
-        journalIndex("workspace.runningApplications", 1),
+        journalIndex("workspace.runningApplications"),
         journalIndex("statusItem.setMenu"),
         journalIndex("statusItem.setHighlightMode"),
         journalIndex("hostMemory.statistics"),
@@ -173,51 +164,17 @@ TEST_F(Launch, TicksFollowTheMachine) {
 }
 
 TEST_F(Launch, NoHelperRunningPostsNothing) {
-    fakes.workspace.addRegular("Editor", 10, kMiB);
-    RunningApplication lookalike = helperProcess(11);
-    lookalike.bundleIdentifier = "com.tidewell.helper";  // the match is case-sensitive
-    fakes.workspace.addApplication(lookalike);
-    lookalike.bundleIdentifier = "com.Tidewell.Helper2";
-    fakes.workspace.addApplication(lookalike);
+    fakes.loginItems.running = {"com.tidewell.helper", "com.Tidewell.Helper2"};  // lookalikes
     launch();
-
     EXPECT_TRUE(fakes.notificationCenter.posts().empty());
 }
 
-struct HelperLayout {
-    const char* name;
-    std::vector<bool> isHelper;  // the running applications, in listing order
-};
-
-void PrintTo(const HelperLayout& layout, std::ostream* os) {
-    *os << layout.name;
-}
-
-class HelperTermination : public Launch, public ::testing::WithParamInterface<HelperLayout> {};
-
-TEST_P(HelperTermination, OneNoticeWithTheApplicationsOwnIdentifier) {
-    std::int32_t pid = 100;
-    for (const bool helper : GetParam().isHelper) {
-        if (helper) {
-            fakes.workspace.addApplication(helperProcess(pid));
-        } else {
-            fakes.workspace.addRegular("App" + std::to_string(pid), pid, kMiB);
-        }
-        ++pid;
-    }
+TEST_F(Launch, ARunningHelperGetsOneNoticeWithTheApplicationsOwnIdentifier) {
+    fakes.loginItems.running = {kHelper};
     launch();
-
     EXPECT_EQ(fakes.notificationCenter.posts(),
               (std::vector<Post>{{"TERMINATEHELPER", "com.Tidewell.Headroom"}}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Launch, HelperTermination,
-                         ::testing::Values(HelperLayout{"Alone", {true}},
-                                           HelperLayout{"First", {true, false, false}},
-                                           HelperLayout{"Last", {false, false, true}},
-                                           HelperLayout{"Twice", {true, false, true}},
-                                           HelperLayout{"TwiceAtTheEnd", {false, true, true}}),
-                         [](const auto& layout) { return std::string(layout.param.name); });
 
 TEST_F(Launch, QuitTerminatesTheApplication) {
     launch();

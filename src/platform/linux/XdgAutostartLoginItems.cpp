@@ -1,6 +1,6 @@
 #include "platform/linux/XdgAutostartLoginItems.h"
 
-#include <glib.h>
+#include <gio/gio.h>
 #include <glib/gstdio.h>
 
 #include <algorithm>
@@ -175,6 +175,24 @@ bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidd
     }
     g_free(data);
     return written;
+}
+
+bool XdgAutostartLoginItems::loginItemRunning(const std::string& identifier) {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (bus == nullptr) {
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", identifier.c_str()), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply != nullptr) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    g_object_unref(bus);
+    return owned != FALSE;
 }
 
 bool XdgAutostartLoginItems::removeEntry(const std::string& identifier) {

@@ -39,6 +39,10 @@ struct AutostartFolders {
 /// `Hidden=true`, of another type than Application, or whose Exec program cannot be found are
 /// left out. Each item is the `file:` URL of its Exec program (found in `$PATH` when not
 /// absolute).
+///
+/// A login helper runs while its identifier, as a name on the session bus, has an owner (the
+/// helper takes it at its start); the bus answers NameHasOwner. Without a session bus no helper
+/// runs.
 class XdgAutostartLoginItems final : public LoginItems {
   public:
     /// `helperPath`: the login helper program that the entry starts; absolute.
@@ -48,6 +52,7 @@ class XdgAutostartLoginItems final : public LoginItems {
     static std::string helperBesideExecutable();
 
     bool setLoginItemEnabled(const std::string& identifier, bool enabled) override;
+    bool loginItemRunning(const std::string& identifier) override;
     std::string lastError() const override { return error_; }
     std::vector<std::string> sessionLoginItems() override;
 
