@@ -53,7 +53,6 @@ class AppDelegate {
     // Start at login. `url` is the application's own file URL; registration goes by the login
     // helper's identity, and a refusal is logged with its reason.
     void setStartAtLogin(const std::string& url, bool enabled);
-    bool willStartAtLogin(const std::string& url);
 
     // Memory figures.
     std::string getTotalMemory();

@@ -13,13 +13,4 @@ void AppDelegate::setStartAtLogin(const std::string& /*url*/, bool enabled) {
     }
 }
 
-bool AppDelegate::willStartAtLogin(const std::string& url) {
-    for (const std::string& item : platform_.loginItems.sessionLoginItems()) {
-        if (item == url) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace headroom

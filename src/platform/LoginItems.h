@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace headroom {
 
@@ -19,10 +18,6 @@ class LoginItems {
 
     /// Why the last registration failed; empty when it did not.
     virtual std::string lastError() const = 0;
-
-    /// The `file:` URLs of the programs the session starts at login, in the order the desktop
-    /// looks at them. Items that cannot be resolved to a program are left out.
-    virtual std::vector<std::string> sessionLoginItems() = 0;
 };
 
 }  // namespace headroom

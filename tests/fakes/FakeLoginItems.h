@@ -32,12 +32,9 @@ class FakeLoginItems final : public LoginItems, public Journaled {
         return running.count(identifier) != 0;
     }
     std::string lastError() const override { return error_; }
-    std::vector<std::string> sessionLoginItems() override { return items; }
 
     const std::vector<Registration>& registrations() const { return registrations_; }
 
-    /// What `sessionLoginItems` answers.
-    std::vector<std::string> items;
     /// The login helpers that run.
     std::set<std::string> running;
     /// Non-empty: every registration fails with this reason.

@@ -260,15 +260,6 @@ TEST_F(PreferenceControls, ARefusedRegistrationKeepsTheChoiceAndIsLoggedWithItsR
                                        "/home/u/.config/autostart: Permission denied"});
 }
 
-TEST_F(PreferenceControls, WillStartAtLoginLooksForTheURLAmongTheLoginItems) {
-    const std::string app = "file:///opt/headroom";
-    EXPECT_FALSE(delegate().willStartAtLogin(app));
-    fakes.loginItems.items = {"file:///usr/bin/other", "file:///opt/headroom/x"};
-    EXPECT_FALSE(delegate().willStartAtLogin(app));
-    fakes.loginItems.items.push_back(app);
-    EXPECT_TRUE(delegate().willStartAtLogin(app));
-}
-
 TEST(PreferenceRules, IntValueReadsTheLeadingNumberLikeTheDesktop) {
     EXPECT_EQ(intValue("12abc"), 12);
     EXPECT_EQ(intValue("007"), 7);

@@ -39,7 +39,6 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, const std::
         entry->type = taken(g_key_file_get_string(file, kGroup, "Type", nullptr));
         entry->name = taken(g_key_file_get_locale_string(file, kGroup, "Name", language, nullptr));
         entry->icon = taken(g_key_file_get_locale_string(file, kGroup, "Icon", language, nullptr));
-        entry->exec = taken(g_key_file_get_string(file, kGroup, "Exec", nullptr));
         // An absent or malformed boolean reads as FALSE.
         entry->hidden = g_key_file_get_boolean(file, kGroup, "Hidden", nullptr) != FALSE;
         entry->noDisplay = g_key_file_get_boolean(file, kGroup, "NoDisplay", nullptr) != FALSE;

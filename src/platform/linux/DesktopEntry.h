@@ -16,9 +16,8 @@ struct DesktopEntry {
     std::optional<std::string> type;
     std::optional<std::string> name;  ///< the best variant for the locale
     std::optional<std::string> icon;  ///< the best variant for the locale
-    std::optional<std::string> exec;
-    bool hidden = false;     ///< "true" or "1"; any other value, or none, is false
-    bool noDisplay = false;  ///< as `hidden`
+    bool hidden = false;              ///< "true" or "1"; any other value, or none, is false
+    bool noDisplay = false;           ///< as `hidden`
 };
 
 /// Parses desktop entry text. `locale` picks among localized variants ("de_DE.UTF-8" tries

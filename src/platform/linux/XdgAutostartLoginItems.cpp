@@ -3,10 +3,8 @@
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <set>
 #include <utility>
 
 #include "platform/linux/DesktopEntry.h"
@@ -27,51 +25,6 @@ std::string messageOf(GError* error) {
     std::string message = error != nullptr ? error->message : "unknown error";
     g_clear_error(&error);
     return message;
-}
-
-/// The `file:` URL of the program an Exec value starts, or nothing.
-std::optional<std::string> programURL(const std::string& exec) {
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(exec.c_str(), nullptr, &argv, nullptr)) {
-        return std::nullopt;
-    }
-    std::string program = argv[0];
-    g_strfreev(argv);
-    // "%%" is a literal '%' in an Exec value.
-    for (std::size_t at = program.find("%%"); at != std::string::npos;
-         at = program.find("%%", at + 1)) {
-        program.erase(at, 1);
-    }
-    gchar* found = g_path_is_absolute(program.c_str()) ? g_strdup(program.c_str())
-                                                       : g_find_program_in_path(program.c_str());
-    if (found == nullptr) {
-        return std::nullopt;
-    }
-    gchar* uri = g_filename_to_uri(found, nullptr, nullptr);
-    g_free(found);
-    if (uri == nullptr) {
-        return std::nullopt;
-    }
-    std::string url = uri;
-    g_free(uri);
-    return url;
-}
-
-/// The `.desktop` names of a folder, sorted; none when it cannot be read.
-std::vector<std::string> entryNames(const std::string& folder) {
-    std::vector<std::string> names;
-    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
-    if (dir == nullptr) {
-        return names;
-    }
-    while (const gchar* name = g_dir_read_name(dir)) {
-        if (g_str_has_suffix(name, ".desktop")) {
-            names.emplace_back(name);
-        }
-    }
-    g_dir_close(dir);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace
@@ -210,31 +163,6 @@ bool XdgAutostartLoginItems::systemEntryExists(const std::string& identifier) co
         }
     }
     return false;
-}
-
-std::vector<std::string> XdgAutostartLoginItems::sessionLoginItems() {
-    std::vector<std::string> folders{userFolder_};
-    folders.insert(folders.end(), systemFolders_.begin(), systemFolders_.end());
-    std::vector<std::string> items;
-    std::set<std::string> seen;
-    for (const auto& folder : folders) {
-        for (const auto& name : entryNames(folder)) {
-            // The first folder that has an entry of this name decides about it.
-            if (!seen.insert(name).second) {
-                continue;
-            }
-            const auto entry = readDesktopEntry(folder + "/" + name);
-            if (!entry || entry->hidden || entry->type != "Application") {
-                continue;
-            }
-            if (const auto exec = entry->exec) {
-                if (auto url = programURL(*exec)) {
-                    items.push_back(std::move(*url));
-                }
-            }
-        }
-    }
-    return items;
 }
 
 }  // namespace headroom

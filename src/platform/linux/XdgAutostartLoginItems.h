@@ -34,12 +34,6 @@ struct AutostartFolders {
 /// user turn a system entry off. A registration that cannot be done says why in `lastError`: the
 /// folder cannot be written, the helper is not an executable program, or its path holds a '%'.
 ///
-/// The session's login items are the entries of the user's folder, then of each system folder
-/// in order (an entry name seen once hides the same name further on); entries with
-/// `Hidden=true`, of another type than Application, or whose Exec program cannot be found are
-/// left out. Each item is the `file:` URL of its Exec program (found in `$PATH` when not
-/// absolute).
-///
 /// A login helper runs while its identifier, as a name on the session bus, has an owner (the
 /// helper takes it at its start); the bus answers NameHasOwner. Without a session bus no helper
 /// runs.
@@ -54,7 +48,6 @@ class XdgAutostartLoginItems final : public LoginItems {
     bool setLoginItemEnabled(const std::string& identifier, bool enabled) override;
     bool loginItemRunning(const std::string& identifier) override;
     std::string lastError() const override { return error_; }
-    std::vector<std::string> sessionLoginItems() override;
 
     /// The user's entry for `identifier`.
     std::string entryPath(const std::string& identifier) const;
