@@ -49,19 +49,4 @@ std::string versionString(std::string_view shortVersion, std::string_view buildV
 /// that URLs made here and by the desktop compare equal.
 std::string fileURLWithPath(std::string_view path);
 
-/// A text shown as a link, with its attributes over the whole text.
-struct AttributedText {
-    enum class Color { Default, Blue };
-    enum class Alignment { Natural, Center };
-
-    std::string string;
-    double systemFontPointSize = 0.0;  ///< 0: the text's own font
-    std::string link;                  ///< the URL the text opens; empty: none
-    Color foregroundColor = Color::Default;
-    Alignment alignment = Alignment::Natural;
-    int underlineStyle = 0;  ///< 1: single
-
-    friend bool operator==(const AttributedText&, const AttributedText&) = default;
-};
-
 }  // namespace headroom

@@ -19,8 +19,6 @@ int stateFor(bool on) {
     return on ? kControlStateOn : kControlStateOff;
 }
 
-/// The point size of link texts.
-constexpr double kLinkFontPointSize = 13.0;
 /// The two text sizes: segment 0 and every other segment.
 constexpr const char* kTextSizeNormal = "Normal";
 constexpr const char* kTextSizeSmall = "Small";
@@ -160,18 +158,6 @@ void SettingWindowController::btnFanPagePressed() {
 
 void SettingWindowController::openLink(const std::string& url) {
     delegate().platform().urlOpener.openURL(url);
-}
-
-AttributedText SettingWindowController::hyperlinkFromString(const std::string& text,
-                                                            const std::string& url) const {
-    AttributedText link;
-    link.string = text;
-    link.systemFontPointSize = kLinkFontPointSize;
-    link.link = url;
-    link.foregroundColor = AttributedText::Color::Blue;
-    link.alignment = AttributedText::Alignment::Center;
-    link.underlineStyle = 1;
-    return link;
 }
 
 void SettingWindowController::storeBool(bool value, std::string_view key) {

@@ -57,7 +57,6 @@ class SettingWindowController {
     void btnOrvaneDotComPressed();
     void btnFaqPressed();
     void btnFanPagePressed();
-    AttributedText hyperlinkFromString(const std::string& text, const std::string& url) const;
 
     // Setting controls; each receives the control that sent it.
     void btnUsePercentagePressed(CheckBox& sender);

@@ -239,17 +239,5 @@ TEST_F(SettingWindow, LinkButtonsOpenTheirPagesInTheDefaultBrowser) {
                                         "http://fans.example/orvanes"}));
 }
 
-TEST_F(SettingWindow, HyperlinkIsCentredBlueUnderlinedThirteenPointText) {
-    open();
-    const AttributedText link = controller().hyperlinkFromString("FAQ", "http://faq.example/");
-
-    EXPECT_EQ(link.string, "FAQ");
-    EXPECT_EQ(link.link, "http://faq.example/");
-    EXPECT_EQ(link.systemFontPointSize, 13.0);
-    EXPECT_EQ(link.foregroundColor, AttributedText::Color::Blue);
-    EXPECT_EQ(link.alignment, AttributedText::Alignment::Center);
-    EXPECT_EQ(link.underlineStyle, 1);
-}
-
 }  // namespace
 }  // namespace headroom::test
