@@ -3,5 +3,6 @@ function(headroom_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
         -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual
-        -Wimplicit-fallthrough)
+        -Wimplicit-fallthrough
+        $<$<BOOL:${HEADROOM_WERROR}>:-Werror>)
 endfunction()

@@ -86,7 +86,7 @@ TrayHost IndicatorStatusBar::watcherHost() {
         }
         // An owner whose program cannot be told is a host all the same.
         if (program.empty()) {
-            program = "?";
+            program.push_back('?');
         }
         g_variant_unref(owner);
     }

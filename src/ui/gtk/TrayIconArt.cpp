@@ -90,9 +90,15 @@ class Pixels {
   public:
     void rect(int x, int y, int width, int height) {
         if (width > 0 && height > 0) {
-            path_ += "M" + std::to_string(x) + " " + std::to_string(y) + "h" +
-                     std::to_string(width) + "v" + std::to_string(height) + "h-" +
-                     std::to_string(width) + "z";
+            // Appended piece by piece: a chain of `+` on short literals sets off GCC 12's
+            // false -Wrestrict at -O2.
+            for (const auto& [command, value] :
+                 {std::pair{'M', x}, std::pair{' ', y}, std::pair{'h', width},
+                  std::pair{'v', height}, std::pair{'h', -width}}) {
+                path_.push_back(command);
+                path_.append(std::to_string(value));
+            }
+            path_.push_back('z');
         }
     }
     /// A one-pixel frame around the rectangle.
