@@ -3,6 +3,7 @@
 Run by ctest as: python3 test_cli.py <path to headroom> <TestCase>
 """
 
+import contextlib
 import json
 import os
 import shutil
@@ -352,12 +353,24 @@ class TestImpossibleFigures(TempDirCase):
 
 
 class TestTerminalView(TempDirCase):
-    def test_keys_toggle_percentage_and_quit(self):
-        config = os.path.join(self.tmp, "prefs.ini")
-        proc = subprocess.Popen([BINARY, "--terminal", "--procfs", PROCFS, "--config", config],
+    @contextlib.contextmanager
+    def terminal(self, procfs, config):
+        """The live view on pipes; killed if a check fails before it quits."""
+        proc = subprocess.Popen([BINARY, "--terminal", "--procfs", procfs, "--config", config],
                                 env=self.run_binary.env, stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
         try:
+            yield proc
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            for stream in (proc.stdin, proc.stdout, proc.stderr):
+                stream.close()
+
+    def test_keys_toggle_percentage_and_quit(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        with self.terminal(PROCFS, config) as proc:
             self.assertTrue(read_until(proc.stdout, "Title: 2.00 GB (grey)"))
             proc.stdin.write(b"p")
             proc.stdin.flush()
@@ -366,12 +379,6 @@ class TestTerminalView(TempDirCase):
             proc.stdin.write(b"q")
             proc.stdin.flush()
             self.assertEqual(proc.wait(timeout=10), 0)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-            for stream in (proc.stdin, proc.stdout, proc.stderr):
-                stream.close()
         # The toggle went through the store, as a change in the settings would.
         self.assertEqual(read_key_file(config)["isPercentage"], "true")
 
@@ -381,10 +388,7 @@ class TestTerminalView(TempDirCase):
         config = os.path.join(self.tmp, "prefs.ini")
         with open(config, "w") as f:
             f.write("[Preferences]\nrefreshInterval=1\n")
-        proc = subprocess.Popen([BINARY, "--terminal", "--procfs", procfs, "--config", config],
-                                env=self.run_binary.env, stdin=subprocess.PIPE,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
-        try:
+        with self.terminal(procfs, config) as proc:
             self.assertTrue(read_until(proc.stdout, "Title: 2.00 GB (grey)"))
             os.unlink(os.path.join(procfs, "meminfo"))
             stale = "Stale: memory figures not updated (cannot open %s: No such file or " \
@@ -395,12 +399,6 @@ class TestTerminalView(TempDirCase):
             proc.stdin.flush()
             self.assertEqual(proc.wait(timeout=10), 0)
             errors = proc.stderr.read().decode().splitlines()
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-            for stream in (proc.stdin, proc.stdout, proc.stderr):
-                stream.close()
         self.assertEqual([e for e in errors if "Failed to fetch vm statistics" in e],
                          ["headroom: Failed to fetch vm statistics: cannot open %s: No such "
                           "file or directory" % os.path.join(procfs, "meminfo")])

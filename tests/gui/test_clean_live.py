@@ -29,7 +29,7 @@ import unittest
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_tray import Gio, GLib, TrayItem, Watcher, pump  # noqa: E402  (skips without a bus)
+from test_tray import Gio, GLib, TrayItem, Watcher, private_folders, pump  # noqa: E402  (skips without a bus)
 
 BINARY = MEMINFO = RESOURCES = None
 KIB = 1024
@@ -93,13 +93,7 @@ class CleanCase(unittest.TestCase):
         write_png(os.path.join(folder, "resources", "hd.png"), 512)
         self.procfs = os.path.join(self.tmp, "proc")
         os.mkdir(self.procfs)
-        self.config = os.path.join(self.tmp, "prefs.ini")
-        with open(self.config, "w") as f:
-            f.write("[Preferences]\nrefreshInterval=1\n")
-        self.runtime = os.path.join(self.tmp, "run")
-        os.mkdir(self.runtime, 0o700)
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime,
-                        XDG_CONFIG_HOME=os.path.join(self.tmp, "xdg"))
+        self.config, self.runtime, self.env = private_folders(self.tmp)
         self.proc = None
         self.spawned = []
 

@@ -96,6 +96,17 @@ def pump(done, timeout):
         time.sleep(0.02)
 
 
+def private_folders(tmp):
+    """A preference file at a 1-second refresh, and runtime and config folders of its own."""
+    config = os.path.join(tmp, "prefs.ini")
+    with open(config, "w") as f:
+        f.write("[Preferences]\nrefreshInterval=1\n")
+    runtime = os.path.join(tmp, "run")
+    os.mkdir(runtime, 0o700)
+    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=os.path.join(tmp, "xdg"))
+    return config, runtime, env
+
+
 def write_meminfo(path, free_kib):
     """Replaces the fixture's meminfo by rename, with MemFree set to free_kib."""
     with open(MEMINFO) as original:
@@ -151,13 +162,7 @@ class TestTray(unittest.TestCase):
         os.mkdir(self.procfs)
         self.meminfo = os.path.join(self.procfs, "meminfo")
         shutil.copyfile(MEMINFO, self.meminfo)
-        self.config = os.path.join(self.tmp, "prefs.ini")
-        with open(self.config, "w") as f:
-            f.write("[Preferences]\nrefreshInterval=1\n")
-        self.runtime = os.path.join(self.tmp, "run")
-        os.mkdir(self.runtime, 0o700)
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime,
-                        XDG_CONFIG_HOME=os.path.join(self.tmp, "xdg"))
+        self.config, self.runtime, self.env = private_folders(self.tmp)
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         self.watcher = Watcher(self.bus)
         self.proc = None
