@@ -68,6 +68,18 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
+/// Writes `data`, syncs it to disk and closes `fd` whatever happens; the first error, or 0.
+int writeSyncAndClose(int fd, std::string_view data) {
+    int error = 0;
+    if (!writeAll(fd, data) || ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    return error;
+}
+
 std::string timestamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -220,19 +232,12 @@ std::string replaceAtomically(const std::string& target, std::string_view data,
         }
         ::fchmod(fd, old->st_mode & 07777);
     }
-    int error = 0;
-    if (!writeAll(fd, data) || ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error != 0) {
+    if (const int error = writeSyncAndClose(fd, data); error != 0) {
         ::unlink(temporary.c_str());
         return "cannot write a temporary file in " + folder + ": " + std::strerror(error);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
+        const int error = errno;
         ::unlink(temporary.c_str());
         return "cannot replace " + target + ": " + std::strerror(error);
     }
@@ -329,14 +334,7 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
             backupPathOrError = "cannot create " + candidate + ": " + std::strerror(error);
             return false;
         }
-        int error = 0;
-        if (!writeAll(fd, contents) || ::fsync(fd) != 0) {
-            error = errno;
-        }
-        if (::close(fd) != 0 && error == 0) {
-            error = errno;
-        }
-        if (error != 0) {
+        if (const int error = writeSyncAndClose(fd, contents); error != 0) {
             backupPathOrError = "cannot write " + candidate + ": " + std::strerror(error);
             ::unlink(candidate.c_str());
             return false;
