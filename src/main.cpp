@@ -218,8 +218,6 @@ int main(int argc, char** argv) {
     if (tray) {
         // The application's own loop turns the default main context, which the run loop's
         // timers and queues live on.
-        indicatorBar->setMenuObserver(
-            {[&delegate] { delegate.menuWillOpen(); }, [&delegate] { delegate.menuDidClose(); }});
         const int status = tray->run([&delegate] {
             delegate.applicationWillFinishLaunching();
             delegate.applicationDidFinishLaunching();

@@ -107,7 +107,6 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 10. Menu on the status item.
     statusItem_->setMenu(appMenu_);
-    statusItem_->setHighlightMode(true);
 
     // 11-12. Header and Total rows, written once per launch.
     SignificantItem_->setTitle("Significant Usage");
@@ -165,12 +164,6 @@ void AppDelegate::rateAppPressed() {
 }
 
 void AppDelegate::significantUsagePressed() {}
-
-void AppDelegate::menuWillOpen() {}
-
-void AppDelegate::menuDidClose() {}
-
-void AppDelegate::menuWillHighlightItem(const std::shared_ptr<MenuItem>& /*item*/) {}
 
 void AppDelegate::setDefaultValueForPreferences() {
     auto& store = platform_.preferences;

@@ -37,9 +37,6 @@ class AppDelegate {
     void quitPressed();
     void rateAppPressed();
     void significantUsagePressed();
-    void menuWillOpen();
-    void menuDidClose();
-    void menuWillHighlightItem(const std::shared_ptr<MenuItem>& item);
 
     // Welcome window and network probe.
     void showThanksWindow();

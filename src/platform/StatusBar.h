@@ -13,8 +13,6 @@ enum class TitleColor { Red, DisabledControlText };
 
 /// Attributes of the status title.
 struct TitleAttributes {
-    double fontPointSize = 14.0;  ///< the desktop's title font at this size
-    float baselineOffset = 1.0f;
     TitleColor foregroundColor = TitleColor::DisabledControlText;
 
     friend bool operator==(const TitleAttributes&, const TitleAttributes&) = default;
@@ -49,7 +47,6 @@ class StatusItem {
     virtual void setImage(const std::optional<StatusImage>& image) = 0;
     /// The menu opened by clicking the item; the item keeps it for its whole life.
     virtual void setMenu(std::shared_ptr<Menu> menu) = 0;
-    virtual void setHighlightMode(bool highlight) = 0;
 };
 
 /// The desktop's status area.

@@ -17,7 +17,6 @@ class StatusItemHandle final : public StatusItem {
     }
     void setImage(const std::optional<StatusImage>& image) override { record_->setImage(image); }
     void setMenu(std::shared_ptr<Menu> menu) override { record_->setMenu(std::move(menu)); }
-    void setHighlightMode(bool highlight) override { record_->setHighlightMode(highlight); }
 
   private:
     std::shared_ptr<FakeStatusItem> record_;
@@ -44,11 +43,6 @@ void FakeStatusItem::setMenu(std::shared_ptr<Menu> menu) {
     note("statusItem.setMenu");
     menu_ = std::move(menu);
     ++setMenuCount_;
-}
-
-void FakeStatusItem::setHighlightMode(bool highlight) {
-    note("statusItem.setHighlightMode");
-    highlightMode_ = highlight;
 }
 
 std::unique_ptr<StatusItem> FakeStatusBar::statusItemWithLength(double length) {

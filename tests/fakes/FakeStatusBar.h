@@ -21,7 +21,6 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
     void setMenu(std::shared_ptr<Menu> menu) override;
-    void setHighlightMode(bool highlight) override;
 
     double length() const { return length_; }
     /// The last title set; nothing before the first.
@@ -37,7 +36,6 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     const std::vector<std::optional<StatusImage>>& imageHistory() const { return imageHistory_; }
     const std::shared_ptr<Menu>& menu() const { return menu_; }
     std::size_t setMenuCount() const { return setMenuCount_; }
-    bool highlightMode() const { return highlightMode_; }
     /// Forgets the title and image histories (the current ones stay).
     void clearHistory() {
         titleHistory_.clear();
@@ -52,7 +50,6 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     std::vector<std::optional<StatusImage>> imageHistory_;
     std::shared_ptr<Menu> menu_;
     std::size_t setMenuCount_ = 0;
-    bool highlightMode_ = false;
 };
 
 /// A status area that keeps a record of every item it hands out.

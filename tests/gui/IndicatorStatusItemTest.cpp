@@ -106,7 +106,7 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ACTIVE);
 
     // Low memory turns the icon itself red, not only the attention icon.
-    made->setAttributedTitle({"150.00 MB", {14.0, 1.0f, TitleColor::Red}});
+    made->setAttributedTitle({"150.00 MB", {TitleColor::Red}});
     EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ATTENTION);
     EXPECT_EQ(shown(), "headroom-22-plate-150M-bar7-red");
     EXPECT_EQ(app_indicator_get_attention_icon(indicator), shown());
@@ -117,7 +117,7 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     made->setAttributedTitle({"2.00 GB", {}});
     EXPECT_EQ(shown(), normal);
     made->setImage(barIcon(5.700001f));
-    made->setAttributedTitle({"150.00 MB", {14.0, 1.0f, TitleColor::Red}});
+    made->setAttributedTitle({"150.00 MB", {TitleColor::Red}});
     made->setAttributedTitle({"2.00 GB", {}});
     EXPECT_EQ(shown(), normal);
     EXPECT_EQ(filesInFolder(), files);
@@ -125,7 +125,7 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     // Without the bar icon the figure stays; without either the module stands in; red shows.
     made->setImage(std::nullopt);
     EXPECT_EQ(shown(), "headroom-22-plate-2p0G");
-    made->setAttributedTitle({"", {14.0, 1.0f, TitleColor::Red}});
+    made->setAttributedTitle({"", {TitleColor::Red}});
     EXPECT_EQ(shown(), "headroom-22-plate-bar0-red");
     EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom");
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -141,9 +141,6 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
 
 TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningTracksTheLoop) {
     auto bar = makeBar();
-    int opened = 0;
-    int closed = 0;
-    bar->setMenuObserver({[&] { ++opened; }, [&] { ++closed; }});
     auto made = bar->statusItemWithLength(StatusBar::variableLength);
 
     auto menu = std::make_shared<Menu>();
@@ -181,11 +178,9 @@ TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningTracksTheLoop) {
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
     EXPECT_TRUE(loop.isTracking());
-    EXPECT_EQ(opened, 1);
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
     EXPECT_FALSE(loop.isTracking());
-    EXPECT_EQ(closed, 1);
     g_object_unref(root);
 }
 

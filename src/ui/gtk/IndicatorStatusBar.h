@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,12 +11,6 @@
 namespace headroom {
 
 class IconFolder;
-
-/// Who hears that the tray menu opens and closes (the delegate's menuWillOpen/menuDidClose).
-struct MenuObserver {
-    std::function<void()> menuWillOpen;
-    std::function<void()> menuDidClose;
-};
 
 /// The desktop's status area through libayatana-appindicator: each item is a
 /// StatusNotifierItem with a text label (XAyatanaLabel), an icon written to the process's own
@@ -43,13 +36,9 @@ class IndicatorStatusBar final : public StatusBar {
 
     std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
 
-    /// Called as menus open and close; set it before the first item is made.
-    void setMenuObserver(MenuObserver observer) { observer_ = std::move(observer); }
-
     // What items share.
     RunLoop& runLoop() { return runLoop_; }
     SystemLog& log() { return log_; }
-    const MenuObserver& menuObserver() const { return observer_; }
     const std::string& title() const { return title_; }
     /// The icon folder, or null when it could not be made (items then show a themed icon).
     IconFolder* iconFolder() { return folder_.get(); }
@@ -65,7 +54,6 @@ class IndicatorStatusBar final : public StatusBar {
     RunLoop& runLoop_;
     SystemLog& log_;
     std::unique_ptr<IconFolder> folder_;
-    MenuObserver observer_;
     int itemsMade_ = 0;
 };
 

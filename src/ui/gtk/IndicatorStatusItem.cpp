@@ -115,7 +115,6 @@ IndicatorStatusItem::~IndicatorStatusItem() {
     if (connectionHandler_ != 0) {
         g_signal_handler_disconnect(indicator_.get(), connectionHandler_);
     }
-    // The observer belongs to the item's owner, which is going: only the loop is told.
     if (menuOpen_) {
         bar_.runLoop().setTracking(false);
     }
@@ -241,19 +240,12 @@ void IndicatorStatusItem::setMenu(std::shared_ptr<Menu> menu) {
     unmapped_ = mirror_.gtkMenu().signal_unmap().connect([this] { menuClosed(); });
 }
 
-void IndicatorStatusItem::setHighlightMode(bool /*highlight*/) {
-    // Panels highlight an item while its menu is open by themselves.
-}
-
 void IndicatorStatusItem::menuOpened() {
     if (menuOpen_) {
         return;
     }
     menuOpen_ = true;
     bar_.runLoop().setTracking(true);
-    if (const auto& willOpen = bar_.menuObserver().menuWillOpen) {
-        willOpen();
-    }
 }
 
 void IndicatorStatusItem::menuClosed() {
@@ -261,9 +253,6 @@ void IndicatorStatusItem::menuClosed() {
         return;
     }
     menuOpen_ = false;
-    if (const auto& didClose = bar_.menuObserver().menuDidClose) {
-        didClose();
-    }
     bar_.runLoop().setTracking(false);
 }
 

@@ -36,9 +36,9 @@ namespace headroom {
 ///   (every refresh sets the title).
 /// - Menu open and close: the dbusmenu "opened" and "closed" events on the root row, which the
 ///   panel sends as it shows and hides the menu, and the GtkMenu's map and unmap for the
-///   GtkStatusIcon fallback. They turn the run loop's tracking on and off and tell the menu
-///   observer. A panel that never sends "closed" (one that goes away with the menu open is
-///   caught by the lost connection) leaves tracking on until the next "closed".
+///   GtkStatusIcon fallback. They turn the run loop's tracking on and off. A panel that never
+///   sends "closed" (one that goes away with the menu open is caught by the lost connection)
+///   leaves tracking on until the next "closed".
 class IndicatorStatusItem final : public StatusItem {
   public:
     IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id);
@@ -49,7 +49,6 @@ class IndicatorStatusItem final : public StatusItem {
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
     void setMenu(std::shared_ptr<Menu> menu) override;
-    void setHighlightMode(bool highlight) override;
 
     AppIndicator* indicator() const { return indicator_.get(); }
     MenuMirror& mirror() { return mirror_; }

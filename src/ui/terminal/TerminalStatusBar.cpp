@@ -25,8 +25,6 @@ void TerminalStatusItem::setMenu(std::shared_ptr<Menu> menu) {
     changed();
 }
 
-void TerminalStatusItem::setHighlightMode(bool /*highlight*/) {}
-
 std::unique_ptr<StatusItem> TerminalStatusBar::statusItemWithLength(double /*length*/) {
     auto item = std::make_unique<TerminalStatusItem>();
     item_ = item.get();

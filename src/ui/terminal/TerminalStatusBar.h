@@ -14,7 +14,6 @@ class TerminalStatusItem : public StatusItem {
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
     void setMenu(std::shared_ptr<Menu> menu) override;
-    void setHighlightMode(bool highlight) override;
 
     const AttributedTitle& title() const { return title_; }
     const std::optional<StatusImage>& image() const { return image_; }
