@@ -97,10 +97,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 7. Containers.
     applicationListArray_.clear();
-    dicMemoryDetails_.clear();
+    memoryDetails_.reset();
 
     // 8. Total memory; the significance test of step 9 divides by it.
-    dicMemoryDetails_["Total"] = formatTotalMemory(getTotalMemory());
+    getTotalMemory();
 
     // 9. Running applications.
     addRunningAppsToMenu();
@@ -110,10 +110,11 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 11-12. Header and Total rows, written once per launch.
     SignificantItem_->setTitle("Significant Usage");
-    appMenu_->itemAtIndex(7)->setTitle("  Total: " + dicMemoryDetails_["Total"]);
+    appMenu_->itemAtIndex(7)->setTitle("  Total: " + formatTotalMemory(totalMemory_));
 
     // 13. First statistics replace the placeholders.
     getMemoryDetails();
+    checkAutomaticFreeing();
     changeStatusItemTitle();
     setStatusItemIcon();
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -11,6 +10,7 @@
 
 #include "cleaner/RgbaImage.h"
 #include "monitor/ApplicationRecord.h"
+#include "monitor/MemoryFigures.h"
 #include "platform/Platform.h"
 #include "statusmenu/Menu.h"
 
@@ -46,15 +46,26 @@ class AppDelegate {
 
     // Preferences.
     void setDefaultValueForPreferences();
+    /// A changed setting, as the user makes it: the property takes the value, the store keeps
+    /// it under its key, then the refresh the setting needs runs.
+    void setIsPercentage(bool value);
+    void setIsShowIcon(bool value);
+    void setIsShowText(bool value);
+    void setStrTextSize(const std::string& value);
+    void setIsAutoFreeMemory(bool value);
+    void setIsRunOnStartUp(bool value);
+    void setRefreshInterval(std::int64_t value);
+    void setMemoryLevel(std::int32_t value);
+    void setSignificantThreshold(std::int32_t value);
 
     // Start at login. `url` is the application's own file URL; registration goes by the login
     // helper's identity, and a refusal is logged with its reason.
     void setStartAtLogin(const std::string& url, bool enabled);
 
-    // Memory figures.
-    std::string getTotalMemory();
+    // Memory figures: bytes from the reading until they are shown.
+    void getTotalMemory();
     void getMemoryDetails();
-    std::string getStringOfMemoryWithFormat(const std::string& bytes) const;
+    std::string getStringOfMemoryWithFormat(double bytes) const;
 
     // Running applications.
     float getMemoryUsageForAppID(std::int32_t processIdentifier);
@@ -102,7 +113,6 @@ class AppDelegate {
     /// While the memory figures cannot be read: why (empty when the reason is not known). The
     /// figures shown are then those of the last refresh that could read them.
     const std::optional<std::string>& statisticsFailure() const { return statisticsFailure_; }
-    const std::map<std::string, std::string>& dicMemoryDetails() const { return dicMemoryDetails_; }
     const std::vector<ApplicationRecord>& applicationListArray() const {
         return applicationListArray_;
     }
@@ -129,8 +139,8 @@ class AppDelegate {
     static constexpr const char* kCleanBlockImage = "hd";
     /// How long the run loop turns between two passes of a clean.
     static constexpr Seconds kCleanPassPause{0.01};
-    /// How long after a low-memory title the automatic clean starts (in the default mode, so
-    /// it waits while the menu is open).
+    /// How long after a refresh finds memory low the automatic clean starts (in the default mode,
+    /// so it waits while the menu is open).
     static constexpr Seconds kAutomaticCleanDelay{0.9};
     /// How long an automatic clean that left free memory at or below the level holds back the
     /// next one, unless free memory goes above the level first.
@@ -143,8 +153,12 @@ class AppDelegate {
     void terminateRunningLoginHelper();
     void makeRefreshTimer();
     void buildMainMenu();
-    void scheduleAutomaticClean();
-    void memoryWentAboveLevel();
+    /// Free memory at or below `memoryLevel`: the title is red and automatic freeing may start.
+    bool isMemoryLow() const;
+    /// The refresh's low-memory step: schedules an automatic clean when memory is low.
+    void checkAutomaticFreeing();
+    /// A figure of the last reading as shown; empty before the first.
+    std::string memoryDetail(double MemoryFigures::*figure) const;
     void holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength);
     std::optional<int> raiseOomScoreForClean();
     void restoreOomScoreAfterClean(std::optional<int> previous);
@@ -155,7 +169,7 @@ class AppDelegate {
 
     // The fields, in the order the program has always declared them.
     bool isCleanRunning_ = false;
-    std::map<std::string, std::string> dicMemoryDetails_;
+    std::optional<MemoryFigures> memoryDetails_;
     std::shared_ptr<SettingWindowController> settingWindow_;
     std::shared_ptr<Timer> refreshTimer_;
     Seconds lastDate_{0.0};

@@ -118,10 +118,17 @@ void AppDelegate::displayCleaningPercentage(const std::string& text) {
     }
 }
 
-void AppDelegate::scheduleAutomaticClean() {
-    // One request at a time: the restart after a clean builds the title twice, and every tick
-    // while the menu is open builds one more.
-    if (!isAutoFreeMemory || isCleanRunning_ || isCleanPending_) {
+void AppDelegate::checkAutomaticFreeing() {
+    // Nothing is decided while a clean runs: its own figures are not the machine's.
+    if (isCleanRunning_) {
+        return;
+    }
+    if (!isMemoryLow()) {
+        automaticCleanLeftLow_.reset();
+        return;
+    }
+    // One request at a time: every tick while the menu is open finds memory low again.
+    if (!isAutoFreeMemory || isCleanPending_) {
         return;
     }
     // A clean that could not lift free memory above the level (memory in use by programs, no
@@ -143,14 +150,10 @@ void AppDelegate::scheduleAutomaticClean() {
                                                 return;
                                             }
                                             performCleanOperation();
-                                            // Kept only while the next titles find memory still low
-                                            // (see memoryWentAboveLevel).
+                                            // Kept only while the next refreshes find memory still
+                                            // low.
                                             automaticCleanLeftLow_ = platform_.runLoop.now();
                                         });
-}
-
-void AppDelegate::memoryWentAboveLevel() {
-    automaticCleanLeftLow_.reset();
 }
 
 void AppDelegate::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength) {

@@ -36,8 +36,8 @@ void AppDelegate::startTimerInBackground() {
     if (isCleanRunning_) {
         return;
     }
+    // The refresh rebuilds the title too.
     updateMemoryDisplay();
-    changeStatusItemTitle();
     makeRefreshTimer();
 }
 

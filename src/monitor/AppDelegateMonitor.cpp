@@ -1,8 +1,6 @@
 // The delegate's memory figures and running-application list.
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <utility>
 
 #include "app/AppDelegate.h"
@@ -18,12 +16,8 @@ constexpr const char* kGenericApplicationIcon = "application-x-executable";
 
 }  // namespace
 
-std::string AppDelegate::getTotalMemory() {
-    const std::uint64_t physical = platform_.hostMemory.physicalMemory();
-    totalMemory_ = static_cast<double>(physical);
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%" PRIu64, physical);
-    return digits;
+void AppDelegate::getTotalMemory() {
+    totalMemory_ = static_cast<double>(platform_.hostMemory.physicalMemory());
 }
 
 void AppDelegate::getMemoryDetails() {
@@ -42,18 +36,18 @@ void AppDelegate::getMemoryDetails() {
         return;
     }
     statisticsFailure_.reset();
-    const MemoryFigures figures =
+    memoryDetails_ =
         computeMemoryFigures(*statistics, platform_.hostMemory.pageSize(), totalMemory_);
-    dicMemoryDetails_["Wired"] = getStringOfMemoryWithFormat(bytesText(figures.wired));
-    dicMemoryDetails_["Active"] = getStringOfMemoryWithFormat(bytesText(figures.active));
-    dicMemoryDetails_["Inactive"] = getStringOfMemoryWithFormat(bytesText(figures.inactive));
-    freeMemoryInStart_ = figures.free;
-    dicMemoryDetails_["Free"] = getStringOfMemoryWithFormat(bytesText(figures.free));
-    dicMemoryDetails_["Used"] = getStringOfMemoryWithFormat(bytesText(figures.used));
+    freeMemoryInStart_ = memoryDetails_->free;
 }
 
-std::string AppDelegate::getStringOfMemoryWithFormat(const std::string& bytes) const {
+std::string AppDelegate::getStringOfMemoryWithFormat(double bytes) const {
     return formatMemoryAmount(bytes, isPercentage, totalMemory_);
+}
+
+std::string AppDelegate::memoryDetail(double MemoryFigures::*figure) const {
+    // Before the first reading there is no figure to show, not a figure of 0.
+    return memoryDetails_ ? getStringOfMemoryWithFormat(*memoryDetails_.*figure) : std::string();
 }
 
 float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {

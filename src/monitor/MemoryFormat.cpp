@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 #include <system_error>
 
 namespace headroom {
@@ -30,36 +31,8 @@ std::string twoDecimals(double value, std::string_view suffix) {
 
 }  // namespace
 
-std::string bytesText(double bytes) {
-    // to_chars rather than "%f" so that the text does not depend on the user's locale: the
-    // parser on the other side must read back exactly the same number.
-    std::array<char, 400> buffer{};
-    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), bytes,
-                                      std::chars_format::fixed, 6);
-    if (error != std::errc{}) {
-        return "0.000000";
-    }
-    return std::string(buffer.data(), end);
-}
-
-double parseBytesText(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    double value = 0.0;
-    auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    (void)ptr;
-    if (error != std::errc{} || !std::isfinite(value)) {
-        return 0.0;
-    }
-    return value;
-}
-
-std::string formatMemoryAmount(std::string_view bytes, bool isPercentage, double totalMemory) {
-    const double value = parseBytesText(bytes);
+std::string formatMemoryAmount(double bytes, bool isPercentage, double totalMemory) {
+    const double value = std::isfinite(bytes) ? bytes : 0.0;
     if (isPercentage) {
         // The share is rounded to single precision before printing, as the title always was.
         auto percent = static_cast<float>(value * 100.0 / totalMemory);
@@ -77,8 +50,8 @@ std::string formatMemoryAmount(std::string_view bytes, bool isPercentage, double
     return twoDecimals(value * kKibi, " KB");
 }
 
-std::string formatTotalMemory(std::string_view totalBytesDigits) {
-    return twoDecimals(parseBytesText(totalBytesDigits) * kGibi, " GB");
+std::string formatTotalMemory(double totalBytes) {
+    return twoDecimals(totalBytes * kGibi, " GB");
 }
 
 }  // namespace headroom

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/AppDelegate.h"
-#include "app/PreferenceKeys.h"
 
 namespace headroom {
 
@@ -160,105 +159,65 @@ void SettingWindowController::openLink(const std::string& url) {
     delegate().platform().urlOpener.openURL(url);
 }
 
-void SettingWindowController::storeBool(bool value, std::string_view key) {
-    delegate().platform().preferences.setBool(value, std::string(key));
-}
-
 void SettingWindowController::btnUsePercentagePressed(CheckBox& sender) {
-    AppDelegate& app = delegate();
-    app.isPercentage = isOn(sender);
-    storeBool(app.isPercentage, kIsPercentage);
-    app.updateMemoryDisplay();
+    delegate().setIsPercentage(isOn(sender));
 }
 
 void SettingWindowController::btnShowIconPressed(CheckBox& sender) {
-    AppDelegate& app = delegate();
-    if (isOn(sender)) {
-        app.isShowIcon = true;
-    } else {
-        app.isShowIcon = false;
-        // Icon and text are never both off: the text comes back.
-        if (btnShowText_ != nullptr && btnShowText_->state() == kControlStateOff) {
-            btnShowText_->setState(kControlStateOn);
-            app.isShowText = true;
-            storeBool(app.isShowText, kIsShowText);
-            app.changeStatusItemTitle();
-        }
+    // Icon and text are never both off: the text comes back.
+    if (!isOn(sender) && btnShowText_ != nullptr && btnShowText_->state() == kControlStateOff) {
+        btnShowText_->setState(kControlStateOn);
+        delegate().setIsShowText(true);
     }
-    storeBool(app.isShowIcon, kIsShowIcon);
-    app.setStatusItemIcon();
+    delegate().setIsShowIcon(isOn(sender));
 }
 
 void SettingWindowController::btnShowTextPressed(CheckBox& sender) {
-    AppDelegate& app = delegate();
-    if (isOn(sender)) {
-        app.isShowText = true;
-    } else {
-        app.isShowText = false;
-        if (btnShowIcon_ != nullptr && btnShowIcon_->state() == kControlStateOff) {
-            btnShowIcon_->setState(kControlStateOn);
-            app.isShowIcon = true;
-            storeBool(app.isShowIcon, kIsShowIcon);
-            app.setStatusItemIcon();
-        }
+    if (!isOn(sender) && btnShowIcon_ != nullptr && btnShowIcon_->state() == kControlStateOff) {
+        btnShowIcon_->setState(kControlStateOn);
+        delegate().setIsShowIcon(true);
     }
-    storeBool(app.isShowText, kIsShowText);
-    app.changeStatusItemTitle();
+    delegate().setIsShowText(isOn(sender));
 }
 
 void SettingWindowController::btnTextSizeSegmentChange(SegmentedControl& sender) {
-    AppDelegate& app = delegate();
-    app.strTextSize = sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall;
-    delegate().platform().preferences.setObject(app.strTextSize, std::string(kStrTextSize));
-    app.changeStatusItemTitle();
+    delegate().setStrTextSize(sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall);
 }
 
 void SettingWindowController::btnAutoFreeMemoryPressed(CheckBox& sender) {
-    AppDelegate& app = delegate();
     // The outlet and the sender are the same box; the outlet is what is read.
-    const CheckBox& box = btnAutomaticFree_ != nullptr ? *btnAutomaticFree_ : sender;
-    app.isAutoFreeMemory = isOn(box);
-    storeBool(app.isAutoFreeMemory, kIsAutoFreeMemory);
+    delegate().setIsAutoFreeMemory(
+        isOn(btnAutomaticFree_ != nullptr ? *btnAutomaticFree_ : sender));
 }
 
 void SettingWindowController::btnRunOnstartupPressed(CheckBox& sender) {
-    AppDelegate& app = delegate();
-    app.isRunOnStartUp = isOn(sender);
-    storeBool(app.isRunOnStartUp, kIsRunOnStartUp);
-    app.setStartAtLogin(fileURLWithPath(app.platform().bundle.bundlePath), app.isRunOnStartUp);
+    delegate().setIsRunOnStartUp(isOn(sender));
 }
 
 void SettingWindowController::frequencySliderChange(Slider& /*sender*/) {
     if (sliderFrequency_ == nullptr) {
         return;
     }
-    AppDelegate& app = delegate();
     const std::int32_t value = sliderFrequency_->intValue();
     // A drag within the same whole value changes nothing.
-    if (value == app.refreshInterval) {
+    if (value == delegate().refreshInterval) {
         return;
     }
-    app.refreshInterval = std::int64_t{value};
     if (txtSliderValue_ != nullptr) {
-        txtSliderValue_->setStringValue(std::to_string(app.refreshInterval));
+        txtSliderValue_->setStringValue(std::to_string(value));
     }
-    app.platform().preferences.setInteger(app.refreshInterval, std::string(kRefreshInterval));
-    app.changeRefreshInterval();
+    delegate().setRefreshInterval(value);
 }
 
 void SettingWindowController::applyMemoryLevel(TextField& field) {
-    AppDelegate& app = delegate();
     const std::int32_t value = boundMemoryLevel(intValue(field.stringValue()));
-    app.memoryLevel = value;
     field.setStringValue(std::to_string(value));
-    app.platform().preferences.setInteger(value, std::string(kMemoryLevel));
+    delegate().setMemoryLevel(value);
 }
 
 void SettingWindowController::applySignificantLevel(TextField& field, std::int32_t value) {
-    AppDelegate& app = delegate();
-    app.significantThreshold = value;
     field.setStringValue(std::to_string(value));
-    app.platform().preferences.setInteger(value, std::string(kSignificantThreshold));
+    delegate().setSignificantThreshold(value);
 }
 
 void SettingWindowController::controlTextDidChange(TextField& field) {

@@ -115,7 +115,6 @@ class SettingWindowController {
     AppDelegate& delegate();
     void selectTab(SettingTab tab);
     void openLink(const std::string& url);
-    void storeBool(bool value, std::string_view key);
     void applyMemoryLevel(TextField& field);
     void applySignificantLevel(TextField& field, std::int32_t value);
     /// The name of the first outlet the interface file left unconnected, or nothing.

@@ -13,25 +13,13 @@ namespace {
 constexpr float kBarFullWidth = 11.4f;
 constexpr const char* kIconOutline = "h4_n";
 
-std::string entryOrEmpty(const std::map<std::string, std::string>& details, const char* key) {
-    const auto found = details.find(key);
-    return found == details.end() ? std::string() : found->second;
-}
-
 }  // namespace
 
 AttributedTitle AppDelegate::attTitleFromString(const std::optional<std::string>& text) {
     AttributedTitle title;
     title.text = text.value_or(std::string());
-    const double freeMebibytes = freeMemoryInStart_ * 0x1p-20;
-    // Equality counts as low: the level is "at or below".
-    const bool low = static_cast<double>(memoryLevel) >= freeMebibytes;
-    if (low) {
-        scheduleAutomaticClean();
-    } else {
-        memoryWentAboveLevel();
-    }
-    title.attributes.foregroundColor = low ? TitleColor::Red : TitleColor::DisabledControlText;
+    title.attributes.foregroundColor =
+        isMemoryLow() ? TitleColor::Red : TitleColor::DisabledControlText;
     attrsDic_ = title.attributes;
     return title;
 }
@@ -40,14 +28,8 @@ void AppDelegate::changeStatusItemTitle() {
     if (isCleanRunning_) {
         return;
     }
-    const auto free = dicMemoryDetails_.find("Free");
-    std::optional<std::string> text;
-    if (!isShowText) {
-        text = std::string();
-    } else if (free != dicMemoryDetails_.end()) {
-        text = free->second;
-    }
-    statusItem_->setAttributedTitle(attTitleFromString(text));
+    statusItem_->setAttributedTitle(
+        attTitleFromString(isShowText ? memoryDetail(&MemoryFigures::free) : std::string()));
     setStatusItemIcon();
 }
 
@@ -64,15 +46,21 @@ void AppDelegate::setStatusItemIcon() {
     statusItem_->setImage(StatusImage{StatusImage::Kind::BarIcon, kIconOutline, width, true});
 }
 
+bool AppDelegate::isMemoryLow() const {
+    // Equality counts as low: the level is "at or below". Bytes are compared whatever the
+    // percentage mode.
+    return static_cast<double>(memoryLevel) >= freeMemoryInStart_ * 0x1p-20;
+}
+
 void AppDelegate::updateMemoryDisplay() {
     getMemoryDetails();
-    appMenu_->itemAtIndex(2)->setTitle("  Free: " + entryOrEmpty(dicMemoryDetails_, "Free"));
+    checkAutomaticFreeing();
+    appMenu_->itemAtIndex(2)->setTitle("  Free: " + memoryDetail(&MemoryFigures::free));
     changeStatusItemTitle();
-    appMenu_->itemAtIndex(3)->setTitle("  Inactive: " +
-                                       entryOrEmpty(dicMemoryDetails_, "Inactive"));
-    appMenu_->itemAtIndex(4)->setTitle("  Active: " + entryOrEmpty(dicMemoryDetails_, "Active"));
-    appMenu_->itemAtIndex(5)->setTitle("  Wired: " + entryOrEmpty(dicMemoryDetails_, "Wired"));
-    appMenu_->itemAtIndex(6)->setTitle("  Used: " + entryOrEmpty(dicMemoryDetails_, "Used"));
+    appMenu_->itemAtIndex(3)->setTitle("  Inactive: " + memoryDetail(&MemoryFigures::inactive));
+    appMenu_->itemAtIndex(4)->setTitle("  Active: " + memoryDetail(&MemoryFigures::active));
+    appMenu_->itemAtIndex(5)->setTitle("  Wired: " + memoryDetail(&MemoryFigures::wired));
+    appMenu_->itemAtIndex(6)->setTitle("  Used: " + memoryDetail(&MemoryFigures::used));
     addRunningAppsToMenu();
 }
 

@@ -1,5 +1,5 @@
-// Automatic freeing: a low-memory title schedules one clean 0.9 s later, in the default mode,
-// and holds back while an automatic clean has left memory low.
+// Automatic freeing: a refresh that finds memory low schedules one clean 0.9 s later, in the
+// default mode, and holds back while an automatic clean has left memory low.
 
 #include <gtest/gtest.h>
 
@@ -57,10 +57,10 @@ TEST_F(AutoFreeTrigger, OneRequestWaitsForTheMenuThenCleansThenBacksOffWhileMemo
     EXPECT_EQ(fakes.runLoop.pendingDelayedPerformCount(), 1u);
     EXPECT_FALSE(cleanHasRun());
 
-    // A title built while the clean runs (a preference change, say) schedules nothing.
+    // A refresh while the clean runs (a preference change, say) schedules nothing.
     std::size_t pendingInside = 99;
     fakes.runLoop.performAfterDelay(Seconds(3.0), [&] {
-        delegate().attTitleFromString(std::string("x"));
+        delegate().updateMemoryDisplay();
         pendingInside = fakes.runLoop.pendingDelayedPerformCount();
     });
     fakes.runLoop.setTracking(false);

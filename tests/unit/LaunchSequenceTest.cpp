@@ -101,7 +101,6 @@ TEST_F(Launch, TotalHeaderAndMenuAreSetUp) {
     fakes.preferences.put("isPercentage", true);
     launch();
 
-    EXPECT_EQ(delegate().dicMemoryDetails().at("Total"), "8.00 GB");
     EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
     EXPECT_EQ(delegate().SignificantItem()->title(), "Significant Usage");
     EXPECT_EQ(statusItem().menu(), delegate().appMenu());

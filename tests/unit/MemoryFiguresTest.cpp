@@ -1,4 +1,4 @@
-// The memory figures read at each refresh, seen through the delegate on the fake machine.
+// The memory figures read at each refresh, seen in the menu's breakdown rows on the fake machine.
 
 #include <gtest/gtest.h>
 
@@ -26,20 +26,38 @@ class MemoryFigures : public DelegateTest {
         fakes.hostMemory.setStatistics(s);
     }
 
-    const std::string& entry(const char* key) { return delegate().dicMemoryDetails().at(key); }
+    /// Launches and refreshes once, as the first tick does.
+    void refresh() {
+        launch();
+        delegate().updateMemoryDisplay();
+    }
+
+    /// The figure a breakdown row shows ("Free" is row 2, "Used" row 6).
+    std::string entry(const char* key) {
+        for (std::size_t row = 2; row <= 7; ++row) {
+            const std::string title = rowTitle(row);
+            const std::string label = std::string("  ") + key + ": ";
+            if (title.starts_with(label)) {
+                return title.substr(label.size());
+            }
+        }
+        return "<no row " + std::string(key) + ">";
+    }
 };
 
-TEST_F(MemoryFigures, TotalIsReadAsDigitsAndKeptInBytes) {
+TEST_F(MemoryFigures, TotalIsReadOnceInBytes) {
     fakes.hostMemory.setPhysicalMemory(17179869185);  // one byte over 16 GiB
-    EXPECT_EQ(delegate().getTotalMemory(), "17179869185");
-    EXPECT_EQ(delegate().totalMemory(), 17179869185.0);
+    fakes.preferences.put("isPercentage", true);
+    refresh();
+    EXPECT_EQ(entry("Total"), "16.00 GB");
+    EXPECT_EQ(entry("Used"), "98.09%");  // (17179869185 - 327680000) / 17179869185
+    EXPECT_EQ(fakes.journal.count("hostMemory.physicalMemory"), 1U);
 }
 
 TEST_F(MemoryFigures, FreeLeavesOutSpeculativePagesAndUsedIsTheRest) {
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
+    refresh();
 
-    EXPECT_EQ(delegate().freeMemoryInStart(), 327680000.0);
+    EXPECT_EQ(statusItem().title()->text, "312.50 MB");
     EXPECT_EQ(entry("Free"), "312.50 MB");
     EXPECT_EQ(entry("Used"), "7.69 GB");  // 8589934592 - 327680000 = 8262254592 bytes
     EXPECT_EQ(entry("Active"), "1.00 GB");
@@ -52,12 +70,11 @@ TEST_F(MemoryFigures, MoreSpeculativeThanFreeGivesANegativeFree) {
     s.freeCount = 1;
     s.speculativeCount = 2;
     fakes.hostMemory.setStatistics(s);
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
+    refresh();
 
-    EXPECT_EQ(delegate().freeMemoryInStart(), -4096.0);
     EXPECT_EQ(entry("Free"), "-4.00 KB");
     EXPECT_EQ(entry("Used"), "8.00 GB");
+    EXPECT_EQ(statusItem().image()->barWidth, 11.4f);  // within the bar all the same
 }
 
 TEST_F(MemoryFigures, PageProductsDoNotWrapAtThirtyTwoBits) {
@@ -67,11 +84,10 @@ TEST_F(MemoryFigures, PageProductsDoNotWrapAtThirtyTwoBits) {
     s.freeCount = 1048576;
     fakes.hostMemory.setStatistics(s);
     fakes.hostMemory.setPhysicalMemory(16 * kGiB);
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
+    refresh();
 
     EXPECT_EQ(entry("Wired"), "8.00 GB");
-    EXPECT_EQ(delegate().freeMemoryInStart(), 4294967296.0);
+    EXPECT_EQ(entry("Free"), "4.00 GB");
 }
 
 TEST(MemoryFigureArithmetic, FreePlusUsedIsExactlyTheTotal) {
@@ -89,62 +105,58 @@ TEST(MemoryFigureArithmetic, FreePlusUsedIsExactlyTheTotal) {
 }
 
 TEST_F(MemoryFigures, PercentageModeShowsSharesThatAddUpToAHundred) {
-    delegate().isPercentage = true;
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
+    fakes.preferences.put("isPercentage", true);
+    refresh();
 
     EXPECT_EQ(entry("Free"), "3.81%");  // 327680000 / 8589934592
     EXPECT_EQ(entry("Active"), "12.50%");
+    EXPECT_EQ(entry("Total"), "8.00 GB");  // the total is never a share
     EXPECT_NEAR(std::stod(entry("Free")) + std::stod(entry("Used")), 100.0, 0.011);
 }
 
 TEST_F(MemoryFigures, AFailedReadIsLoggedAndKeepsThePreviousFigures) {
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
-    const auto before = delegate().dicMemoryDetails();
+    refresh();
+    std::vector<std::string> before;
+    for (std::size_t row = 2; row <= 7; ++row) {
+        before.push_back(rowTitle(row));
+    }
     ASSERT_TRUE(fakes.log.lines().empty());
 
+    fakes.hostMemory.setFreeBytes(kGiB);  // what the machine has, but cannot say
     fakes.hostMemory.failStatistics();
-    delegate().getMemoryDetails();
+    delegate().updateMemoryDisplay();
 
     EXPECT_EQ(fakes.log.lines(), std::vector<std::string>{"Failed to fetch vm statistics"});
-    EXPECT_EQ(delegate().dicMemoryDetails(), before);
-    EXPECT_EQ(delegate().freeMemoryInStart(), 327680000.0);
+    for (std::size_t row = 2; row <= 7; ++row) {
+        EXPECT_EQ(rowTitle(row), before[row - 2]);
+    }
+    EXPECT_EQ(statusItem().title()->text, "312.50 MB");
     EXPECT_EQ(delegate().statisticsFailure(), std::optional<std::string>(""));
 
     // Once per distinct problem, naming it: the same failure again is not logged.
-    delegate().getMemoryDetails();
+    delegate().updateMemoryDisplay();
     fakes.hostMemory.failStatistics("cannot open /x/meminfo: No such file or directory");
-    delegate().getMemoryDetails();
-    delegate().getMemoryDetails();
+    delegate().updateMemoryDisplay();
+    delegate().updateMemoryDisplay();
     EXPECT_EQ(fakes.log.lines(),
               (std::vector<std::string>{"Failed to fetch vm statistics",
                                         "Failed to fetch vm statistics: cannot open /x/meminfo: "
                                         "No such file or directory"}));
 }
 
-TEST_F(MemoryFigures, AFailedFirstReadLeavesTheEntriesAbsent) {
+TEST_F(MemoryFigures, AFailedFirstReadShowsAnEmptyTitleAndNoFigures) {
     fakes.hostMemory.failStatistics();
-    delegate().getTotalMemory();
-    delegate().getMemoryDetails();
-
-    EXPECT_EQ(fakes.log.count("Failed to fetch vm statistics"), 1U);
-    for (const char* key : {"Free", "Used", "Active", "Inactive", "Wired"}) {
-        EXPECT_FALSE(delegate().dicMemoryDetails().contains(key)) << key;
-    }
-    EXPECT_EQ(delegate().freeMemoryInStart(), 0.0);
-}
-
-TEST_F(MemoryFigures, AFailedFirstReadAtLaunchShowsAnEmptyTitleAndNoBreakdown) {
-    fakes.hostMemory.failStatistics();
-    launch();
+    refresh();
 
     EXPECT_EQ(fakes.log.count("Failed to fetch vm statistics"), 1U);
     ASSERT_TRUE(statusItem().title().has_value());
     EXPECT_EQ(statusItem().title()->text, "");
-    EXPECT_EQ(delegate().dicMemoryDetails().at("Total"), "8.00 GB");
+    for (const char* key : {"Free", "Inactive", "Active", "Wired", "Used"}) {
+        EXPECT_EQ(entry(key), "") << key;
+    }
+    EXPECT_EQ(entry("Total"), "8.00 GB");
 
-    // The first tick reads again; once the machine answers, the figures appear.
+    // The next tick reads again; once the machine answers, the figures appear.
     fakes.hostMemory.setFreeBytes(2 * kGiB);
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(statusItem().title()->text, "2.00 GB");

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/PreferenceKeys.h"
 #include "platform/linux/TerminalText.h"
 #include "ui/terminal/TerminalRender.h"
 
@@ -103,14 +102,9 @@ bool TerminalView::handleKey(char key) {
             runLoop_.dispatchToMainQueue([this] { delegate_.performCleanOperation(); });
             return true;
         case 'p':
-        case 'P': {
-            // The same path as the percentage setting: property, store, refresh.
-            delegate_.isPercentage = !delegate_.isPercentage;
-            delegate_.platform().preferences.setBool(delegate_.isPercentage,
-                                                     std::string(kIsPercentage));
-            delegate_.updateMemoryDisplay();
+        case 'P':
+            delegate_.setIsPercentage(!delegate_.isPercentage);
             return true;
-        }
         default:
             return false;
     }

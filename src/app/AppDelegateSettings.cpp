@@ -1,0 +1,73 @@
+// The delegate's settings as the user changes them, from the preferences window or the terminal
+// view alike: the property takes the value, the store keeps it under its key, and then the
+// refresh the setting needs runs. And start at login: the login helper is what the desktop
+// starts.
+
+#include "app/AppDelegate.h"
+#include "app/PreferenceKeys.h"
+#include "preferences/PreferenceRules.h"
+
+namespace headroom {
+
+void AppDelegate::setIsPercentage(bool value) {
+    isPercentage = value;
+    platform_.preferences.setBool(value, std::string(kIsPercentage));
+    updateMemoryDisplay();
+}
+
+void AppDelegate::setIsShowIcon(bool value) {
+    isShowIcon = value;
+    platform_.preferences.setBool(value, std::string(kIsShowIcon));
+    setStatusItemIcon();
+}
+
+void AppDelegate::setIsShowText(bool value) {
+    isShowText = value;
+    platform_.preferences.setBool(value, std::string(kIsShowText));
+    changeStatusItemTitle();
+}
+
+void AppDelegate::setStrTextSize(const std::string& value) {
+    strTextSize = value;
+    platform_.preferences.setObject(value, std::string(kStrTextSize));
+    changeStatusItemTitle();
+}
+
+void AppDelegate::setIsAutoFreeMemory(bool value) {
+    // The next refresh decides whether memory is low enough for a clean.
+    isAutoFreeMemory = value;
+    platform_.preferences.setBool(value, std::string(kIsAutoFreeMemory));
+}
+
+void AppDelegate::setIsRunOnStartUp(bool value) {
+    isRunOnStartUp = value;
+    platform_.preferences.setBool(value, std::string(kIsRunOnStartUp));
+    setStartAtLogin(fileURLWithPath(platform_.bundle.bundlePath), value);
+}
+
+void AppDelegate::setRefreshInterval(std::int64_t value) {
+    refreshInterval = value;
+    platform_.preferences.setInteger(value, std::string(kRefreshInterval));
+    changeRefreshInterval();
+}
+
+void AppDelegate::setMemoryLevel(std::int32_t value) {
+    memoryLevel = value;
+    platform_.preferences.setInteger(value, std::string(kMemoryLevel));
+}
+
+void AppDelegate::setSignificantThreshold(std::int32_t value) {
+    significantThreshold = value;
+    platform_.preferences.setInteger(value, std::string(kSignificantThreshold));
+}
+
+void AppDelegate::setStartAtLogin(const std::string& /*url*/, bool enabled) {
+    // The identity of the helper is what is registered; the application's own URL is not.
+    if (!platform_.loginItems.setLoginItemEnabled(kHelperBundleIdentifier, enabled)) {
+        // The preference keeps the user's choice; the refusal must not go unnoticed.
+        platform_.log.log(std::string("Could not ") + (enabled ? "turn on" : "turn off") +
+                          " start at login: " + platform_.loginItems.lastError());
+    }
+}
+
+}  // namespace headroom
