@@ -38,8 +38,8 @@ class RunLoop {
     /// Runs `work` once, no earlier than `delay` from now, in the default mode.
     virtual void performAfterDelay(Seconds delay, std::function<void()> work) = 0;
 
-    /// Queues `work` on the main queue; it runs on a later turn of the loop, tracking or not,
-    /// also on a turn made by other work that calls `runUntil`.
+    /// Queues `work` on the main queue; it runs on a later turn of the loop, in the order queued,
+    /// tracking or not, also on a turn made by other work that calls `runUntil`.
     virtual void dispatchToMainQueue(std::function<void()> work) = 0;
 
     /// Turns the loop in the default mode until `moment` has come, running whatever falls due.
@@ -47,7 +47,6 @@ class RunLoop {
 
     /// Menu tracking: while on, default-mode work waits.
     virtual void setTracking(bool tracking) = 0;
-    virtual bool isTracking() const = 0;
 };
 
 }  // namespace headroom

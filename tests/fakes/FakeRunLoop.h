@@ -69,7 +69,6 @@ class FakeRunLoop final : public RunLoop, public Journaled {
     void dispatchToMainQueue(std::function<void()> work) override;
     void runUntil(Seconds moment) override { advanceTo(moment); }
     void setTracking(bool tracking) override { tracking_ = tracking; }
-    bool isTracking() const override { return tracking_; }
 
     /// Runs everything due up to `moment` and leaves the clock there (never moves it back).
     void advanceTo(Seconds moment);

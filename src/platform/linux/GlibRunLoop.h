@@ -1,49 +1,31 @@
 #pragma once
 
+#include <glib.h>
+
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/RunLoop.h"
 
 namespace headroom {
 
-namespace detail {
-struct GlibLoopState;
-}
-
 /// The run loop on GLib's default main context (the one GTK and GIO turn), for the main thread.
+/// Every piece of work is a GLib source of default priority: repeating timers are timeouts
+/// (millisecond precision; GLib does not catch up missed fires), delayed work is a one-shot
+/// timeout, main-queue work an idle source. GLib does not dispatch a source inside its own
+/// callback, so a timer never fires again from within itself, while every other source (menu
+/// clicks, signals, the bus, queued work) runs inside a nested `runUntil`: a clean's pauses
+/// handle them. Delayed work that falls due while a menu is tracking waits and runs, in the order
+/// it fell due, once tracking ends.
 ///
-/// - `now()`: g_get_monotonic_time(), in seconds.
-/// - Repeating timers: GLib timeout sources, millisecond precision, first fire one interval
-///   after creation; each next fire is scheduled one interval after the previous dispatch (GLib
-///   timeouts do not catch up missed fires). The loop holds every valid timer: dropping the
-///   handle does not stop it, `invalidate()` does (and releases the callback). A timer does not
-///   fire again while its own callback runs (a nested `runUntil` inside it skips it).
-/// - `performAfterDelay`: default-mode work, in order of due time (then of submission). One
-///   source wakes at the earliest due time; while tracking it does not wake at all, and when
-///   tracking ends, work already due runs on the next turn. Work runs also inside a nested
-///   `runUntil` called from other delayed work (as delayed performs do on the desktop the
-///   program was designed for).
-/// - `dispatchToMainQueue`: work in the order queued, on the next turn, tracking or not; work
-///   queued while the queue is being drained runs on a later turn. It runs also inside a nested
-///   `runUntil` called from other main-queue work, so a long piece of work that turns the loop
-///   does not hold back the menu commands queued meanwhile. The one call that may be made from
-///   any thread.
-/// - `runUntil(moment)`: iterates the context (g_main_context_iteration, blocking) until the
-///   monotonic clock reaches `moment`; a source set to the moment wakes it, so it never spins.
-///   It always turns the loop at least once (without waiting when the moment has passed).
-/// - `run()`/`quit()`: a Glib::MainLoop on the same context, for the program's main.
-///
-/// Callbacks may invalidate their own timer, add timers and work, or call `runUntil`; none of
-/// that frees anything still in use. The loop must not be destroyed from inside its own
-/// callbacks. Destroying it removes its sources and invalidates its timers; work still pending
-/// is dropped. An exception escaping a callback ends the program (std::terminate): GLib's C
-/// frames cannot be unwound.
+/// Destroying the loop removes the sources it made; work still pending is dropped. The loop
+/// must not be destroyed from inside its own callbacks. An exception escaping a callback ends
+/// the program (std::terminate): GLib's C frames cannot be unwound.
 class GlibRunLoop final : public RunLoop {
   public:
-    GlibRunLoop();
+    GlibRunLoop() = default;
     ~GlibRunLoop() override;
-
     GlibRunLoop(const GlibRunLoop&) = delete;
     GlibRunLoop& operator=(const GlibRunLoop&) = delete;
 
@@ -53,7 +35,7 @@ class GlibRunLoop final : public RunLoop {
     void dispatchToMainQueue(std::function<void()> work) override;
     void runUntil(Seconds moment) override;
     void setTracking(bool tracking) override;
-    bool isTracking() const override;
+    bool isTracking() const { return tracking_; }
 
     /// Runs the main loop until `quit()`. A `quit()` made before `run()` makes it return at once.
     void run();
@@ -61,7 +43,13 @@ class GlibRunLoop final : public RunLoop {
     void quit();
 
   private:
-    std::unique_ptr<detail::GlibLoopState> impl_;
+    GSource* attach(GSource* source, std::function<void()> work, bool repeats);
+
+    std::vector<GSource*> sources_;  // made here and not yet found destroyed; one reference each
+    std::vector<std::function<void()>> held_;  // delayed work that fell due while tracking
+    bool tracking_ = false;
+    GMainLoop* mainLoop_ = nullptr;
+    bool quitRequested_ = false;
 };
 
 }  // namespace headroom
