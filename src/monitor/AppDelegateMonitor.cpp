@@ -21,11 +21,10 @@ void AppDelegate::getTotalMemory() {
 }
 
 void AppDelegate::getMemoryDetails() {
-    (void)platform_.hostMemory.pageSize();
-    const auto statistics = platform_.hostMemory.statistics();
+    std::string reason;
+    const auto statistics = platform_.hostMemory.statistics(reason);
     if (!statistics) {
         // Logged once while the same thing fails, not on every refresh.
-        const std::string reason = platform_.hostMemory.statisticsFailure();
         if (statisticsFailure_ != reason) {
             platform_.log.log(reason.empty() ? "Failed to fetch vm statistics"
                                              : "Failed to fetch vm statistics: " + reason);
@@ -36,8 +35,7 @@ void AppDelegate::getMemoryDetails() {
         return;
     }
     statisticsFailure_.reset();
-    memoryDetails_ =
-        computeMemoryFigures(*statistics, platform_.hostMemory.pageSize(), totalMemory_);
+    memoryDetails_ = computeMemoryFigures(*statistics, totalMemory_);
     freeMemoryInStart_ = memoryDetails_->free;
 }
 

@@ -6,13 +6,12 @@
 
 namespace headroom {
 
-/// The host's virtual-memory counters, in pages of `HostMemory::pageSize()` bytes.
+/// The memory breakdown the menu shows, in bytes.
 struct VmStatistics {
-    std::uint64_t freeCount = 0;
-    std::uint64_t activeCount = 0;
-    std::uint64_t inactiveCount = 0;
-    std::uint64_t wireCount = 0;
-    std::uint64_t speculativeCount = 0;
+    std::uint64_t free = 0;
+    std::uint64_t active = 0;
+    std::uint64_t inactive = 0;
+    std::uint64_t wired = 0;
 };
 
 /// The running machine's own memory, whatever the figures shown come from: what a clean may
@@ -29,17 +28,12 @@ class HostMemory {
   public:
     virtual ~HostMemory() = default;
 
-    /// Page size in bytes.
-    virtual std::uint64_t pageSize() const = 0;
-
-    /// Current counters, or nothing when they cannot be read.
-    virtual std::optional<VmStatistics> statistics() = 0;
-    /// Why the last `statistics()` gave nothing, in one line that names what could not be read;
-    /// empty when it did not fail or the reason is not known.
-    virtual std::string statisticsFailure() const = 0;
-
     /// Installed physical memory in bytes.
     virtual std::uint64_t physicalMemory() = 0;
+
+    /// The current breakdown; nothing when it cannot be read, and then `failure` says why in
+    /// one line that names what could not be read (empty when the reason is not known).
+    virtual std::optional<VmStatistics> statistics(std::string& failure) = 0;
 
     /// The running system's installed and available memory, read from the system itself (never
     /// from a substitute tree) at each call; nothing when either cannot be read.

@@ -34,8 +34,8 @@
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/MemInfo.h"
 #include "platform/linux/PixbufBundleResources.h"
-#include "platform/linux/ProcFileReader.h"
 #include "platform/linux/ProcHostMemory.h"
+#include "platform/linux/RegularFile.h"
 #include "platform/linux/SysLog.h"
 #include "ui/terminal/HeadlessPlatform.h"
 
@@ -54,14 +54,15 @@ struct Figures {
 };
 
 Figures readFigures() {
-    ProcFileReader reader("/proc/meminfo");
     Figures f;
-    if (const auto text = reader.read()) {
-        const MemInfo info = parseMemInfo(*text);
+    std::string all;
+    std::string reason;
+    if (readRegularFile("/proc/meminfo", ProcHostMemory::kMeminfoLimit, all, reason) ==
+        FileStatus::Ok) {
+        const MemInfo info = parseMemInfo(all);
         f.memFree = info.memFree.value_or(0) * 1024;
         f.memAvailable = info.memAvailable.value_or(0) * 1024;
         // Cached is not among the parsed fields: find it by hand.
-        const std::string all(*text);
         const auto at = all.find("\nCached:");
         if (at != std::string::npos) {
             f.cached = std::strtoull(all.c_str() + at + 8, nullptr, 10) * 1024;
@@ -83,9 +84,9 @@ double seconds(Clock::duration d) {
 class ReservedHostMemory final : public HostMemory {
   public:
     explicit ReservedHostMemory(std::uint64_t reserve) : reserve_(reserve) {}
-    std::uint64_t pageSize() const override { return real_.pageSize(); }
-    std::optional<VmStatistics> statistics() override { return real_.statistics(); }
-    std::string statisticsFailure() const override { return real_.statisticsFailure(); }
+    std::optional<VmStatistics> statistics(std::string& failure) override {
+        return real_.statistics(failure);
+    }
     std::uint64_t physicalMemory() override { return real_.physicalMemory(); }
     std::optional<MachineMemory> machineMemory() override {
         auto machine = real_.machineMemory();

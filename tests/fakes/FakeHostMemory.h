@@ -12,32 +12,20 @@
 
 namespace headroom::test {
 
-/// A machine whose memory the test sets. Out of the box: 8 GiB installed, 4096-byte pages,
-/// 2 GiB free, 1.5 GiB active, 1 GiB inactive, 0.5 GiB wired, nothing speculative; the
-/// running machine (what a clean judges by) the same 8 GiB, 4 GiB of it available.
+/// A machine whose memory the test sets. Out of the box: 8 GiB installed, 2 GiB free, 1.5 GiB
+/// active, 1 GiB inactive, 0.5 GiB wired; the running machine (what a clean judges by) the
+/// same 8 GiB, 4 GiB of it available.
 class FakeHostMemory final : public HostMemory, public Journaled {
   public:
     static constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
     static constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
 
-    FakeHostMemory() {
-        VmStatistics s;
-        s.freeCount = 2 * kGiB / 4096;
-        s.activeCount = 3 * kGiB / 2 / 4096;
-        s.inactiveCount = kGiB / 4096;
-        s.wireCount = kGiB / 2 / 4096;
-        statistics_ = s;
-    }
-
     // The port.
-    std::uint64_t pageSize() const override { return pageSize_; }
-    std::optional<VmStatistics> statistics() override {
+    std::optional<VmStatistics> statistics(std::string& failure) override {
         note("hostMemory.statistics");
         ++statisticsReads_;
+        failure = statistics_ ? std::string() : failure_;
         return statistics_;
-    }
-    std::string statisticsFailure() const override {
-        return statistics_ ? std::string() : failure_;
     }
     std::uint64_t physicalMemory() override {
         note("hostMemory.physicalMemory");
@@ -53,7 +41,6 @@ class FakeHostMemory final : public HostMemory, public Journaled {
         return MachineMemory{machineTotal_, *availableMemory_};
     }
 
-    void setPageSize(std::uint64_t bytes) { pageSize_ = bytes; }
     void setStatistics(const VmStatistics& statistics) { statistics_ = statistics; }
     /// Makes every following statistics read fail, until new statistics are set.
     void failStatistics(std::string reason = {}) {
@@ -67,20 +54,17 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     /// When set, answers every reading of the running machine instead of the figures above.
     std::function<std::optional<MachineMemory>()> machineMemoryFrom;
 
-    /// Sets the free count so that `bytes` are free (with nothing speculative); `bytes` must be
-    /// a multiple of the page size.
+    /// Sets free memory, keeping the rest of the breakdown.
     void setFreeBytes(std::uint64_t bytes) {
         VmStatistics s = statistics_.value_or(VmStatistics{});
-        s.freeCount = bytes / pageSize_;
-        s.speculativeCount = 0;
+        s.free = bytes;
         statistics_ = s;
     }
 
     std::size_t statisticsReads() const { return statisticsReads_; }
 
   private:
-    std::uint64_t pageSize_ = 4096;
-    std::optional<VmStatistics> statistics_;
+    std::optional<VmStatistics> statistics_ = VmStatistics{2 * kGiB, 3 * kGiB / 2, kGiB, kGiB / 2};
     std::uint64_t physicalMemory_ = 8 * kGiB;
     std::optional<std::uint64_t> availableMemory_ = 4 * kGiB;
     std::uint64_t machineTotal_ = 8 * kGiB;

@@ -43,13 +43,7 @@ std::uint64_t residentBytes() {
 class SmallMachine final : public HostMemory {
   public:
     SmallMachine() : baseline_(residentBytes()) {}
-    std::uint64_t pageSize() const override { return 4096; }
-    std::optional<VmStatistics> statistics() override {
-        VmStatistics s;
-        s.freeCount = kFree / 4096;
-        return s;
-    }
-    std::string statisticsFailure() const override { return {}; }
+    std::optional<VmStatistics> statistics(std::string&) override { return VmStatistics{kFree}; }
     std::uint64_t physicalMemory() override { return kInstalled; }
     std::optional<MachineMemory> machineMemory() override {
         const std::uint64_t claimed = std::max(residentBytes(), baseline_) - baseline_;

@@ -14,9 +14,9 @@
 #include "KeyFileTestSupport.h"
 #include "TestSupport.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
-#include "platform/linux/ProcFileReader.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/ProcWorkspace.h"
+#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 namespace {
@@ -25,6 +25,7 @@ using test::contains;
 using test::RecordingLog;
 using test::Status;
 using test::TempDir;
+using test::writeFile;
 
 struct Kind {
     std::string name;  ///< also the folder the file is made in
@@ -53,7 +54,7 @@ void make(const std::string& kind, const std::string& path) {
     } else if (kind == "huge") {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, off_t{ProcFileReader::kMaximumSize} + 1), 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{ProcHostMemory::kMeminfoLimit} + 1), 0);
         ::close(fd);
     }
 }
@@ -91,16 +92,14 @@ TEST(FileKinds, AreRefusedAtOnceNamedAndNeverReplaced) {
         const mode_t before = typeOf(meminfo);
 
         // The monitor's reader and the command line's check of --procfs.
-        ProcFileReader reader(meminfo);
-        EXPECT_FALSE(reader.read());
-        EXPECT_TRUE(contains(reader.error(), meminfo)) << reader.error();
-        EXPECT_TRUE(contains(reader.error(), kind.says)) << reader.error();
         const auto problem = ProcHostMemory::checkProcfs(root);
         ASSERT_TRUE(problem);
         EXPECT_TRUE(contains(*problem, kind.says)) << *problem;
         ProcHostMemory memory(root);
-        EXPECT_FALSE(memory.statistics());
-        EXPECT_TRUE(contains(memory.statisticsFailure(), meminfo)) << memory.statisticsFailure();
+        std::string failure;
+        EXPECT_FALSE(memory.statistics(failure));
+        EXPECT_TRUE(contains(failure, meminfo)) << failure;
+        EXPECT_TRUE(contains(failure, kind.says)) << failure;
 
         // A process's files: its statm cannot be measured (and says which file), its cgroup
         // and environment make it no application.
@@ -119,9 +118,34 @@ TEST(FileKinds, AreRefusedAtOnceNamedAndNeverReplaced) {
         EXPECT_EQ(typeOf(meminfo), before);
         EXPECT_EQ(log.lines.size(), 1u);
         if (kind.name == "huge") {
-            EXPECT_EQ(std::filesystem::file_size(meminfo), ProcFileReader::kMaximumSize + 1);
+            EXPECT_EQ(std::filesystem::file_size(meminfo), ProcHostMemory::kMeminfoLimit + 1);
         }
     }
+}
+
+TEST(FileKinds, RegularFilesAreReadWholeUpToTheirBound) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; big.size() < 100000; ++i) {
+        big += "line " + std::to_string(i) + "\n";
+    }
+    writeFile(dir / "big", big);
+    writeFile(dir / "empty", "");
+    std::string text;
+    std::string reason;
+    EXPECT_EQ(readRegularFile(dir / "big", big.size(), text, reason), FileStatus::Ok) << reason;
+    EXPECT_EQ(text, big);
+    EXPECT_EQ(readRegularFile(dir / "big", big.size() - 1, text, reason), FileStatus::TooLarge);
+    EXPECT_TRUE(contains(reason, dir / "big")) << reason;
+    EXPECT_EQ(readRegularFile(dir / "empty", 1, text, reason), FileStatus::Ok);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(readRegularFile(dir / "missing", 1, text, reason), FileStatus::Missing);
+    EXPECT_TRUE(contains(reason, (dir / "missing") + ": No such file or directory")) << reason;
+    // The kernel's files say size 0 and are read to their end; smaps is larger than one read.
+    EXPECT_EQ(readRegularFile("/proc/self/smaps", std::size_t{1} << 24, text, reason),
+              FileStatus::Ok);
+    EXPECT_GT(text.size(), 16384u);
+    EXPECT_EQ(text.back(), '\n');
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace {
 using test::fixturePath;
 using test::readFile;
 
-constexpr std::uint64_t kPage = 4096;
 constexpr std::uint64_t kMaxKilobytes = std::numeric_limits<std::uint64_t>::max() / 1024;
 
 /// An independent, naive reading of "Key: N kB" lines (sscanf), to cross-check the parser.
@@ -71,7 +70,7 @@ TEST(MemInfoParse, RealCaptureAgreesWithANaiveReading) {
     EXPECT_LE(*info.memFree, *info.memTotal);
     EXPECT_LE(*info.memAvailable, *info.memTotal);
     EXPECT_LE(*info.active + *info.inactive, *info.memTotal);
-    EXPECT_TRUE(vmStatisticsFromMemInfo(info, kPage).has_value());
+    EXPECT_TRUE(vmStatisticsFromMemInfo(info).has_value());
 }
 
 TEST(MemInfoParse, Machine8gFixtureExactly) {
@@ -88,30 +87,17 @@ TEST(MemInfoParse, Machine8gFixtureExactly) {
     EXPECT_EQ(info.secPageTables, 4096u);
     EXPECT_EQ(info.percpu, 12288u);
 
-    const auto stats = vmStatisticsFromMemInfo(info, kPage);
+    const auto stats = vmStatisticsFromMemInfo(info);
     ASSERT_TRUE(stats);
-    EXPECT_EQ(stats->freeCount, 524288u);
-    EXPECT_EQ(stats->activeCount, 655360u);
-    EXPECT_EQ(stats->inactiveCount, 393216u);
-    EXPECT_EQ(stats->wireCount, 65536u);  // 256 MiB
-    EXPECT_EQ(stats->speculativeCount, 0u);
-}
-
-TEST(MemInfoParse, OtherPageSizes) {
-    const MemInfo info = parseMemInfo(readFile(fixturePath("proc/machine8g/meminfo")));
-    const auto sixteen = vmStatisticsFromMemInfo(info, 16384);
-    ASSERT_TRUE(sixteen);
-    EXPECT_EQ(sixteen->freeCount, 131072u);
-    EXPECT_EQ(sixteen->wireCount, 16384u);
-    const auto sixtyFour = vmStatisticsFromMemInfo(info, 65536);
-    ASSERT_TRUE(sixtyFour);
-    EXPECT_EQ(sixtyFour->activeCount, 40960u);
-    EXPECT_FALSE(vmStatisticsFromMemInfo(info, 0));
+    EXPECT_EQ(stats->free, 2097152u * 1024);
+    EXPECT_EQ(stats->active, 2621440u * 1024);
+    EXPECT_EQ(stats->inactive, 1572864u * 1024);
+    EXPECT_EQ(stats->wired, 256u << 20);
 }
 
 TEST(MemInfoParse, EmptyTextHasNothing) {
     EXPECT_EQ(parseMemInfo(""), MemInfo{});
-    EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo(""), kPage));
+    EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo("")));
 }
 
 TEST(MemInfoParse, NoTrailingNewline) {
@@ -191,7 +177,7 @@ TEST(MemInfoParse, DuplicateKeysFirstWins) {
 
 TEST(MemInfoMapping, RequiredFieldsMissingIsAFailedRead) {
     const std::string full = "MemFree: 4 kB\nActive: 8 kB\nInactive: 12 kB\n";
-    ASSERT_TRUE(vmStatisticsFromMemInfo(parseMemInfo(full), kPage));
+    ASSERT_TRUE(vmStatisticsFromMemInfo(parseMemInfo(full)));
     for (const char* missing : {"MemFree", "Active", "Inactive"}) {
         std::string text;
         std::istringstream lines(full);
@@ -201,14 +187,14 @@ TEST(MemInfoMapping, RequiredFieldsMissingIsAFailedRead) {
                 text += line + "\n";
             }
         }
-        EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo(text), kPage)) << "without " << missing;
+        EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo(text))) << "without " << missing;
     }
     // Only the three are required: no MemTotal, no wired fields, still a reading.
-    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(full), kPage);
-    EXPECT_EQ(stats->freeCount, 1u);
-    EXPECT_EQ(stats->activeCount, 2u);
-    EXPECT_EQ(stats->inactiveCount, 3u);
-    EXPECT_EQ(stats->wireCount, 0u);
+    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(full));
+    EXPECT_EQ(stats->free, 4096u);
+    EXPECT_EQ(stats->active, 8192u);
+    EXPECT_EQ(stats->inactive, 12288u);
+    EXPECT_EQ(stats->wired, 0u);
 }
 
 TEST(MemInfoMapping, WiredSumsThePresentFields) {
@@ -216,25 +202,12 @@ TEST(MemInfoMapping, WiredSumsThePresentFields) {
     const std::string older = base +
                               "Unevictable: 4096 kB\nSUnreclaim: 8192 kB\n"
                               "KernelStack: 1024 kB\nPageTables: 3072 kB\n";
-    // A kernel before 3.15: neither SecPageTables nor Percpu.
-    EXPECT_EQ(vmStatisticsFromMemInfo(parseMemInfo(older), kPage)->wireCount,
-              (4096u + 8192u + 1024u + 3072u) / 4u);
-    // 3.15 to 6.0: Percpu but no SecPageTables.
-    EXPECT_EQ(vmStatisticsFromMemInfo(parseMemInfo(older + "Percpu: 400 kB\n"), kPage)->wireCount,
-              (16384u + 400u) / 4u);
-    // 6.1 and later: both.
-    EXPECT_EQ(vmStatisticsFromMemInfo(
-                  parseMemInfo(older + "Percpu: 400 kB\nSecPageTables: 1600 kB\n"), kPage)
-                  ->wireCount,
-              (16384u + 400u + 1600u) / 4u);
-}
-
-TEST(MemInfoMapping, KilobytesToPagesRoundsDown) {
-    const auto stats = vmStatisticsFromMemInfo(
-        parseMemInfo("MemFree: 7 kB\nActive: 3 kB\nInactive: 4 kB\n"), kPage);
-    EXPECT_EQ(stats->freeCount, 1u);
-    EXPECT_EQ(stats->activeCount, 0u);
-    EXPECT_EQ(stats->inactiveCount, 1u);
+    const auto wired = [](const std::string& text) {
+        return vmStatisticsFromMemInfo(parseMemInfo(text))->wired / 1024;
+    };
+    EXPECT_EQ(wired(older), 4096u + 8192u + 1024u + 3072u);       // before 3.15: neither
+    EXPECT_EQ(wired(older + "Percpu: 400 kB\n"), 16384u + 400u);  // 3.15 to 6.0
+    EXPECT_EQ(wired(older + "Percpu: 400 kB\nSecPageTables: 1600 kB\n"), 16384u + 400u + 1600u);
 }
 
 TEST(MemInfoMapping, LargestValuesDoNotOverflow) {
@@ -244,11 +217,11 @@ TEST(MemInfoMapping, LargestValuesDoNotOverflow) {
                             "KernelStack", "PageTables", "SecPageTables", "Percpu"}) {
         text += std::string(key) + ": " + max + " kB\n";
     }
-    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(text), kPage);
+    const auto stats = vmStatisticsFromMemInfo(parseMemInfo(text));
     ASSERT_TRUE(stats);
-    EXPECT_EQ(stats->freeCount, kMaxKilobytes / 4);
-    // Six maxima: 6 × (2^54 - 1) kB = 6 × (2^54 - 1) / 4 pages, exactly.
-    EXPECT_EQ(stats->wireCount, 6 * kMaxKilobytes / 4);
+    EXPECT_EQ(stats->free, kMaxKilobytes * 1024);
+    // Six maxima would not fit in bytes: the sum stops at the largest count.
+    EXPECT_EQ(stats->wired, kMaxKilobytes * 1024);
 }
 
 }  // namespace

@@ -50,13 +50,8 @@ class DelegateTest : public ::testing::Test {
         return rows;
     }
 
-    /// Free memory of exactly `bytes`, read in pages of one byte so that any count is possible.
-    void setFreeBytesExactly(std::uint64_t bytes) {
-        fakes.hostMemory.setPageSize(1);
-        VmStatistics s;
-        s.freeCount = bytes;
-        fakes.hostMemory.setStatistics(s);
-    }
+    /// Free memory of exactly `bytes`, and nothing else in the breakdown.
+    void setFreeBytesExactly(std::uint64_t bytes) { fakes.hostMemory.setStatistics({bytes}); }
 
     FakePlatform fakes;
 

@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AmountCase{512.0, "0.50 KB"}, AmountCase{0.0, "0.00 KB"},
                       AmountCase{6442450944.0, "6.00 GB"}, AmountCase{536870912.0, "512.00 MB"},
                       AmountCase{327680000.0, "312.50 MB"},
-                      // Free less speculative can go below zero: it takes the KB branch.
+                      // A negative amount takes the KB branch.
                       AmountCase{-4096.0, "-4.00 KB"},
                       AmountCase{-3.0 * 1073741824.0, "-3145728.00 KB"}));
 

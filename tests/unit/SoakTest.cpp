@@ -52,12 +52,7 @@ class Soak : public DelegateTest {
         fakes.preferences.put("isAutoFreeMemory", true);
         fakes.preferences.put("memoryLevel", kLevelMiB);
         fakes.hostMemory.setPhysicalMemory(kInstalled);
-        VmStatistics s;
-        s.wireCount = 128 * kMiB / 4096;
-        s.activeCount = 256 * kMiB / 4096;
-        s.inactiveCount = 128 * kMiB / 4096;
-        s.freeCount = 200 * kMiB / 4096;
-        fakes.hostMemory.setStatistics(s);
+        fakes.hostMemory.setStatistics({200 * kMiB, 256 * kMiB, 128 * kMiB, 128 * kMiB});
         // Blocks of 16 KiB and tens of MiB free at most: a clean is at most a few thousand passes.
         fakes.bundleResources.setImage("hd", FakeBundleResources::solidImage(64, 64));
         blockLength_ = tiffEncodedLength(FakeBundleResources::solidImage(64, 64));

@@ -39,7 +39,7 @@ TEST_F(StatusTitle, PercentageModeComparesBytesAllTheSame) {
     EXPECT_EQ(colorAtLaunchWithFree(200 * kMiB), TitleColor::Red);
     EXPECT_EQ(statusItem().title()->text, "2.44%");
 
-    fakes.hostMemory.setStatistics(VmStatistics{200 * kMiB + 1, 0, 0, 0, 0});
+    fakes.hostMemory.setStatistics(VmStatistics{200 * kMiB + 1});
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);
 }
@@ -48,11 +48,11 @@ TEST_F(StatusTitle, ColourFollowsEachRefresh) {
     fakes.preferences.put("memoryLevel", 200);
     EXPECT_EQ(colorAtLaunchWithFree(kGiB), TitleColor::DisabledControlText);
 
-    fakes.hostMemory.setStatistics(VmStatistics{150 * kMiB, 0, 0, 0, 0});
+    fakes.hostMemory.setStatistics(VmStatistics{150 * kMiB});
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::Red);
 
-    fakes.hostMemory.setStatistics(VmStatistics{kGiB, 0, 0, 0, 0});
+    fakes.hostMemory.setStatistics(VmStatistics{kGiB});
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);
 }
@@ -63,7 +63,7 @@ TEST_F(StatusTitle, HiddenTextGivesAnEmptyTitleThatIsStillColoured) {
     EXPECT_EQ(colorAtLaunchWithFree(100 * kMiB), TitleColor::Red);
     EXPECT_EQ(statusItem().title()->text, "");
 
-    fakes.hostMemory.setStatistics(VmStatistics{kGiB, 0, 0, 0, 0});
+    fakes.hostMemory.setStatistics(VmStatistics{kGiB});
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(statusItem().title()->text, "");
     EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);

@@ -1,5 +1,6 @@
 #include "platform/linux/MemInfo.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -105,27 +106,19 @@ MemInfo parseMemInfo(std::string_view text) {
     return info;
 }
 
-std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info, std::uint64_t pageSize) {
-    if (pageSize == 0 || !info.memFree || !info.active || !info.inactive) {
+std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info) {
+    if (!info.memFree || !info.active || !info.inactive) {
         return std::nullopt;
     }
-    // kB × 1024 / pageSize, rounded down, split so that it cannot overflow: each field is at
-    // most 2^54 kB, but the wired sum of six of them may not be.
-    auto pages = [pageSize](std::uint64_t kilobytes) {
-        return kilobytes / pageSize * 1024 + kilobytes % pageSize * 1024 / pageSize;
-    };
-    std::uint64_t wiredKilobytes = 0;
+    // Each field is at most 2^54 kB (the parser's bound), so its bytes fit; the wired sum of six
+    // may not, and stops at the largest count.
+    std::uint64_t wired = 0;
     for (const auto* field : {&info.unevictable, &info.sUnreclaim, &info.kernelStack,
                               &info.pageTables, &info.secPageTables, &info.percpu}) {
-        wiredKilobytes += field->value_or(0);
+        wired += field->value_or(0);
     }
-    VmStatistics statistics;
-    statistics.freeCount = pages(*info.memFree);
-    statistics.activeCount = pages(*info.active);
-    statistics.inactiveCount = pages(*info.inactive);
-    statistics.wireCount = pages(wiredKilobytes);
-    statistics.speculativeCount = 0;
-    return statistics;
+    return VmStatistics{*info.memFree * 1024, *info.active * 1024, *info.inactive * 1024,
+                        std::min(wired, kMaxKilobytes) * 1024};
 }
 
 }  // namespace headroom

@@ -41,13 +41,10 @@ struct MemInfo {
 ///   with the key decides even when its value is unusable.
 MemInfo parseMemInfo(std::string_view text);
 
-/// Maps meminfo onto the design's counters, in pages of `pageSize` bytes (kB × 1024 / pageSize,
-/// rounded down):
-///   free = MemFree, active = Active, inactive = Inactive, speculative = 0,
-///   wired = Unevictable + SUnreclaim + KernelStack + PageTables + SecPageTables + Percpu
-///           (the sum of those present: SecPageTables exists since Linux 6.1, Percpu since 3.15).
-/// MemFree, Active and Inactive are required: when one is absent (or `pageSize` is 0) the read
-/// counts as failed and the result is `nullopt`.
-std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info, std::uint64_t pageSize);
+/// The breakdown in bytes (kB × 1024): free = MemFree, active = Active, inactive = Inactive,
+/// wired = Unevictable + SUnreclaim + KernelStack + PageTables + SecPageTables + Percpu (the sum
+/// of those present: SecPageTables exists since Linux 6.1, Percpu since 3.15). MemFree, Active
+/// and Inactive are required: when one is absent the read counts as failed.
+std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info);
 
 }  // namespace headroom

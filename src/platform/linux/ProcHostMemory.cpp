@@ -3,113 +3,97 @@
 #include <unistd.h>
 
 #include <utility>
-#include <vector>
 
 #include "platform/linux/MemInfo.h"
+#include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
 namespace {
 
-constexpr const char* kRealMeminfo = "/proc/meminfo";
+/// `<root>/meminfo`, with no doubled slash.
+std::string meminfoPath(std::string root) {
+    while (!root.empty() && root.back() == '/') {
+        root.pop_back();
+    }
+    return root + "/meminfo";
+}
 
-std::uint64_t systemPageSize() {
-    const long size = ::sysconf(_SC_PAGESIZE);
-    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+/// The parsed file; nothing, with the reason in `failure`, when it cannot be read.
+std::optional<MemInfo> readMemInfo(const std::string& path, std::string& failure) {
+    std::string text;
+    if (readRegularFile(path, ProcHostMemory::kMeminfoLimit, text, failure) != FileStatus::Ok) {
+        return std::nullopt;
+    }
+    return parseMemInfo(text);
 }
 
 }  // namespace
 
-std::string ProcHostMemory::meminfoPath(const std::string& root) {
-    std::string path = root;
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    if (path != "/") {
-        path += '/';
-    }
-    return path + "meminfo";
-}
-
-ProcHostMemory::ProcHostMemory(std::string procfsRoot)
-    : root_(std::move(procfsRoot)), pageSize_(systemPageSize()), meminfo_(meminfoPath(root_)) {}
-
-std::optional<VmStatistics> ProcHostMemory::statistics() {
-    const auto text = meminfo_.read();
-    if (!text) {
-        statisticsFailure_ = lastError_ = meminfo_.error();
-        return std::nullopt;
-    }
-    auto statistics = vmStatisticsFromMemInfo(parseMemInfo(*text), pageSize_);
-    if (!statistics) {
-        statisticsFailure_ = lastError_ = meminfo_.path() + " lacks MemFree, Active or Inactive";
-        return std::nullopt;
-    }
-    lastError_.clear();
-    statisticsFailure_.clear();
-    return statistics;
-}
+ProcHostMemory::ProcHostMemory(const std::string& procfsRoot) : meminfo_(meminfoPath(procfsRoot)) {}
 
 std::uint64_t ProcHostMemory::physicalMemory() {
     if (!physicalMemory_) {
-        std::optional<std::uint64_t> total;
-        if (const auto text = meminfo_.read()) {
-            total = parseMemInfo(*text).memTotal;  // at most 2^54 kB: × 1024 fits
-        }
-        if (total && *total > 0) {
-            physicalMemory_ = *total * 1024;
+        std::string failure;
+        const auto info = readMemInfo(meminfo_, failure);
+        if (info && info->memTotal.value_or(0) > 0) {
+            physicalMemory_ = *info->memTotal * 1024;  // at most 2^54 kB: × 1024 fits
         } else {
             const long pages = ::sysconf(_SC_PHYS_PAGES);
-            physicalMemory_ = pages > 0 ? static_cast<std::uint64_t>(pages) * pageSize_ : 0;
+            const long pageSize = ::sysconf(_SC_PAGESIZE);
+            physicalMemory_ = pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) *
+                                                              static_cast<std::uint64_t>(pageSize)
+                                                        : 0;
         }
     }
     return *physicalMemory_;
 }
 
-std::optional<MachineMemory> ProcHostMemory::machineMemory() {
-    if (!realMeminfo_) {
-        realMeminfo_.emplace(kRealMeminfo);
-    }
-    const auto text = realMeminfo_->read();
-    if (!text) {
-        lastError_ = realMeminfo_->error();
+std::optional<VmStatistics> ProcHostMemory::statistics(std::string& failure) {
+    const auto info = readMemInfo(meminfo_, failure);
+    if (!info) {
         return std::nullopt;
     }
-    const MemInfo info = parseMemInfo(*text);
-    if (!info.memTotal || !info.memAvailable) {
-        lastError_ = std::string(kRealMeminfo) + " lacks MemTotal or MemAvailable";
+    auto statistics = vmStatisticsFromMemInfo(*info);
+    if (!statistics) {
+        failure = meminfo_ + " lacks MemFree, Active or Inactive";
+    }
+    return statistics;
+}
+
+std::optional<MachineMemory> ProcHostMemory::machineMemory() {
+    std::string failure;
+    const auto info = readMemInfo("/proc/meminfo", failure);
+    if (!info || !info->memTotal || !info->memAvailable) {
         return std::nullopt;
     }
     // Both at most 2^54 kB (the parser's bound): × 1024 fits.
-    return MachineMemory{*info.memTotal * 1024, *info.memAvailable * 1024};
+    return MachineMemory{*info->memTotal * 1024, *info->memAvailable * 1024};
 }
 
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {
-    const std::string prefix = "--procfs " + root + ": ";
-    ProcFileReader reader(meminfoPath(root));
-    const auto text = reader.read();
-    if (!text) {
-        return prefix + reader.error();
+    const std::string path = meminfoPath(root);
+    std::string failure;
+    const auto info = readMemInfo(path, failure);
+    if (!info) {
+        return "--procfs " + root + ": " + failure;
     }
-    const MemInfo info = parseMemInfo(*text);
-    std::vector<const char*> missing;
-    if (!info.memTotal)
-        missing.push_back("MemTotal");
-    if (!info.memFree)
-        missing.push_back("MemFree");
-    if (!info.active)
-        missing.push_back("Active");
-    if (!info.inactive)
-        missing.push_back("Inactive");
+    std::string missing;
+    for (const auto& [field, name] : {std::pair{&info->memTotal, "MemTotal"},
+                                      {&info->memFree, "MemFree"},
+                                      {&info->active, "Active"},
+                                      {&info->inactive, "Inactive"}}) {
+        if (!*field) {
+            missing += (missing.empty() ? "" : ", ") + std::string(name);
+        }
+    }
     if (missing.empty()) {
         return std::nullopt;
     }
-    std::string line = prefix + reader.path() + " is not a meminfo file (no ";
-    for (std::size_t i = 0; i < missing.size(); ++i) {
-        line += i == 0 ? "" : (i + 1 == missing.size() ? " or " : ", ");
-        line += missing[i];
+    if (const auto last = missing.rfind(", "); last != std::string::npos) {
+        missing.replace(last, 2, " or ");
     }
-    return line + " in kB)";
+    return "--procfs " + root + ": " + path + " is not a meminfo file (no " + missing + " in kB)";
 }
 
 }  // namespace headroom
