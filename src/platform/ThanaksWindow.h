@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/WebView.h"
+#include "platform/Window.h"
 
 namespace headroom {
 
@@ -46,13 +47,8 @@ class ProgressIndicator {
 
 /// The welcome window as its interface file makes it, with the elements its controller
 /// drives. Everything here lives as long as this object.
-class ThanaksWindow {
+class ThanaksWindow : public Window {
   public:
-    /// Collection behaviour: the window shows on every workspace.
-    static constexpr int kCanJoinAllSpaces = 1;
-
-    virtual ~ThanaksWindow() = default;
-
     virtual StyledLabel& ThanksDownloadingtext() = 0;
     virtual StyledLabel& appName() = 0;
     virtual PanelView& AppView() = 0;
@@ -66,8 +62,6 @@ class ThanaksWindow {
     /// The "do not show" check box's action; it gets the box's new state (on: true).
     virtual void setDoNotShowAction(std::function<void(bool)> action) = 0;
 
-    virtual void setCollectionBehavior(int behavior) = 0;
-    virtual void makeKeyAndOrderFront() = 0;
     virtual void showWindow() = 0;
 };
 

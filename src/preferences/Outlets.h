@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Window.h"
+
 namespace headroom {
 
 // The controls of the preferences window as its controller sees them: each a small interface
@@ -74,17 +76,12 @@ struct WindowFrame {
     friend bool operator==(const WindowFrame&, const WindowFrame&) = default;
 };
 
-/// The window may be shown on every workspace of the desktop.
-inline constexpr unsigned kWindowCollectionBehaviorCanJoinAllSpaces = 1;
-
-class Window {
+/// The preferences window: its controller also moves and sizes it, and ends text editing.
+class PreferencesWindow : public Window {
   public:
-    virtual ~Window() = default;
     virtual WindowFrame frame() const = 0;
     /// Moves and resizes the window; `display` redraws at once, `animate` may animate.
     virtual void setFrame(const WindowFrame& frame, bool display, bool animate) = 0;
-    virtual void setCollectionBehavior(unsigned behavior) = 0;
-    virtual void makeKeyAndOrderFront() = 0;
     /// Gives the keyboard focus to `responder`, or to nothing at all. A numeric field that was
     /// being edited loses the focus, and its end-of-editing notice goes to the window's owner.
     virtual void makeFirstResponder(TextField* responder) = 0;

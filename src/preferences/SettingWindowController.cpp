@@ -35,7 +35,7 @@ AppDelegate& SettingWindowController::delegate() {
     return appDel_ != nullptr ? *appDel_ : sharedDelegate_;
 }
 
-Window* SettingWindowController::window() {
+PreferencesWindow* SettingWindowController::window() {
     if (nib_) {
         return window_;
     }
@@ -61,7 +61,7 @@ Window* SettingWindowController::window() {
 }
 
 void SettingWindowController::showWindow() {
-    if (Window* shown = window()) {
+    if (PreferencesWindow* shown = window()) {
         shown->makeKeyAndOrderFront();
     }
 }

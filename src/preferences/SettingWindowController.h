@@ -37,7 +37,7 @@ class SettingWindowController {
 
     /// The window, loaded on first use (then `awakeFromNib` and `windowDidLoad` run). Nothing
     /// when the interface file cannot be loaded; the next use tries again.
-    Window* window();
+    PreferencesWindow* window();
     bool isWindowLoaded() const { return nib_ != nullptr; }
     void showWindow();
 
@@ -92,7 +92,7 @@ class SettingWindowController {
     View* aboutUsView() const { return aboutUsView_; }
     Toolbar* settingsToolbar() const { return settingsToolbar_; }
 
-    void setWindow(Window* window) { window_ = window; }
+    void setWindow(PreferencesWindow* window) { window_ = window; }
     void setSegmentSize(SegmentedControl* outlet) { segmentSize_ = outlet; }
     void setBtnPercentage(CheckBox* outlet) { btnPercentage_ = outlet; }
     void setBtnRunOnStartup(CheckBox* outlet) { btnRunOnStartup_ = outlet; }
@@ -125,7 +125,7 @@ class SettingWindowController {
     SettingWindowFactory& factory_;
     std::string windowNibName_;
     std::unique_ptr<InterfaceObjects> nib_;
-    Window* window_ = nullptr;
+    PreferencesWindow* window_ = nullptr;
 
     // The fields, in the order the program has always declared them.
     AppDelegate* appDel_ = nullptr;

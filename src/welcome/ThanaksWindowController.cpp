@@ -230,7 +230,7 @@ std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts po
                                                            Application& application) {
     auto controller = std::make_unique<ThanaksWindowController>(ports, std::move(content));
     if (ThanaksWindow* window = controller->window()) {
-        window->setCollectionBehavior(ThanaksWindow::kCanJoinAllSpaces);
+        window->setCollectionBehavior(kWindowCollectionBehaviorCanJoinAllSpaces);
         window->makeKeyAndOrderFront();
     }
     application.activateIgnoringOtherApps(true);

@@ -161,7 +161,7 @@ class FakeToolbar final : public Toolbar, public FakeControl {
     std::string selected_;
 };
 
-class FakeWindow final : public Window, public FakeControl {
+class FakeWindow final : public PreferencesWindow, public FakeControl {
   public:
     struct FrameChange {
         WindowFrame frame;

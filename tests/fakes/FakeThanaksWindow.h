@@ -104,7 +104,7 @@ class FakeThanaksWindow final : public ThanaksWindow, public Journaled {
     void setDoNotShowAction(std::function<void(bool)> action) override {
         doNotShow = std::move(action);
     }
-    void setCollectionBehavior(int behavior) override {
+    void setCollectionBehavior(unsigned behavior) override {
         note("window.setCollectionBehavior");
         collectionBehavior = behavior;
     }
@@ -122,7 +122,7 @@ class FakeThanaksWindow final : public ThanaksWindow, public Journaled {
     FakeWebView target{"tempweb"};
     FakeProgressIndicator spinner;
     std::function<void(bool)> doNotShow;
-    std::optional<int> collectionBehavior;
+    std::optional<unsigned> collectionBehavior;
     bool shown = false;
 };
 

@@ -44,7 +44,7 @@ TEST_F(Welcome, ShowingMakesAFreshControllerThenShowsItsWindowByTheFourSteps) {
     EXPECT_LT(step("window.setCollectionBehavior"), step("window.makeKeyAndOrderFront"));
     EXPECT_LT(step("window.makeKeyAndOrderFront"), step("application.activateIgnoringOtherApps"));
     EXPECT_LT(step("application.activateIgnoringOtherApps"), step("window.showWindow"));
-    EXPECT_EQ(fakes.thanaksWindows.made.back()->collectionBehavior, 1);
+    EXPECT_EQ(fakes.thanaksWindows.made.back()->collectionBehavior, 1U);
     EXPECT_EQ(fakes.thanaksWindows.made.back()->promo.requests().at(0).url,
               "http://tidewell.example/promo/");
     EXPECT_EQ(fakes.thanaksWindows.pagesAsked.back(), "index.html");

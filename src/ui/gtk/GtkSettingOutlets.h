@@ -153,7 +153,7 @@ class GtkToolbarOutlet final : public Toolbar {
 /// for is applied again whenever the decorations change. On X11 the window is also moved, so
 /// that its top edge stays where the controller puts it; where the window system does not let
 /// a window place itself (Wayland) it is only resized.
-class GtkWindowOutlet final : public Window {
+class GtkWindowOutlet final : public PreferencesWindow {
   public:
     GtkWindowOutlet(Gtk::Window& window, Gtk::Widget& content, std::vector<GtkEntryOutlet*> fields);
     WindowFrame frame() const override;

@@ -189,8 +189,8 @@ void GtkThanaksWindow::setDoNotShowAction(std::function<void(bool)> action) {
     doNotShowAction_ = std::move(action);
 }
 
-void GtkThanaksWindow::setCollectionBehavior(int behavior) {
-    if (behavior == kCanJoinAllSpaces) {
+void GtkThanaksWindow::setCollectionBehavior(unsigned behavior) {
+    if ((behavior & kWindowCollectionBehaviorCanJoinAllSpaces) != 0) {
         window_->stick();
     } else {
         window_->unstick();

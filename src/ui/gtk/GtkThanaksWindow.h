@@ -82,7 +82,7 @@ class GtkThanaksWindow final : public ThanaksWindow {
     WebView& tempweb() override { return *target_; }
     ProgressIndicator& indicatoraminate() override { return spinner_; }
     void setDoNotShowAction(std::function<void(bool)> action) override;
-    void setCollectionBehavior(int behavior) override;
+    void setCollectionBehavior(unsigned behavior) override;
     void makeKeyAndOrderFront() override;
     void showWindow() override;
 
