@@ -3,38 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
-#include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
-#include "platform/linux/ExecutableFolder.h"
-#include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
-#include "platform/linux/NetworkReachability.h"
-#include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
-#include "platform/linux/ProcSelfControl.h"
-#include "platform/linux/ProcWorkspace.h"
-#include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
 #include "platform/linux/TerminalText.h"
 #include "platform/linux/WelcomeWindowProcess.h"
-#include "platform/linux/XdgAutostartLoginItems.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
 #include "ui/gtk/IndicatorStatusBar.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
-#include "ui/terminal/LoopApplication.h"
-#include "ui/terminal/NoSettingWindows.h"
-#include "ui/terminal/NoWelcomeWindows.h"
-#include "ui/terminal/QuietFeedback.h"
+#include "ui/terminal/LinuxPlatform.h"
 #include "ui/terminal/TerminalRender.h"
 #include "ui/terminal/TerminalStatusBar.h"
 #include "ui/terminal/TerminalView.h"
@@ -79,18 +65,6 @@ std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& prob
     return elsewhere ? nullptr : std::move(tray);
 }
 
-DeploymentSettings deploymentSettings() {
-    DeploymentSettings settings;
-    settings.feedbackApiKey = "5f2c8e1a9b3d4c6e7f8091a2b3c4d5e6f708192a3b4c5d6e7f8091a2b3c4d5e6";
-    settings.storeIdentifier = "100000001";
-    settings.reachabilityHost = "tidewell.example";
-    settings.links.twitter = "social.tidewell.example";
-    settings.links.website = "tidewell.example";
-    settings.links.faq = "support.tidewell.example";
-    settings.links.fanPage = "fans.tidewell.example";
-    return settings;
-}
-
 /// Opens the preference file. A corrupt file named on the command line is refused; the
 /// default one is copied aside first so that the defaults written next lose nothing.
 std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line, SystemLog& log,
@@ -122,6 +96,28 @@ std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line,
     log.log("The preference file " + path + " was not valid (" + message + "); kept it as " +
             backup + " and started from the defaults");
     return store;
+}
+
+/// The desktop front end: the tray item, its windows and dialogs, until the application ends.
+int runTray(TrayApplication& tray, LinuxPlatform& platform,
+            const KeyFilePreferenceStore& preferences, SystemLog& log) {
+    IndicatorStatusBar statusBar(build::kApplicationId, build::kName, platform.runLoop(), log);
+    EnjoymentFeedback feedback(build::kName, EnjoymentFeedback::projectPages(),
+                               platform.urlOpener());
+    GtkSettingWindowFactory settingWindows(resourcesDirectory(), log);
+    // The welcome window writes its check box into the same preference file.
+    WelcomeWindowProcess welcomeWindows(WelcomeWindowProcess::besideExecutable(),
+                                        {"--config", preferences.path()}, log);
+    AppDelegate delegate(
+        platform.platform({&statusBar, &feedback, &tray, &settingWindows, &welcomeWindows}));
+    // The application's own loop turns the default main context, which the run loop's timers
+    // and queues live on.
+    const int status = tray.run([&delegate] {
+        delegate.applicationWillFinishLaunching();
+        delegate.applicationDidFinishLaunching();
+    });
+    delegate.applicationWillTerminate();
+    return status;
 }
 
 }  // namespace
@@ -167,75 +163,24 @@ int main(int argc, char** argv) {
                 "); a second launch will not find this one");
     }
 
-    GlibRunLoop runLoop;
     ProcHostMemory hostMemory(line->procfs);
-    ProcWorkspace workspace(line->procfs);
-    SessionBusNotificationCenter notificationCenter(log);
-    PixbufBundleResources bundleResources(resourcesDirectory());
-    ProcSelfControl processControl;
-    XdgAutostartLoginItems loginItems(XdgAutostartLoginItems::helperBesideExecutable());
-    GioUrlOpener urlOpener(log);
-    NetworkReachability reachability;
-    LoopApplication loopApplication(runLoop);
-
-    // Without a display the windows, dialogs and the rating flow have stand-ins that say so.
-    TerminalStatusBar terminalBar;
-    QuietFeedback quietFeedback;
-    NoSettingWindowFactory noSettingWindows(log);
-    NoWelcomeWindows noWelcomeWindows(log);
-    std::optional<IndicatorStatusBar> indicatorBar;
-    std::optional<EnjoymentFeedback> enjoymentFeedback;
-    std::optional<GtkSettingWindowFactory> gtkSettingWindows;
-    std::optional<WelcomeWindowProcess> welcomeProcess;
+    LinuxPlatform platform(*preferences, log, hostMemory, {line->procfs, resourcesDirectory()});
     if (tray) {
-        indicatorBar.emplace(build::kApplicationId, build::kName, runLoop, log);
-        enjoymentFeedback.emplace(build::kName, EnjoymentFeedback::projectPages(), urlOpener);
-        gtkSettingWindows.emplace(resourcesDirectory(), log);
-        // The welcome window writes its check box into the same preference file.
-        welcomeProcess.emplace(WelcomeWindowProcess::besideExecutable(),
-                               std::vector<std::string>{"--config", preferences->path()}, log);
-    }
-    auto either = [](auto& desktop, auto& fallback) -> auto& {
-        using Port = std::remove_reference_t<decltype(fallback)>;
-        return desktop ? static_cast<Port&>(*desktop) : fallback;
-    };
-    StatusBar& statusBar = either(indicatorBar, static_cast<StatusBar&>(terminalBar));
-    Feedback& feedback = either(enjoymentFeedback, static_cast<Feedback&>(quietFeedback));
-    SettingWindowFactory& settingWindows =
-        either(gtkSettingWindows, static_cast<SettingWindowFactory&>(noSettingWindows));
-    WelcomeWindows& welcomeWindows =
-        either(welcomeProcess, static_cast<WelcomeWindows&>(noWelcomeWindows));
-    Application& application =
-        tray ? static_cast<Application&>(*tray) : static_cast<Application&>(loopApplication);
-
-    BundleInfo bundle{build::kApplicationId, build::kName,      build::kVersion,
-                      build::kBuildNumber,   build::kCopyright, executableFolder()};
-    AppDelegate delegate(
-        Platform{runLoop, *preferences, hostMemory, log, workspace, notificationCenter, statusBar,
-                 feedback, application, bundleResources, processControl, loginItems, settingWindows,
-                 urlOpener, reachability, welcomeWindows, bundle, deploymentSettings()});
-
-    if (tray) {
-        // The application's own loop turns the default main context, which the run loop's
-        // timers and queues live on.
-        const int status = tray->run([&delegate] {
-            delegate.applicationWillFinishLaunching();
-            delegate.applicationDidFinishLaunching();
-        });
-        delegate.applicationWillTerminate();
-        return status;
+        return runTray(*tray, platform, *preferences, log);
     }
 
     if (!notice.empty()) {
         std::fputs(("headroom: " + notice + "\n").c_str(), stderr);
     }
 
+    Platform ports = platform.platform();
+    AppDelegate delegate(ports);
     delegate.applicationWillFinishLaunching();
     delegate.applicationDidFinishLaunching();
 
     if (line->mode == CommandLine::Mode::Print) {
         delegate.updateMemoryDisplay();
-        TerminalStatusItem& item = *terminalBar.item();
+        TerminalStatusItem& item = *platform.statusBar().item();
         const StatusSnapshot snapshot{item.title(), item.image(), item.menu().get()};
         const std::string out = line->json ? renderJson(snapshot) + "\n" : renderPlain(snapshot);
         std::fputs(out.c_str(), stdout);
@@ -243,10 +188,10 @@ int main(int argc, char** argv) {
     }
 
     // A signal ends the view as `q` does, a clean that runs included.
-    TerminalView view(delegate, *terminalBar.item(), runLoop,
-                      [&loopApplication] { loopApplication.terminate(); });
+    TerminalView view(delegate, *platform.statusBar().item(), platform.runLoop(),
+                      [&ports] { ports.application.terminate(); });
     view.start();
-    runLoop.run();
+    platform.runLoop().run();
     view.stop();
     delegate.applicationWillTerminate();
     return 0;

@@ -74,11 +74,6 @@ void AppDelegate::buildMainMenu() {
 void AppDelegate::applicationWillFinishLaunching() {}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    // 1-2. Feedback component.
-    platform_.feedback.sharedConnection().setApiKey(platform_.deployment.feedbackApiKey);
-    platform_.feedback.sharedRatingFlowWithAppID(platform_.deployment.storeIdentifier)
-        .appDidLaunch(true);
-
     // 3. Cleaning always uses the extreme duration.
     isExtremeClean_ = true;
     appMenu_->itemAtIndex(0)->setTitle("Extreme Clean");
@@ -160,8 +155,7 @@ void AppDelegate::quitPressed() {
 }
 
 void AppDelegate::rateAppPressed() {
-    platform_.feedback.sharedRatingFlowWithAppID(platform_.deployment.storeIdentifier)
-        .showEnjoymentDialog();
+    platform_.feedback.showEnjoymentDialog();
 }
 
 void AppDelegate::significantUsagePressed() {}

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/RgbaImage.h"
 #include "monitor/ApplicationRecord.h"
 #include "monitor/MemoryFigures.h"
 #include "platform/Platform.h"
+#include "platform/RgbaImage.h"
 #include "statusmenu/Menu.h"
 
 namespace headroom {
@@ -125,10 +125,6 @@ class AppDelegate {
     /// The preferences window's controller: none until the first `preferencePressed`.
     const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
 
-    /// The login helper's identity, looked for at launch and registered for start at login.
-    static constexpr const char* kHelperBundleIdentifier = "com.Tidewell.Helper";
-    /// The notice that tells a running login helper to end.
-    static constexpr const char* kTerminateHelperNotification = "TERMINATEHELPER";
     /// Tag carried by application rows and by no other row.
     static constexpr std::int64_t kApplicationRowTag = 100;
     /// Bounds the timer applies to a stored interval, so that a value put in the store from

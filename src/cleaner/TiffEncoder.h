@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cleaner/RgbaImage.h"
+#include "platform/RgbaImage.h"
 
 namespace headroom {
 

@@ -11,15 +11,14 @@
 #include <cstring>
 #include <string>
 
-#include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
+#include "platform/LoginItems.h"
 #include "platform/linux/ExecutableFolder.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
 
 namespace {
 
-using headroom::AppDelegate;
 using headroom::SessionBusNotificationCenter;
 
 constexpr const char* kProgram = "headroom-login-helper";
@@ -76,17 +75,16 @@ class Helper {
         // Listen before anything can make Headroom send the signal.
         subscription_ = g_dbus_connection_signal_subscribe(
             bus_, nullptr, SessionBusNotificationCenter::kInterface,
-            AppDelegate::kTerminateHelperNotification, SessionBusNotificationCenter::kObjectPath,
+            headroom::kTerminateHelperNotification, SessionBusNotificationCenter::kObjectPath,
             nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onTerminate, loop_, nullptr);
 
         // The name is what Headroom looks for at its launch: own it before starting Headroom.
         // Asked once and answered before anything else, rather than through g_bus_own_name,
         // whose answer would only come as the loop turns: the helper decides at once whether
         // it is the one at work.
-        GVariant* reply =
-            callBus(bus_, "RequestName",
-                    g_variant_new("(su)", AppDelegate::kHelperBundleIdentifier, kDoNotQueue), "(u)",
-                    &error);
+        GVariant* reply = callBus(
+            bus_, "RequestName",
+            g_variant_new("(su)", headroom::kHelperBundleIdentifier, kDoNotQueue), "(u)", &error);
         if (reply == nullptr) {
             return fail("cannot own the bus name", error);
         }

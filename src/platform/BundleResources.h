@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "cleaner/RgbaImage.h"
+#include "platform/RgbaImage.h"
 
 namespace headroom {
 

@@ -4,6 +4,12 @@
 
 namespace headroom {
 
+/// The login helper's identity, looked for at launch and registered for start at login; the
+/// helper owns it as its name on the session bus.
+inline constexpr const char* kHelperBundleIdentifier = "com.Tidewell.Helper";
+/// The notice that tells a running login helper to end.
+inline constexpr const char* kTerminateHelperNotification = "TERMINATEHELPER";
+
 /// The programs the desktop starts when the user logs in.
 class LoginItems {
   public:

@@ -42,8 +42,6 @@ struct LinkAddresses {
 
 /// Settings of a deployment, kept apart from the logic.
 struct DeploymentSettings {
-    std::string feedbackApiKey;    ///< 64 hexadecimal characters
-    std::string storeIdentifier;   ///< nine decimal digits
     std::string reachabilityHost;  ///< probed by the reachability test, never contacted
     LinkAddresses links{};
     /// The maker's promotional page, shown in the welcome window (plain HTTP, path "/promo/").

@@ -37,7 +37,7 @@
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/RegularFile.h"
 #include "platform/linux/SysLog.h"
-#include "ui/terminal/HeadlessPlatform.h"
+#include "ui/terminal/LinuxPlatform.h"
 
 namespace {
 
@@ -194,8 +194,8 @@ int main(int argc, char** argv) {
     std::string message;
     preferences.load(message);
     ReservedHostMemory memory(static_cast<std::uint64_t>(reserveGib * static_cast<double>(kGiB)));
-    HeadlessPlatform platform(preferences, log, memory,
-                              {.resourcesDirectory = HEADROOM_BENCH_RESOURCES_DIR});
+    LinuxPlatform platform(preferences, log, memory,
+                           {.resourcesDirectory = HEADROOM_BENCH_RESOURCES_DIR});
     GlibRunLoop& runLoop = platform.runLoop();
     AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();

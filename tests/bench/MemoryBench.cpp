@@ -20,7 +20,7 @@
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
-#include "ui/terminal/HeadlessPlatform.h"
+#include "ui/terminal/LinuxPlatform.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ class RealDelegate {
         preferences_ = std::make_unique<KeyFilePreferenceStore>(config_, log_);
         std::string message;
         preferences_->load(message);
-        platform_ = std::make_unique<HeadlessPlatform>(*preferences_, log_, hostMemory_,
-                                                       HeadlessPlatform::Options{});
+        platform_ = std::make_unique<LinuxPlatform>(*preferences_, log_, hostMemory_,
+                                                    LinuxPlatform::Options{});
         delegate_ = std::make_unique<AppDelegate>(platform_->platform());
     }
     ~RealDelegate() {
@@ -75,7 +75,7 @@ class RealDelegate {
     SysLog log_;
     std::unique_ptr<KeyFilePreferenceStore> preferences_;
     ProcHostMemory hostMemory_{"/proc"};
-    std::unique_ptr<HeadlessPlatform> platform_;
+    std::unique_ptr<LinuxPlatform> platform_;
     std::unique_ptr<AppDelegate> delegate_;
 };
 

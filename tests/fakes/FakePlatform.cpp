@@ -44,9 +44,8 @@ Platform FakePlatform::platform() {
         welcomeWindows,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
-        DeploymentSettings{
-            kApiKey, kStoreIdentifier, kReachabilityHost,
-            LinkAddresses{"social.example", "maker.example", "support.example", "fans.example"}},
+        DeploymentSettings{kReachabilityHost, LinkAddresses{"social.example", "maker.example",
+                                                            "support.example", "fans.example"}},
     };
 }
 

@@ -23,13 +23,10 @@ namespace headroom::test {
 
 /// One fake of every port, sharing one call journal, and the `Platform` that hands them to the
 /// program. The bundle is the application's own ("com.Tidewell.Headroom"); the deployment has
-/// a 64-hex API key, a nine-digit store id and the hosts of four link pages, reserved names.
+/// the hosts of the reachability test and of four link pages, reserved names.
 class FakePlatform {
   public:
     static constexpr const char* kBundleIdentifier = "com.Tidewell.Headroom";
-    static constexpr const char* kApiKey =
-        "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
-    static constexpr const char* kStoreIdentifier = "987654321";
     static constexpr const char* kReachabilityHost = "reachability.invalid";
 
     FakePlatform();

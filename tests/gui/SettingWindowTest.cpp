@@ -33,7 +33,6 @@
 #include "platform/linux/XdgAutostartLoginItems.h"
 #include "preferences/SettingWindowController.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
-#include "ui/terminal/QuietFeedback.h"
 #include "ui/terminal/TerminalStatusBar.h"
 
 namespace headroom {
@@ -184,7 +183,7 @@ class SettingWindowGui : public test::DisplayTest {
     ProcWorkspace workspace{HEADROOM_PROCFS_DIR};
     SessionBusNotificationCenter notices{log};
     TerminalStatusBar statusBar;
-    QuietFeedback feedback;
+    test::FakeFeedback feedback;
     TrayApplication application{"com.Tidewell.HeadroomPreferencesTest"};
     PixbufBundleResources bundleResources{HEADROOM_RESOURCES_DIR};
     ProcSelfControl processControl;

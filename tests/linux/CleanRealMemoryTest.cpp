@@ -22,7 +22,7 @@ extern "C" void __sanitizer_purge_allocator();
 #include "platform/linux/MemInfo.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/HeadlessPlatform.h"
+#include "ui/terminal/LinuxPlatform.h"
 
 namespace headroom {
 namespace {
@@ -75,9 +75,9 @@ TEST(CleanRealMemory, ClaimsAboutTheFreeMemoryAndGivesItBack) {
     std::string message;
     preferences.load(message);
     SmallMachine memory;
-    HeadlessPlatform platform(preferences, log, memory,
-                              {.resourcesDirectory = HEADROOM_TEST_RESOURCES_DIR,
-                               .autostart = AutostartFolders{dir / "config", {}}});
+    LinuxPlatform platform(preferences, log, memory,
+                           {.resourcesDirectory = HEADROOM_TEST_RESOURCES_DIR,
+                            .autostart = AutostartFolders{dir / "config", {}}});
     GlibRunLoop& runLoop = platform.runLoop();
     TerminalStatusBar& statusBar = platform.statusBar();
     ProcSelfControl& processControl = platform.processControl();

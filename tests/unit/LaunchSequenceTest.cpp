@@ -12,7 +12,6 @@ namespace headroom::test {
 namespace {
 
 using Post = FakeNotificationCenter::Post;
-using FeedbackCall = FakeFeedback::Call;
 
 constexpr const char* kHelper = "com.Tidewell.Helper";
 
@@ -25,24 +24,6 @@ class Launch : public DelegateTest {
     }
 };
 
-TEST_F(Launch, FeedbackIsSetUpFirstWithTheDeploymentKeyAndStoreId) {
-    launch();
-
-    const std::vector<FeedbackCall> expected = {
-        {"sharedConnection", "", ""},
-        {"setApiKey", FakePlatform::kApiKey, ""},
-        {"sharedRatingFlowWithAppID", FakePlatform::kStoreIdentifier, ""},
-        {"appDidLaunch", "true", FakePlatform::kStoreIdentifier},
-    };
-    EXPECT_EQ(fakes.feedback.calls(), expected);
-    const auto& journal = fakes.journal.entries();
-    ASSERT_GE(journal.size(), 4U);
-    EXPECT_EQ(
-        std::vector<std::string>(journal.begin(), journal.begin() + 4),
-        (std::vector<std::string>{"feedback.sharedConnection", "feedback.setApiKey",
-                                  "feedback.sharedRatingFlowWithAppID", "feedback.appDidLaunch"}));
-}
-
 TEST_F(Launch, StepsTouchThePortsInLaunchOrder) {
     fakes.loginItems.running = {kHelper};
     launch();
@@ -50,7 +31,6 @@ TEST_F(Launch, StepsTouchThePortsInLaunchOrder) {
     // Helper check, status item with placeholders, preferences, total memory, application
     // rows, menu attached, first statistics, refresh timer.
     const std::vector<std::size_t> order = {
-        journalIndex("feedback.appDidLaunch"),
         journalIndex("loginItems.loginItemRunning"),
         journalIndex("notifications.post"),
         journalIndex("statusBar.statusItemWithLength"),
@@ -178,19 +158,11 @@ TEST_F(Launch, QuitTerminatesTheApplication) {
     EXPECT_EQ(fakes.application.terminateCount(), 1U);
 }
 
-TEST_F(Launch, RateShowsTheEnjoymentDialogOfTheStoresFlow) {
+TEST_F(Launch, RateShowsTheEnjoymentDialog) {
     launch();
-    const std::size_t before = fakes.feedback.calls().size();
+    EXPECT_EQ(fakes.feedback.dialogs, 0);
     delegate().rateAppPressed();
-
-    const std::vector<FeedbackCall> after(
-        fakes.feedback.calls().begin() + static_cast<std::ptrdiff_t>(before),
-        fakes.feedback.calls().end());
-    const std::vector<FeedbackCall> expected = {
-        {"sharedRatingFlowWithAppID", FakePlatform::kStoreIdentifier, ""},
-        {"showEnjoymentDialog", FakePlatform::kStoreIdentifier, FakePlatform::kStoreIdentifier},
-    };
-    EXPECT_EQ(after, expected);
+    EXPECT_EQ(fakes.feedback.dialogs, 1);
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include "platform/linux/GioUrlOpener.h"
 
-#include <glib.h>
-
-#include <giomm/appinfo.h>
-#include <glibmm/error.h>
+#include <gio/gio.h>
 
 namespace headroom {
 
@@ -20,10 +17,10 @@ void GioUrlOpener::openURL(const std::string& url) {
         log_.log("Not opening \"" + url + "\": only http and https addresses are opened");
         return;
     }
-    try {
-        Gio::AppInfo::launch_default_for_uri(url);
-    } catch (const Glib::Error& error) {
-        log_.log("Could not open " + url + ": " + error.what().raw());
+    GError* error = nullptr;
+    if (g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error) == FALSE) {
+        log_.log("Could not open " + url + ": " + error->message);
+        g_error_free(error);
     }
 }
 

@@ -8,7 +8,7 @@
 namespace headroom {
 
 /// Opens web addresses with the desktop's default handler for their scheme
-/// (Gio::AppInfo::launch_default_for_uri). Only http and https addresses are opened: any other
+/// (g_app_info_launch_default_for_uri). Only http and https addresses are opened: any other
 /// scheme could start a local program or open a local file. A refused address or a failed
 /// launch is logged with the reason.
 class GioUrlOpener final : public UrlOpener {

@@ -1,7 +1,5 @@
 #include "ui/gtk/EnjoymentFeedback.h"
 
-#include <glibmm/main.h>
-
 #include <utility>
 
 namespace headroom {
@@ -14,21 +12,16 @@ EnjoymentFeedback::Pages EnjoymentFeedback::projectPages() {
 EnjoymentFeedback::EnjoymentFeedback(std::string appName, Pages pages, UrlOpener& opener)
     : appName_(std::move(appName)), pages_(std::move(pages)), opener_(opener) {}
 
-EnjoymentFeedback::~EnjoymentFeedback() = default;
-
-ATAppRatingFlow& EnjoymentFeedback::sharedRatingFlowWithAppID(const std::string& appId) {
-    appId_ = appId;
-    return *this;
-}
-
-void EnjoymentFeedback::appDidLaunch(bool /*viaUserAction*/) {
-    // Counted only: the dialog opens when the user asks for it, never by itself.
-    ++launches_;
+EnjoymentFeedback::~EnjoymentFeedback() {
+    if (dialog_ != nullptr) {
+        g_signal_handlers_disconnect_by_data(dialog_, this);
+        gtk_widget_destroy(dialog_);
+    }
 }
 
 void EnjoymentFeedback::showEnjoymentDialog() {
-    if (dialog_) {
-        dialog_->present();  // one flow at a time
+    if (dialog_ != nullptr) {
+        gtk_window_present(GTK_WINDOW(dialog_));  // one flow at a time
         return;
     }
     ask(FeedbackQuestion{"Do you enjoy using " + appName_ + "?", "", "No", "Yes"},
@@ -58,24 +51,26 @@ void EnjoymentFeedback::offer(const FeedbackQuestion& question, const std::strin
 }
 
 void EnjoymentFeedback::ask(const FeedbackQuestion& question, std::function<void(bool)> answered) {
-    auto dialog = std::make_unique<Gtk::MessageDialog>(question.text, false, Gtk::MESSAGE_QUESTION,
-                                                       Gtk::BUTTONS_NONE);
-    dialog->set_title(appName_);
+    dialog_ = gtk_message_dialog_new(nullptr, GtkDialogFlags{}, GTK_MESSAGE_QUESTION,
+                                     GTK_BUTTONS_NONE, "%s", question.text.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog_), appName_.c_str());
     if (!question.detail.empty()) {
-        dialog->set_secondary_text(question.detail);
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog_), "%s",
+                                                 question.detail.c_str());
     }
-    dialog->add_button(question.noLabel, Gtk::RESPONSE_NO);
-    dialog->add_button(question.yesLabel, Gtk::RESPONSE_YES);
-    dialog->set_default_response(Gtk::RESPONSE_YES);
-    dialog->signal_response().connect([this, answered = std::move(answered)](int response) {
-        // The dialog cannot go inside its own signal: it is handed to the loop to drop.
-        auto done = std::shared_ptr<Gtk::MessageDialog>(std::move(dialog_));
-        done->hide();
-        Glib::signal_idle().connect_once([done] {});
-        answered(response == Gtk::RESPONSE_YES);
-    });
-    dialog_ = std::move(dialog);
-    dialog_->show();
+    gtk_dialog_add_buttons(GTK_DIALOG(dialog_), question.noLabel.c_str(), GTK_RESPONSE_NO,
+                           question.yesLabel.c_str(), GTK_RESPONSE_YES, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog_), GTK_RESPONSE_YES);
+    answered_ = std::move(answered);
+    auto onResponse = +[](GtkDialog* dialog, gint response, gpointer data) {
+        auto* self = static_cast<EnjoymentFeedback*>(data);
+        // GTK holds the dialog until its signal returns; the next question may open meanwhile.
+        self->dialog_ = nullptr;
+        gtk_widget_destroy(GTK_WIDGET(dialog));
+        std::exchange(self->answered_, nullptr)(response == GTK_RESPONSE_YES);
+    };
+    g_signal_connect(dialog_, "response", G_CALLBACK(onResponse), this);
+    gtk_widget_show(dialog_);
 }
 
 }  // namespace headroom

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <gtkmm/messagedialog.h>
+#include <gtk/gtk.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "platform/Feedback.h"
@@ -19,11 +18,11 @@ struct FeedbackQuestion {
     std::string yesLabel;
 };
 
-/// The feedback component: it keeps the key and the store id it is given and sends nothing
-/// anywhere. Its enjoyment dialog asks whether the user enjoys the application; on yes it
-/// offers to open the project's page to rate it, on no the project's issue page. One flow at a
-/// time: asking again while a question is open brings that question to the front.
-class EnjoymentFeedback final : public Feedback, private ATConnect, private ATAppRatingFlow {
+/// The feedback component, which sends nothing anywhere. Its enjoyment dialog asks whether the
+/// user enjoys the application; on yes it offers to open the project's page to rate it, on no
+/// the project's issue page. One flow at a time: asking again while a question is open brings
+/// that question to the front.
+class EnjoymentFeedback final : public Feedback {
   public:
     struct Pages {
         std::string rate;    ///< where the application is rated
@@ -38,20 +37,12 @@ class EnjoymentFeedback final : public Feedback, private ATConnect, private ATAp
     EnjoymentFeedback(const EnjoymentFeedback&) = delete;
     EnjoymentFeedback& operator=(const EnjoymentFeedback&) = delete;
 
-    ATConnect& sharedConnection() override { return *this; }
-    ATAppRatingFlow& sharedRatingFlowWithAppID(const std::string& appId) override;
-
-    const std::string& apiKey() const { return apiKey_; }
-    const std::string& appId() const { return appId_; }
-    int launches() const { return launches_; }
-    /// The dialog of the question now open, if one is.
-    Gtk::MessageDialog* openDialog() const { return dialog_.get(); }
-
-  private:
-    void setApiKey(const std::string& apiKey) override { apiKey_ = apiKey; }
-    void appDidLaunch(bool viaUserAction) override;
     void showEnjoymentDialog() override;
 
+    /// The dialog of the question now open, if one is.
+    GtkWidget* openDialog() const { return dialog_; }
+
+  private:
     /// Puts `question` to the user; `answered` gets true for yes, false for no (or a dialog
     /// closed without an answer).
     void ask(const FeedbackQuestion& question, std::function<void(bool)> answered);
@@ -60,10 +51,8 @@ class EnjoymentFeedback final : public Feedback, private ATConnect, private ATAp
     std::string appName_;
     Pages pages_;
     UrlOpener& opener_;
-    std::string apiKey_;
-    std::string appId_;
-    int launches_ = 0;
-    std::unique_ptr<Gtk::MessageDialog> dialog_;
+    GtkWidget* dialog_ = nullptr;
+    std::function<void(bool)> answered_;
 };
 
 }  // namespace headroom

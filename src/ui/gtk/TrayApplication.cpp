@@ -1,33 +1,14 @@
 #include "ui/gtk/TrayApplication.h"
 
-#include <gio/gio.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
-#include <glibmm/main.h>
-#include <gtkmm/application.h>
 #include <gtkmm/main.h>
-#include <gtkmm/window.h>
 
 #include <csignal>
-#include <vector>
+#include <utility>
 
 namespace headroom {
-
-struct TrayApplication::State {
-    Glib::RefPtr<Gtk::Application> application;
-    std::vector<guint> signalWatches;
-    bool terminating = false;
-};
-
-namespace {
-
-gboolean onSignal(gpointer self) {
-    static_cast<TrayApplication*>(self)->terminate();
-    return G_SOURCE_CONTINUE;
-}
-
-}  // namespace
 
 bool TrayApplication::openDisplay(const std::string& applicationId) {
     // GDK names windows after the prgname (WM_CLASS's instance, the Wayland app_id) and the
@@ -50,79 +31,88 @@ bool TrayApplication::openDisplay(const std::string& applicationId) {
         return false;
     }
     gdk_set_program_class(applicationId.c_str());
-    // gtkmm's wrappers, which Gtk::Application would otherwise set up only when created.
+    // gtkmm's wrappers, for the windows still written against them.
     Gtk::Main::init_gtkmm_internals();
     return true;
 }
 
 TrayApplication::TrayApplication(const std::string& applicationId)
-    : state_(std::make_unique<State>()) {
-    state_->application = Gtk::Application::create(applicationId);
-}
+    : application_(gtk_application_new(applicationId.c_str(), G_APPLICATION_DEFAULT_FLAGS)) {}
 
 TrayApplication::~TrayApplication() {
-    for (const guint watch : state_->signalWatches) {
+    for (const guint watch : signalWatches_) {
         g_source_remove(watch);
     }
+    g_object_unref(application_);
 }
 
 bool TrayApplication::isAlreadyRunning(std::string& problem) {
-    try {
-        state_->application->register_application();
-    } catch (const Glib::Error& error) {
-        problem = error.what();
+    GError* error = nullptr;
+    if (g_application_register(G_APPLICATION(application_), nullptr, &error) == FALSE) {
+        problem = error->message;
+        g_error_free(error);
         return false;
     }
-    if (!state_->application->is_remote()) {
+    if (g_application_get_is_remote(G_APPLICATION(application_)) == FALSE) {
         return false;
     }
     // Hand this launch over as GApplication does (the running process is activated, and
     // its tray is already there); it also ends this process's registration, without which
     // GIO warns at exit that the application "did not unregister from D-Bus".
-    state_->application->run(0, nullptr);
+    g_application_run(G_APPLICATION(application_), 0, nullptr);
     return true;
 }
 
 int TrayApplication::run(const std::function<void()>& launch) {
-    bool launched = false;
     // A second launch activates this process again; the tray is already there.
-    auto activation = state_->application->signal_activate().connect([&launched, &launch] {
-        if (!launched) {
-            launched = true;
-            launch();
+    struct Launch {
+        const std::function<void()>& launch;
+        bool launched = false;
+    } once{launch};
+    auto onActivate = +[](GApplication*, gpointer data) {
+        auto* state = static_cast<Launch*>(data);
+        if (!std::exchange(state->launched, true)) {
+            state->launch();
         }
-    });
+    };
+    const gulong activation =
+        g_signal_connect(application_, "activate", G_CALLBACK(onActivate), &once);
+    auto onSignal = +[](gpointer self) {
+        static_cast<TrayApplication*>(self)->terminate();
+        return gboolean{G_SOURCE_CONTINUE};
+    };
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        state_->signalWatches.push_back(g_unix_signal_add(signal, onSignal, this));
+        signalWatches_.push_back(g_unix_signal_add(signal, onSignal, this));
     }
     // Nothing but the tray item: no window keeps the application alive, so hold it.
-    state_->application->hold();
-    const int status = state_->application->run();
-    state_->application->release();
-    activation.disconnect();
+    g_application_hold(G_APPLICATION(application_));
+    const int status = g_application_run(G_APPLICATION(application_), 0, nullptr);
+    g_application_release(G_APPLICATION(application_));
+    g_signal_handler_disconnect(application_, activation);
     return status;
 }
 
 void TrayApplication::terminate() {
-    if (state_->terminating) {
+    if (std::exchange(terminating_, true)) {
         return;
     }
-    state_->terminating = true;
-    Glib::signal_idle().connect_once([this] {
-        if (const auto bus = state_->application->get_dbus_connection()) {
-            g_dbus_connection_flush_sync(bus->gobj(), nullptr, nullptr);
-        }
-        state_->application->quit();
-    });
-}
-
-bool TrayApplication::isTerminating() const {
-    return state_->terminating;
+    g_idle_add(
+        +[](gpointer data) {
+            auto* application = G_APPLICATION(data);
+            if (GDBusConnection* bus = g_application_get_dbus_connection(application)) {
+                g_dbus_connection_flush_sync(bus, nullptr, nullptr);
+            }
+            g_application_quit(application);
+            g_object_unref(application);
+            return gboolean{G_SOURCE_REMOVE};
+        },
+        g_object_ref(application_));
 }
 
 void TrayApplication::activateIgnoringOtherApps(bool /*flag*/) {
-    for (Gtk::Window* window : state_->application->get_windows()) {
-        window->present();
+    for (GList* window = gtk_application_get_windows(application_); window != nullptr;
+         window = window->next) {
+        gtk_window_present(GTK_WINDOW(window->data));
     }
 }
 

@@ -1,22 +1,24 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Application.h"
 
+typedef struct _GtkApplication GtkApplication;
+
 namespace headroom {
 
-/// The program as a desktop application: one Gtk::Application per session bus, held alive
+/// The program as a desktop application: one GtkApplication per session bus, held alive
 /// without windows, quitting when asked to terminate or on SIGINT, SIGTERM and SIGHUP (so that
 /// what the tray leaves on disk is cleaned up).
 class TrayApplication final : public Application {
   public:
-    /// Initialises GTK (gtk_init_check) and gtkmm on the default display, with the program
-    /// known by `applicationId` (its prgname, X11 WM_CLASS and Wayland app_id, which the
-    /// desktop entry's StartupWMClass repeats, so that the desktop links its windows to the
-    /// entry). False when there is no display to open; GTK must not be used then.
+    /// Initialises GTK (gtk_init_check) on the default display, with the program known by
+    /// `applicationId` (its prgname, X11 WM_CLASS and Wayland app_id, which the desktop entry's
+    /// StartupWMClass repeats, so that the desktop links its windows to the entry). False when
+    /// there is no display to open; GTK must not be used then.
     static bool openDisplay(const std::string& applicationId);
 
     /// Needs openDisplay() to have succeeded.
@@ -37,12 +39,13 @@ class TrayApplication final : public Application {
     /// Quits once the current callback returns, after the session bus has sent what it holds
     /// (the reply to the menu click that asked for it among them).
     void terminate() override;
-    bool isTerminating() const override;
+    bool isTerminating() const override { return terminating_; }
     void activateIgnoringOtherApps(bool flag) override;
 
   private:
-    struct State;
-    std::unique_ptr<State> state_;
+    GtkApplication* application_;
+    std::vector<unsigned> signalWatches_;
+    bool terminating_ = false;
 };
 
 }  // namespace headroom
