@@ -16,7 +16,6 @@ class Timer {
     virtual ~Timer() = default;
     virtual void invalidate() = 0;
     virtual bool isValid() const = 0;
-    virtual Seconds interval() const = 0;
 };
 
 /// The main thread's event loop. Two kinds of work are distinguished:

@@ -19,7 +19,7 @@ class FakeTimer final : public Timer {
 
     void invalidate() override { valid_ = false; }
     bool isValid() const override { return valid_; }
-    Seconds interval() const override { return interval_; }
+    Seconds interval() const { return interval_; }
 
     std::uint64_t id() const { return id_; }
     Seconds nextFireDate() const { return nextFire_; }
@@ -37,6 +37,11 @@ class FakeTimer final : public Timer {
     bool valid_ = true;
     bool firing_ = false;
 };
+
+/// The interval of a timer the fake loop made.
+inline Seconds intervalOf(const std::shared_ptr<Timer>& timer) {
+    return static_cast<const FakeTimer&>(*timer).interval();
+}
 
 /// A deterministic run loop on a virtual clock that starts at 0 and moves only when a test (or
 /// code under test, through `runUntil`) turns the loop.

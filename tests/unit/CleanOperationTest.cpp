@@ -182,7 +182,7 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
     }
     fakes.runLoop.turn();
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1u);
-    EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(10.0));
+    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
 }
 
 TEST_F(CleanOperation, TheFloorIsTheRunningMachinesWhateverTheFiguresShown) {

@@ -176,7 +176,7 @@ TEST_F(PreferenceControls, SliderFromFiveToTenRestartsTheTimerOnceWithTenSeconds
     EXPECT_EQ(fakes.journal.count("runLoop.addRepeatingTimer"), 1U);
     EXPECT_EQ(fakes.runLoop.validTimerCount(), 1U);
     ASSERT_TRUE(delegate().refreshTimer());
-    EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(10.0));
+    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
 }
 
 struct Typed {

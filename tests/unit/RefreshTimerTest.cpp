@@ -34,7 +34,7 @@ TEST_F(RefreshTimer, ChangingTheIntervalReplacesTheTimer) {
 
     EXPECT_FALSE(old->isValid());
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
-    EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(10.0));
+    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
     EXPECT_EQ(refreshes(), 1U);  // no refresh of its own
 
     fakes.runLoop.advanceBy(20.0);
@@ -72,7 +72,7 @@ TEST_P(StoredInterval, TimerStaysWithinBoundsAndThePropertyKeepsTheStoredValue) 
     // The same bound holds when the interval is changed afterwards.
     delegate().changeRefreshInterval();
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
-    EXPECT_EQ(delegate().refreshTimer()->interval(), Seconds(GetParam().timerSeconds));
+    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(GetParam().timerSeconds));
 }
 
 INSTANTIATE_TEST_SUITE_P(RefreshTimer, StoredInterval,

@@ -44,19 +44,16 @@ GSourceFuncs wakeFuncs = {
 /// A repeating timer is its timeout source: valid until the source is destroyed.
 class GlibTimer final : public Timer {
   public:
-    GlibTimer(GSource* source, Seconds interval)
-        : source_(g_source_ref(source)), interval_(interval) {}
+    explicit GlibTimer(GSource* source) : source_(g_source_ref(source)) {}
     ~GlibTimer() override { g_source_unref(source_); }
     GlibTimer(const GlibTimer&) = delete;
     GlibTimer& operator=(const GlibTimer&) = delete;
 
     void invalidate() override { g_source_destroy(source_); }
     bool isValid() const override { return g_source_is_destroyed(source_) == FALSE; }
-    Seconds interval() const override { return interval_; }
 
   private:
     GSource* source_;
-    Seconds interval_;
 };
 
 }  // namespace
@@ -93,7 +90,7 @@ Seconds GlibRunLoop::now() const {
 std::shared_ptr<Timer> GlibRunLoop::addRepeatingTimer(Seconds interval,
                                                       std::function<void()> fire) {
     GSource* source = g_timeout_source_new(milliseconds(interval));
-    return std::make_shared<GlibTimer>(attach(source, std::move(fire), true), interval);
+    return std::make_shared<GlibTimer>(attach(source, std::move(fire), true));
 }
 
 void GlibRunLoop::performAfterDelay(Seconds delay, std::function<void()> work) {

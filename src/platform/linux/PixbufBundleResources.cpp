@@ -24,10 +24,6 @@ bool isPlainName(const std::string& name) {
 
 PixbufBundleResources::PixbufBundleResources(std::string folder) : folder_(std::move(folder)) {}
 
-std::string PixbufBundleResources::pathFor(const std::string& name) const {
-    return folder_ + "/" + name + ".png";
-}
-
 ImageLookup PixbufBundleResources::imageNamed(const std::string& name) {
     if (!isPlainName(name)) {
         return ImageLookup{nullptr, "\"" + name + "\" is not a resource name"};
@@ -36,7 +32,7 @@ ImageLookup PixbufBundleResources::imageNamed(const std::string& name) {
         return ImageLookup{std::move(held), ""};
     }
 
-    const std::string path = pathFor(name);
+    const std::string path = folder_ + "/" + name + ".png";
     GError* error = nullptr;
     PixbufPtr pixbuf(gdk_pixbuf_new_from_file(path.c_str(), &error));
     if (!pixbuf) {

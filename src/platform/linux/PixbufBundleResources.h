@@ -23,9 +23,6 @@ class PixbufBundleResources final : public BundleResources {
     /// or decoded, is not 8 bits per sample, or `name` is not a plain file name.
     ImageLookup imageNamed(const std::string& name) override;
 
-    /// `<folder>/<name>.png`.
-    std::string pathFor(const std::string& name) const;
-
   private:
     std::string folder_;
     std::map<std::string, std::weak_ptr<const RgbaImage>> shared_;

@@ -1,10 +1,9 @@
 #include "platform/linux/ProcSelfControl.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <glib.h>
 
 #include <cerrno>
-#include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -12,69 +11,46 @@ namespace headroom {
 
 namespace {
 
-constexpr int kLowest = -1000;
-constexpr int kHighest = 1000;
-
-std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
-}
+constexpr gint64 kLowest = -1000;
+constexpr gint64 kHighest = 1000;
 
 }  // namespace
 
 ProcSelfControl::ProcSelfControl(std::string path) : path_(std::move(path)) {}
 
 std::optional<int> ProcSelfControl::oomScoreAdj() {
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error_ = describe("cannot open", path_, errno);
+    gchar* text = nullptr;
+    GError* error = nullptr;
+    if (g_file_get_contents(path_.c_str(), &text, nullptr, &error) == FALSE) {
+        error_ = error->message;
+        g_error_free(error);
         return std::nullopt;
     }
-    char text[32];
-    ssize_t count;
-    do {
-        count = ::read(fd, text, sizeof text);
-    } while (count < 0 && errno == EINTR);
-    const int readError = errno;
-    ::close(fd);
-    if (count < 0) {
-        error_ = describe("cannot read", path_, readError);
-        return std::nullopt;
-    }
-    const char* end = text + count;
-    const char* first = text;
-    while (first != end && *first == ' ') {
-        ++first;
-    }
-    int value = 0;
-    const auto [rest, status] = std::from_chars(first, end, value);
-    if (status != std::errc() || (rest != end && *rest != '\n') || value < kLowest ||
-        value > kHighest) {
+    // The kernel writes the value as "%d\n".
+    gchar* end = nullptr;
+    const gint64 value = g_ascii_strtoll(text, &end, 10);
+    const bool valid = end != text && (*end == '\0' || std::strcmp(end, "\n") == 0) &&
+                       value >= kLowest && value <= kHighest;
+    g_free(text);
+    if (!valid) {
         error_ = path_ + " does not hold a score adjustment from -1000 to 1000";
         return std::nullopt;
     }
     error_.clear();
-    return value;
+    return static_cast<int>(value);
 }
 
 bool ProcSelfControl::setOomScoreAdj(int value) {
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error_ = describe("cannot open", path_, errno);
+    std::FILE* file = std::fopen(path_.c_str(), "we");
+    if (file == nullptr) {
+        error_ = "cannot open " + path_ + ": " + std::strerror(errno);
         return false;
     }
-    const std::string text = std::to_string(value) + "\n";
-    ssize_t count;
-    do {
-        count = ::write(fd, text.data(), text.size());
-    } while (count < 0 && errno == EINTR);
-    const int writeError = errno;
-    ::close(fd);
-    if (count < 0) {
-        error_ = describe("cannot write " + std::to_string(value) + " to", path_, writeError);
-        return false;
-    }
-    if (static_cast<std::size_t>(count) != text.size()) {
-        error_ = "short write to " + path_;
+    const bool written = std::fprintf(file, "%d\n", value) > 0;
+    // The kernel takes or refuses the value as the buffer is written out, at the latest here.
+    if (std::fclose(file) != 0 || !written) {
+        error_ =
+            "cannot write " + std::to_string(value) + " to " + path_ + ": " + std::strerror(errno);
         return false;
     }
     error_.clear();

@@ -23,8 +23,6 @@ class SysLog final : public SystemLog {
 
     void log(std::string_view line) override;
 
-    bool echoesToStderr() const { return echoToStderr_; }
-
   private:
     bool echoToStderr_;
 };
