@@ -16,10 +16,11 @@
 #include "platform/linux/ExecutableFolder.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
 
 namespace {
 
-using headroom::SessionBusNotificationCenter;
+using namespace headroom;
 
 constexpr const char* kProgram = "headroom-login-helper";
 constexpr const char* kApplicationProgram = "headroom";
@@ -27,126 +28,70 @@ constexpr const char* kApplicationProgram = "headroom";
 constexpr guint32 kDoNotQueue = 4;
 constexpr guint32 kPrimaryOwner = 1;
 
-void onTerminate(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar* /*path*/,
-                 const gchar* /*interface*/, const gchar* /*signal*/, GVariant* /*parameters*/,
-                 gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
+int fail(SystemLog& log, const std::string& what, GError* error) {
+    log.log("Login helper: " + what + ": " + (error != nullptr ? error->message : "unknown error"));
+    g_clear_error(&error);
+    return 1;
 }
 
-gboolean onSignal(gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
-    return G_SOURCE_CONTINUE;
-}
-
-/// Calls a method of the bus itself; nothing, with `error` set, when the call fails.
-GVariant* callBus(GDBusConnection* bus, const char* method, GVariant* arguments,
-                  const char* replyType, GError** error) {
-    return g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
-        arguments, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, error);
-}
-
-std::string besideSelf(const char* program) {
-    const std::string folder = headroom::executableFolder();
-    return (folder.empty() ? std::string(".") : folder) + "/" + program;
-}
-
-class Helper {
-  public:
-    Helper() : loop_(g_main_loop_new(nullptr, FALSE)) {}
-    ~Helper() {
-        if (bus_ != nullptr) {
-            if (subscription_ != 0) {
-                g_dbus_connection_signal_unsubscribe(bus_, subscription_);
-            }
-            g_object_unref(bus_);
-        }
-        g_main_loop_unref(loop_);
+int runHelper() {
+    SysLog log(true);
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (bus == nullptr) {
+        return fail(log, "no session bus", error);
     }
-    Helper(const Helper&) = delete;
-    Helper& operator=(const Helper&) = delete;
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    auto quit = +[](gpointer data) {
+        g_main_loop_quit(static_cast<GMainLoop*>(data));
+        return gboolean{G_SOURCE_CONTINUE};
+    };
+    // Listen before anything can make Headroom send the signal.
+    const guint subscription = g_dbus_connection_signal_subscribe(
+        bus, nullptr, SessionBusNotificationCenter::kInterface, kTerminateHelperNotification,
+        SessionBusNotificationCenter::kObjectPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*,
+           gpointer data) { g_main_loop_quit(static_cast<GMainLoop*>(data)); },
+        loop, nullptr);
 
-    int run() {
-        GError* error = nullptr;
-        bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-        if (bus_ == nullptr) {
-            return fail("no session bus", error);
-        }
-        // Listen before anything can make Headroom send the signal.
-        subscription_ = g_dbus_connection_signal_subscribe(
-            bus_, nullptr, SessionBusNotificationCenter::kInterface,
-            headroom::kTerminateHelperNotification, SessionBusNotificationCenter::kObjectPath,
-            nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onTerminate, loop_, nullptr);
-
-        // The name is what Headroom looks for at its launch: own it before starting Headroom.
-        // Asked once and answered before anything else, rather than through g_bus_own_name,
-        // whose answer would only come as the loop turns: the helper decides at once whether
-        // it is the one at work.
-        GVariant* reply = callBus(
-            bus_, "RequestName",
-            g_variant_new("(su)", headroom::kHelperBundleIdentifier, kDoNotQueue), "(u)", &error);
-        if (reply == nullptr) {
-            return fail("cannot own the bus name", error);
-        }
-        guint32 result = 0;
+    // The name is what Headroom looks for at its launch: own it before starting Headroom.
+    // Asked once and answered before anything else, rather than through g_bus_own_name, whose
+    // answer would only come as the loop turns: the helper decides at once whether it is the
+    // one at work.
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+        g_variant_new("(su)", kHelperBundleIdentifier, kDoNotQueue), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &error);
+    guint32 result = 0;
+    if (reply != nullptr) {
         g_variant_get(reply, "(u)", &result);
         g_variant_unref(reply);
-        if (result != kPrimaryOwner) {
-            return 0;  // another login helper is already at work
-        }
-        // Headroom tells only a helper it finds at its own launch to end: if it already runs,
-        // there is nothing to start and nobody to wait for.
-        if (applicationRuns()) {
-            return 0;
-        }
-        if (const int status = startApplication(); status != 0) {
-            return status;
-        }
-        const guint interrupt = g_unix_signal_add(SIGINT, onSignal, loop_);
-        const guint terminate = g_unix_signal_add(SIGTERM, onSignal, loop_);
-        g_main_loop_run(loop_);
-        g_source_remove(interrupt);
-        g_source_remove(terminate);
-        return 0;
     }
-
-  private:
-    bool applicationRuns() {
-        GVariant* reply =
-            callBus(bus_, "NameHasOwner", g_variant_new("(s)", headroom::build::kApplicationId),
-                    "(b)", nullptr);
-        gboolean owned = FALSE;
-        if (reply != nullptr) {
-            g_variant_get(reply, "(b)", &owned);
-            g_variant_unref(reply);
-        }
-        return owned != FALSE;
-    }
-
-    int startApplication() {
-        const std::string path = besideSelf(kApplicationProgram);
+    // Another login helper already at work, or Headroom already running (it tells only a
+    // helper it finds at its own launch to end): nothing to start and nobody to wait for.
+    int status = reply == nullptr ? fail(log, "cannot own the bus name", error) : 0;
+    if (reply != nullptr && result == kPrimaryOwner &&
+        !sessionBusNameHasOwner(build::kApplicationId)) {
+        const std::string folder = executableFolder();
+        const std::string path = (folder.empty() ? "." : folder) + "/" + kApplicationProgram;
         gchar* argv[] = {const_cast<gchar*>(path.c_str()), nullptr};
-        GError* error = nullptr;
         // Without DO_NOT_REAP_CHILD GLib detaches the child: Headroom outlives the helper.
-        if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr,
-                           &error)) {
-            return fail(("cannot start " + path).c_str(), error);
+        if (g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr,
+                          &error) == FALSE) {
+            status = fail(log, "cannot start " + path, error);
+        } else {
+            const guint interrupt = g_unix_signal_add(SIGINT, quit, loop);
+            const guint terminate = g_unix_signal_add(SIGTERM, quit, loop);
+            g_main_loop_run(loop);
+            g_source_remove(interrupt);
+            g_source_remove(terminate);
         }
-        return 0;
     }
-
-    int fail(const char* what, GError* error) {
-        log_.log(std::string("Login helper: ") + what + ": " +
-                 (error != nullptr ? error->message : "unknown error"));
-        g_clear_error(&error);
-        return 1;
-    }
-
-    headroom::SysLog log_{true};
-    GMainLoop* loop_;
-    GDBusConnection* bus_ = nullptr;
-    guint subscription_ = 0;
-};
+    g_dbus_connection_signal_unsubscribe(bus, subscription);
+    g_main_loop_unref(loop);
+    g_object_unref(bus);
+    return status;
+}
 
 }  // namespace
 
@@ -158,9 +103,8 @@ int main(int argc, char** argv) {
         }
         std::fprintf(help ? stdout : stderr,
                      "Usage: %s\nStarts %s from its own folder and ends when %s tells it to.\n",
-                     kProgram, kApplicationProgram, headroom::build::kName);
+                     kProgram, kApplicationProgram, build::kName);
         return help ? 0 : 2;
     }
-    Helper helper;
-    return helper.run();
+    return runHelper();
 }

@@ -5,15 +5,9 @@
 namespace headroom {
 
 std::string executableFolder() {
-    gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
-    if (executable == nullptr) {
-        return {};
-    }
-    gchar* folder = g_path_get_dirname(executable);
-    std::string result = folder;
-    g_free(folder);
-    g_free(executable);
-    return result;
+    g_autofree gchar* executable = g_file_read_link("/proc/self/exe", nullptr);
+    g_autofree gchar* folder = executable != nullptr ? g_path_get_dirname(executable) : nullptr;
+    return folder != nullptr ? folder : "";
 }
 
 }  // namespace headroom

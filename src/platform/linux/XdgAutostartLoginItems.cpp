@@ -100,7 +100,7 @@ bool XdgAutostartLoginItems::setLoginItemEnabled(const std::string& identifier, 
 }
 
 bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidden) {
-    GKeyFile* file = g_key_file_new();
+    g_autoptr(GKeyFile) file = g_key_file_new();
     g_key_file_set_string(file, kGroup, "Type", "Application");
     g_key_file_set_string(file, kGroup, "Name", "Headroom");
     g_key_file_set_string(file, kGroup, "Comment", "Starts Headroom when you log in");
@@ -112,39 +112,35 @@ bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidd
         g_key_file_set_boolean(file, kGroup, "Hidden", TRUE);
     }
     gsize length = 0;
-    gchar* data = g_key_file_to_data(file, &length, nullptr);
-    g_key_file_free(file);
-
-    bool written = false;
+    g_autofree gchar* data = g_key_file_to_data(file, &length, nullptr);
     if (g_mkdir_with_parents(userFolder_.c_str(), 0700) != 0) {
-        fail("cannot create the folder " + userFolder_ + ": " + std::strerror(errno));
-    } else {
-        GError* error = nullptr;
-        const std::string path = entryPath(identifier);
-        written = g_file_set_contents(path.c_str(), data, static_cast<gssize>(length), &error);
-        if (!written) {
-            fail("cannot write " + path + ": " + messageOf(error));
-        }
+        return fail("cannot create the folder " + userFolder_ + ": " + std::strerror(errno));
     }
-    g_free(data);
-    return written;
+    GError* error = nullptr;
+    const std::string path = entryPath(identifier);
+    if (g_file_set_contents(path.c_str(), data, static_cast<gssize>(length), &error) == FALSE) {
+        return fail("cannot write " + path + ": " + messageOf(error));
+    }
+    return true;
 }
 
 bool XdgAutostartLoginItems::loginItemRunning(const std::string& identifier) {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    if (bus == nullptr) {
-        return false;
-    }
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", identifier.c_str()), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    return sessionBusNameHasOwner(identifier);
+}
+
+bool sessionBusNameHasOwner(const std::string& name) {
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    g_autoptr(GVariant) reply =
+        bus == nullptr
+            ? nullptr
+            : g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                          "org.freedesktop.DBus", "NameHasOwner",
+                                          g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"),
+                                          G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
     gboolean owned = FALSE;
     if (reply != nullptr) {
         g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
     }
-    g_object_unref(bus);
     return owned != FALSE;
 }
 

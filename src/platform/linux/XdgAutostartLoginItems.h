@@ -16,6 +16,9 @@ namespace headroom {
 /// writer's to add on top.
 std::string quoteExecArgument(std::string_view argument);
 
+/// Whether `name` has an owner on the session bus (NameHasOwner); false without a session bus.
+bool sessionBusNameHasOwner(const std::string& name);
+
 /// Where autostart entries are looked for; what is not set comes from the environment
 /// (`$XDG_CONFIG_HOME`, `$XDG_CONFIG_DIRS`, with their defaults).
 struct AutostartFolders {

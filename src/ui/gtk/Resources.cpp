@@ -11,10 +11,8 @@ namespace {
 
 /// `folder/relative` when that is a folder; empty otherwise.
 std::string existingFolder(const gchar* folder, const gchar* relative) {
-    gchar* candidate = g_build_filename(folder, relative, nullptr);
-    std::string path = g_file_test(candidate, G_FILE_TEST_IS_DIR) != FALSE ? candidate : "";
-    g_free(candidate);
-    return path;
+    g_autofree gchar* candidate = g_build_filename(folder, relative, nullptr);
+    return g_file_test(candidate, G_FILE_TEST_IS_DIR) != FALSE ? candidate : "";
 }
 
 }  // namespace
@@ -38,7 +36,7 @@ std::string resourcesDirectory() {
 std::optional<std::string> readResource(const std::string& directory, const std::string& fileName,
                                         SystemLog& log) {
     const std::string path = directory + "/" + fileName;
-    gchar* contents = nullptr;
+    g_autofree gchar* contents = nullptr;
     gsize length = 0;
     GError* error = nullptr;
     if (!g_file_get_contents(path.c_str(), &contents, &length, &error)) {
@@ -47,9 +45,7 @@ std::optional<std::string> readResource(const std::string& directory, const std:
         g_clear_error(&error);
         return std::nullopt;
     }
-    std::string text(contents, length);
-    g_free(contents);
-    return text;
+    return std::string(contents, length);
 }
 
 }  // namespace headroom
