@@ -99,7 +99,10 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     made->setImage(barIcon(5.7f));
     made->setAttributedTitle({"2.00 GB", {}});
     const std::string normal = shown();
-    EXPECT_EQ(normal, "headroom-22-plate-2p0G-bar7");
+    // The plate icon's name leaves the figure out (one name per bar length and colour); its
+    // file has the figure drawn in.
+    EXPECT_EQ(normal, "headroom-22-plate-bar7");
+    EXPECT_NE(readFile(fileOf(normal)).find("<title>2.0G</title>"), std::string::npos);
     EXPECT_STREQ(app_indicator_get_label(indicator), "2.00 GB");
     EXPECT_STREQ(app_indicator_get_label_guide(indicator), "8888.88 MB");
     EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom: 2.00 GB");
@@ -108,7 +111,7 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     // Low memory turns the icon itself red, not only the attention icon.
     made->setAttributedTitle({"150.00 MB", {TitleColor::Red}});
     EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ATTENTION);
-    EXPECT_EQ(shown(), "headroom-22-plate-150M-bar7-red");
+    EXPECT_EQ(shown(), "headroom-22-plate-bar7-red");
     EXPECT_EQ(app_indicator_get_attention_icon(indicator), shown());
     EXPECT_NE(readFile(fileOf(shown())).find(kPlateRed), std::string::npos);
 
@@ -122,9 +125,18 @@ TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
     EXPECT_EQ(shown(), normal);
     EXPECT_EQ(filesInFolder(), files);
 
+    // A new figure at the same bar length rewrites the file under the same name, and the
+    // icon's description changes with the title, so that the library tells the panel.
+    made->setAttributedTitle({"3.00 GB", {}});
+    EXPECT_EQ(shown(), normal);
+    EXPECT_NE(readFile(fileOf(normal)).find("<title>3.0G</title>"), std::string::npos);
+    EXPECT_STREQ(app_indicator_get_icon_desc(indicator), "Headroom: 3.00 GB");
+    EXPECT_EQ(filesInFolder(), files);
+
     // Without the bar icon the figure stays; without either the module stands in; red shows.
+    made->setAttributedTitle({"2.00 GB", {}});
     made->setImage(std::nullopt);
-    EXPECT_EQ(shown(), "headroom-22-plate-2p0G");
+    EXPECT_EQ(shown(), "headroom-22-plate");
     made->setAttributedTitle({"", {TitleColor::Red}});
     EXPECT_EQ(shown(), "headroom-22-plate-bar0-red");
     EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom");

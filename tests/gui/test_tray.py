@@ -219,11 +219,13 @@ class TestTray(unittest.TestCase):
         self.assertEqual(icons, os.path.join(self.runtime, "headroom-%d" % self.proc.pid))
         self.assertEqual(os.stat(icons).st_mode & 0o777, 0o700)
         # This watcher is no panel we know: the figure is drawn into the icon, on a plate, with
-        # (1 - 2/8) of the 14-pixel bar.
-        self.assertEqual(props["IconName"], "headroom-22-plate-2p0G-bar11")
+        # (1 - 2/8) of the 14-pixel bar; the name is the bar's, the figure is in the file.
+        self.assertEqual(props["IconName"], "headroom-22-plate-bar11")
         icon = os.path.join(icons, props["IconName"] + ".svg")
         with open(icon) as f:
-            self.assertIn('<rect width="22" height="22" rx="3" fill="#2e3436"/>', f.read())
+            drawn = f.read()
+        self.assertIn('<rect width="22" height="22" rx="3" fill="#2e3436"/>', drawn)
+        self.assertIn("<title>2.0G</title>", drawn)
 
         # Rows 2 to 6 are written by the first tick, a refresh interval after launch.
         self.until("the first tick's rows", lambda: "  Free: 2.00 GB" in item.labels())
@@ -268,8 +270,11 @@ class TestTray(unittest.TestCase):
         self.until("the new label", lambda: item.properties()["XAyatanaLabel"] == "1.00 GB")
         self.until("the new row", lambda: "  Free: 1.00 GB" in item.labels())
         props = item.properties()
-        self.assertEqual(props["IconName"], "headroom-22-plate-1p0G-bar12")
+        self.assertEqual(props["IconName"], "headroom-22-plate-bar12")
         self.assertEqual(props["Title"], "Headroom: 1.00 GB")
+        # The name serves every figure at that bar length: the description changes with the
+        # title, so that panels load the rewritten file.
+        self.assertEqual(props["IconAccessibleDesc"], props["Title"])
         self.assertTrue(os.path.exists(icon), "icons are kept for reuse while Headroom runs")
 
         # Below the memory level (200 MiB by default) the item asks for attention, and the icon
@@ -278,7 +283,7 @@ class TestTray(unittest.TestCase):
         self.until("attention", lambda: item.properties()["Status"] == "NeedsAttention")
         props = item.properties()
         self.assertEqual(props["XAyatanaLabel"], "100.00 MB")
-        self.assertEqual(props["IconName"], "headroom-22-plate-100M-bar14-red")
+        self.assertEqual(props["IconName"], "headroom-22-plate-bar14-red")
         self.assertEqual(props["AttentionIconName"], props["IconName"])
         with open(os.path.join(icons, props["IconName"] + ".svg")) as f:
             self.assertIn("#c01c28", f.read())

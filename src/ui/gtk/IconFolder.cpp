@@ -65,7 +65,7 @@ std::unique_ptr<IconFolder> IconFolder::create(const std::string& base, std::str
 }
 
 IconFolder::~IconFolder() {
-    for (const std::string& name : written_) {
+    for (const auto& [name, hash] : written_) {
         g_unlink(fileOf(name).c_str());
     }
     // Fails, harmlessly, when someone else put a file there.
@@ -81,8 +81,13 @@ bool IconFolder::write(const std::string& name, const std::string& contents, std
         g_clear_error(&failure);
         return false;
     }
-    written_.insert(name);
+    written_[name] = std::hash<std::string>{}(contents);
     return true;
+}
+
+bool IconFolder::holds(const std::string& name, const std::string& contents) const {
+    const auto found = written_.find(name);
+    return found != written_.end() && found->second == std::hash<std::string>{}(contents);
 }
 
 }  // namespace headroom

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 
@@ -29,8 +29,8 @@ class IconFolder {
     /// Writes `<name>.svg` atomically (a new file renamed into place), so that a panel never
     /// reads half an icon. False, with `error` set, when it cannot.
     bool write(const std::string& name, const std::string& contents, std::string& error);
-    /// Whether `<name>.svg` was written here (and not removed since).
-    bool has(const std::string& name) const { return written_.contains(name); }
+    /// Whether `<name>.svg` was last written here with `contents`.
+    bool holds(const std::string& name, const std::string& contents) const;
     /// The file of icon `name`.
     std::string fileOf(const std::string& name) const { return path_ + "/" + name + ".svg"; }
 
@@ -38,7 +38,8 @@ class IconFolder {
     explicit IconFolder(std::string path) : path_(std::move(path)) {}
 
     std::string path_;
-    std::set<std::string> written_;
+    /// The files written, with a hash of their contents.
+    std::map<std::string, std::size_t> written_;
 };
 
 }  // namespace headroom

@@ -164,8 +164,9 @@ void IndicatorStatusItem::showIcon() {
     }
     const TrayIcon icon = trayIconFor({host_, text_, barWidth_, red_});
     const std::string name = trayIconName(icon);
+    const std::string svg = trayIconSvg(icon);
     std::string error;
-    if (!folder->has(name) && !folder->write(name, trayIconSvg(icon), error)) {
+    if (!folder->holds(name, svg) && !folder->write(name, svg, error)) {
         if (!writeFailureLogged_) {
             writeFailureLogged_ = true;
             bar_.log().log("Cannot write the tray icon (" + error + "); keeping the last one");
@@ -181,14 +182,19 @@ void IndicatorStatusItem::showIcon() {
         trayTooltip_ = itemTitle_;
     }
     G_GNUC_END_IGNORE_DEPRECATIONS
-    if (name == shownIcon_) {
+    // A reused name is drawn again when the description changes (the library sends NewIcon):
+    // the title changes whenever the figure does.
+    const std::string& description =
+        trayIconNameReused(icon) && !itemTitle_.empty() ? itemTitle_ : bar_.title();
+    if (name == shownIcon_ && description == shownDescription_) {
         return;
     }
     shownIcon_ = name;
+    shownDescription_ = description;
     // The same picture either way: some panels show only IconName, others the attention icon
     // while the item asks for attention.
-    app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
-    app_indicator_set_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
+    app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), description.c_str());
+    app_indicator_set_icon_full(indicator_.get(), name.c_str(), description.c_str());
 }
 
 void IndicatorStatusItem::checkForPanel() {

@@ -95,6 +95,7 @@ class IndicatorStatusItem final : public StatusItem {
     std::optional<float> barWidth_;
     bool red_ = false;
     std::string shownIcon_;
+    std::string shownDescription_;
     std::shared_ptr<Activation> activation_;
     GDBusConnection* bus_ = nullptr;
     guint activateFilter_ = 0;

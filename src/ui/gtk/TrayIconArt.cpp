@@ -317,7 +317,7 @@ std::string trayIconName(const TrayIcon& icon) {
             name += "-plate";
             break;
     }
-    if (!icon.figure.empty()) {
+    if (!icon.figure.empty() && !trayIconNameReused(icon)) {
         name += "-";
         for (const char c : icon.figure) {
             // Dots and per cent signs stay out of icon names.
@@ -333,6 +333,10 @@ std::string trayIconName(const TrayIcon& icon) {
         name += "-symbolic";
     }
     return name;
+}
+
+bool trayIconNameReused(const TrayIcon& icon) {
+    return icon.style == IconStyle::Plate;
 }
 
 std::string trayIconSvg(const TrayIcon& icon) {
@@ -364,6 +368,10 @@ std::string trayIconSvg(const TrayIcon& icon) {
     const std::string size = std::to_string(icon.size);
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size + "\" height=\"" +
                       size + "\" viewBox=\"0 0 " + size + " " + size + "\">";
+    if (!icon.figure.empty()) {
+        // The figure as text too, for whoever reads the file rather than looks at it.
+        svg += "<title>" + icon.figure + "</title>";
+    }
     std::string paint;
     switch (icon.style) {
         case IconStyle::Symbolic:
