@@ -5,36 +5,52 @@
 #include <optional>
 #include <string>
 
-#include "platform/WebView.h"
+#include "platform/URLConnection.h"
 #include "platform/Window.h"
 
 namespace headroom {
 
-/// A colour with components from 0 to 1.
-struct RgbaColor {
-    double red = 0.0;
-    double green = 0.0;
-    double blue = 0.0;
-    double alpha = 1.0;
-    friend bool operator==(const RgbaColor&, const RgbaColor&) = default;
+/// A web view of the welcome window. Nothing is called back after the view is gone.
+class WebView {
+  public:
+    virtual ~WebView() = default;
+    virtual void loadRequest(const URLRequest& request) = 0;
+    /// Loads `html` as the page, with no base address.
+    virtual void loadHTMLString(const std::string& html) = 0;
+    /// Runs `script` in the page; `result` (may be empty) gets its value as text, or nothing
+    /// when the script failed or gave no value (undefined, null).
+    virtual void stringByEvaluatingJavaScriptFromString(
+        const std::string& script, std::function<void(std::optional<std::string>)> result) = 0;
+    virtual void setHidden(bool hidden) = 0;
 };
 
-/// A line of text that the window shows (not editable).
-class StyledLabel {
-  public:
-    virtual ~StyledLabel() = default;
-    /// `fontName` is a font's full name; the desktop's own font stands in when it is missing.
-    virtual void setFont(const std::string& fontName, double pointSize) = 0;
-    virtual void setTextColor(const RgbaColor& color) = 0;
-    virtual void setStringValue(const std::string& text) = 0;
-};
+enum class PolicyDecision { Use, Ignore };
 
-/// A plain panel that other elements sit on.
-class PanelView {
+/// What the welcome window's views and check box ask of their controller. The views answer the
+/// rest by themselves: no context menu, script confirmations accepted, prompts answered with
+/// their default text, and every page given an object "app" that offers nothing to call.
+class ThanaksWindowDelegate {
   public:
-    virtual ~PanelView() = default;
-    virtual void setBackgroundColor(const RgbaColor& color) = 0;
-    virtual void setBorder(const RgbaColor& color, double width) = 0;
+    virtual ~ThanaksWindowDelegate() = default;
+    /// A navigation the user made (a click, a submission). What a page loads by itself (its
+    /// frames, its scripts' loads, the redirects of a navigation already decided) and what the
+    /// controller loads into a view are loaded without asking.
+    virtual PolicyDecision decidePolicyForNavigationAction(WebView& sender,
+                                                           const URLRequest& request) = 0;
+    /// The same, for a link or form that targets a new window.
+    virtual PolicyDecision decidePolicyForNewWindowAction(WebView& sender,
+                                                          const URLRequest& request) = 0;
+    virtual void didStartProvisionalLoadForFrame(WebView& sender) = 0;
+    /// The page loaded completely (not after a failed load, which leaves the view as it was
+    /// and shows no error page).
+    virtual void didFinishLoadForFrame(WebView& sender) = 0;
+    /// The page's script waits until `dismissed` is called.
+    virtual void runJavaScriptAlertPanelWithMessage(WebView& sender, const std::string& message,
+                                                    std::function<void()> dismissed) = 0;
+    /// The view that loads a page asking for a new window, or null for no new window.
+    virtual WebView* createWebViewWithRequest(WebView& sender, const URLRequest& request) = 0;
+    /// The "do not show" check box's action, with the box's new state (on: true).
+    virtual void doNotShowWindow(bool checkBoxOn) = 0;
 };
 
 /// A spinning activity indicator.
@@ -45,13 +61,13 @@ class ProgressIndicator {
     virtual void stopAnimation() = 0;
 };
 
-/// The welcome window as its interface file makes it, with the elements its controller
-/// drives. Everything here lives as long as this object.
+/// The welcome window as its interface file makes it (the texts' fonts and colours and the
+/// panel's look included), with the elements its controller drives. Everything here lives as
+/// long as this object.
 class ThanaksWindow : public Window {
   public:
-    virtual StyledLabel& ThanksDownloadingtext() = 0;
-    virtual StyledLabel& appName() = 0;
-    virtual PanelView& AppView() = 0;
+    /// Sets the text of the name field ("appName").
+    virtual void setAppName(const std::string& text) = 0;
     /// The promotional page.
     virtual WebView& MultipleAppView() = 0;
     /// The subscription form.
@@ -59,9 +75,6 @@ class ThanaksWindow : public Window {
     /// Where a page that the form opens in a new window loads; never shown.
     virtual WebView& tempweb() = 0;
     virtual ProgressIndicator& indicatoraminate() = 0;
-    /// The "do not show" check box's action; it gets the box's new state (on: true).
-    virtual void setDoNotShowAction(std::function<void(bool)> action) = 0;
-
     virtual void showWindow() = 0;
 };
 
@@ -75,9 +88,10 @@ struct ResourcePage {
 class ThanaksWindowFactory {
   public:
     virtual ~ThanaksWindowFactory() = default;
-    /// The window of the interface file `nibName`, hidden; nothing, after a line in the log
-    /// that says why, when the file cannot be loaded.
-    virtual std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName) = 0;
+    /// The window of the interface file `nibName`, hidden, reporting to `owner`; nothing, after
+    /// a line in the log that says why, when the file cannot be loaded.
+    virtual std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName,
+                                                         ThanaksWindowDelegate& owner) = 0;
     /// The page `page`: a file of the application's resources by name, or an absolute path.
     /// Nothing, after a line in the log that says why, when it cannot be read as UTF-8 text.
     virtual std::optional<ResourcePage> pageForResource(const std::string& page) = 0;

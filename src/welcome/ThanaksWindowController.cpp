@@ -6,16 +6,6 @@
 
 namespace headroom {
 
-namespace {
-
-/// The text colour of the name and the thanks text: calibrated 41, 43, 56 of 255.
-constexpr RgbaColor kTextColor{41.0 / 255.0, 43.0 / 255.0, 56.0 / 255.0, 1.0};
-constexpr RgbaColor kWhite{1.0, 1.0, 1.0, 1.0};
-constexpr RgbaColor kGrey{0.5, 0.5, 0.5, 1.0};
-constexpr double kPanelBorderWidth = 1.3;
-
-}  // namespace
-
 ThanaksWindowController::ThanaksWindowController(ThanaksWindowPorts ports,
                                                  ThanaksWindowContent content)
     : ports_(ports), content_(std::move(content)) {}
@@ -25,9 +15,8 @@ ThanaksWindowController::~ThanaksWindowController() = default;
 ThanaksWindow* ThanaksWindowController::window() {
     if (!windowLoaded_) {
         windowLoaded_ = true;
-        window_ = ports_.windows.loadWindowNib(kNibName);
+        window_ = ports_.windows.loadWindowNib(kNibName, *this);
         if (window_) {
-            window_->setDoNotShowAction([this](bool on) { doNotShowWindow(on); });
             windowDidLoad();
         }
     }
@@ -41,36 +30,20 @@ void ThanaksWindowController::showWindow() {
 }
 
 void ThanaksWindowController::windowDidLoad() {
-    ThanaksWindow& w = *window_;
+    // The texts' fonts and colours and the panel's look are the interface file's.
+    window_->setAppName(ports_.textCase.uppercaseString(content_.bundleName));
 
-    // 1-4. Texts and the panel behind the name.
-    w.ThanksDownloadingtext().setFont("Myriad Pro Light", 36.0);
-    w.ThanksDownloadingtext().setTextColor(kTextColor);
-    w.appName().setFont("Myriad Pro Bold", 44.0);
-    w.appName().setTextColor(kTextColor);
-    w.AppView().setBackgroundColor(kWhite);
-    w.AppView().setBorder(kGrey, kPanelBorderWidth);
-    w.appName().setStringValue(ports_.textCase.uppercaseString(content_.bundleName));
-
-    // 5. The promo page is requested before the controller decides the view's navigations, so
-    // that it loads in place while every later navigation goes to the browser.
-    WebView& promo = w.MultipleAppView();
-    promo.loadRequest(URLRequest{content_.promoPageURL, "GET", {}});
-    promo.setPolicyDelegate(this);
-    promo.setFrameLoadDelegate(this);
+    // The promo view shows once its page starts loading.
+    WebView& promo = window_->MultipleAppView();
+    promo.loadRequest(URLRequest{content_.promoPageURL, "GET"});
     promo.setHidden(true);
 
-    // 6-7. The subscription page, and a first connection that reads the page itself.
-    WebView& subscribe = w.SubscribeWebview();
+    // The subscription page, and a first connection that reads the page itself, so that its
+    // own text goes through the body test.
     if (const auto page = ports_.windows.pageForResource(content_.subscriptionPage)) {
-        subscribe.loadHTMLString(page->text, "");
-        startConnection(URLRequest{page->fileURL, "GET", {}});
+        window_->SubscribeWebview().loadHTMLString(page->text);
+        startConnection(URLRequest{page->fileURL, "GET"});
     }
-
-    // 8. Only now that both pages are requested.
-    subscribe.setUIDelegate(this);
-    subscribe.setPolicyDelegate(this);
-    promo.setUIDelegate(this);
 }
 
 void ThanaksWindowController::doNotShowWindow(bool checkBoxOn) {
@@ -81,51 +54,37 @@ bool ThanaksWindowController::isPromoView(const WebView& view) const {
     return window_ && &view == &window_->MultipleAppView();
 }
 
-bool ThanaksWindowController::isTargetView(const WebView& view) const {
-    return window_ && &view == &window_->tempweb();
-}
-
-PolicyDecision ThanaksWindowController::decidePolicyForNavigationAction(
-    WebView& sender, const NavigationAction& action) {
+PolicyDecision ThanaksWindowController::decidePolicyForNavigationAction(WebView& sender,
+                                                                        const URLRequest& request) {
     if (isPromoView(sender)) {
-        return decidePromoPolicy(action, false);
+        // The promo page stays; what the user opens from it goes to the browser.
+        if (isBrowserURL(request.url)) {
+            ports_.workspace.openURL(request.url);
+        } else {
+            ports_.log.log("Not opening \"" + request.url +
+                           "\" from the promotional page: only http and https addresses go to "
+                           "the browser");
+        }
+        return PolicyDecision::Ignore;
     }
-    startConnection(action.request);
+    // The form's submission is sent by the page and again by a connection whose answer is
+    // tested. The page the form opens in `tempweb` loads as it comes.
+    if (window_ && &sender == &window_->SubscribeWebview()) {
+        startConnection(request);
+    }
     return PolicyDecision::Use;
 }
 
-PolicyDecision ThanaksWindowController::decidePolicyForNewWindowAction(
-    WebView& sender, const NavigationAction& action, const std::string& /*newFrameName*/) {
-    if (isPromoView(sender)) {
-        return decidePromoPolicy(action, true);
-    }
-    startConnection(action.request);
-    return PolicyDecision::Use;
-}
-
-PolicyDecision ThanaksWindowController::decidePromoPolicy(const NavigationAction& action,
-                                                          bool newWindow) {
-    if (!action.userGesture) {
-        // The page's own frames and scripts: they stay in the view (a frame of the page sent
-        // to the browser would open a browser page on every load). No new window, though.
-        return newWindow ? PolicyDecision::Ignore : PolicyDecision::Use;
-    }
-    const std::string& url = action.request.url;
-    if (isBrowserURL(url)) {
-        ports_.workspace.openURL(url);
-    } else {
-        ports_.log.log("Not opening \"" + url +
-                       "\" from the promotional page: only http and https addresses go to the "
-                       "browser");
-    }
-    return PolicyDecision::Ignore;
+PolicyDecision ThanaksWindowController::decidePolicyForNewWindowAction(WebView& sender,
+                                                                       const URLRequest& request) {
+    return decidePolicyForNavigationAction(sender, request);
 }
 
 void ThanaksWindowController::startConnection(const URLRequest& request) {
     // The new connection replaces (and so cancels) the one before: they would share `data`.
-    con_ = ports_.connections.connectionWithRequest(request, *this);
+    con_.reset();
     data_.clear();
-    con_->start();
+    con_ = ports_.connections.connectionWithRequest(request, *this);
 }
 
 void ThanaksWindowController::didStartProvisionalLoadForFrame(WebView& sender) {
@@ -138,31 +97,14 @@ void ThanaksWindowController::didFinishLoadForFrame(WebView& sender) {
     if (isPromoView(sender)) {
         sender.setHidden(false);
         sender.stringByEvaluatingJavaScriptFromString(kZoomScript, nullptr);
-    } else if (isTargetView(sender)) {
+    } else if (window_ && &sender == &window_->tempweb()) {
         sender.stringByEvaluatingJavaScriptFromString(
-            kFormErrorScript, [this](std::optional<std::string> error) { showFormError(error); });
+            kFormErrorScript, [this](const std::optional<std::string>& error) {
+                if (const auto text = formErrorInformativeText(error)) {
+                    ports_.alerts.runModal("Error", *text, nullptr);
+                }
+            });
     }
-}
-
-void ThanaksWindowController::showFormError(const std::optional<std::string>& error) {
-    if (const auto text = formErrorInformativeText(error)) {
-        ports_.alerts.runModal("Error", *text, nullptr);
-    }
-}
-
-void ThanaksWindowController::windowScriptObjectAvailable(WebView& sender) {
-    sender.publishScriptObject(kScriptObjectName);
-}
-
-std::vector<std::string> ThanaksWindowController::contextMenuItemsForElement(
-    WebView& /*sender*/, const std::vector<std::string>& /*defaultMenuItems*/) {
-    return {};
-}
-
-bool ThanaksWindowController::validateUserInterfaceItem(WebView& /*sender*/,
-                                                        const std::string& /*item*/,
-                                                        bool /*defaultValidation*/) {
-    return true;
 }
 
 void ThanaksWindowController::runJavaScriptAlertPanelWithMessage(WebView& /*sender*/,
@@ -171,69 +113,40 @@ void ThanaksWindowController::runJavaScriptAlertPanelWithMessage(WebView& /*send
     ports_.alerts.runModal("Alert", message, std::move(dismissed));
 }
 
-bool ThanaksWindowController::runJavaScriptConfirmPanelWithMessage(WebView& /*sender*/,
-                                                                   const std::string& /*message*/) {
-    return true;
-}
-
-std::optional<std::string> ThanaksWindowController::runJavaScriptTextInputPanelWithPrompt(
-    WebView& /*sender*/, const std::string& /*prompt*/, const std::string& defaultText) {
-    return defaultText;
-}
-
-bool ThanaksWindowController::runBeforeUnloadConfirmPanelWithMessage(
-    WebView& /*sender*/, const std::string& /*message*/) {
-    return true;
-}
-
 WebView* ThanaksWindowController::createWebViewWithRequest(WebView& sender,
                                                            const URLRequest& /*request*/) {
-    if (isPromoView(sender) || !window_) {
-        return nullptr;
-    }
-    WebView& target = window_->tempweb();
-    target.setFrameLoadDelegate(this);
-    return &target;
+    return isPromoView(sender) || !window_ ? nullptr : &window_->tempweb();
 }
 
-void ThanaksWindowController::willSendRequest(URLConnection& /*connection*/,
-                                              const URLRequest& /*request*/,
-                                              const std::optional<URLResponse>& /*redirect*/) {
+void ThanaksWindowController::willSendRequest() {
     window_->indicatoraminate().startAnimation();
     data_.clear();
 }
 
-void ThanaksWindowController::didReceiveResponse(URLConnection& /*connection*/,
-                                                 const URLResponse& /*response*/) {}
-
-void ThanaksWindowController::didReceiveData(URLConnection& /*connection*/,
-                                             std::string_view bytes) {
+void ThanaksWindowController::didReceiveData(std::string_view bytes) {
     data_.append(bytes);
 }
 
-void ThanaksWindowController::connectionDidFinishLoading(URLConnection& /*connection*/) {
+void ThanaksWindowController::connectionDidFinishLoading() {
     window_->indicatoraminate().stopAnimation();
     if (asksForEmailConfirmation(data_)) {
         ports_.alerts.runModal(kConfirmationMessage, kConfirmationInformative, nullptr);
     }
 }
 
-void ThanaksWindowController::didFailWithError(URLConnection& /*connection*/,
-                                               const std::string& error) {
+void ThanaksWindowController::didFailWithError(const std::string& error) {
     // Nothing to tell the user, but the spinner must not promise a load that has ended.
     window_->indicatoraminate().stopAnimation();
     ports_.log.log("The welcome window's request failed: " + error);
 }
 
 std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts ports,
-                                                           ThanaksWindowContent content,
-                                                           Application& application) {
+                                                           ThanaksWindowContent content) {
     auto controller = std::make_unique<ThanaksWindowController>(ports, std::move(content));
     if (ThanaksWindow* window = controller->window()) {
         window->setCollectionBehavior(kWindowCollectionBehaviorCanJoinAllSpaces);
         window->makeKeyAndOrderFront();
     }
-    application.activateIgnoringOtherApps(true);
     controller->showWindow();
     return controller;
 }

@@ -5,17 +5,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/Alerts.h"
-#include "platform/Application.h"
 #include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
 #include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/URLConnection.h"
 #include "platform/UrlOpener.h"
-#include "platform/WebView.h"
 
 namespace headroom {
 
@@ -41,12 +38,9 @@ struct ThanaksWindowContent {
 /// page, and a subscription form whose traffic it watches, to tell the user in an alert that
 /// the subscription waits for an e-mail confirmation or that the form reported an error.
 ///
-/// The controller is the delegate of its views and connections; they call back only while the
-/// window (owned here) lives, so dropping the controller ends every callback.
-class ThanaksWindowController final : public WebPolicyDelegate,
-                                      public WebFrameLoadDelegate,
-                                      public WebUIDelegate,
-                                      public URLConnectionDelegate {
+/// The controller is the delegate of its window's views and of its connections; they call back
+/// only while the window and the connection (owned here) live.
+class ThanaksWindowController final : public ThanaksWindowDelegate, public URLConnectionDelegate {
   public:
     static constexpr const char* kNibName = "ThanaksWindowController";
     /// The preference the "do not show" check box writes: "n" when checked, "y" otherwise.
@@ -58,7 +52,6 @@ class ThanaksWindowController final : public WebPolicyDelegate,
     static constexpr const char* kConfirmationInformative =
         "We need to confirm your email address.                          To complete the "
         "subscription process, please click the link in the email we just sent you.";
-    static constexpr const char* kScriptObjectName = "app";
 
     ThanaksWindowController(ThanaksWindowPorts ports, ThanaksWindowContent content);
     ~ThanaksWindowController() override;
@@ -71,52 +64,29 @@ class ThanaksWindowController final : public WebPolicyDelegate,
     void showWindow();
     void windowDidLoad();
 
-    /// The check box's action: "Show" becomes "n" when it is on, "y" when it is off.
-    void doNotShowWindow(bool checkBoxOn);
+    void doNotShowWindow(bool checkBoxOn) override;
 
-    // Policy delegate of the two visible views.
     PolicyDecision decidePolicyForNavigationAction(WebView& sender,
-                                                   const NavigationAction& action) override;
-    PolicyDecision decidePolicyForNewWindowAction(WebView& sender, const NavigationAction& action,
-                                                  const std::string& newFrameName) override;
-
-    // Frame-load delegate of the promo view and of the form's target view.
+                                                   const URLRequest& request) override;
+    PolicyDecision decidePolicyForNewWindowAction(WebView& sender,
+                                                  const URLRequest& request) override;
     void didStartProvisionalLoadForFrame(WebView& sender) override;
     void didFinishLoadForFrame(WebView& sender) override;
-    void windowScriptObjectAvailable(WebView& sender) override;
-
-    // User-interface delegate of the two visible views.
-    std::vector<std::string> contextMenuItemsForElement(
-        WebView& sender, const std::vector<std::string>& defaultMenuItems) override;
-    bool validateUserInterfaceItem(WebView& sender, const std::string& item,
-                                   bool defaultValidation) override;
     void runJavaScriptAlertPanelWithMessage(WebView& sender, const std::string& message,
                                             std::function<void()> dismissed) override;
-    bool runJavaScriptConfirmPanelWithMessage(WebView& sender, const std::string& message) override;
-    std::optional<std::string> runJavaScriptTextInputPanelWithPrompt(
-        WebView& sender, const std::string& prompt, const std::string& defaultText) override;
-    bool runBeforeUnloadConfirmPanelWithMessage(WebView& sender,
-                                                const std::string& message) override;
     WebView* createWebViewWithRequest(WebView& sender, const URLRequest& request) override;
 
-    // Delegate of every connection it starts.
-    void willSendRequest(URLConnection& connection, const URLRequest& request,
-                         const std::optional<URLResponse>& redirectResponse) override;
-    void didReceiveResponse(URLConnection& connection, const URLResponse& response) override;
-    void didReceiveData(URLConnection& connection, std::string_view bytes) override;
-    void connectionDidFinishLoading(URLConnection& connection) override;
-    void didFailWithError(URLConnection& connection, const std::string& error) override;
+    void willSendRequest() override;
+    void didReceiveData(std::string_view bytes) override;
+    void connectionDidFinishLoading() override;
+    void didFailWithError(const std::string& error) override;
 
     /// The body received by the current connection.
     const std::string& data() const { return data_; }
-    URLConnection* con() const { return con_.get(); }
 
   private:
     bool isPromoView(const WebView& view) const;
-    bool isTargetView(const WebView& view) const;
-    PolicyDecision decidePromoPolicy(const NavigationAction& action, bool newWindow);
     void startConnection(const URLRequest& request);
-    void showFormError(const std::optional<std::string>& error);
 
     ThanaksWindowPorts ports_;
     ThanaksWindowContent content_;
@@ -128,12 +98,11 @@ class ThanaksWindowController final : public WebPolicyDelegate,
 };
 
 /// Shows the welcome window: a fresh controller and its window, which shows on every
-/// workspace and comes key and in front, the application brought forward, and then the
-/// controller shows its window. The controller is returned to be kept as long as the window
-/// stays; without its interface file it has no window, and the application is still brought
-/// forward.
+/// workspace and comes key and in front, and then the controller shows its window. This program
+/// is the window's own, so bringing the window forward is bringing the application forward. The
+/// controller is returned to be kept as long as the window stays; without its interface file it
+/// has no window.
 std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts ports,
-                                                           ThanaksWindowContent content,
-                                                           Application& application);
+                                                           ThanaksWindowContent content);
 
 }  // namespace headroom

@@ -8,27 +8,19 @@
 // without it the default one is used. --help prints the usage.
 
 #include <glib-unix.h>
-#include <glib.h>
 #include <gtk/gtk.h>
-#include <gtkmm/main.h>
-#include <gtkmm/window.h>
 
 #include <csignal>
 #include <cstdio>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/BuildInfo.h"
-#include "platform/Application.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibTextCase.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/SysLog.h"
 #include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/GtkThanaksWindow.h"
-#include "ui/gtk/GtkThanaksWindowFactory.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/SoupURLConnection.h"
 #include "welcome/ThanaksWindowController.h"
@@ -39,72 +31,18 @@ using namespace headroom;
 
 constexpr int kBadInput = 2;
 
-struct Arguments {
-    std::string config;
-    std::string promo;
-    std::string page;
-};
-
-constexpr const char* kUsage =
-    "Usage: headroom-welcome [--config FILE] --promo URL --page PAGE\n"
-    "Shows Headroom's welcome window until it is closed. Headroom starts it from its menu.\n";
-
-std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& error) {
-    Arguments parsed;
-    bool promo = false;
-    bool page = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name != "--config" && name != "--promo" && name != "--page") {
-            error = "unknown argument " + name;
-            return std::nullopt;
-        }
-        if (i + 1 == args.size()) {
-            error = name + " needs a value";
-            return std::nullopt;
-        }
-        const std::string& value = args[++i];
-        if (name == "--config") {
-            parsed.config = value;
-        } else if (name == "--promo") {
-            parsed.promo = value;
-            promo = true;
-        } else {
-            parsed.page = value;
-            page = true;
-        }
-    }
-    if (!promo || !page) {
-        error = "--promo and --page are needed";
-        return std::nullopt;
-    }
-    return parsed;
+/// The option's value, taken over from GLib; empty when it was not given.
+std::string take(gchar* value) {
+    std::string text = value != nullptr ? value : "";
+    g_free(value);
+    return text;
 }
 
-/// This program as the desktop sees it: its windows, and a loop to end.
-class WelcomeApplication final : public Application {
-  public:
-    explicit WelcomeApplication(GMainLoop* loop) : loop_(loop) {}
-    void terminate() override {
-        terminating_ = true;
-        g_main_loop_quit(loop_);
+/// Ends the main loop, if it still runs (the window hides again as it goes).
+gboolean quit(gpointer /*unused*/) {
+    if (gtk_main_level() > 0) {
+        gtk_main_quit();
     }
-    bool isTerminating() const override { return terminating_; }
-    void activateIgnoringOtherApps(bool /*flag*/) override {
-        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-            if (window->get_visible()) {
-                window->present();
-            }
-        }
-    }
-
-  private:
-    GMainLoop* loop_;
-    bool terminating_ = false;
-};
-
-gboolean onSignal(gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
     return G_SOURCE_CONTINUE;
 }
 
@@ -113,14 +51,32 @@ gboolean onSignal(gpointer loop) {
 int main(int argc, char** argv) {
     // The application's identity on the desktop (WM_CLASS, and the desktop entry it matches).
     g_set_prgname(build::kApplicationId);
-    if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    std::string error;
-    const auto arguments = parse(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!arguments) {
-        std::fprintf(stderr, "headroom-welcome: %s\n", error.c_str());
+    gchar* options[3] = {};
+    const GOptionEntry entries[] = {
+        {"config", 0, 0, G_OPTION_ARG_FILENAME, &options[0],
+         "The preference file that the check box writes", "FILE"},
+        {"promo", 0, 0, G_OPTION_ARG_STRING, &options[1], "The promotional page", "URL"},
+        {"page", 0, 0, G_OPTION_ARG_FILENAME, &options[2],
+         "The subscription form: a resource file name or an absolute path", "PAGE"},
+        {}};
+    GOptionContext* context = g_option_context_new("");
+    g_option_context_set_summary(
+        context,
+        "Shows Headroom's welcome window until it is closed. Headroom starts it from "
+        "its menu.");
+    g_option_context_add_main_entries(context, entries, nullptr);
+    GError* error = nullptr;
+    const bool parsed = g_option_context_parse(context, &argc, &argv, &error) != FALSE;
+    g_option_context_free(context);
+    const std::string config = take(options[0]);
+    const std::string promo = take(options[1]);
+    const std::string page = take(options[2]);
+    if (!parsed || argc > 1 || promo.empty() || page.empty()) {
+        std::fprintf(stderr, "headroom-welcome: %s\n",
+                     !parsed    ? error->message
+                     : argc > 1 ? (std::string("unknown argument ") + argv[1]).c_str()
+                                : "--promo and --page are needed");
+        g_clear_error(&error);
         return kBadInput;
     }
     // GDK's OpenGL stays on here (unlike in the tray): the web engine draws with it.
@@ -128,43 +84,31 @@ int main(int argc, char** argv) {
         std::fputs("headroom-welcome: cannot open the display\n", stderr);
         return 1;
     }
-    Gtk::Main::init_gtkmm_internals();
     // WM_CLASS's class too (GTK's start makes it the prgname with a capital first letter).
     gdk_set_program_class(build::kApplicationId);
 
     SysLog log;
     KeyFilePreferenceStore preferences(
-        arguments->config.empty() ? KeyFilePreferenceStore::defaultPath() : arguments->config, log);
+        config.empty() ? KeyFilePreferenceStore::defaultPath() : config, log);
     std::string message;
     preferences.load(message);  // a file it cannot use holds its own writes back, and says so
-
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-    std::vector<guint> signalWatches;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        signalWatches.push_back(g_unix_signal_add(signal, &onSignal, loop));
+        g_unix_signal_add(signal, &quit, nullptr);
     }
-    int status = 0;
-    {
-        GtkThanaksWindowFactory windows(resourcesDirectory(), log);
-        SoupURLConnectionFactory connections;
-        DialogAlerts alerts;
-        GioUrlOpener browser(log);
-        WelcomeApplication application(loop);
-        GlibTextCase textCase;
-        auto controller = showThanaksWindow(
-            ThanaksWindowPorts{windows, connections, alerts, browser, preferences, log, textCase},
-            ThanaksWindowContent{build::kName, arguments->promo, arguments->page}, application);
-        if (auto* window = dynamic_cast<GtkThanaksWindow*>(controller->window())) {
-            // Closing the window hides it; that ends this program.
-            window->gtkWindow().signal_hide().connect([loop] { g_main_loop_quit(loop); });
-            g_main_loop_run(loop);
-        } else {
-            status = 1;  // the log says why
-        }
+    GtkThanaksWindowFactory windows(resourcesDirectory(), log);
+    SoupURLConnectionFactory connections;
+    DialogAlerts alerts;
+    GioUrlOpener browser(log);
+    GlibTextCase textCase;
+    const auto controller = showThanaksWindow(
+        ThanaksWindowPorts{windows, connections, alerts, browser, preferences, log, textCase},
+        ThanaksWindowContent{build::kName, promo, page});
+    auto* window = static_cast<GtkThanaksWindow*>(controller->window());
+    if (window == nullptr) {
+        return 1;  // the log says why
     }
-    for (const guint watch : signalWatches) {
-        g_source_remove(watch);
-    }
-    g_main_loop_unref(loop);
-    return status;
+    // Closing the window hides it; that ends this program.
+    g_signal_connect(window->gtkWindow(), "hide", G_CALLBACK(quit), nullptr);
+    gtk_main();
+    return 0;
 }

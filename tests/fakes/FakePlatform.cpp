@@ -19,9 +19,6 @@ FakePlatform::FakePlatform() {
     urlOpener.setJournal(&journal);
     reachability.setJournal(&journal);
     welcomeWindows.setJournal(&journal);
-    thanaksWindows.setJournal(&journal);
-    urlConnections.setJournal(&journal);
-    alerts.setJournal(&journal);
 }
 
 Platform FakePlatform::platform() {

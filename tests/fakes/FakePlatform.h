@@ -15,7 +15,6 @@
 #include "FakeStatusBar.h"
 #include "FakeSystemLog.h"
 #include "FakeThanaksWindow.h"
-#include "FakeURLConnection.h"
 #include "FakeWorkspace.h"
 #include "platform/Platform.h"
 
@@ -53,11 +52,6 @@ class FakePlatform {
     FakeUrlOpener urlOpener;
     FakeReachability reachability;
     FakeWelcomeWindows welcomeWindows;
-    // The welcome window's own ports, for its controller (it runs in a program of its own).
-    FakeThanaksWindowFactory thanaksWindows;
-    FakeURLConnectionFactory urlConnections;
-    FakeAlerts alerts;
-    FakeTextCase textCase;
 };
 
 }  // namespace headroom::test

@@ -4,146 +4,84 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "CallJournal.h"
-#include "FakeWebView.h"
 #include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/WelcomeWindows.h"
 
 namespace headroom::test {
 
-/// A label that keeps what it was given.
-class FakeStyledLabel final : public StyledLabel, public Journaled {
-  public:
-    explicit FakeStyledLabel(std::string name) : name_(std::move(name)) {}
-    void setFont(const std::string& fontName, double pointSize) override {
-        record("setFont");
-        font = fontName;
-        size = pointSize;
+/// A web view that loads nothing: it keeps what it is told, and every script until the test
+/// answers it.
+struct FakeWebView final : WebView {
+    using Result = std::function<void(std::optional<std::string>)>;
+    void loadRequest(const URLRequest& request) override { requests.push_back(request); }
+    void loadHTMLString(const std::string& html) override { htmlLoads.push_back(html); }
+    void stringByEvaluatingJavaScriptFromString(const std::string& script, Result result) override {
+        scripts.push_back(script);
+        waiting.push_back(std::move(result));
     }
-    void setTextColor(const RgbaColor& value) override {
-        record("setTextColor");
-        color = value;
-    }
-    void setStringValue(const std::string& value) override {
-        record("setStringValue");
-        text = value;
-    }
-
-    std::string font;
-    double size = 0.0;
-    std::optional<RgbaColor> color;
-    std::string text;
-
-  private:
-    void record(const char* call) {
-        if (journal() != nullptr) {
-            journal()->record(name_ + "." + call);
+    void setHidden(bool value) override { hidden = value; }
+    /// Answers the oldest script still waiting with `value`.
+    void answerScript(std::optional<std::string> value) {
+        const Result result = waiting.at(0);
+        waiting.erase(waiting.begin());
+        if (result) {
+            result(std::move(value));
         }
     }
-    std::string name_;
+
+    std::vector<URLRequest> requests;
+    std::vector<std::string> htmlLoads;
+    std::vector<std::string> scripts;
+    std::vector<Result> waiting;
+    std::optional<bool> hidden;
 };
 
-class FakePanelView final : public PanelView, public Journaled {
-  public:
-    void setBackgroundColor(const RgbaColor& value) override {
-        note("AppView.setBackgroundColor");
-        background = value;
-    }
-    void setBorder(const RgbaColor& value, double width) override {
-        note("AppView.setBorder");
-        border = value;
-        borderWidth = width;
-    }
-    std::optional<RgbaColor> background;
-    std::optional<RgbaColor> border;
-    double borderWidth = 0.0;
-};
-
-class FakeProgressIndicator final : public ProgressIndicator, public Journaled {
-  public:
-    void startAnimation() override {
-        note("indicatoraminate.startAnimation");
-        animating = true;
-        ++starts;
-    }
-    void stopAnimation() override {
-        note("indicatoraminate.stopAnimation");
-        animating = false;
-    }
-    bool animating = false;
-    int starts = 0;
-};
-
-/// The welcome window's elements as plain values; journal entries "<element>.<call>" and
-/// "window.<call>" for the window's own steps.
-class FakeThanaksWindow final : public ThanaksWindow, public Journaled {
-  public:
-    explicit FakeThanaksWindow(CallJournal* journal) {
-        setJournal(journal);
-        thanksText.setJournal(journal);
-        name.setJournal(journal);
-        panel.setJournal(journal);
-        promo.setJournal(journal);
-        subscribe.setJournal(journal);
-        target.setJournal(journal);
-        spinner.setJournal(journal);
-    }
-
-    StyledLabel& ThanksDownloadingtext() override { return thanksText; }
-    StyledLabel& appName() override { return name; }
-    PanelView& AppView() override { return panel; }
+/// The welcome window's elements as plain values, and the delegate they report to.
+struct FakeThanaksWindow final : ThanaksWindow, ProgressIndicator {
+    explicit FakeThanaksWindow(ThanaksWindowDelegate& delegate) : owner(delegate) {}
+    void setAppName(const std::string& text) override { appName = text; }
     WebView& MultipleAppView() override { return promo; }
     WebView& SubscribeWebview() override { return subscribe; }
     WebView& tempweb() override { return target; }
-    ProgressIndicator& indicatoraminate() override { return spinner; }
-    void setDoNotShowAction(std::function<void(bool)> action) override {
-        doNotShow = std::move(action);
-    }
-    void setCollectionBehavior(unsigned behavior) override {
-        note("window.setCollectionBehavior");
-        collectionBehavior = behavior;
-    }
-    void makeKeyAndOrderFront() override { note("window.makeKeyAndOrderFront"); }
-    void showWindow() override {
-        note("window.showWindow");
-        shown = true;
-    }
+    ProgressIndicator& indicatoraminate() override { return *this; }
+    void startAnimation() override { animating = true; }
+    void stopAnimation() override { animating = false; }
+    void setCollectionBehavior(unsigned behavior) override { collectionBehavior = behavior; }
+    void makeKeyAndOrderFront() override { inFront = true; }
+    void showWindow() override { shown = inFront; }
 
-    FakeStyledLabel thanksText{"ThanksDownloadingtext"};
-    FakeStyledLabel name{"appName"};
-    FakePanelView panel;
-    FakeWebView promo{"promo"};
-    FakeWebView subscribe{"subscribe"};
-    FakeWebView target{"tempweb"};
-    FakeProgressIndicator spinner;
-    std::function<void(bool)> doNotShow;
+    ThanaksWindowDelegate& owner;
+    std::string appName;
+    FakeWebView promo;
+    FakeWebView subscribe;
+    FakeWebView target;
+    bool animating = false;
     std::optional<unsigned> collectionBehavior;
-    bool shown = false;
+    bool inFront = false;
+    bool shown = false;  ///< shown after it was brought in front
 };
 
 /// Makes fake welcome windows (or none, when told the interface file is missing) and serves
-/// pages from a table. The windows belong to whoever asked; `windows()` lists them all, so a
-/// test must not reach a window whose controller has gone.
-class FakeThanaksWindowFactory final : public ThanaksWindowFactory, public Journaled {
-  public:
-    std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName) override {
-        note("thanaksWindows.loadWindowNib");
+/// pages from a table. The windows belong to whoever asked.
+struct FakeThanaksWindowFactory final : ThanaksWindowFactory {
+    std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName,
+                                                 ThanaksWindowDelegate& owner) override {
         nibNames.push_back(nibName);
         if (!interfaceFilePresent) {
             return nullptr;
         }
-        auto window = std::make_unique<FakeThanaksWindow>(journal());
+        auto window = std::make_unique<FakeThanaksWindow>(owner);
         made.push_back(window.get());
         return window;
     }
     std::optional<ResourcePage> pageForResource(const std::string& page) override {
-        note("thanaksWindows.pageForResource");
-        pagesAsked.push_back(page);
         const auto found = pages.find(page);
         return found == pages.end() ? std::nullopt : std::optional<ResourcePage>(found->second);
     }
@@ -151,8 +89,46 @@ class FakeThanaksWindowFactory final : public ThanaksWindowFactory, public Journ
     bool interfaceFilePresent = true;
     std::map<std::string, ResourcePage> pages;
     std::vector<std::string> nibNames;
-    std::vector<std::string> pagesAsked;
     std::vector<FakeThanaksWindow*> made;
+};
+
+/// Connections that send nothing. Every one made is kept on record, and while it is alive the
+/// test plays its traffic to its delegate.
+struct FakeURLConnectionFactory final : URLConnectionFactory {
+    struct Record {
+        URLRequest request;
+        URLConnectionDelegate* delegate = nullptr;
+        bool live = true;  ///< false once the connection is dropped
+    };
+
+    std::unique_ptr<URLConnection> connectionWithRequest(const URLRequest& request,
+                                                         URLConnectionDelegate& delegate) override {
+        struct Connection final : URLConnection {
+            explicit Connection(std::shared_ptr<Record> made) : record(std::move(made)) {}
+            ~Connection() override { record->live = false; }
+            std::shared_ptr<Record> record;
+        };
+        records.push_back(std::make_shared<Record>(Record{request, &delegate}));
+        return std::make_unique<Connection>(records.back());
+    }
+
+    /// The delegate of connection `index`, which must still be alive.
+    URLConnectionDelegate& delegate(std::size_t index) {
+        if (!records.at(index)->live) {
+            throw std::logic_error("connection " + std::to_string(index) + " was dropped");
+        }
+        return *records[index]->delegate;
+    }
+    /// Plays a whole load on connection `index`: the request goes out, `body` comes in one
+    /// piece, then the end.
+    void deliver(std::size_t index, const std::string& body) {
+        URLConnectionDelegate& to = delegate(index);
+        to.willSendRequest();
+        to.didReceiveData(body);
+        to.connectionDidFinishLoading();
+    }
+
+    std::vector<std::shared_ptr<Record>> records;
 };
 
 /// Records each request for the welcome window with its pages.

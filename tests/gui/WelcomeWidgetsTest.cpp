@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "FakeLoginItems.h"
@@ -20,7 +21,6 @@
 #include "ui/gtk/CustomMenuItemWidget.h"
 #include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/EnjoymentFeedback.h"
-#include "ui/gtk/GtkThanaksWindowFactory.h"
 #include "ui/gtk/MenuMirror.h"
 
 namespace headroom {
@@ -30,24 +30,46 @@ namespace fs = std::filesystem;
 
 class NativeAlerts : public test::DisplayTest {};
 
+/// The alerts on screen, by title.
+std::map<std::string, GtkWidget*> openAlerts() {
+    std::map<std::string, GtkWidget*> alerts;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item != nullptr; item = item->next) {
+        if (GTK_IS_MESSAGE_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data))) {
+            alerts[gtk_window_get_title(GTK_WINDOW(item->data))] = GTK_WIDGET(item->data);
+        }
+    }
+    g_list_free(windows);
+    return alerts;
+}
+
+std::string property(GtkWidget* dialog, const char* name) {
+    gchar* value = nullptr;
+    g_object_get(dialog, name, &value, nullptr);
+    std::string text = value != nullptr ? value : "";
+    g_free(value);
+    return text;
+}
+
 TEST_F(NativeAlerts, ShowTheTextsAndReportTheirDismissal) {
     DialogAlerts alerts;
     int dismissed = 0;
     alerts.runModal("Alert", "Hello from the page", [&] { ++dismissed; });
     alerts.runModal("Error", "", nullptr);
-    ASSERT_EQ(alerts.openAlerts().size(), 2U);
-    Gtk::MessageDialog* first = alerts.openAlerts()[0];
-    EXPECT_EQ(first->get_title(), "Alert");
-    EXPECT_EQ(first->property_text().get_value(), "Alert");
-    EXPECT_EQ(first->property_secondary_text().get_value(), "Hello from the page");
-    EXPECT_TRUE(first->get_modal());
+    ASSERT_EQ(openAlerts().size(), 2U);
+    GtkWidget* first = openAlerts().at("Alert");
+    EXPECT_EQ(property(first, "text"), "Alert");
+    EXPECT_EQ(property(first, "secondary-text"), "Hello from the page");
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(first)));
     EXPECT_EQ(dismissed, 0);  // showing does not wait
 
-    first->response(Gtk::RESPONSE_OK);
+    gtk_dialog_response(GTK_DIALOG(first), GTK_RESPONSE_OK);
     EXPECT_EQ(dismissed, 1);
     test::spinFor(0.05);
-    ASSERT_EQ(alerts.openAlerts().size(), 1U);
-    EXPECT_EQ(alerts.openAlerts()[0]->get_title(), "Error");
+    ASSERT_EQ(openAlerts().size(), 1U);
+    EXPECT_EQ(openAlerts().count("Error"), 1U);
+    gtk_dialog_response(GTK_DIALOG(openAlerts().at("Error")), GTK_RESPONSE_OK);
+    EXPECT_TRUE(openAlerts().empty());
 }
 
 class Feedback : public test::DisplayTest {
@@ -257,35 +279,6 @@ TEST_F(MenuRowWidget, InTheMenuTheRowKeepsItsPlacesAndGetsNoHighlight) {
     }
     EXPECT_GE(inkFrom, 29);
     EXPECT_LE(inkFrom, 33);
-}
-
-class WelcomeFiles : public test::DisplayTest {};
-
-TEST_F(WelcomeFiles, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
-    const fs::path empty =
-        fs::temp_directory_path() / ("headroom-empty-" + std::to_string(::getpid()));
-    fs::create_directories(empty);
-    std::ofstream(empty / "latin1.html") << "caf\xe9";
-    std::ofstream(empty / "Broken.ui") << "<interface><object class=\"GtkWindow\" id=\"x\">";
-    test::LinesLog log;
-    GtkThanaksWindowFactory factory(empty.string(), log);
-    EXPECT_EQ(factory.loadWindowNib("ThanaksWindowController"), nullptr);
-    EXPECT_EQ(factory.loadWindowNib("Broken"), nullptr);
-    EXPECT_EQ(factory.pageForResource("index.html"), std::nullopt);
-    EXPECT_EQ(factory.pageForResource((empty / "latin1.html").string()), std::nullopt);
-    ASSERT_EQ(log.lines.size(), 4U);
-    EXPECT_NE(log.lines[0].find("ThanaksWindowController.ui"), std::string::npos);
-    EXPECT_NE(log.lines[2].find("index.html"), std::string::npos);
-    fs::remove_all(empty);
-
-    // The shipped files load.
-    GtkThanaksWindowFactory shipped(HEADROOM_RESOURCES_DIR, log);
-    EXPECT_NE(shipped.loadWindowNib("ThanaksWindowController"), nullptr);
-    const auto page = shipped.pageForResource("index.html");
-    ASSERT_TRUE(page.has_value());
-    EXPECT_EQ(page->fileURL.rfind("file:///", 0), 0U);
-    EXPECT_NE(page->text.find("quillbarktesting"), std::string::npos);
-    EXPECT_EQ(log.lines.size(), 4U);
 }
 
 TEST(NetworkReachabilityProbe, ReachableOnlyWhenTheNameResolves) {

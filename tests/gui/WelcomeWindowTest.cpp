@@ -2,8 +2,6 @@
 // (libsoup) and the real key-file store, against a web site of the test's own on 127.0.0.1.
 // Only the alert and the browser hand-off are intercepted, through their ports.
 
-#include <gtkmm/window.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,7 +17,6 @@
 #include "platform/linux/GlibTextCase.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "ui/gtk/GtkThanaksWindow.h"
-#include "ui/gtk/GtkThanaksWindowFactory.h"
 #include "ui/gtk/SoupURLConnection.h"
 #include "welcome/ThanaksWindowController.h"
 
@@ -49,6 +46,12 @@ std::optional<std::string> evaluate(WebView& view, const std::string& script) {
     });
     EXPECT_TRUE(spinUntil([&] { return answer->done; })) << script;
     return answer->value;
+}
+
+bool spinning(GtkThanaksWindow& window) {
+    gboolean active = FALSE;
+    g_object_get(window.spinnerWidget(), "active", &active, nullptr);
+    return active != FALSE;
 }
 
 class WelcomeWindow : public test::DisplayTest {
@@ -155,12 +158,15 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     open();
     GtkThanaksWindow& w = window();
     // Capitals by the Unicode tables, not by ASCII alone.
-    EXPECT_EQ(w.nameLabel().get_text(), "MÉMOIRE VIVE");
+    EXPECT_STREQ(gtk_label_get_text(w.nameLabel()), "MÉMOIRE VIVE");
     ASSERT_TRUE(spinUntil([&] {
         return evaluate(w.MultipleAppView(), "document.documentElement.style.zoom") ==
                std::optional<std::string>("0.496");
     }));
     EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(w.promoView().engineView())));
+    // Every page gets an object "app" that offers nothing to call.
+    EXPECT_EQ(evaluate(w.MultipleAppView(), "typeof window.app + Object.keys(window.app).length"),
+              std::optional<std::string>("object0"));
     // The page's own frame loads in place; nothing went to the browser.
     EXPECT_TRUE(spinUntil([&] { return site.count("/promo/frame.html") == 1; }));
     EXPECT_TRUE(opener.opened().empty());
@@ -202,7 +208,7 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     // The first connection reads the page itself: a test page, so no alert, and the spinner
     // stops when it is read.
     ASSERT_TRUE(spinUntil([&] { return controller->data() == pageText; }));
-    EXPECT_FALSE(w.spinnerWidget().property_active());
+    EXPECT_FALSE(spinning(w));
     ASSERT_TRUE(spinUntil([&] {
         return evaluate(w.SubscribeWebview(),
                         "document.getElementById('subscribe') ? document.readyState : 'none'") ==
@@ -221,7 +227,7 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
         }
     }
     EXPECT_EQ(queries, std::vector<std::string>(2, "email=new%40example.com&list=headroom-news"));
-    EXPECT_FALSE(w.spinnerWidget().property_active());
+    EXPECT_FALSE(spinning(w));
 
     subscribe("old@example.com");
     ASSERT_TRUE(spinUntil([&] {
@@ -248,17 +254,47 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
 TEST_F(WelcomeWindow, CheckBoxStoresShowAndClosingOnlyHides) {
     open();
     GtkThanaksWindow& w = window();
-    w.doNotShowBox().set_active(true);
+    gtk_toggle_button_set_active(w.doNotShowBox(), TRUE);
     EXPECT_EQ(store->objectForKey("Show"), std::optional<std::string>("n"));
-    w.doNotShowBox().set_active(false);
+    gtk_toggle_button_set_active(w.doNotShowBox(), FALSE);
     EXPECT_EQ(store->objectForKey("Show"), std::optional<std::string>("y"));
     EXPECT_NE(readFile(folder / "preferences.ini").find("Show=y"), std::string::npos);
 
-    ASSERT_TRUE(w.gtkWindow().get_visible());
-    w.gtkWindow().close();
+    ASSERT_TRUE(gtk_widget_get_visible(GTK_WIDGET(w.gtkWindow())));
+    gtk_window_close(w.gtkWindow());
     test::spinFor(0.1);
-    EXPECT_FALSE(w.gtkWindow().get_visible());
+    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(w.gtkWindow())));
     EXPECT_EQ(controller->window(), &w);
+}
+
+TEST_F(WelcomeWindow, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
+    open();
+    std::ofstream(folder / "latin1.html") << "caf\xe9";
+    std::ofstream(folder / "Broken.ui") << "<interface><object class=\"GtkWindow\" id=\"x\">";
+    std::ofstream(folder / "Bare.ui")
+        << "<interface><object class=\"GtkWindow\" id=\"ThanaksWindow\"/>"
+           "</interface>";
+    test::spinFor(0.5);
+    log.lines.clear();
+    GtkThanaksWindowFactory empty(folder.string(), log);
+    EXPECT_EQ(empty.loadWindowNib("ThanaksWindowController", *controller), nullptr);
+    EXPECT_EQ(empty.loadWindowNib("Broken", *controller), nullptr);
+    EXPECT_EQ(empty.loadWindowNib("Bare", *controller), nullptr);
+    EXPECT_EQ(empty.pageForResource("missing.html"), std::nullopt);
+    EXPECT_EQ(empty.pageForResource((folder / "latin1.html").string()), std::nullopt);
+    ASSERT_EQ(log.lines.size(), 5U);
+    EXPECT_NE(log.lines[0].find("ThanaksWindowController.ui"), std::string::npos);
+    EXPECT_NE(log.lines[2].find("lacks appName, AppView"), std::string::npos) << log.lines[2];
+    EXPECT_NE(log.lines[3].find("missing.html"), std::string::npos);
+    EXPECT_NE(log.lines[4].find("not UTF-8"), std::string::npos);
+
+    // The shipped files load.
+    EXPECT_NE(factory.loadWindowNib("ThanaksWindowController", *controller), nullptr);
+    const auto page = factory.pageForResource("index.html");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->fileURL.rfind("file:///", 0), 0U);
+    EXPECT_NE(page->text.find("quillbarktesting"), std::string::npos);
+    EXPECT_EQ(log.lines.size(), 5U);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "DelegateTestSupport.h"
-#include "welcome/ThanaksWindowController.h"
 
 namespace headroom::test {
 namespace {
@@ -19,41 +18,6 @@ TEST_F(Welcome, EachShowAsksForANewWindowWithTheDeploymentsPages) {
     delegate().showwindow();
     const FakeWelcomeWindows::Shown pages{"http://tidewell.example/promo/", "index.html"};
     EXPECT_EQ(fakes.welcomeWindows.shown, (std::vector<FakeWelcomeWindows::Shown>{pages, pages}));
-}
-
-TEST_F(Welcome, ShowingMakesAFreshControllerThenShowsItsWindowByTheFourSteps) {
-    const auto show = [&] {
-        return showThanaksWindow(
-            ThanaksWindowPorts{fakes.thanaksWindows, fakes.urlConnections, fakes.alerts,
-                               fakes.urlOpener, fakes.preferences, fakes.log, fakes.textCase},
-            ThanaksWindowContent{"Headroom", "http://tidewell.example/promo/", "index.html"},
-            fakes.application);
-    };
-    const auto controller = show();
-    ASSERT_NE(controller->window(), nullptr);
-    EXPECT_EQ(fakes.thanaksWindows.nibNames.size(), 1U);
-
-    // The window is loaded (and set up) first, then shown by the four steps.
-    const auto& journal = fakes.journal;
-    const auto step = [&](const char* entry) {
-        const auto index = journal.indexOf(entry);
-        EXPECT_TRUE(index.has_value()) << entry;
-        return index.value_or(0);
-    };
-    EXPECT_LT(step("promo.setUIDelegate"), step("window.setCollectionBehavior"));
-    EXPECT_LT(step("window.setCollectionBehavior"), step("window.makeKeyAndOrderFront"));
-    EXPECT_LT(step("window.makeKeyAndOrderFront"), step("application.activateIgnoringOtherApps"));
-    EXPECT_LT(step("application.activateIgnoringOtherApps"), step("window.showWindow"));
-    EXPECT_EQ(fakes.thanaksWindows.made.back()->collectionBehavior, 1U);
-    EXPECT_EQ(fakes.thanaksWindows.made.back()->promo.requests().at(0).url,
-              "http://tidewell.example/promo/");
-    EXPECT_EQ(fakes.thanaksWindows.pagesAsked.back(), "index.html");
-
-    // Without its interface file there is no window, and the application still comes forward.
-    fakes.thanaksWindows.interfaceFilePresent = false;
-    EXPECT_EQ(show()->window(), nullptr);
-    EXPECT_EQ(fakes.journal.count("window.showWindow"), 1U);
-    EXPECT_EQ(fakes.application.activations(), (std::vector<bool>{true, true}));
 }
 
 TEST_F(Welcome, MenuRowOpensTheWindowAndLeavesTheFixedRowsInPlace) {

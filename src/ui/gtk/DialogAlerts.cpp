@@ -1,66 +1,55 @@
 #include "ui/gtk/DialogAlerts.h"
 
-#include <glibmm/main.h>
+#include <gtk/gtk.h>
 
-#include <utility>
+#include <memory>
+
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
 namespace {
 
 /// The window the user is working in, for the alert to stand over.
-Gtk::Window* activeWindow() {
-    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-        if (window->is_active() && window->get_visible()) {
-            return window;
+GtkWindow* activeWindow() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* active = nullptr;
+    for (GList* item = windows; item != nullptr && active == nullptr; item = item->next) {
+        auto* window = GTK_WINDOW(item->data);
+        if (gtk_window_is_active(window) != FALSE && gtk_widget_get_visible(GTK_WIDGET(window))) {
+            active = window;
         }
     }
-    return nullptr;
+    g_list_free(windows);
+    return active;
 }
+
+using Dismissed = std::function<void()>;
 
 }  // namespace
 
-DialogAlerts::~DialogAlerts() {
-    open_.clear();
-}
-
 void DialogAlerts::runModal(const std::string& messageText, const std::string& informativeText,
-                            std::function<void()> dismissed) {
-    auto dialog = std::make_unique<Gtk::MessageDialog>(messageText, false, Gtk::MESSAGE_INFO,
-                                                       Gtk::BUTTONS_OK, true);
-    dialog->set_title(messageText);
+                            Dismissed dismissed) {
+    GtkWidget* dialog = gtk_message_dialog_new(activeWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
+                                               GTK_BUTTONS_OK, "%s", messageText.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), messageText.c_str());
     if (!informativeText.empty()) {
-        dialog->set_secondary_text(informativeText);
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                                 informativeText.c_str());
     }
-    if (Gtk::Window* parent = activeWindow()) {
-        dialog->set_transient_for(*parent);
-    }
-    Gtk::MessageDialog* shown = dialog.get();
-    open_.push_back(std::move(dialog));
-    std::weak_ptr<char> alive = lifetime_;
-    shown->signal_response().connect([this, alive, shown, dismissed = std::move(dismissed)](int) {
-        shown->hide();
-        // The dialog cannot go inside its own signal: it goes on the next turn of the loop.
-        Glib::signal_idle().connect_once([this, alive, shown] {
-            if (!alive.expired()) {
-                open_.remove_if([shown](const auto& held) { return held.get() == shown; });
+    // The dialog holds the callback until it goes; answering it ends it.
+    g_signal_connect_data(
+        dialog, "response",
+        reinterpret_cast<GCallback>(+[](GtkWidget* answered, gint, gpointer data) {
+            const Dismissed then = *static_cast<Dismissed*>(data);
+            gtk_widget_destroy(answered);
+            if (then) {
+                then();
             }
-        });
-        if (dismissed) {
-            dismissed();
-        }
-    });
-    shown->show();
-}
-
-std::vector<Gtk::MessageDialog*> DialogAlerts::openAlerts() const {
-    std::vector<Gtk::MessageDialog*> alerts;
-    for (const auto& dialog : open_) {
-        if (dialog->get_visible()) {
-            alerts.push_back(dialog.get());
-        }
-    }
-    return alerts;
+        }),
+        new Dismissed(std::move(dismissed)),
+        [](gpointer data, GClosure*) { delete static_cast<Dismissed*>(data); }, GConnectFlags{});
+    gtk_widget_show(dialog);
 }
 
 }  // namespace headroom

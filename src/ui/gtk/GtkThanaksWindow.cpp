@@ -1,208 +1,125 @@
 #include "ui/gtk/GtkThanaksWindow.h"
 
-#include <gtkmm/box.h>
-#include <gtkmm/stylecontext.h>
-#include <pangomm/attrlist.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <utility>
+
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
 namespace {
 
-guint16 channel(double value) {
-    return static_cast<guint16>(std::lround(std::clamp(value, 0.0, 1.0) * 65535.0));
+GtkWidget* widget(GtkBuilder* builder, const char* id) {
+    return GTK_WIDGET(gtk_builder_get_object(builder, id));
 }
 
-std::string cssColor(const RgbaColor& color) {
-    char text[96];
-    std::snprintf(text, sizeof text, "rgba(%ld, %ld, %ld, %.3f)", std::lround(color.red * 255.0),
-                  std::lround(color.green * 255.0), std::lround(color.blue * 255.0), color.alpha);
-    return text;
+void packInto(GtkWidget* slot, GtkWebView& view) {
+    gtk_box_pack_start(GTK_BOX(slot), GTK_WIDGET(view.engineView()), TRUE, TRUE, 0);
 }
 
 }  // namespace
 
-void GtkStyledLabel::setFont(const std::string& fontName, double pointSize) {
-    font_ = fontName;
-    size_ = pointSize;
-    apply();
-}
-
-void GtkStyledLabel::setTextColor(const RgbaColor& color) {
-    color_ = color;
-    apply();
-}
-
-void GtkStyledLabel::apply() {
-    Pango::AttrList attributes;
-    if (!font_.empty()) {
-        // "Myriad Pro Light" parses as the family "Myriad Pro" in the light weight; the sans
-        // family stands behind it.
-        Pango::FontDescription description(font_);
-        description.set_family(description.get_family() + ",Sans");
-        description.set_absolute_size(size_ * PANGO_SCALE);
-        auto fontAttribute = Pango::Attribute::create_attr_font_desc(description);
-        attributes.insert(fontAttribute);
-    }
-    if (color_) {
-        auto foreground = Pango::Attribute::create_attr_foreground(
-            channel(color_->red), channel(color_->green), channel(color_->blue));
-        auto alpha = Pango::Attribute::create_attr_foreground_alpha(channel(color_->alpha));
-        attributes.insert(foreground);
-        attributes.insert(alpha);
-    }
-    label_.set_attributes(attributes);
-}
-
-GtkPanelView::GtkPanelView(Gtk::Widget& widget) : css_(Gtk::CssProvider::create()) {
-    widget.get_style_context()->add_provider(css_, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
-
-void GtkPanelView::setBackgroundColor(const RgbaColor& color) {
-    background_ = color;
-    apply();
-}
-
-void GtkPanelView::setBorder(const RgbaColor& color, double width) {
-    border_ = color;
-    borderWidth_ = width;
-    apply();
-}
-
-void GtkPanelView::apply() {
-    std::string css = "* {";
-    if (background_) {
-        css += " background-color: " + cssColor(*background_) + ";";
-    }
-    if (border_) {
-        char width[32];
-        std::snprintf(width, sizeof width, "%.2fpx", borderWidth_);
-        css += std::string(" border: ") + width + " solid " + cssColor(*border_) + ";";
-    }
-    css += " }";
-    try {
-        css_->load_from_data(css);
-    } catch (const Glib::Error&) {
-        // Our own CSS; a failure leaves the panel plain.
-    }
-}
-
-struct GtkThanaksWindow::Widgets {
-    Gtk::Label* thanks = nullptr;
-    Gtk::Label* name = nullptr;
-    Gtk::Widget* panel = nullptr;
-    Gtk::Spinner* spinner = nullptr;
-    Gtk::CheckButton* doNotShow = nullptr;
-    Gtk::Box* promoSlot = nullptr;
-    Gtk::Box* subscribeSlot = nullptr;
-};
-
 std::unique_ptr<GtkThanaksWindow> GtkThanaksWindow::load(const std::string& uiFile,
+                                                         ThanaksWindowDelegate& owner,
                                                          SystemLog& log) {
-    Glib::RefPtr<Gtk::Builder> builder;
-    try {
-        builder = Gtk::Builder::create_from_file(uiFile);
-    } catch (const Glib::Error& error) {
-        log.log("Cannot load the welcome window from " + uiFile + " (" + error.what().raw() +
+    GtkBuilder* builder = gtk_builder_new();
+    GError* error = nullptr;
+    std::unique_ptr<GtkThanaksWindow> window;
+    if (gtk_builder_add_from_file(builder, uiFile.c_str(), &error) == 0) {
+        log.log("Cannot load the welcome window from " + uiFile + " (" + error->message +
                 "); it is not shown");
-        return nullptr;
-    }
-    // Every widget is looked for first, so that a file that lacks one is named in one line
-    // (gtkmm's own lookup complains on the terminal for each).
-    const std::pair<const char*, GType> expected[] = {
-        {"ThanaksWindow", GTK_TYPE_WINDOW},
-        {"ThanksDownloadingtext", GTK_TYPE_LABEL},
-        {"appName", GTK_TYPE_LABEL},
-        {"AppView", GTK_TYPE_WIDGET},
-        {"indicatoraminate", GTK_TYPE_SPINNER},
-        {"doNotShow", GTK_TYPE_CHECK_BUTTON},
-        {"MultipleAppViewSlot", GTK_TYPE_BOX},
-        {"SubscribeWebviewSlot", GTK_TYPE_BOX},
-    };
-    std::string missing;
-    for (const auto& [id, type] : expected) {
-        GObject* object = gtk_builder_get_object(builder->gobj(), id);
-        if (object == nullptr || !g_type_is_a(G_OBJECT_TYPE(object), type)) {
-            missing += std::string(missing.empty() ? "" : ", ") + id;
+        g_error_free(error);
+    } else {
+        // Every widget is looked for first, so that a file that lacks some is said in one line.
+        const std::pair<const char*, GType> expected[] = {
+            {"ThanaksWindow", GTK_TYPE_WINDOW},     {"appName", GTK_TYPE_LABEL},
+            {"AppView", GTK_TYPE_WIDGET},           {"indicatoraminate", GTK_TYPE_SPINNER},
+            {"doNotShow", GTK_TYPE_CHECK_BUTTON},   {"MultipleAppViewSlot", GTK_TYPE_BOX},
+            {"SubscribeWebviewSlot", GTK_TYPE_BOX},
+        };
+        std::string missing;
+        for (const auto& [id, type] : expected) {
+            GObject* object = gtk_builder_get_object(builder, id);
+            if (object == nullptr || !g_type_is_a(G_OBJECT_TYPE(object), type)) {
+                missing += std::string(missing.empty() ? "" : ", ") + id;
+            }
+        }
+        if (missing.empty()) {
+            window.reset(new GtkThanaksWindow(builder, owner, log));
+        } else {
+            log.log("The welcome window's file " + uiFile + " lacks " + missing +
+                    "; the window is not shown");
         }
     }
-    if (!missing.empty()) {
-        log.log("The welcome window's file " + uiFile + " lacks " + missing +
-                "; the window is not shown");
-        return nullptr;
-    }
-    Gtk::Window* window = nullptr;
-    builder->get_widget("ThanaksWindow", window);
-    std::unique_ptr<Gtk::Window> owned(window);  // a toplevel belongs to who asks for it
-    Widgets widgets;
-    builder->get_widget("ThanksDownloadingtext", widgets.thanks);
-    builder->get_widget("appName", widgets.name);
-    builder->get_widget("AppView", widgets.panel);
-    builder->get_widget("indicatoraminate", widgets.spinner);
-    builder->get_widget("doNotShow", widgets.doNotShow);
-    builder->get_widget("MultipleAppViewSlot", widgets.promoSlot);
-    builder->get_widget("SubscribeWebviewSlot", widgets.subscribeSlot);
-    return std::unique_ptr<GtkThanaksWindow>(new GtkThanaksWindow(std::move(owned), widgets, log));
+    g_object_unref(builder);
+    return window;
 }
 
-GtkThanaksWindow::GtkThanaksWindow(std::unique_ptr<Gtk::Window> window, const Widgets& widgets,
+GtkThanaksWindow::GtkThanaksWindow(GtkBuilder* builder, ThanaksWindowDelegate& owner,
                                    SystemLog& log)
-    : window_(std::move(window)),
-      nameLabel_(widgets.name),
-      doNotShow_(widgets.doNotShow),
-      spinnerWidget_(widgets.spinner),
-      thanks_(*widgets.thanks),
-      name_(*widgets.name),
-      panel_(*widgets.panel),
-      spinner_(*widgets.spinner),
-      promo_(std::make_unique<GtkWebView>(log)),
-      subscribe_(std::make_unique<GtkWebView>(log)),
-      target_(GtkWebView::forNewWindows(log)) {
-    gtk_box_pack_start(widgets.promoSlot->gobj(), GTK_WIDGET(promo_->engineView()), TRUE, TRUE, 0);
-    gtk_box_pack_start(widgets.subscribeSlot->gobj(), GTK_WIDGET(subscribe_->engineView()), TRUE,
-                       TRUE, 0);
-    doNotShow_->signal_toggled().connect([this] {
-        if (doNotShowAction_) {
-            doNotShowAction_(doNotShow_->get_active());
-        }
-    });
-    // Closing only hides: the controller keeps the window until the next one replaces it.
-    window_->signal_delete_event().connect([this](GdkEventAny*) {
-        window_->hide();
-        return true;
-    });
+    : window_(GTK_WINDOW(widget(builder, "ThanaksWindow"))),
+      name_(GTK_LABEL(widget(builder, "appName"))),
+      spinner_(GTK_SPINNER(widget(builder, "indicatoraminate"))),
+      doNotShow_(GTK_TOGGLE_BUTTON(widget(builder, "doNotShow"))),
+      promo_(owner, log),
+      subscribe_(owner, log),
+      target_(owner, log, false) {
+    packInto(widget(builder, "MultipleAppViewSlot"), promo_);
+    packInto(widget(builder, "SubscribeWebviewSlot"), subscribe_);
+    GtkCssProvider* panel = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(
+        panel, "* { background-color: white; border: 1.3px solid grey; }", -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget(builder, "AppView")),
+                                   GTK_STYLE_PROVIDER(panel),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(panel);
+    connectSignal(
+        doNotShow_, "toggled",
+        +[](GtkToggleButton* box, gpointer data) {
+            static_cast<ThanaksWindowDelegate*>(data)->doNotShowWindow(
+                gtk_toggle_button_get_active(box) != FALSE);
+        },
+        &owner);
+    // Closing only hides: the controller keeps the window until it goes.
+    connectSignal(window_.get(), "delete-event", &gtk_widget_hide_on_delete, nullptr);
 }
 
-GtkThanaksWindow::~GtkThanaksWindow() {
-    // The views leave their slots before the window goes.
-    target_.reset();
-    subscribe_.reset();
-    promo_.reset();
-    window_.reset();
-}
-
-void GtkThanaksWindow::setDoNotShowAction(std::function<void(bool)> action) {
-    doNotShowAction_ = std::move(action);
+void GtkThanaksWindow::setAppName(const std::string& text) {
+    gtk_label_set_text(name_, text.c_str());
 }
 
 void GtkThanaksWindow::setCollectionBehavior(unsigned behavior) {
     if ((behavior & kWindowCollectionBehaviorCanJoinAllSpaces) != 0) {
-        window_->stick();
+        gtk_window_stick(gtkWindow());
     } else {
-        window_->unstick();
+        gtk_window_unstick(gtkWindow());
     }
 }
 
-void GtkThanaksWindow::makeKeyAndOrderFront() {
-    window_->present();
+std::unique_ptr<ThanaksWindow> GtkThanaksWindowFactory::loadWindowNib(
+    const std::string& nibName, ThanaksWindowDelegate& owner) {
+    return GtkThanaksWindow::load(resourcesDir_ + "/" + nibName + ".ui", owner, log_);
 }
 
-void GtkThanaksWindow::showWindow() {
-    window_->show();
+std::optional<ResourcePage> GtkThanaksWindowFactory::pageForResource(const std::string& page) {
+    const std::string path =
+        g_path_is_absolute(page.c_str()) != FALSE ? page : resourcesDir_ + "/" + page;
+    gchar* contents = nullptr;
+    gsize length = 0;
+    GError* error = nullptr;
+    gchar* uri = nullptr;
+    std::optional<ResourcePage> found;
+    if (g_file_get_contents(path.c_str(), &contents, &length, &error) == FALSE ||
+        (uri = g_filename_to_uri(path.c_str(), nullptr, &error)) == nullptr) {
+        log_.log("Cannot read the page " + path + " (" + error->message + "); going on without it");
+    } else if (g_utf8_validate(contents, static_cast<gssize>(length), nullptr) == FALSE) {
+        log_.log("The page " + path + " is not UTF-8 text; going on without it");
+    } else {
+        found = ResourcePage{uri, std::string(contents, length)};
+    }
+    g_clear_error(&error);
+    g_free(uri);
+    g_free(contents);
+    return found;
 }
 
 }  // namespace headroom

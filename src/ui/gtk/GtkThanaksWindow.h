@@ -1,13 +1,7 @@
 #pragma once
 
-#include <gtkmm/builder.h>
-#include <gtkmm/checkbutton.h>
-#include <gtkmm/cssprovider.h>
-#include <gtkmm/label.h>
-#include <gtkmm/spinner.h>
-#include <gtkmm/window.h>
+#include <gtk/gtk.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,100 +12,66 @@
 
 namespace headroom {
 
-/// A label whose font and colour are set as Pango attributes. A font name is a full name
-/// ("Myriad Pro Light": family and style); when the family is missing the desktop's sans-serif
-/// font stands in. Sizes are pixels, as the window's other measures.
-class GtkStyledLabel final : public StyledLabel {
-  public:
-    explicit GtkStyledLabel(Gtk::Label& label) : label_(label) {}
-    void setFont(const std::string& fontName, double pointSize) override;
-    void setTextColor(const RgbaColor& color) override;
-    void setStringValue(const std::string& text) override { label_.set_text(text); }
-
-  private:
-    void apply();
-    Gtk::Label& label_;
-    std::string font_;
-    double size_ = 0.0;
-    std::optional<RgbaColor> color_;
-};
-
-/// A panel drawn by CSS: its background and its border.
-class GtkPanelView final : public PanelView {
-  public:
-    explicit GtkPanelView(Gtk::Widget& widget);
-    void setBackgroundColor(const RgbaColor& color) override;
-    void setBorder(const RgbaColor& color, double width) override;
-
-  private:
-    void apply();
-    Glib::RefPtr<Gtk::CssProvider> css_;
-    std::optional<RgbaColor> background_;
-    std::optional<RgbaColor> border_;
-    double borderWidth_ = 0.0;
-};
-
-class GtkProgressIndicator final : public ProgressIndicator {
-  public:
-    explicit GtkProgressIndicator(Gtk::Spinner& spinner) : spinner_(spinner) {}
-    void startAnimation() override { spinner_.start(); }
-    void stopAnimation() override { spinner_.stop(); }
-
-  private:
-    Gtk::Spinner& spinner_;
-};
-
 /// The welcome window from `ThanaksWindowController.ui`: the widgets with the ids of the
-/// elements ("ThanksDownloadingtext", "appName", "AppView", "indicatoraminate"), a check box
-/// "doNotShow", and two boxes that take the web views ("MultipleAppViewSlot",
-/// "SubscribeWebviewSlot"). Closing the window hides it; it goes with this object.
-class GtkThanaksWindow final : public ThanaksWindow {
+/// elements ("appName", "AppView", "indicatoraminate"), a check box "doNotShow", and two boxes
+/// that take the web views ("MultipleAppViewSlot", "SubscribeWebviewSlot"). The texts' fonts and
+/// colours are the file's; the panel's white ground and grey border are set here. Closing the
+/// window hides it; it goes with this object.
+class GtkThanaksWindow final : public ThanaksWindow, public ProgressIndicator {
   public:
-    /// The window of `uiFile`; nothing, after one line in the log, when the file cannot be
-    /// loaded or lacks one of the widgets.
-    static std::unique_ptr<GtkThanaksWindow> load(const std::string& uiFile, SystemLog& log);
-    ~GtkThanaksWindow() override;
-    GtkThanaksWindow(const GtkThanaksWindow&) = delete;
-    GtkThanaksWindow& operator=(const GtkThanaksWindow&) = delete;
+    /// The window of `uiFile`, reporting to `owner`; nothing, after one line in the log, when
+    /// the file cannot be loaded or lacks one of the widgets.
+    static std::unique_ptr<GtkThanaksWindow> load(const std::string& uiFile,
+                                                  ThanaksWindowDelegate& owner, SystemLog& log);
 
-    StyledLabel& ThanksDownloadingtext() override { return thanks_; }
-    StyledLabel& appName() override { return name_; }
-    PanelView& AppView() override { return panel_; }
-    WebView& MultipleAppView() override { return *promo_; }
-    WebView& SubscribeWebview() override { return *subscribe_; }
-    WebView& tempweb() override { return *target_; }
-    ProgressIndicator& indicatoraminate() override { return spinner_; }
-    void setDoNotShowAction(std::function<void(bool)> action) override;
+    void setAppName(const std::string& text) override;
+    WebView& MultipleAppView() override { return promo_; }
+    WebView& SubscribeWebview() override { return subscribe_; }
+    WebView& tempweb() override { return target_; }
+    ProgressIndicator& indicatoraminate() override { return *this; }
+    void startAnimation() override { gtk_spinner_start(spinner_); }
+    void stopAnimation() override { gtk_spinner_stop(spinner_); }
     void setCollectionBehavior(unsigned behavior) override;
-    void makeKeyAndOrderFront() override;
-    void showWindow() override;
+    void makeKeyAndOrderFront() override { gtk_window_present(gtkWindow()); }
+    void showWindow() override { gtk_widget_show(GTK_WIDGET(gtkWindow())); }
 
     // The widgets themselves, for whoever drives the window from outside (tests).
-    Gtk::Window& gtkWindow() { return *window_; }
-    Gtk::CheckButton& doNotShowBox() { return *doNotShow_; }
-    Gtk::Spinner& spinnerWidget() { return *spinnerWidget_; }
-    Gtk::Label& nameLabel() { return *nameLabel_; }
-    GtkWebView& promoView() { return *promo_; }
-    GtkWebView& subscribeView() { return *subscribe_; }
-    GtkWebView& targetView() { return *target_; }
+    GtkWindow* gtkWindow() const { return window_.get(); }
+    GtkToggleButton* doNotShowBox() const { return doNotShow_; }
+    GtkSpinner* spinnerWidget() const { return spinner_; }
+    GtkLabel* nameLabel() const { return name_; }
+    GtkWebView& promoView() { return promo_; }
 
   private:
-    struct Widgets;
-    GtkThanaksWindow(std::unique_ptr<Gtk::Window> window, const Widgets& widgets, SystemLog& log);
+    struct Destroy {
+        void operator()(GtkWindow* window) const { gtk_widget_destroy(GTK_WIDGET(window)); }
+    };
+    GtkThanaksWindow(GtkBuilder* builder, ThanaksWindowDelegate& owner, SystemLog& log);
 
-    std::unique_ptr<Gtk::Window> window_;
-    Gtk::Label* nameLabel_;
-    Gtk::CheckButton* doNotShow_;
-    Gtk::Spinner* spinnerWidget_;
-    GtkStyledLabel thanks_;
-    GtkStyledLabel name_;
-    GtkPanelView panel_;
-    GtkProgressIndicator spinner_;
-    std::function<void(bool)> doNotShowAction_;
-    // After the window, so that the views go first.
-    std::unique_ptr<GtkWebView> promo_;
-    std::unique_ptr<GtkWebView> subscribe_;
-    std::unique_ptr<GtkWebView> target_;
+    // First, so that it goes last: the views leave their slots before the window goes.
+    std::unique_ptr<GtkWindow, Destroy> window_;
+    GtkLabel* name_;
+    GtkSpinner* spinner_;
+    GtkToggleButton* doNotShow_;
+    GtkWebView promo_;
+    GtkWebView subscribe_;
+    GtkWebView target_;
+};
+
+/// The welcome window from `<nib>.ui` in the resources folder, and its pages from the same
+/// folder (or from an absolute path).
+class GtkThanaksWindowFactory final : public ThanaksWindowFactory {
+  public:
+    GtkThanaksWindowFactory(std::string resourcesDir, SystemLog& log)
+        : resourcesDir_(std::move(resourcesDir)), log_(log) {}
+
+    std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName,
+                                                 ThanaksWindowDelegate& owner) override;
+    std::optional<ResourcePage> pageForResource(const std::string& page) override;
+
+  private:
+    std::string resourcesDir_;
+    SystemLog& log_;
 };
 
 }  // namespace headroom
