@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include <iterator>
 #include <utility>
 
 #include "app/PreferenceKeys.h"
@@ -9,115 +10,54 @@
 
 namespace headroom {
 
-namespace {
+AppDelegate::AppDelegate(Platform platform)
+    : platform_(std::move(platform)),
+      monitor(platform_.hostMemory, platform_.workspace, platform_.log),
+      statusMenu(
+          platform_.statusBar,
+          {[this] { cleaner.performCleanOperation(); }, [this] { significantUsagePressed(); },
+           [this] { preferencePressed(); }, [this] { showThanksWindow(); },
+           [this] { rateAppPressed(); }, [this] { quitPressed(); }}),
+      cleaner(
+          platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
+          platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },
+          [this](const std::string& text) { statusMenu.displayCleaningPercentage(text); }) {}
 
-/// The text the status item carries until the first statistics are read.
-constexpr const char* kPlaceholderTitle = "4.00 GB";
-/// The application's own icon (installed in the icon theme as the application id).
-constexpr const char* kApplicationIcon = "com.Tidewell.Headroom";
-/// The image the status item carries until the first bar icon is drawn.
-constexpr const char* kPlaceholderImage = "h2_n";
-
-}  // namespace
-
-AppDelegate::AppDelegate(Platform platform) : platform_(std::move(platform)) {
-    // The menu and its section rows exist before the launch begins, as if loaded with the
-    // application's interface.
-    buildMainMenu();
-}
-
-AppDelegate::~AppDelegate() {
-    // Timers belong to the run loop, which may outlive the delegate: stop the one that would
-    // call back into it.
-    if (refreshTimer_ && refreshTimer_->isValid()) {
-        refreshTimer_->invalidate();
-    }
-}
-
-void AppDelegate::buildMainMenu() {
-    appMenu_ = std::make_shared<Menu>();
-    auto info = [](const char* title) {
-        auto item = std::make_shared<MenuItem>(title, nullptr);
-        item->setEnabled(false);
-        return item;
-    };
-    // Row 0: the cleaning command, titled at launch.
-    appMenu_->addItem(
-        std::make_shared<MenuItem>("Clean Memory", [this] { performCleanOperation(); }));
-    appMenu_->addItem(MenuItem::separatorItem());
-    // Rows 2 to 7: the breakdown, retitled by the refresh (the total once, at launch).
-    appMenu_->addItem(info("  Free: -"));
-    appMenu_->addItem(info("  Inactive: -"));
-    appMenu_->addItem(info("  Active: -"));
-    appMenu_->addItem(info("  Wired: -"));
-    appMenu_->addItem(info("  Used: -"));
-    appMenu_->addItem(info("  Total: -"));
-    // Rows 8 and 9: present only while some application is listed below them.
-    significantSaperator_ = MenuItem::separatorItem();
-    SignificantItem_ =
-        std::make_shared<MenuItem>("Significant Usage", [this] { significantUsagePressed(); });
-    appMenu_->addItem(significantSaperator_);
-    appMenu_->addItem(SignificantItem_);
-    // The commands, after the application rows.
-    appMenu_->addItem(MenuItem::separatorItem());
-    appMenu_->addItem(
-        std::make_shared<MenuItem>("Preferences...", [this] { preferencePressed(); }));
-    // The welcome row is the one drawn by hand, with the application's icon.
-    auto welcome = std::make_shared<MenuItem>("Welcome...", [this] { showThanksWindow(); });
-    welcome->setOnStateImage(kApplicationIcon);
-    welcome->setDrawsCustomView(true);
-    appMenu_->addItem(std::move(welcome));
-    appMenu_->addItem(std::make_shared<MenuItem>("Rate Headroom...", [this] { rateAppPressed(); }));
-    appMenu_->addItem(std::make_shared<MenuItem>("Quit", [this] { quitPressed(); }));
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationWillFinishLaunching() {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     // 3. Cleaning always uses the extreme duration.
-    isExtremeClean_ = true;
-    appMenu_->itemAtIndex(0)->setTitle("Extreme Clean");
+    cleaner.isExtremeClean = true;
+    statusMenu.setRowTitle(0, "Extreme Clean");
 
     // 4. A login helper left running from the session start is told to end.
     terminateRunningLoginHelper();
 
     // 5. Status item with its placeholders. The preferences are not loaded yet, so automatic
-    // freeing is off and this title cannot start a clean.
-    statusItem_ = platform_.statusBar.statusItemWithLength(StatusBar::variableLength);
-    statusItem_->setImage(StatusImage{StatusImage::Kind::Named, kPlaceholderImage, 0.0f, false});
-    statusItem_->setAttributedTitle(attTitleFromString(std::string(kPlaceholderTitle)));
+    // freeing is off and the placeholder title is red (no figures yet, level 0).
+    statusMenu.createStatusItem(isMemoryLow());
 
     // 6. Preferences, defaults written for missing keys.
     setDefaultValueForPreferences();
 
-    // 7. Containers.
-    applicationListArray_.clear();
-    memoryDetails_.reset();
-
-    // 8. Total memory; the significance test of step 9 divides by it.
-    getTotalMemory();
+    // 7-8. Total memory; the significance test of step 9 divides by it.
+    monitor.getTotalMemory();
 
     // 9. Running applications.
     addRunningAppsToMenu();
 
-    // 10. Menu on the status item.
-    statusItem_->setMenu(appMenu_);
+    // 10-12. Menu on the status item; header and Total rows, written once per launch.
+    statusMenu.attachMenu(monitor.totalMemory());
 
-    // 11-12. Header and Total rows, written once per launch.
-    SignificantItem_->setTitle("Significant Usage");
-    appMenu_->itemAtIndex(7)->setTitle("  Total: " + formatTotalMemory(totalMemory_));
-
-    // 13. First statistics replace the placeholders.
-    getMemoryDetails();
-    checkAutomaticFreeing();
+    // 13. First statistics replace the placeholders; the breakdown rows wait for the first tick.
+    monitor.getMemoryDetails();
+    cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
     changeStatusItemTitle();
-    setStatusItemIcon();
 
-    // 14. The one stored call that every refresh timer fires.
-    invocation_ = [this] { updateMemoryDisplay(); };
-
-    // 15. The refresh timer.
-    makeRefreshTimer();
+    // 14-15. The refresh timer, which fires updateMemoryDisplay.
+    cleaner.changeRefreshInterval(refreshInterval);
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -159,6 +99,60 @@ void AppDelegate::rateAppPressed() {
 }
 
 void AppDelegate::significantUsagePressed() {}
+
+std::string AppDelegate::getStringOfMemoryWithFormat(double bytes) const {
+    return formatMemoryAmount(bytes, isPercentage, monitor.totalMemory());
+}
+
+std::string AppDelegate::memoryDetail(double MemoryFigures::*figure) const {
+    // Before the first reading there is no figure to show, not a figure of 0.
+    const auto& details = monitor.memoryDetails();
+    return details ? getStringOfMemoryWithFormat(*details.*figure) : std::string();
+}
+
+bool AppDelegate::isMemoryLow() const {
+    // Equality counts as low: the level is "at or below".
+    return static_cast<double>(memoryLevel) >= monitor.freeMemoryInStart() * 0x1p-20;
+}
+
+void AppDelegate::updateMemoryDisplay() {
+    monitor.getMemoryDetails();
+    cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
+    static constexpr std::pair<const char*, double MemoryFigures::*> kRows[] = {
+        {"  Free: ", &MemoryFigures::free},
+        {"  Inactive: ", &MemoryFigures::inactive},
+        {"  Active: ", &MemoryFigures::active},
+        {"  Wired: ", &MemoryFigures::wired},
+        {"  Used: ", &MemoryFigures::used}};
+    for (std::size_t row = 0; row < std::size(kRows); ++row) {
+        statusMenu.setRowTitle(2 + row, kRows[row].first + memoryDetail(kRows[row].second));
+    }
+    changeStatusItemTitle();
+    addRunningAppsToMenu();
+}
+
+void AppDelegate::addRunningAppsToMenu() {
+    monitor.setAllRunningApplications(significantThreshold);
+    statusMenu.addRunningAppsToMenu(monitor.applicationListArray());
+}
+
+void AppDelegate::changeStatusItemTitle() {
+    // While a clean runs, its progress owns the title.
+    if (cleaner.isCleanRunning()) {
+        return;
+    }
+    statusMenu.setTitle(isShowText ? memoryDetail(&MemoryFigures::free) : std::string(),
+                        isMemoryLow());
+    setStatusItemIcon();
+}
+
+void AppDelegate::setStatusItemIcon() {
+    statusMenu.setStatusItemIcon(isShowIcon, monitor.freeMemoryInStart(), monitor.totalMemory());
+}
+
+void AppDelegate::changeRefreshInterval() {
+    cleaner.changeRefreshInterval(refreshInterval);
+}
 
 void AppDelegate::setDefaultValueForPreferences() {
     auto& store = platform_.preferences;

@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     // 1. The cost of one block.
     PixbufBundleResources resources(HEADROOM_BENCH_RESOURCES_DIR);
     {
-        const ImageLookup hd = resources.imageNamed(AppDelegate::kCleanBlockImage);
+        const ImageLookup hd = resources.imageNamed(Cleaner::kCleanBlockImage);
         if (!hd.image) {
             std::fprintf(stderr, "%s\n", hd.error.c_str());
             return 1;
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
     Seconds loopStart = runLoop.now();
     const auto sampler = runLoop.addRepeatingTimer(Seconds(0.05), [&] {
         lowestAvailable = std::min(lowestAvailable, readFigures().memAvailable);
-        const std::size_t blocks = delegate.DataArray().size();
+        const std::size_t blocks = delegate.cleaner.DataArray().size();
         if (blocks / 32 > mostBlocks / 32) {
             milestones.push_back({blocks, (runLoop.now() - loopStart).count()});
         }
@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
     const Figures before = readFigures();
     loopStart = runLoop.now();
     const auto start = Clock::now();
-    delegate.appMenu()->itemAtIndex(0)->activate();
+    delegate.cleaner.performCleanOperation();  // "Extreme Clean"
     const double took = seconds(Clock::now() - start);
     const Figures after = readFigures();
     sampler->invalidate();
@@ -235,8 +235,8 @@ int main(int argc, char** argv) {
                 gib(after.memAvailable));
     std::printf("%-14s %10.2f %10.2f\n", "Cached", gib(before.cached), gib(after.cached));
     std::printf("clean: %.2f s wall (first phase %.2f s, duration d = %d s)\n", took,
-                (delegate.lastDate() - loopStart).count(),
-                cleanDuration(delegate.totalMemory(), true));
+                (delegate.cleaner.lastDate() - loopStart).count(),
+                cleanDuration(delegate.monitor.totalMemory(), true));
     std::printf("most blocks held: %zu; lowest MemAvailable during the clean: %.2f GiB\n",
                 mostBlocks, gib(lowestAvailable));
     std::printf("blocks held by time:");

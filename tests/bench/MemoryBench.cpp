@@ -83,10 +83,10 @@ class RealDelegate {
 void BM_GetMemoryDetails(benchmark::State& state) {
     RealDelegate real;
     real.delegate().setDefaultValueForPreferences();
-    real.delegate().getTotalMemory();
+    real.delegate().monitor.getTotalMemory();
     for (auto _ : state) {
-        real.delegate().getMemoryDetails();
-        benchmark::DoNotOptimize(real.delegate().freeMemoryInStart());
+        real.delegate().monitor.getMemoryDetails();
+        benchmark::DoNotOptimize(real.delegate().monitor.freeMemoryInStart());
     }
 }
 BENCHMARK(BM_GetMemoryDetails);
@@ -127,7 +127,7 @@ void BM_UpdateMemoryDisplay(benchmark::State& state) {
         real.delegate().updateMemoryDisplay();
     }
     state.counters["applications"] =
-        static_cast<double>(real.delegate().applicationListArray().size());
+        static_cast<double>(real.delegate().monitor.applicationListArray().size());
 }
 BENCHMARK(BM_UpdateMemoryDisplay);
 

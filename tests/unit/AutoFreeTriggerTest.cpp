@@ -67,7 +67,7 @@ TEST_F(AutoFreeTrigger, OneRequestWaitsForTheMenuThenCleansThenBacksOffWhileMemo
     fakes.runLoop.turn();
     EXPECT_TRUE(cleanHasRun());
     EXPECT_EQ(pendingInside, 0u);
-    EXPECT_FALSE(delegate().isCleanPending());
+    EXPECT_EQ(fakes.runLoop.pendingDelayedPerformCount(), 0u);
 
     // The clean left memory low: while it stays low, no clean follows...
     fakes.runLoop.advanceBy(300.0);

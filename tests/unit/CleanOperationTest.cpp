@@ -38,7 +38,7 @@ class CleanOperation : public DelegateTest {
         setFreeBytesExactly(blocks * blockLength() + blockLength() / 2);
         launch();
         statusItem().onTitle = [this](const AttributedTitle& title) {
-            steps.push_back(Step{title.text, delegate().DataArray().size(),
+            steps.push_back(Step{title.text, delegate().cleaner.DataArray().size(),
                                  fakes.runLoop.validTimerCount(), fakes.processControl.current()});
         };
     }
@@ -46,7 +46,7 @@ class CleanOperation : public DelegateTest {
     /// Runs one clean; returns how long it took in virtual seconds.
     double clean() {
         const Seconds start = fakes.runLoop.now();
-        delegate().performCleanOperation();
+        delegate().cleaner.performCleanOperation();
         return (fakes.runLoop.now() - start).count();
     }
 
@@ -111,14 +111,14 @@ TEST_P(CleanPhases, FirstPhaseFillsThenSecondHoldsForTheDuration) {
     EXPECT_EQ(distinctTexts(firstCount), percents(std::max(step, 0), 100));
     EXPECT_EQ(steps.back().blocks, steps.size());
     // It ends in the first pass at which more than `duration` whole seconds have passed.
-    const double hold = (fakes.runLoop.now() - delegate().lastDate()).count();
+    const double hold = (fakes.runLoop.now() - delegate().cleaner.lastDate()).count();
     EXPECT_GE(hold, c.duration + 1.0);
     EXPECT_LT(hold, c.duration + 1.0 + 0.011);
     EXPECT_NEAR(took, hold + 0.01 * static_cast<double>(firstCount), 1e-6);
 
-    EXPECT_FALSE(delegate().isCleanRunning());
-    EXPECT_TRUE(delegate().DataArray().empty());
-    EXPECT_EQ(delegate().attrsDic().foregroundColor, TitleColor::DisabledControlText);
+    EXPECT_FALSE(delegate().cleaner.isCleanRunning());
+    EXPECT_TRUE(delegate().cleaner.DataArray().empty());
+    EXPECT_EQ(statusItem().title()->attributes.foregroundColor, TitleColor::DisabledControlText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CleanOperation, TimerStopsForTheCleanAndOneRestartsAtOnceAfter) {
     launchWithFreeBlocks(4);
     fakes.runLoop.advanceBy(2.0);
-    const std::shared_ptr<Timer> before = delegate().refreshTimer();
+    ASSERT_EQ(fakes.runLoop.validTimerCount(), 1u);
+    const std::shared_ptr<Timer> before = fakes.runLoop.validTimers().front();
     fakes.hostMemory.setFreeBytes(kGiB);  // what the restart will read; ignored by the clean
     // A refresh asked for during the clean (as the preferences window may) changes nothing.
     fakes.runLoop.performAfterDelay(Seconds(3.0), [this] { delegate().updateMemoryDisplay(); });
@@ -163,8 +164,7 @@ TEST_F(CleanOperation, TimerStopsForTheCleanAndOneRestartsAtOnceAfter) {
 TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
     launchWithFreeBlocks(4);
     // The menu command chosen during a pause, then an interval change during the clean.
-    fakes.runLoop.performAfterDelay(Seconds(1.0),
-                                    [this] { delegate().appMenu()->itemAtIndex(0)->activate(); });
+    fakes.runLoop.performAfterDelay(Seconds(1.0), [this] { menu().itemAtIndex(0)->activate(); });
     fakes.runLoop.performAfterDelay(Seconds(2.0), [this] {
         delegate().refreshInterval = 10;
         delegate().changeRefreshInterval();
@@ -173,7 +173,7 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
     const double took = clean();
     EXPECT_LT(took, 17.1);  // one clean, not two nested
     // The menu row starts the next clean before the first one's restart had its turn.
-    delegate().appMenu()->itemAtIndex(0)->activate();
+    menu().itemAtIndex(0)->activate();
 
     const std::vector<std::string> shown = texts();
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "0%"), 2);
@@ -182,7 +182,7 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefused) {
     }
     fakes.runLoop.turn();
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1u);
-    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
+    EXPECT_EQ(fakes.runLoop.validTimers().front()->interval(), Seconds(10.0));
 }
 
 TEST_F(CleanOperation, TheFloorIsTheRunningMachinesWhateverTheFiguresShown) {
@@ -217,14 +217,14 @@ TEST_F(CleanOperation, BlocksGoBackWhileOtherProgramsPushTheMachineBelowTheFloor
     const std::uint64_t floor = cleanSafetyFloor(8 * kGiB);
     std::uint64_t others = 0;
     fakes.hostMemory.machineMemoryFrom = [&]() -> std::optional<MachineMemory> {
-        const std::uint64_t held = delegate().DataArray().size() * length;
+        const std::uint64_t held = delegate().cleaner.DataArray().size() * length;
         return MachineMemory{8 * kGiB, floor + 10 * length - held - others};
     };
     launchWithFreeBlocks(4);
     fakes.runLoop.performAfterDelay(Seconds(2.0), [&] { others = 6 * length + 1; });
     std::vector<std::size_t> held;
     statusItem().onTitle = [&](const AttributedTitle&) {  // one title per pass
-        held.push_back(delegate().DataArray().size());
+        held.push_back(delegate().cleaner.DataArray().size());
     };
 
     clean();
@@ -246,7 +246,7 @@ TEST_F(CleanOperation, TheFirstPhaseIsBoundedByWhatTheMachineCouldHold) {
 
     const double took = clean();
 
-    const double hold = (fakes.runLoop.now() - delegate().lastDate()).count();
+    const double hold = (fakes.runLoop.now() - delegate().cleaner.lastDate()).count();
     EXPECT_NEAR(took - hold, 65 * 0.01, 1e-6);
     EXPECT_EQ(statusItem().title()->text, "100%");
 }
@@ -261,15 +261,15 @@ TEST_F(CleanOperation, QuitDuringACleanEndsItAtTheNextPassAndStartsNothingAfter)
     EXPECT_GE(took, 1.0);
     EXPECT_LT(took, 1.011);
     EXPECT_EQ(fakes.application.terminateCount(), 1u);
-    EXPECT_FALSE(delegate().isCleanRunning());
-    EXPECT_TRUE(delegate().DataArray().empty());
+    EXPECT_FALSE(delegate().cleaner.isCleanRunning());
+    EXPECT_TRUE(delegate().cleaner.DataArray().empty());
     EXPECT_EQ(fakes.processControl.writes(), (std::vector<int>{1000, 300}));
     fakes.runLoop.advanceBy(30.0);
     EXPECT_EQ(fakes.runLoop.validTimerCount(), 0u);
     EXPECT_EQ(fakes.runLoop.pendingMainQueueCount(), 0u);
     // And no new clean begins on the way out.
     steps.clear();
-    delegate().performCleanOperation();
+    delegate().cleaner.performCleanOperation();
     EXPECT_TRUE(steps.empty());
 }
 

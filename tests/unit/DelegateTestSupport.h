@@ -34,16 +34,19 @@ class DelegateTest : public ::testing::Test {
 
     FakeStatusItem& statusItem() { return fakes.statusBar.item(); }
 
+    /// The status menu, as the launch put it on the status item.
+    Menu& menu() { return *statusItem().menu(); }
+
     std::string rowTitle(std::size_t index) {
-        const auto item = delegate().appMenu()->itemAtIndex(index);
+        const auto item = menu().itemAtIndex(index);
         return item ? item->title() : std::string("<no row ") + std::to_string(index) + ">";
     }
 
     /// The rows that carry the application-row tag, wherever they stand.
     std::vector<std::shared_ptr<MenuItem>> applicationRows() {
         std::vector<std::shared_ptr<MenuItem>> rows;
-        for (const auto& item : delegate().appMenu()->itemArray()) {
-            if (item->tag() == AppDelegate::kApplicationRowTag) {
+        for (const auto& item : menu().itemArray()) {
+            if (item->tag() == StatusMenu::kApplicationRowTag) {
                 rows.push_back(item);
             }
         }

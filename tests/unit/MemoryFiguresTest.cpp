@@ -93,7 +93,7 @@ TEST_F(MemoryFigures, AFailedReadIsLoggedAndKeepsThePreviousFigures) {
         EXPECT_EQ(rowTitle(row), before[row - 2]);
     }
     EXPECT_EQ(statusItem().title()->text, "312.50 MB");
-    EXPECT_EQ(delegate().statisticsFailure(), std::optional<std::string>(""));
+    EXPECT_EQ(delegate().monitor.statisticsFailure(), std::optional<std::string>(""));
 
     // Once per distinct problem, naming it: the same failure again is not logged.
     delegate().updateMemoryDisplay();

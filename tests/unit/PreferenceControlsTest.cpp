@@ -159,11 +159,11 @@ TEST_F(PreferenceControls, SegmentZeroIsNormalAndEveryOtherSmall) {
 
 TEST_F(PreferenceControls, SliderWithinTheSameWholeValueChangesNothing) {
     ASSERT_EQ(delegate().refreshInterval, 5);
-    const auto timer = delegate().refreshTimer();
+    const auto timer = fakes.runLoop.validTimers();
     w().sliderFrequency.drag(5.7);
 
     EXPECT_TRUE(writes().empty());
-    EXPECT_EQ(delegate().refreshTimer(), timer);
+    EXPECT_EQ(fakes.runLoop.validTimers(), timer);
     EXPECT_EQ(w().txtSliderValue.setCount(), 1U) << "only the opening wrote the label";
 }
 
@@ -175,8 +175,8 @@ TEST_F(PreferenceControls, SliderFromFiveToTenRestartsTheTimerOnceWithTenSeconds
     EXPECT_EQ(writes(), (std::vector<Write>{{"refreshInterval", std::int64_t{10}}}));
     EXPECT_EQ(fakes.journal.count("runLoop.addRepeatingTimer"), 1U);
     EXPECT_EQ(fakes.runLoop.validTimerCount(), 1U);
-    ASSERT_TRUE(delegate().refreshTimer());
-    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
+    ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
+    EXPECT_EQ(fakes.runLoop.validTimers().front()->interval(), Seconds(10.0));
 }
 
 struct Typed {

@@ -14,6 +14,12 @@ namespace {
 class RefreshTimer : public DelegateTest {
   protected:
     std::size_t refreshes() { return fakes.hostMemory.statisticsReads(); }
+    /// The one timer that runs; the test fails when there is not exactly one.
+    std::shared_ptr<FakeTimer> timer() {
+        const auto timers = fakes.runLoop.validTimers();
+        EXPECT_EQ(timers.size(), 1U);
+        return timers.empty() ? nullptr : timers.front();
+    }
 };
 
 TEST_F(RefreshTimer, TicksEveryIntervalAfterLaunch) {
@@ -27,14 +33,14 @@ TEST_F(RefreshTimer, TicksEveryIntervalAfterLaunch) {
 TEST_F(RefreshTimer, ChangingTheIntervalReplacesTheTimer) {
     launch();
     fakes.runLoop.advanceBy(2.0);
-    const std::shared_ptr<Timer> old = delegate().refreshTimer();
+    const std::shared_ptr<Timer> old = timer();
 
     delegate().refreshInterval = 10;
     delegate().changeRefreshInterval();
 
     EXPECT_FALSE(old->isValid());
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
-    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(10.0));
+    EXPECT_EQ(timer()->interval(), Seconds(10.0));
     EXPECT_EQ(refreshes(), 1U);  // no refresh of its own
 
     fakes.runLoop.advanceBy(20.0);
@@ -72,7 +78,7 @@ TEST_P(StoredInterval, TimerStaysWithinBoundsAndThePropertyKeepsTheStoredValue) 
     // The same bound holds when the interval is changed afterwards.
     delegate().changeRefreshInterval();
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
-    EXPECT_EQ(intervalOf(delegate().refreshTimer()), Seconds(GetParam().timerSeconds));
+    EXPECT_EQ(timer()->interval(), Seconds(GetParam().timerSeconds));
 }
 
 INSTANTIATE_TEST_SUITE_P(RefreshTimer, StoredInterval,
@@ -86,7 +92,7 @@ TEST_F(RefreshTimer, StartTimerInBackgroundRefreshesAtOnceAndKeepsOneTimer) {
     fakes.runLoop.advanceBy(3.0);
     fakes.hostMemory.setFreeBytes(kGiB);
 
-    delegate().startTimerInBackground();
+    delegate().cleaner.startTimerInBackground();
 
     EXPECT_EQ(rowTitle(2), "  Free: 1.00 GB");
     EXPECT_EQ(statusItem().title()->text, "1.00 GB");
@@ -97,8 +103,8 @@ TEST_F(RefreshTimer, StartTimerInBackgroundRefreshesAtOnceAndKeepsOneTimer) {
 
 TEST_F(RefreshTimer, RestartQueuedOnTheMainQueueRunsOnTheNextTurn) {
     launch();
-    delegate().refreshTimer()->invalidate();  // as a clean does
-    fakes.runLoop.dispatchToMainQueue([this] { delegate().startTimerInBackground(); });
+    timer()->invalidate();  // as a clean does
+    fakes.runLoop.dispatchToMainQueue([this] { delegate().cleaner.startTimerInBackground(); });
     fakes.runLoop.setTracking(true);
     const std::size_t before = refreshes();
 

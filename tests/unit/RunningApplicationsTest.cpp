@@ -19,7 +19,7 @@ class RunningApplications : public DelegateTest {
 
     std::vector<std::string> listedNames() {
         std::vector<std::string> names;
-        for (const auto& record : delegate().applicationListArray()) {
+        for (const auto& record : delegate().monitor.applicationListArray()) {
             names.push_back(record.appName);
         }
         return names;
@@ -33,18 +33,26 @@ class RunningApplications : public DelegateTest {
         return titles;
     }
 
+    /// Separators in the menu, and whether the header row is among its rows.
+    std::size_t separators() {
+        std::size_t count = 0;
+        for (const auto& item : menu().itemArray()) {
+            count += item->isSeparatorItem() ? 1U : 0U;
+        }
+        return count;
+    }
+
     void expectHeaderShown() {
-        const auto& menu = *delegate().appMenu();
-        EXPECT_FALSE(delegate().isSignificantItemRemoved());
-        EXPECT_EQ(menu.itemAtIndex(8), delegate().significantSaperator());
-        EXPECT_EQ(menu.itemAtIndex(9), delegate().SignificantItem());
+        EXPECT_TRUE(menu().itemAtIndex(8)->isSeparatorItem());
+        EXPECT_EQ(rowTitle(9), "Significant Usage");
+        EXPECT_EQ(separators(), 3U);
     }
 
     void expectHeaderHidden() {
-        const auto& menu = *delegate().appMenu();
-        EXPECT_TRUE(delegate().isSignificantItemRemoved());
-        EXPECT_FALSE(menu.containsItem(delegate().significantSaperator()));
-        EXPECT_FALSE(menu.containsItem(delegate().SignificantItem()));
+        for (const auto& item : menu().itemArray()) {
+            EXPECT_NE(item->title(), "Significant Usage");
+        }
+        EXPECT_EQ(separators(), 2U);
     }
 };
 
@@ -54,7 +62,8 @@ TEST_F(RunningApplications, ThresholdIsAShareOfInstalledMemory) {
     launch();
 
     EXPECT_EQ(listedNames(), std::vector<std::string>{"Above"});
-    EXPECT_FLOAT_EQ(delegate().applicationListArray().front().appUsage, 164.0f * 100 / 8192);
+    EXPECT_FLOAT_EQ(delegate().monitor.applicationListArray().front().appUsage,
+                    164.0f * 100 / 8192);
 }
 
 TEST_F(RunningApplications, AShareEqualToTheThresholdIsListed) {
@@ -64,7 +73,7 @@ TEST_F(RunningApplications, AShareEqualToTheThresholdIsListed) {
     launch();
 
     ASSERT_EQ(listedNames(), std::vector<std::string>{"Exactly"});
-    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 25.0f);
+    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 25.0f);
 }
 
 TEST_F(RunningApplications, OnlyRegularApplicationsWithAProcessAreListed) {
@@ -93,7 +102,7 @@ TEST_F(RunningApplications, RowsFollowTheShareLargestFirst) {
     EXPECT_EQ(applicationRows().size(), 3U);
     expectHeaderShown();
     EXPECT_NE(rowTitle(13), "  Small");
-    EXPECT_NE(delegate().appMenu()->itemAtIndex(13)->tag(), AppDelegate::kApplicationRowTag);
+    EXPECT_NE(menu().itemAtIndex(13)->tag(), StatusMenu::kApplicationRowTag);
 }
 
 TEST_F(RunningApplications, ApplicationRowsAreDisabledTaggedAndCarryTheIcon) {
@@ -104,7 +113,7 @@ TEST_F(RunningApplications, ApplicationRowsAreDisabledTaggedAndCarryTheIcon) {
     const auto rows = applicationRows();
     ASSERT_EQ(rows.size(), 2U);
     for (const auto& row : rows) {
-        EXPECT_EQ(row->tag(), AppDelegate::kApplicationRowTag);
+        EXPECT_EQ(row->tag(), StatusMenu::kApplicationRowTag);
         EXPECT_FALSE(row->isEnabled());
         EXPECT_FALSE(row->hasAction());
         EXPECT_EQ(row->onStateImage(), row->offStateImage());
@@ -127,18 +136,18 @@ TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
     }
     launch();
     ASSERT_EQ(applicationRows().size(), 5U);
-    const std::size_t fullSize = delegate().appMenu()->numberOfItems();
-    const auto row10 = delegate().appMenu()->itemAtIndex(10);
-    const auto row11 = delegate().appMenu()->itemAtIndex(11);
+    const std::size_t fullSize = menu().numberOfItems();
+    const auto row10 = menu().itemAtIndex(10);
+    const auto row11 = menu().itemAtIndex(11);
 
     fakes.workspace.clearApplications();
     fakes.workspace.addRegular("Second", 21, 2 * kGiB);
     fakes.workspace.addRegular("First", 20, 3 * kGiB);
     delegate().addRunningAppsToMenu();
 
-    EXPECT_EQ(delegate().appMenu()->numberOfItems(), fullSize - 3);
-    EXPECT_EQ(delegate().appMenu()->itemAtIndex(10), row10);  // retitled in place
-    EXPECT_EQ(delegate().appMenu()->itemAtIndex(11), row11);
+    EXPECT_EQ(menu().numberOfItems(), fullSize - 3);
+    EXPECT_EQ(menu().itemAtIndex(10), row10);  // retitled in place
+    EXPECT_EQ(menu().itemAtIndex(11), row11);
     EXPECT_EQ(rowTitles(10, 2), (std::vector<std::string>{"  First", "  Second"}));
     EXPECT_EQ(applicationRows().size(), 2U);
     expectHeaderShown();
@@ -147,34 +156,33 @@ TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
 TEST_F(RunningApplications, NoneLeftTakesTheHeaderOutAndTheFirstBringsItBack) {
     fakes.workspace.addRegular("Big", 10, 2 * kGiB);
     launch();
-    const std::size_t shownSize = delegate().appMenu()->numberOfItems();
-    const auto firstCommand = delegate().appMenu()->itemAtIndex(11);
+    const std::size_t shownSize = menu().numberOfItems();
+    const auto firstCommand = menu().itemAtIndex(11);
 
     fakes.workspace.clearApplications();
     delegate().addRunningAppsToMenu();
 
     expectHeaderHidden();
     EXPECT_TRUE(applicationRows().empty());
-    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize - 3);
-    EXPECT_EQ(delegate().appMenu()->itemAtIndex(8), firstCommand);  // what followed moved up
+    EXPECT_EQ(menu().numberOfItems(), shownSize - 3);
+    EXPECT_EQ(menu().itemAtIndex(8), firstCommand);  // what followed moved up
 
     // Still none: nothing more goes.
     delegate().addRunningAppsToMenu();
-    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize - 3);
+    EXPECT_EQ(menu().numberOfItems(), shownSize - 3);
 
     fakes.workspace.addRegular("Back", 11, 3 * kGiB);
     delegate().addRunningAppsToMenu();
 
     expectHeaderShown();
     EXPECT_EQ(rowTitle(10), "  Back");
-    EXPECT_EQ(delegate().appMenu()->numberOfItems(), shownSize);
-    EXPECT_EQ(delegate().appMenu()->itemAtIndex(11), firstCommand);
+    EXPECT_EQ(menu().numberOfItems(), shownSize);
+    EXPECT_EQ(menu().itemAtIndex(11), firstCommand);
 }
 
-TEST_F(RunningApplications, LaunchWithNoneHidesTheHeaderButStillTitlesIt) {
+TEST_F(RunningApplications, LaunchWithNoneHidesTheHeader) {
     launch();
     expectHeaderHidden();
-    EXPECT_EQ(delegate().SignificantItem()->title(), "Significant Usage");
     EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
 }
 
@@ -202,14 +210,14 @@ TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
     // The same problems on the next refreshes are not logged again.
     fakes.runLoop.advanceBy(15.0);
     EXPECT_EQ(fakes.log.lines().size(), 2U);
-    EXPECT_EQ(delegate().getMemoryUsageForAppID(10), -1.0f);
-    EXPECT_EQ(delegate().getMemoryUsageForAppID(11), -1.0f);
-    EXPECT_EQ(delegate().getMemoryUsageForAppID(12), 1.0f);
+    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(10), -1.0f);
+    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(11), -1.0f);
+    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(12), 1.0f);
 }
 
 TEST_F(RunningApplications, ResidentSizeIsGivenInMebibytes) {
     fakes.workspace.setResident(7, 164 * kMiB + kMiB / 2);
-    EXPECT_EQ(delegate().getMemoryUsageForAppID(7), 164.5f);
+    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(7), 164.5f);
     EXPECT_EQ(fakes.log.lines().size(), 0U);
 }
 
@@ -222,7 +230,7 @@ TEST_F(RunningApplications, AnApplicationOfSeveralProcessesIsMeasuredWhole) {
     launch();
 
     ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
-    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 180.0f * 100 / 8192);
+    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 180.0f * 100 / 8192);
 }
 
 TEST_F(RunningApplications, AProcessGoneSinceTheListingAddsNothing) {
@@ -233,7 +241,7 @@ TEST_F(RunningApplications, AProcessGoneSinceTheListingAddsNothing) {
     launch();
 
     ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
-    EXPECT_EQ(delegate().applicationListArray().front().appUsage, 180.0f * 100 / 8192);
+    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 180.0f * 100 / 8192);
 }
 
 }  // namespace

@@ -117,26 +117,25 @@ class Soak : public DelegateTest {
             ++redTitles_;
         }
         ASSERT_LE(loop.pendingDelayedPerformCount(), 1u) << at();
-        if (d.isCleanRunning()) {
+        if (d.cleaner.isCleanRunning()) {
             if (!inClean_) {
                 inClean_ = true;
                 ++cleans_;
-                cleanPassBound_ =
-                    static_cast<std::size_t>(std::max<std::int64_t>(
-                        cleanBlockCount(d.freeMemoryInStart(), blockLength_,
-                                        fakes.hostMemory.machineMemory()->total),
-                        0)) +
-                    1 + 100 * static_cast<std::size_t>(cleanDuration(d.totalMemory(), false) + 2);
+                cleanPassBound_ = static_cast<std::size_t>(std::max<std::int64_t>(
+                                      cleanBlockCount(d.monitor.freeMemoryInStart(), blockLength_,
+                                                      fakes.hostMemory.machineMemory()->total),
+                                      0)) +
+                                  1 +
+                                  100 * static_cast<std::size_t>(
+                                            cleanDuration(d.monitor.totalMemory(), false) + 2);
             }
             ASSERT_EQ(loop.validTimerCount(), 0u) << "a refresh timer beside a clean " << at();
-            ASSERT_FALSE(d.refreshTimer()) << at();
             ASSERT_EQ(loop.pendingDelayedPerformCount(), 0u) << "a clean queued behind " << at();
-            ASSERT_FALSE(d.isCleanPending()) << at();
-            ASSERT_LE(d.DataArray().size(), cleanPassBound_) << at();
-            maxBlocks_ = std::max(maxBlocks_, d.DataArray().size());
+            ASSERT_LE(d.cleaner.DataArray().size(), cleanPassBound_) << at();
+            maxBlocks_ = std::max(maxBlocks_, d.cleaner.DataArray().size());
         } else {
             ASSERT_LE(loop.validTimerCount(), 1u) << at();
-            ASSERT_TRUE(d.DataArray().empty()) << at();
+            ASSERT_TRUE(d.cleaner.DataArray().empty()) << at();
         }
     }
 
@@ -144,28 +143,31 @@ class Soak : public DelegateTest {
     void checkSettled() {
         AppDelegate& d = delegate();
         FakeRunLoop& loop = fakes.runLoop;
-        ASSERT_FALSE(d.isCleanRunning()) << at();
+        ASSERT_FALSE(d.cleaner.isCleanRunning()) << at();
         inClean_ = false;
         ASSERT_EQ(loop.heldTimerCount(), 1u) << "the loop holds dropped timers " << at();
-        ASSERT_TRUE(d.refreshTimer() && d.refreshTimer()->isValid()) << "no refresh timer " << at();
-        ASSERT_EQ(loop.validTimers().front(), d.refreshTimer()) << at();
-        ASSERT_EQ(intervalOf(d.refreshTimer()), Seconds(1.0)) << at();
-        ASSERT_EQ(loop.pendingDelayedPerformCount(), d.isCleanPending() ? 1u : 0u) << at();
+        ASSERT_EQ(loop.validTimerCount(), 1u) << "no refresh timer " << at();
+        ASSERT_EQ(loop.validTimers().front()->interval(), Seconds(1.0)) << at();
+        ASSERT_LE(loop.pendingDelayedPerformCount(), 1u) << at();
         ASSERT_EQ(loop.pendingMainQueueCount(), 0u) << at();
-        ASSERT_TRUE(d.DataArray().empty()) << at();
-        ASSERT_LE(d.applicationListArray().size(), fakes.workspace.applications().size()) << at();
+        ASSERT_TRUE(d.cleaner.DataArray().empty()) << at();
+        ASSERT_LE(d.monitor.applicationListArray().size(), fakes.workspace.applications().size())
+            << at();
 
         // The rows are the list, in order, right after their header, and nothing else carries
         // their tag.
-        const auto& list = d.applicationListArray();
-        const auto& items = d.appMenu()->itemArray();
+        const auto& list = d.monitor.applicationListArray();
+        const auto& items = menu().itemArray();
         const bool hasRows = !list.empty();
-        ASSERT_EQ(d.appMenu()->containsItem(d.SignificantItem()), hasRows) << at();
-        ASSERT_EQ(d.appMenu()->containsItem(d.significantSaperator()), hasRows) << at();
+        ASSERT_EQ(
+            std::count_if(items.begin(), items.end(),
+                          [](const auto& item) { return item->title() == "Significant Usage"; }),
+            hasRows ? 1 : 0)
+            << at();
         ASSERT_EQ(items.size(), baseItems_ + (hasRows ? 2 + list.size() : 0)) << at();
         std::vector<std::string> rows;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i]->tag() == AppDelegate::kApplicationRowTag) {
+            if (items[i]->tag() == StatusMenu::kApplicationRowTag) {
                 ASSERT_EQ(i, 10 + rows.size()) << "a row out of place " << at();
                 rows.push_back(items[i]->title());
             }
@@ -175,8 +177,8 @@ class Soak : public DelegateTest {
             ASSERT_EQ(rows[i], "  " + list[i].appName) << at();
         }
         if (hasRows) {
-            ASSERT_EQ(items[8], d.significantSaperator()) << at();
-            ASSERT_EQ(items[9], d.SignificantItem()) << at();
+            ASSERT_TRUE(items[8]->isSeparatorItem()) << at();
+            ASSERT_EQ(items[9]->title(), "Significant Usage") << at();
         }
         // Once a refresh has listed the session since it changed, the rows are its own.
         if (fakes.workspace.listingCount() > listingsAtChange_) {
@@ -226,8 +228,9 @@ TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
     statusItem().onTitle = [this](const AttributedTitle& title) { checkAtTitle(title); };
     {
         const AppDelegate& d = delegate();
-        baseItems_ = d.appMenu()->numberOfItems() -
-                     (d.applicationListArray().empty() ? 0 : 2 + d.applicationListArray().size());
+        baseItems_ = menu().numberOfItems() - (d.monitor.applicationListArray().empty()
+                                                   ? 0
+                                                   : 2 + d.monitor.applicationListArray().size());
     }
 
     FakeRunLoop& loop = fakes.runLoop;

@@ -24,13 +24,11 @@ class StatusTitle : public DelegateTest {
 TEST_F(StatusTitle, FreeExactlyAtTheLevelIsRed) {
     fakes.preferences.put("memoryLevel", 200);
     EXPECT_EQ(colorAtLaunchWithFree(200 * kMiB), TitleColor::Red);
-    EXPECT_EQ(delegate().attrsDic().foregroundColor, TitleColor::Red);
 }
 
 TEST_F(StatusTitle, OneByteAboveTheLevelIsGrey) {
     fakes.preferences.put("memoryLevel", 200);
     EXPECT_EQ(colorAtLaunchWithFree(200 * kMiB + 1), TitleColor::DisabledControlText);
-    EXPECT_EQ(delegate().attrsDic().foregroundColor, TitleColor::DisabledControlText);
 }
 
 TEST_F(StatusTitle, PercentageModeComparesBytesAllTheSame) {
@@ -76,22 +74,10 @@ TEST_F(StatusTitle, HiddenIconRemovesTheImage) {
     // The placeholder image was there before the preferences said otherwise.
     EXPECT_TRUE(statusItem().imageHistory().front().has_value());
 
-    delegate().isShowIcon = true;
-    delegate().setStatusItemIcon();
+    delegate().setIsShowIcon(true);
     EXPECT_TRUE(statusItem().image().has_value());
-    delegate().isShowIcon = false;
-    delegate().setStatusItemIcon();
+    delegate().setIsShowIcon(false);
     EXPECT_EQ(statusItem().image(), std::nullopt);
-}
-
-TEST_F(StatusTitle, ColourFollowsTheLevelAndNoTextIsEmpty) {
-    const AttributedTitle red = delegate().attTitleFromString(std::string("x"));  // free 0
-    delegate().memoryLevel = -1;
-    const AttributedTitle grey = delegate().attTitleFromString(std::nullopt);
-
-    EXPECT_EQ(red.attributes.foregroundColor, TitleColor::Red);
-    EXPECT_EQ(grey.attributes.foregroundColor, TitleColor::DisabledControlText);
-    EXPECT_EQ(grey.text, "");
 }
 
 struct BarCase {

@@ -23,7 +23,7 @@ TEST_F(Welcome, EachShowAsksForANewWindowWithTheDeploymentsPages) {
 TEST_F(Welcome, MenuRowOpensTheWindowAndLeavesTheFixedRowsInPlace) {
     launch();
     std::shared_ptr<MenuItem> row;
-    for (const auto& item : delegate().appMenu()->itemArray()) {
+    for (const auto& item : menu().itemArray()) {
         if (item->title() == "Welcome...") {
             row = item;
         }

@@ -99,7 +99,7 @@ bool TerminalView::handleKey(char key) {
         case 'C':
             // The same command as the menu's first row, queued as a menu click is, so that the
             // keys that follow are read while it runs; refused while a clean runs.
-            runLoop_.dispatchToMainQueue([this] { delegate_.performCleanOperation(); });
+            runLoop_.dispatchToMainQueue([this] { delegate_.cleaner.performCleanOperation(); });
             return true;
         case 'p':
         case 'P':
@@ -135,7 +135,7 @@ void TerminalView::draw() {
         body = "\x1b[31m" + body.substr(0, end) + "\x1b[0m" + body.substr(end);
     }
     frame += body;
-    if (const auto& failure = delegate_.statisticsFailure()) {
+    if (const auto& failure = delegate_.monitor.statisticsFailure()) {
         // The figures above are the last ones that could be read: say so, and why.
         frame += "\nStale: memory figures not updated";
         frame += failure->empty() ? std::string() : " (" + escapeControlCharacters(*failure) + ")";

@@ -1,11 +1,8 @@
-// The delegate's memory figures and running-application list.
 
 #include <algorithm>
 #include <utility>
 
-#include "app/AppDelegate.h"
-#include "monitor/MemoryFigures.h"
-#include "monitor/MemoryFormat.h"
+#include "monitor/MemoryMonitor.h"
 
 namespace headroom {
 
@@ -16,18 +13,21 @@ constexpr const char* kGenericApplicationIcon = "application-x-executable";
 
 }  // namespace
 
-void AppDelegate::getTotalMemory() {
-    totalMemory_ = static_cast<double>(platform_.hostMemory.physicalMemory());
+MemoryMonitor::MemoryMonitor(HostMemory& hostMemory, Workspace& workspace, SystemLog& log)
+    : hostMemory_(hostMemory), workspace_(workspace), log_(log) {}
+
+void MemoryMonitor::getTotalMemory() {
+    totalMemory_ = static_cast<double>(hostMemory_.physicalMemory());
 }
 
-void AppDelegate::getMemoryDetails() {
+void MemoryMonitor::getMemoryDetails() {
     std::string reason;
-    const auto statistics = platform_.hostMemory.statistics(reason);
+    const auto statistics = hostMemory_.statistics(reason);
     if (!statistics) {
         // Logged once while the same thing fails, not on every refresh.
         if (statisticsFailure_ != reason) {
-            platform_.log.log(reason.empty() ? "Failed to fetch vm statistics"
-                                             : "Failed to fetch vm statistics: " + reason);
+            log_.log(reason.empty() ? "Failed to fetch vm statistics"
+                                    : "Failed to fetch vm statistics: " + reason);
         }
         statisticsFailure_ = reason;
         // Nothing was read: the figures of the last good refresh stand rather than zeros,
@@ -39,17 +39,8 @@ void AppDelegate::getMemoryDetails() {
     freeMemoryInStart_ = memoryDetails_->free;
 }
 
-std::string AppDelegate::getStringOfMemoryWithFormat(double bytes) const {
-    return formatMemoryAmount(bytes, isPercentage, totalMemory_);
-}
-
-std::string AppDelegate::memoryDetail(double MemoryFigures::*figure) const {
-    // Before the first reading there is no figure to show, not a figure of 0.
-    return memoryDetails_ ? getStringOfMemoryWithFormat(*memoryDetails_.*figure) : std::string();
-}
-
-float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {
-    const ResidentSizeReading reading = platform_.workspace.residentSize(processIdentifier);
+float MemoryMonitor::getMemoryUsageForAppID(std::int32_t processIdentifier) {
+    const ResidentSizeReading reading = workspace_.residentSize(processIdentifier);
     switch (reading.status) {
         case ResidentSizeReading::Status::Unreadable:
             logResidentSizeProblem("Error", reading.problem);
@@ -63,19 +54,19 @@ float AppDelegate::getMemoryUsageForAppID(std::int32_t processIdentifier) {
     return static_cast<float>(reading.residentBytes) * 0x1p-20f;
 }
 
-void AppDelegate::logResidentSizeProblem(const char* line, const std::string& problem) {
+void MemoryMonitor::logResidentSizeProblem(const char* line, const std::string& problem) {
     // A process that cannot be measured stays so from one refresh to the next: say it once,
     // and again only if it comes back after a refresh without it.
     const std::string text = problem.empty() ? std::string(line) : line + (": " + problem);
     if (residentSizeProblems_.insert(text).second && !lastResidentSizeProblems_.contains(text)) {
-        platform_.log.log(text);
+        log_.log(text);
     }
 }
 
-void AppDelegate::setAllRunningApplications() {
+void MemoryMonitor::setAllRunningApplications(std::int32_t significantThreshold) {
     lastResidentSizeProblems_ = std::exchange(residentSizeProblems_, {});
     applicationListArray_.clear();
-    for (const auto& application : platform_.workspace.runningApplications()) {
+    for (const auto& application : workspace_.runningApplications()) {
         if (application.activationPolicy != ActivationPolicy::Regular) {
             continue;
         }
@@ -90,7 +81,7 @@ void AppDelegate::setAllRunningApplications() {
                 if (pid == application.processIdentifier || pid < 0) {
                     continue;
                 }
-                const ResidentSizeReading reading = platform_.workspace.residentSize(pid);
+                const ResidentSizeReading reading = workspace_.residentSize(pid);
                 if (reading.status == ResidentSizeReading::Status::Ok) {
                     usage += static_cast<float>(reading.residentBytes) * 0x1p-20f;
                 }
@@ -109,42 +100,6 @@ void AppDelegate::setAllRunningApplications() {
                      [](const ApplicationRecord& a, const ApplicationRecord& b) {
                          return a.appUsage > b.appUsage;
                      });
-}
-
-void AppDelegate::addRunningAppsToMenu() {
-    setAllRunningApplications();
-    constexpr std::size_t separatorIndex = 8;
-    constexpr std::size_t headerIndex = 9;
-    constexpr std::size_t firstRowIndex = 10;
-
-    const std::size_t count = applicationListArray_.size();
-    if (count > 0 && isSignificantItemRemoved_) {
-        isSignificantItemRemoved_ = false;
-        appMenu_->insertItem(significantSaperator_, separatorIndex);
-        appMenu_->insertItem(SignificantItem_, headerIndex);
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        const ApplicationRecord& record = applicationListArray_[i];
-        const auto item = appMenu_->itemAtIndex(firstRowIndex + i);
-        if (item && item->tag() == kApplicationRowTag) {
-            item->setTitle("  " + record.appName);
-            item->setOnStateImage(record.appIcon);
-            item->setOffStateImage(record.appIcon);
-        } else {
-            appMenu_->insertItem(getMenuItemWithTitle(record.appName, record.appIcon),
-                                 firstRowIndex + i);
-        }
-    }
-    for (auto stale = appMenu_->itemAtIndex(firstRowIndex + count);
-         stale && stale->tag() == kApplicationRowTag;
-         stale = appMenu_->itemAtIndex(firstRowIndex + count)) {
-        appMenu_->removeItemAtIndex(firstRowIndex + count);
-    }
-    if (count == 0 && !isSignificantItemRemoved_ && appMenu_->containsItem(significantSaperator_)) {
-        isSignificantItemRemoved_ = true;
-        appMenu_->removeItem(significantSaperator_);
-        appMenu_->removeItem(SignificantItem_);
-    }
 }
 
 }  // namespace headroom

@@ -1,4 +1,4 @@
-// The delegate's Extreme Clean: memory claimed for a few seconds so that the kernel gives back
+// Extreme Clean: memory claimed for a few seconds so that the kernel gives back
 // its cache, with the progress in the status item.
 //
 // On Linux, claiming as much as is free and then more can wake the out-of-memory killer, which
@@ -10,13 +10,14 @@
 // The clean turns the run loop between passes, so menu commands, keys and signals are handled
 // during it; a request to quit ends it at the next pass.
 
+#include "cleaner/Cleaner.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
 #include <utility>
 
-#include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
 #include "cleaner/TiffEncoder.h"
 
@@ -32,38 +33,88 @@ std::int32_t wholeSecondsSince(Seconds start, Seconds now) {
 
 }  // namespace
 
-void AppDelegate::performCleanOperation() {
+Cleaner::Cleaner(RunLoop& runLoop, Application& application, BundleResources& bundleResources,
+                 HostMemory& hostMemory, ProcessControl& processControl, SystemLog& log,
+                 const MemoryMonitor& monitor, std::function<void()> updateMemoryDisplay,
+                 std::function<void(const std::string&)> displayCleaningPercentage)
+    : runLoop_(runLoop),
+      application_(application),
+      bundleResources_(bundleResources),
+      hostMemory_(hostMemory),
+      processControl_(processControl),
+      log_(log),
+      monitor_(monitor),
+      invocation_(std::move(updateMemoryDisplay)),
+      displayCleaningPercentage_(std::move(displayCleaningPercentage)) {}
+
+Cleaner::~Cleaner() {
+    stopRefreshTimer();
+}
+
+void Cleaner::stopRefreshTimer() {
+    if (refreshTimer_ && refreshTimer_->isValid()) {
+        refreshTimer_->invalidate();
+    }
+    refreshTimer_.reset();
+}
+
+void Cleaner::makeRefreshTimer() {
+    // A single refresh timer at any time: one that is somehow still running is stopped rather
+    // than left to fire beside the new one.
+    stopRefreshTimer();
+    const std::int64_t seconds =
+        std::clamp(refreshInterval_, kMinimumTimerInterval, kMaximumTimerInterval);
+    refreshTimer_ = runLoop_.addRepeatingTimer(Seconds(static_cast<double>(seconds)), invocation_);
+}
+
+void Cleaner::changeRefreshInterval(std::int64_t refreshInterval) {
+    refreshInterval_ = refreshInterval;
+    stopRefreshTimer();
+    // During a clean the timer stays stopped; the restart after it takes the new interval.
+    if (!isCleanRunning_) {
+        makeRefreshTimer();
+    }
+}
+
+void Cleaner::startTimerInBackground() {
+    // A restart that only gets its turn inside the next clean leaves the timer to that clean's
+    // own restart.
+    if (isCleanRunning_) {
+        return;
+    }
+    invocation_();
+    makeRefreshTimer();
+}
+
+void Cleaner::performCleanOperation() {
     // One clean at a time: a request arriving during a pause of a running clean (the menu
     // command, a key, a delayed automatic request) is refused, not nested or queued.
-    if (isCleanRunning_ || platform_.application.isTerminating()) {
+    if (isCleanRunning_ || application_.isTerminating()) {
         return;
     }
     isCleanRunning_ = true;
-    if (refreshTimer_ && refreshTimer_->isValid()) {
-        refreshTimer_->invalidate();
-        refreshTimer_.reset();
-    }
+    stopRefreshTimer();
     const std::optional<int> previousOomScore = raiseOomScoreForClean();
 
-    const std::int32_t duration = cleanDuration(totalMemory_, isExtremeClean_);
+    const std::int32_t duration = cleanDuration(monitor_.totalMemory(), isExtremeClean);
     const std::int32_t step = cleanStep(duration);
 
     // The image stays decoded for this clean only; every block is a new encoding of it.
-    ImageLookup hd = platform_.bundleResources.imageNamed(kCleanBlockImage);
+    ImageLookup hd = bundleResources_.imageNamed(kCleanBlockImage);
     if (!hd.image) {
         logOnce(std::string("Extreme Clean: no image \"") + kCleanBlockImage + "\" (" + hd.error +
                 "); cleans run their course without claiming memory");
     }
     const std::uint64_t blockLength = hd.image ? tiffEncodedLength(*hd.image) : 0;
-    const std::optional<MachineMemory> machine = platform_.hostMemory.machineMemory();
+    const std::optional<MachineMemory> machine = hostMemory_.machineMemory();
     const std::int64_t blockCount =
-        cleanBlockCount(freeMemoryInStart_, blockLength, machine ? machine->total : 0);
+        cleanBlockCount(monitor_.freeMemoryInStart(), blockLength, machine ? machine->total : 0);
     std::vector<std::vector<std::uint8_t>>().swap(DataArray_);
 
     // Turns the loop between passes; false once the application is to end.
     auto pause = [this] {
-        platform_.runLoop.runUntil(platform_.runLoop.now() + kCleanPassPause);
-        return !platform_.application.isTerminating();
+        runLoop_.runUntil(runLoop_.now() + kCleanPassPause);
+        return !application_.isTerminating();
     };
     bool goOn = true;
 
@@ -72,7 +123,7 @@ void AppDelegate::performCleanOperation() {
         std::int64_t runningSum = 0;
         for (std::int64_t pass = 0; goOn && pass <= blockCount; ++pass) {
             holdCleaningBlocks(hd.image.get(), blockLength);
-            displayCleaningPercentage(
+            displayCleaningPercentage_(
                 progressText(firstPhaseProgress(runningSum, blockCount, step)));
             runningSum += step;
             goOn = pause();
@@ -80,14 +131,14 @@ void AppDelegate::performCleanOperation() {
     }
 
     // Second phase: hold for the duration, one more percent each second.
-    lastDate_ = platform_.runLoop.now();
+    lastDate_ = runLoop_.now();
     while (goOn) {
-        const std::int32_t elapsed = wholeSecondsSince(lastDate_, platform_.runLoop.now());
+        const std::int32_t elapsed = wholeSecondsSince(lastDate_, runLoop_.now());
         if (elapsed > duration) {
             break;
         }
         holdCleaningBlocks(hd.image.get(), blockLength);
-        displayCleaningPercentage(progressText(secondPhaseProgress(elapsed, step)));
+        displayCleaningPercentage_(progressText(secondPhaseProgress(elapsed, step)));
         goOn = pause();
     }
 
@@ -102,28 +153,19 @@ void AppDelegate::performCleanOperation() {
     if (!goOn) {
         return;
     }
-    platform_.runLoop.dispatchToMainQueue([this, alive = std::weak_ptr<char>(lifetime_)] {
+    runLoop_.dispatchToMainQueue([this, alive = std::weak_ptr<char>(lifetime_)] {
         if (!alive.expired()) {
             startTimerInBackground();
         }
     });
 }
 
-void AppDelegate::displayCleaningPercentage(const std::string& text) {
-    TitleAttributes attributes;
-    attributes.foregroundColor = TitleColor::DisabledControlText;
-    attrsDic_ = attributes;
-    if (statusItem_) {
-        statusItem_->setAttributedTitle(AttributedTitle{text, attributes});
-    }
-}
-
-void AppDelegate::checkAutomaticFreeing() {
+void Cleaner::checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory) {
     // Nothing is decided while a clean runs: its own figures are not the machine's.
     if (isCleanRunning_) {
         return;
     }
-    if (!isMemoryLow()) {
+    if (!isMemoryLow) {
         automaticCleanLeftLow_.reset();
         return;
     }
@@ -135,12 +177,12 @@ void AppDelegate::checkAutomaticFreeing() {
     // swap to put it in) would only be followed by another and another, holding the machine at
     // the floor; the next one waits until memory was above the level again, or for a while.
     if (automaticCleanLeftLow_ &&
-        platform_.runLoop.now() - *automaticCleanLeftLow_ < kAutomaticCleanBackOff) {
+        runLoop_.now() - *automaticCleanLeftLow_ < kAutomaticCleanBackOff) {
         return;
     }
     automaticCleanLeftLow_.reset();
     isCleanPending_ = true;
-    platform_.runLoop.performAfterDelay(kAutomaticCleanDelay,
+    runLoop_.performAfterDelay(kAutomaticCleanDelay,
                                         [this, alive = std::weak_ptr<char>(lifetime_)] {
                                             if (alive.expired()) {
                                                 return;
@@ -152,15 +194,15 @@ void AppDelegate::checkAutomaticFreeing() {
                                             performCleanOperation();
                                             // Kept only while the next refreshes find memory still
                                             // low.
-                                            automaticCleanLeftLow_ = platform_.runLoop.now();
+                                            automaticCleanLeftLow_ = runLoop_.now();
                                         });
 }
 
-void AppDelegate::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength) {
+void Cleaner::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength) {
     if (image == nullptr) {
         return;
     }
-    const std::optional<MachineMemory> machine = platform_.hostMemory.machineMemory();
+    const std::optional<MachineMemory> machine = hostMemory_.machineMemory();
     if (!machine) {
         logOnce("Extreme Clean: the machine's memory cannot be read; no memory is claimed");
         std::vector<std::vector<std::uint8_t>>().swap(DataArray_);
@@ -184,8 +226,8 @@ void AppDelegate::holdCleaningBlocks(const RgbaImage* image, std::uint64_t block
     }
 }
 
-std::optional<int> AppDelegate::raiseOomScoreForClean() {
-    ProcessControl& control = platform_.processControl;
+std::optional<int> Cleaner::raiseOomScoreForClean() {
+    ProcessControl& control = processControl_;
     const std::optional<int> previous = control.oomScoreAdj();
     if (!previous) {
         // Without the old value it could not be put back: leave it alone.
@@ -204,20 +246,20 @@ std::optional<int> AppDelegate::raiseOomScoreForClean() {
     return previous;
 }
 
-void AppDelegate::restoreOomScoreAfterClean(std::optional<int> previous) {
+void Cleaner::restoreOomScoreAfterClean(std::optional<int> previous) {
     if (!previous) {
         return;
     }
-    ProcessControl& control = platform_.processControl;
+    ProcessControl& control = processControl_;
     if (!control.setOomScoreAdj(*previous)) {
         logOnce("Extreme Clean: cannot put the process's oom_score_adj back to " +
                 std::to_string(*previous) + " (" + control.lastError() + ")");
     }
 }
 
-void AppDelegate::logOnce(const std::string& line) {
+void Cleaner::logOnce(const std::string& line) {
     if (loggedOnce_.insert(line).second) {
-        platform_.log.log(line);
+        log_.log(line);
     }
 }
 

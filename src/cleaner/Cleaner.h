@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "monitor/MemoryMonitor.h"
+#include "platform/Application.h"
+#include "platform/BundleResources.h"
+#include "platform/ProcessControl.h"
+#include "platform/RgbaImage.h"
+#include "platform/RunLoop.h"
+
+namespace headroom {
+
+/// Extreme Clean, the refresh timer that a clean stops and restarts, and the automatic-freeing
+/// trigger. One clean and one refresh timer at a time.
+class Cleaner {
+  public:
+    /// `updateMemoryDisplay` is the refresh every timer fires; `displayCleaningPercentage`
+    /// shows a clean's progress in the status item.
+    Cleaner(RunLoop& runLoop, Application& application, BundleResources& bundleResources,
+            HostMemory& hostMemory, ProcessControl& processControl, SystemLog& log,
+            const MemoryMonitor& monitor, std::function<void()> updateMemoryDisplay,
+            std::function<void(const std::string&)> displayCleaningPercentage);
+    /// Stops the refresh timer: the run loop may outlive the cleaner.
+    ~Cleaner();
+    Cleaner(const Cleaner&) = delete;
+    Cleaner& operator=(const Cleaner&) = delete;
+
+    void performCleanOperation();
+    bool isCleanRunning() const { return isCleanRunning_; }
+
+    /// Stops the refresh timer and starts one of `refreshInterval` seconds (within bounds);
+    /// during a clean, only remembers the interval for the restart after it.
+    void changeRefreshInterval(std::int64_t refreshInterval);
+    /// After a clean: refreshes at once and starts a new timer.
+    void startTimerInBackground();
+
+    /// The refresh's low-memory step: when memory is low and automatic freeing is on, one
+    /// clean is scheduled, unless an automatic clean that left memory low ended lately.
+    void checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory);
+
+    /// Set at launch and never cleared: cleans hold for the extreme duration.
+    bool isExtremeClean = false;
+
+    /// The blocks a running clean holds, and when its holding phase began.
+    const std::vector<std::vector<std::uint8_t>>& DataArray() const { return DataArray_; }
+    Seconds lastDate() const { return lastDate_; }
+
+    /// Bounds of the timer's interval, so that a value put in the store from outside can
+    /// neither spin the loop nor stop refreshing.
+    static constexpr std::int64_t kMinimumTimerInterval = 1;
+    static constexpr std::int64_t kMaximumTimerInterval = 3600;
+    /// The resource whose TIFF encoding is one block of a clean.
+    static constexpr const char* kCleanBlockImage = "hd";
+    /// How long the run loop turns between two passes of a clean.
+    static constexpr Seconds kCleanPassPause{0.01};
+    /// How long after a refresh finds memory low the automatic clean starts (in the default
+    /// mode, so it waits while the menu is open).
+    static constexpr Seconds kAutomaticCleanDelay{0.9};
+    /// How long an automatic clean that left free memory at or below the level holds back the
+    /// next one, unless free memory goes above the level first.
+    static constexpr Seconds kAutomaticCleanBackOff{600.0};
+    /// The process's out-of-memory score adjustment while a clean runs: if the kernel must
+    /// kill, it kills the cleaner first (Documentation/filesystems/proc.rst, oom_score_adj).
+    static constexpr int kCleanOomScoreAdj = 1000;
+
+  private:
+    void makeRefreshTimer();
+    void stopRefreshTimer();
+    void holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength);
+    std::optional<int> raiseOomScoreForClean();
+    void restoreOomScoreAfterClean(std::optional<int> previous);
+    void logOnce(const std::string& line);
+
+    RunLoop& runLoop_;
+    Application& application_;
+    BundleResources& bundleResources_;
+    HostMemory& hostMemory_;
+    ProcessControl& processControl_;
+    SystemLog& log_;
+    const MemoryMonitor& monitor_;
+    std::function<void()> invocation_;
+    std::function<void(const std::string&)> displayCleaningPercentage_;
+
+    bool isCleanRunning_ = false;
+    std::shared_ptr<Timer> refreshTimer_;
+    std::int64_t refreshInterval_ = 0;
+    Seconds lastDate_{0.0};
+    std::vector<std::vector<std::uint8_t>> DataArray_;
+    /// An automatic clean is scheduled and has not started yet.
+    bool isCleanPending_ = false;
+    /// When the last automatic clean ended, while no refresh since has found memory above the
+    /// level.
+    std::optional<Seconds> automaticCleanLeftLow_;
+    std::set<std::string> loggedOnce_;
+    /// Work queued on the run loop holds a weak copy, so it does nothing once the cleaner is
+    /// gone (the loop may outlive it).
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>('\0');
+};
+
+}  // namespace headroom

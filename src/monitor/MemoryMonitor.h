@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "monitor/ApplicationRecord.h"
+#include "monitor/MemoryFigures.h"
+#include "platform/HostMemory.h"
+#include "platform/SystemLog.h"
+#include "platform/Workspace.h"
+
+namespace headroom {
+
+/// The machine's memory figures, in bytes, and the running applications that hold a
+/// significant share of it.
+class MemoryMonitor {
+  public:
+    MemoryMonitor(HostMemory& hostMemory, Workspace& workspace, SystemLog& log);
+
+    /// Reads the installed memory; once, at launch.
+    void getTotalMemory();
+    /// Reads the breakdown. A failed read is logged (once while the same thing fails) and
+    /// keeps the figures of the last good one.
+    void getMemoryDetails();
+    /// Share of installed memory an application's process holds, in mebibytes; -1 when it
+    /// cannot be measured ("Error", "Error 2" in the log).
+    float getMemoryUsageForAppID(std::int32_t processIdentifier);
+    /// Lists the regular applications holding at least `significantThreshold` per cent of
+    /// installed memory, largest first.
+    void setAllRunningApplications(std::int32_t significantThreshold);
+
+    double totalMemory() const { return totalMemory_; }
+    /// Free memory of the last good reading; 0 before the first.
+    double freeMemoryInStart() const { return freeMemoryInStart_; }
+    /// The breakdown of the last good reading; nothing before the first.
+    const std::optional<MemoryFigures>& memoryDetails() const { return memoryDetails_; }
+    /// While the figures cannot be read: why (empty when the reason is not known).
+    const std::optional<std::string>& statisticsFailure() const { return statisticsFailure_; }
+    const std::vector<ApplicationRecord>& applicationListArray() const {
+        return applicationListArray_;
+    }
+
+  private:
+    void logResidentSizeProblem(const char* line, const std::string& problem);
+
+    HostMemory& hostMemory_;
+    Workspace& workspace_;
+    SystemLog& log_;
+    double totalMemory_ = 0.0;
+    double freeMemoryInStart_ = 0.0;
+    std::optional<MemoryFigures> memoryDetails_;
+    std::optional<std::string> statisticsFailure_;
+    std::vector<ApplicationRecord> applicationListArray_;
+    std::set<std::string> residentSizeProblems_;      // met in this refresh
+    std::set<std::string> lastResidentSizeProblems_;  // met in the one before
+};
+
+}  // namespace headroom
