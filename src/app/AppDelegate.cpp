@@ -16,12 +16,13 @@ AppDelegate::AppDelegate(Platform platform)
       statusMenu(
           platform_.statusBar,
           {[this] { cleaner.performCleanOperation(); }, [this] { significantUsagePressed(); },
-           [this] { preferencePressed(); }, [this] { showThanksWindow(); },
+           [this] { preferencePressed(); }, [this] { welcome.showThanksWindow(); },
            [this] { rateAppPressed(); }, [this] { quitPressed(); }}),
       cleaner(
           platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
           platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },
-          [this](const std::string& text) { statusMenu.displayCleaningPercentage(text); }) {}
+          [this](const std::string& text) { statusMenu.displayCleaningPercentage(text); }),
+      welcome(platform_.welcomeWindows, platform_.reachability, platform_.deployment) {}
 
 AppDelegate::~AppDelegate() = default;
 

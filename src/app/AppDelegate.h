@@ -9,6 +9,7 @@
 #include "monitor/MemoryMonitor.h"
 #include "platform/Platform.h"
 #include "statusmenu/StatusMenu.h"
+#include "welcome/Welcome.h"
 
 namespace headroom {
 
@@ -36,12 +37,6 @@ class AppDelegate {
     void quitPressed();
     void rateAppPressed();
     void significantUsagePressed();
-
-    // Welcome window and network probe.
-    void showThanksWindow();
-    void showwindow();
-    /// Whether the deployment's reachability host can be reached now (nothing is sent to it).
-    bool isInternetAvail();
 
     // Preferences.
     void setDefaultValueForPreferences();
@@ -94,6 +89,7 @@ class AppDelegate {
     MemoryMonitor monitor;
     StatusMenu statusMenu;
     Cleaner cleaner;
+    Welcome welcome;
 
   private:
     void terminateRunningLoginHelper();

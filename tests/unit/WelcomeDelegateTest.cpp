@@ -14,8 +14,8 @@ namespace {
 class Welcome : public DelegateTest {};
 
 TEST_F(Welcome, EachShowAsksForANewWindowWithTheDeploymentsPages) {
-    delegate().showThanksWindow();
-    delegate().showwindow();
+    delegate().welcome.showThanksWindow();
+    delegate().welcome.showwindow();
     const FakeWelcomeWindows::Shown pages{"http://tidewell.example/promo/", "index.html"};
     EXPECT_EQ(fakes.welcomeWindows.shown, (std::vector<FakeWelcomeWindows::Shown>{pages, pages}));
 }
@@ -38,13 +38,13 @@ TEST_F(Welcome, MenuRowOpensTheWindowAndLeavesTheFixedRowsInPlace) {
 }
 
 TEST_F(Welcome, InternetIsAvailableOnlyWhenTheHostIsReachableWithoutAConnection) {
-    EXPECT_FALSE(delegate().isInternetAvail());  // the flags cannot be read
+    EXPECT_FALSE(delegate().welcome.isInternetAvail());  // the flags cannot be read
     fakes.reachability.flags = ReachabilityFlags{true, false};
-    EXPECT_TRUE(delegate().isInternetAvail());
+    EXPECT_TRUE(delegate().welcome.isInternetAvail());
     fakes.reachability.flags = ReachabilityFlags{true, true};
-    EXPECT_FALSE(delegate().isInternetAvail());
+    EXPECT_FALSE(delegate().welcome.isInternetAvail());
     fakes.reachability.flags = ReachabilityFlags{false, false};
-    EXPECT_FALSE(delegate().isInternetAvail());
+    EXPECT_FALSE(delegate().welcome.isInternetAvail());
     EXPECT_EQ(fakes.reachability.hosts.back(), FakePlatform::kReachabilityHost);
 }
 

@@ -1,78 +1,71 @@
 #include "ui/terminal/CommandLine.h"
 
+#include <glib.h>
+
+#include <memory>
+
 namespace headroom {
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments,
                                             std::string& error) {
+    // GLib reads the options; the help text below is the program's own.
+    gboolean help = FALSE, version = FALSE, print = FALSE, json = FALSE, terminal = FALSE;
+    gchar* procfs = nullptr;
+    gchar* config = nullptr;
+    const GOptionEntry entries[] = {
+        {"help", 'h', 0, G_OPTION_ARG_NONE, &help, nullptr, nullptr},
+        {"version", 0, 0, G_OPTION_ARG_NONE, &version, nullptr, nullptr},
+        {"print", 0, 0, G_OPTION_ARG_NONE, &print, nullptr, nullptr},
+        {"json", 0, 0, G_OPTION_ARG_NONE, &json, nullptr, nullptr},
+        {"terminal", 0, 0, G_OPTION_ARG_NONE, &terminal, nullptr, nullptr},
+        {"procfs", 0, 0, G_OPTION_ARG_FILENAME, &procfs, nullptr, nullptr},
+        {"config", 0, 0, G_OPTION_ARG_FILENAME, &config, nullptr, nullptr},
+        {}};
+    std::unique_ptr<GOptionContext, decltype(&g_option_context_free)> context(
+        g_option_context_new(nullptr), g_option_context_free);
+    g_option_context_set_help_enabled(context.get(), FALSE);
+    g_option_context_add_main_entries(context.get(), entries, nullptr);
+    std::vector<std::string> copies = arguments;
+    copies.insert(copies.begin(), "headroom");
+    std::vector<char*> argv;
+    for (std::string& argument : copies) {
+        argv.push_back(argument.data());
+    }
+    int argc = static_cast<int>(argv.size());
+    char** args = argv.data();
+    GError* failure = nullptr;
+    const bool parsed = g_option_context_parse(context.get(), &argc, &args, &failure);
+    const std::unique_ptr<gchar, decltype(&g_free)> procfsOwner(procfs, g_free);
+    const std::unique_ptr<gchar, decltype(&g_free)> configOwner(config, g_free);
     CommandLine line;
-    bool print = false;
-    bool terminal = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        // Options that take a value accept both "--opt VALUE" and "--opt=VALUE".
-        auto value = [&](const std::string& name) -> std::optional<std::string> {
-            if (argument == name) {
-                if (i + 1 >= arguments.size()) {
-                    error = "option " + name + " needs a value";
-                    return std::nullopt;
-                }
-                return arguments[++i];
-            }
-            return argument.substr(name.size() + 1);
-        };
-        if (argument == "--help" || argument == "-h") {
-            line.mode = CommandLine::Mode::Help;
-            return line;
-        }
-        if (argument == "--version") {
-            line.mode = CommandLine::Mode::Version;
-            return line;
-        }
-        if (argument == "--print") {
-            print = true;
-        } else if (argument == "--json") {
-            line.json = true;
-        } else if (argument == "--terminal") {
-            terminal = true;
-        } else if (argument == "--procfs" || argument.rfind("--procfs=", 0) == 0) {
-            auto dir = value("--procfs");
-            if (!dir) {
-                return std::nullopt;
-            }
-            if (dir->empty()) {
-                error = "option --procfs needs a folder";
-                return std::nullopt;
-            }
-            line.procfs = *dir;
-        } else if (argument == "--config" || argument.rfind("--config=", 0) == 0) {
-            auto file = value("--config");
-            if (!file) {
-                return std::nullopt;
-            }
-            if (file->empty()) {
-                error = "option --config needs a file";
-                return std::nullopt;
-            }
-            line.config = *file;
-        } else {
-            error = "unknown option '" + argument + "' (try --help)";
-            return std::nullopt;
-        }
-    }
-    if (print && terminal) {
+    if (!parsed) {
+        error = std::string(failure->message) + " (try --help)";
+        g_error_free(failure);
+    } else if (argc > 1) {
+        error = std::string("unknown option '") + args[1] + "' (try --help)";
+    } else if (help || version) {
+        line.mode = help ? CommandLine::Mode::Help : CommandLine::Mode::Version;
+        return line;
+    } else if (procfs != nullptr && *procfs == '\0') {
+        error = "option --procfs needs a folder";
+    } else if (config != nullptr && *config == '\0') {
+        error = "option --config needs a file";
+    } else if (print && terminal) {
         error = "--print and --terminal cannot be used together";
-        return std::nullopt;
-    }
-    if (line.json && !print) {
+    } else if (json && !print) {
         error = "--json goes with --print";
-        return std::nullopt;
+    } else {
+        line.mode = print      ? CommandLine::Mode::Print
+                    : terminal ? CommandLine::Mode::Terminal
+                               : CommandLine::Mode::Default;
+        line.json = json;
+        line.procfs = procfs != nullptr ? procfs : line.procfs;
+        if (config != nullptr) {
+            line.config = config;
+        }
+        return line;
     }
-    if (print) {
-        line.mode = CommandLine::Mode::Print;
-    } else if (terminal) {
-        line.mode = CommandLine::Mode::Terminal;
-    }
-    return line;
+    return std::nullopt;
 }
 
 std::string usageText(const std::string& program) {
