@@ -42,21 +42,19 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-bool hasDisplay() {
-    return !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
-}
-
 /// The tray when a display can be opened; nothing, with `notice` saying why, otherwise, or
 /// when another process of this session already shows the tray (`elsewhere`).
 std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& problem,
                                           bool& elsewhere) {
-    if (!hasDisplay()) {
+    std::string display = environment("DISPLAY");
+    if (display.empty()) {
+        display = environment("WAYLAND_DISPLAY");
+    }
+    if (display.empty()) {
         notice = "no display found; showing the terminal view";
         return nullptr;
     }
     if (!TrayApplication::openDisplay(build::kApplicationId)) {
-        const std::string display = environment("DISPLAY").empty() ? environment("WAYLAND_DISPLAY")
-                                                                   : environment("DISPLAY");
         notice = "cannot open the display " + display + "; showing the terminal view";
         return nullptr;
     }

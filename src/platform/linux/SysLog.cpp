@@ -1,10 +1,9 @@
 #include "platform/linux/SysLog.h"
 
 #include <syslog.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "platform/linux/TerminalText.h"
@@ -37,20 +36,9 @@ void SysLog::log(std::string_view raw) {
     ::syslog(LOG_NOTICE, "%.*s", length, line.data());
 
     if (echoToStderr_) {
-        std::string text;
-        text.reserve(line.size() + 11);
-        text.append(kIdent).append(": ").append(line).push_back('\n');
-        std::string_view rest = text;
-        while (!rest.empty()) {
-            const ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                break;  // nowhere left to report it
-            }
-            rest.remove_prefix(static_cast<std::size_t>(written));
-        }
+        // Standard error is unbuffered: the whole line goes out in one write.
+        const std::string text = std::string(kIdent) + ": " + escaped + "\n";
+        std::fwrite(text.data(), 1, text.size(), stderr);
     }
 }
 
