@@ -8,14 +8,14 @@ Exits 77 (ctest: skipped) without a display or a session bus.
 """
 
 import os
+import signal
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import test_tray  # noqa: E402  (exits 77 itself without a display or a bus)
-from test_tray import pump  # noqa: E402
+from test_tray import GLib, pump  # noqa: E402
 
 WEB_ENGINE_LIBRARIES = ("libwebkit2gtk", "libjavascriptcoregtk", "libsoup-3")
 
@@ -65,6 +65,9 @@ class TestWelcomeProcess(test_tray.TestTray):
                                    stderr=subprocess.DEVNULL)
 
     def tearDown(self):
+        # A welcome program left by a failed test would keep the tray's standard error open.
+        for pid in children(self.proc.pid) if self.proc is not None else ():
+            os.kill(pid, signal.SIGKILL)
         self.wm.terminate()
         self.wm.wait()
         super().tearDown()
@@ -127,6 +130,55 @@ class TestWelcomeProcess(test_tray.TestTray):
         item.click("Quit")
         self.assertEqual(self.proc.wait(timeout=15), 0)
 
+    def test_two_programs_saving_at_once_lose_nothing(self):
+        # The tray's preferences window and the welcome window save to the same file: a check
+        # box clicked in each in one burst of input (one xdotool run), twenty times over.
+        item = self.start()
+        self.until("the menu", lambda: "Preferences..." in item.labels())
+        item.click("Preferences...")
+        preferences = []
+        self.until("the preferences window", lambda: preferences.extend(xdotool(
+            "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
+            "Preferences").stdout.split()) or preferences, timeout=20)
+        item.click("Welcome...")
+        welcome = self.window_of(self.welcome())
+        # Side by side, each where the other cannot cover it.
+        xdotool("windowmove", "--sync", welcome, "0", "0")
+        xdotool("windowmove", "--sync", preferences[0], "880", "0")
+        pump(lambda: False, 1.0)
+
+        def client(window):
+            geometry = xdotool("getwindowgeometry", "--shell", window).stdout
+            return {k: int(v) for k, v in (line.split("=") for line in geometry.split())
+                    if k in ("X", "Y", "WIDTH", "HEIGHT")}
+        general, thanks = client(preferences[0]), client(welcome)
+        # The labels of "As a percentage of memory" (General tab, fourth row) and "Do not show
+        # this window again" (the welcome window's bottom row): a click there ticks the box.
+        percentage = (general["X"] + 200, general["Y"] + 187)
+        do_not_show = (thanks["X"] + 100, thanks["Y"] + thanks["HEIGHT"] - 47)
+
+        saved = {}
+
+        def holds(percent, show):
+            keys = GLib.KeyFile()
+            try:
+                keys.load_from_file(self.config, GLib.KeyFileFlags.NONE)
+                saved.update(isPercentage=keys.get_value("Preferences", "isPercentage"),
+                             Show=keys.get_value("Preferences", "Show"))
+            except GLib.Error:
+                return False
+            return saved == {"isPercentage": percent, "Show": show}
+
+        for round in range(1, 21):
+            burst = xdotool("mousemove", *map(str, percentage), "click", "1",
+                            "mousemove", *map(str, do_not_show), "click", "1")
+            self.assertEqual(burst.returncode, 0, burst.stderr)
+            expected = ("true", "n") if round % 2 else ("false", "y")
+            self.assertTrue(pump(lambda: holds(*expected), 5),
+                            "round %d: the file holds %r, not %r" % (round, saved, expected))
+
+        item.click("Quit")
+        self.assertEqual(self.proc.wait(timeout=15), 0)
 
 if __name__ == "__main__":
     test_tray.BINARY, test_tray.MEMINFO = sys.argv.pop(1), sys.argv.pop(1)
