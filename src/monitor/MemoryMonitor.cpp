@@ -39,8 +39,7 @@ void MemoryMonitor::getMemoryDetails() {
     freeMemoryInStart_ = memoryDetails_->free;
 }
 
-float MemoryMonitor::getMemoryUsageForAppID(std::int32_t processIdentifier) {
-    const ResidentSizeReading reading = workspace_.residentSize(processIdentifier);
+float MemoryMonitor::getMemoryUsageForAppID(const ResidentSizeReading& reading) {
     switch (reading.status) {
         case ResidentSizeReading::Status::Unreadable:
             logResidentSizeProblem("Error", reading.problem);
@@ -67,26 +66,7 @@ void MemoryMonitor::setAllRunningApplications(std::int32_t significantThreshold)
     lastResidentSizeProblems_ = std::exchange(residentSizeProblems_, {});
     applicationListArray_.clear();
     for (const auto& application : workspace_.runningApplications()) {
-        if (application.activationPolicy != ActivationPolicy::Regular) {
-            continue;
-        }
-        if (application.processIdentifier < 0) {
-            continue;
-        }
-        float usage = getMemoryUsageForAppID(application.processIdentifier);
-        // An application made of several processes is measured whole; a later process that
-        // has gone since the listing simply adds nothing.
-        if (usage >= 0.0f) {
-            for (const std::int32_t pid : application.processIdentifiers) {
-                if (pid == application.processIdentifier || pid < 0) {
-                    continue;
-                }
-                const ResidentSizeReading reading = workspace_.residentSize(pid);
-                if (reading.status == ResidentSizeReading::Status::Ok) {
-                    usage += static_cast<float>(reading.residentBytes) * 0x1p-20f;
-                }
-            }
-        }
+        const float usage = getMemoryUsageForAppID(application.residentSize);
         const auto share =
             static_cast<float>(static_cast<double>(usage * 100.0f) / (totalMemory_ * 0x1p-20));
         if (static_cast<float>(significantThreshold) > share) {

@@ -27,7 +27,7 @@ class MemoryMonitor {
     void getMemoryDetails();
     /// Share of installed memory an application's process holds, in mebibytes; -1 when it
     /// cannot be measured ("Error", "Error 2" in the log).
-    float getMemoryUsageForAppID(std::int32_t processIdentifier);
+    float getMemoryUsageForAppID(const ResidentSizeReading& reading);
     /// Lists the regular applications holding at least `significantThreshold` per cent of
     /// installed memory, largest first.
     void setAllRunningApplications(std::int32_t significantThreshold);

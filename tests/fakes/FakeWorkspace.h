@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CallJournal.h"
@@ -11,40 +11,29 @@
 
 namespace headroom::test {
 
-/// A session whose running applications and per-process resident sizes the test sets. A
-/// process with no reading set cannot be read.
+/// A session whose running applications, each with its measured memory, the test sets.
 class FakeWorkspace final : public Workspace, public Journaled {
   public:
     // The port.
-    std::vector<RunningApplication> runningApplications() override;
-    ResidentSizeReading residentSize(std::int32_t processIdentifier) override;
-
-    void setApplications(std::vector<RunningApplication> applications) {
-        applications_ = std::move(applications);
+    std::vector<RunningApplication> runningApplications() override {
+        note("workspace.runningApplications");
+        ++listingCount_;
+        return applications_;
     }
+
     void clearApplications() { applications_.clear(); }
-    /// Adds an application as listed, and returns it for further changes.
-    RunningApplication& addApplication(RunningApplication application);
-    /// Adds a regular desktop application of one process holding `residentBytes`.
-    RunningApplication& addRegular(const std::string& name, std::int32_t pid,
-                                   std::uint64_t residentBytes,
-                                   const std::string& iconName = "app-icon");
+    /// Adds an application whose processes hold `residentBytes`, and returns it for changes.
+    RunningApplication& addRegular(const std::string& name, std::uint64_t residentBytes,
+                                   const std::string& iconName = "app-icon") {
+        applications_.push_back(
+            {name, iconName, {ResidentSizeReading::Status::Ok, residentBytes, {}}});
+        return applications_.back();
+    }
     const std::vector<RunningApplication>& applications() const { return applications_; }
-
-    void setResident(std::int32_t pid, std::uint64_t bytes);
-    void setUnreadable(std::int32_t pid);
-    /// The process answers with less information than a reading needs.
-    void setShortReading(std::int32_t pid);
-
-    /// Process identifiers asked about, in order.
-    const std::vector<std::int32_t>& residentQueries() const { return residentQueries_; }
     std::size_t listingCount() const { return listingCount_; }
-    void clearResidentQueries() { residentQueries_.clear(); }
 
   private:
     std::vector<RunningApplication> applications_;
-    std::map<std::int32_t, ResidentSizeReading> readings_;
-    std::vector<std::int32_t> residentQueries_;
     std::size_t listingCount_ = 0;
 };
 

@@ -57,8 +57,8 @@ class RunningApplications : public DelegateTest {
 };
 
 TEST_F(RunningApplications, ThresholdIsAShareOfInstalledMemory) {
-    fakes.workspace.addRegular("Above", 10, 164 * kMiB);  // 2.002 %
-    fakes.workspace.addRegular("Below", 11, 160 * kMiB);  // 1.953 %
+    fakes.workspace.addRegular("Above", 164 * kMiB);  // 2.002 %
+    fakes.workspace.addRegular("Below", 160 * kMiB);  // 1.953 %
     launch();
 
     EXPECT_EQ(listedNames(), std::vector<std::string>{"Above"});
@@ -68,33 +68,18 @@ TEST_F(RunningApplications, ThresholdIsAShareOfInstalledMemory) {
 
 TEST_F(RunningApplications, AShareEqualToTheThresholdIsListed) {
     fakes.preferences.put("significantThreshold", 25);
-    fakes.workspace.addRegular("Exactly", 10, 2 * kGiB);           // 25 % to the bit
-    fakes.workspace.addRegular("JustUnder", 11, 2 * kGiB - 4096);  // 24.99995 %
+    fakes.workspace.addRegular("Exactly", 2 * kGiB);           // 25 % to the bit
+    fakes.workspace.addRegular("JustUnder", 2 * kGiB - 4096);  // 24.99995 %
     launch();
 
     ASSERT_EQ(listedNames(), std::vector<std::string>{"Exactly"});
     EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 25.0f);
 }
 
-TEST_F(RunningApplications, OnlyRegularApplicationsWithAProcessAreListed) {
-    fakes.workspace.addRegular("Accessory", 10, 4 * kGiB).activationPolicy =
-        ActivationPolicy::Accessory;
-    fakes.workspace.addRegular("Background", 11, 4 * kGiB).activationPolicy =
-        ActivationPolicy::Prohibited;
-    fakes.workspace.addRegular("NoProcess", -1, 4 * kGiB);
-    fakes.workspace.addRegular("Regular", 12, 4 * kGiB);
-    launch();
-
-    EXPECT_EQ(listedNames(), std::vector<std::string>{"Regular"});
-    for (const std::int32_t pid : fakes.workspace.residentQueries()) {
-        EXPECT_EQ(pid, 12) << "measured a process that cannot be listed";
-    }
-}
-
 TEST_F(RunningApplications, RowsFollowTheShareLargestFirst) {
-    fakes.workspace.addRegular("Small", 10, 266287972);   // 3.1 %
-    fakes.workspace.addRegular("Large", 11, kGiB);        // 12.5 %
-    fakes.workspace.addRegular("Middle", 12, 601295421);  // 7.0 %
+    fakes.workspace.addRegular("Small", 266287972);   // 3.1 %
+    fakes.workspace.addRegular("Large", kGiB);        // 12.5 %
+    fakes.workspace.addRegular("Middle", 601295421);  // 7.0 %
     launch();
 
     EXPECT_EQ(listedNames(), (std::vector<std::string>{"Large", "Middle", "Small"}));
@@ -106,8 +91,8 @@ TEST_F(RunningApplications, RowsFollowTheShareLargestFirst) {
 }
 
 TEST_F(RunningApplications, ApplicationRowsAreDisabledTaggedAndCarryTheIcon) {
-    fakes.workspace.addRegular("Editor", 10, kGiB, "org.example.Editor");
-    fakes.workspace.addRegular("Bare", 11, kGiB, "");
+    fakes.workspace.addRegular("Editor", kGiB, "org.example.Editor");
+    fakes.workspace.addRegular("Bare", kGiB, "");
     launch();
 
     const auto rows = applicationRows();
@@ -131,7 +116,7 @@ TEST_F(RunningApplications, NoOtherRowCarriesTheApplicationTag) {
 
 TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
     for (std::int32_t i = 0; i < 5; ++i) {
-        fakes.workspace.addRegular("App" + std::to_string(i), 10 + i,
+        fakes.workspace.addRegular("App" + std::to_string(i),
                                    static_cast<std::uint64_t>(6 - i) * kGiB / 8);  // 9.4 % to 3.1 %
     }
     launch();
@@ -141,8 +126,8 @@ TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
     const auto row11 = menu().itemAtIndex(11);
 
     fakes.workspace.clearApplications();
-    fakes.workspace.addRegular("Second", 21, 2 * kGiB);
-    fakes.workspace.addRegular("First", 20, 3 * kGiB);
+    fakes.workspace.addRegular("Second", 2 * kGiB);
+    fakes.workspace.addRegular("First", 3 * kGiB);
     delegate().addRunningAppsToMenu();
 
     EXPECT_EQ(menu().numberOfItems(), fullSize - 3);
@@ -154,7 +139,7 @@ TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
 }
 
 TEST_F(RunningApplications, NoneLeftTakesTheHeaderOutAndTheFirstBringsItBack) {
-    fakes.workspace.addRegular("Big", 10, 2 * kGiB);
+    fakes.workspace.addRegular("Big", 2 * kGiB);
     launch();
     const std::size_t shownSize = menu().numberOfItems();
     const auto firstCommand = menu().itemAtIndex(11);
@@ -171,7 +156,7 @@ TEST_F(RunningApplications, NoneLeftTakesTheHeaderOutAndTheFirstBringsItBack) {
     delegate().addRunningAppsToMenu();
     EXPECT_EQ(menu().numberOfItems(), shownSize - 3);
 
-    fakes.workspace.addRegular("Back", 11, 3 * kGiB);
+    fakes.workspace.addRegular("Back", 3 * kGiB);
     delegate().addRunningAppsToMenu();
 
     expectHeaderShown();
@@ -187,10 +172,10 @@ TEST_F(RunningApplications, LaunchWithNoneHidesTheHeader) {
 }
 
 TEST_F(RunningApplications, TicksKeepTheRowsCurrent) {
-    fakes.workspace.addRegular("Early", 10, 2 * kGiB);
+    fakes.workspace.addRegular("Early", 2 * kGiB);
     launch();
     fakes.workspace.clearApplications();
-    fakes.workspace.addRegular("Later", 11, 2 * kGiB);
+    fakes.workspace.addRegular("Later", 2 * kGiB);
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(rowTitles(10, 1), std::vector<std::string>{"  Later"});
     EXPECT_EQ(applicationRows().size(), 1U);
@@ -198,11 +183,11 @@ TEST_F(RunningApplications, TicksKeepTheRowsCurrent) {
 
 TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
     fakes.preferences.put("significantThreshold", 0);
-    fakes.workspace.addRegular("Gone", 10, 0);
-    fakes.workspace.setUnreadable(10);
-    fakes.workspace.addRegular("Truncated", 11, 0);
-    fakes.workspace.setShortReading(11);
-    fakes.workspace.addRegular("Fine", 12, kMiB);
+    fakes.workspace.addRegular("Gone", 0).residentSize.status =
+        ResidentSizeReading::Status::Unreadable;
+    fakes.workspace.addRegular("Truncated", 0).residentSize.status =
+        ResidentSizeReading::Status::Short;
+    fakes.workspace.addRegular("Fine", kMiB);
     launch();
 
     EXPECT_EQ(fakes.log.lines(), (std::vector<std::string>{"Error", "Error 2"}));
@@ -210,38 +195,6 @@ TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
     // The same problems on the next refreshes are not logged again.
     fakes.runLoop.advanceBy(15.0);
     EXPECT_EQ(fakes.log.lines().size(), 2U);
-    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(10), -1.0f);
-    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(11), -1.0f);
-    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(12), 1.0f);
-}
-
-TEST_F(RunningApplications, ResidentSizeIsGivenInMebibytes) {
-    fakes.workspace.setResident(7, 164 * kMiB + kMiB / 2);
-    EXPECT_EQ(delegate().monitor.getMemoryUsageForAppID(7), 164.5f);
-    EXPECT_EQ(fakes.log.lines().size(), 0U);
-}
-
-TEST_F(RunningApplications, AnApplicationOfSeveralProcessesIsMeasuredWhole) {
-    auto& app = fakes.workspace.addRegular("Browser", 100, 60 * kMiB);
-    app.processIdentifiers = {100, 101, 102};
-    fakes.workspace.setResident(101, 60 * kMiB);
-    fakes.workspace.setResident(102, 60 * kMiB);
-    fakes.workspace.addRegular("Single", 200, 60 * kMiB);
-    launch();
-
-    ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
-    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 180.0f * 100 / 8192);
-}
-
-TEST_F(RunningApplications, AProcessGoneSinceTheListingAddsNothing) {
-    auto& app = fakes.workspace.addRegular("Browser", 100, 120 * kMiB);
-    app.processIdentifiers = {100, 101, 102};
-    fakes.workspace.setUnreadable(101);
-    fakes.workspace.setResident(102, 60 * kMiB);
-    launch();
-
-    ASSERT_EQ(listedNames(), std::vector<std::string>{"Browser"});
-    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 180.0f * 100 / 8192);
 }
 
 }  // namespace

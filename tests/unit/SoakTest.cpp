@@ -40,7 +40,6 @@ std::size_t soakDays() {
 /// never sit on the 2% threshold and their order is the order of the sizes.
 struct PoolApp {
     std::string name;
-    std::int32_t pid;
     bool regular;
     bool twoProcesses;
 };
@@ -57,7 +56,7 @@ class Soak : public DelegateTest {
         fakes.bundleResources.setImage("hd", FakeBundleResources::solidImage(64, 64));
         blockLength_ = tiffEncodedLength(FakeBundleResources::solidImage(64, 64));
         for (int i = 0; i < 12; ++i) {
-            pool_.push_back(PoolApp{"App" + std::to_string(i), 1000 + i, i % 5 != 4, i % 4 == 1});
+            pool_.push_back(PoolApp{"App" + std::to_string(i), i % 5 != 4, i % 4 == 1});
         }
     }
 
@@ -76,19 +75,14 @@ class Soak : public DelegateTest {
         expected_.clear();
         std::vector<std::pair<std::uint64_t, std::string>> significant;
         for (const PoolApp& app : chosen) {
-            const std::uint64_t mainMiB = 1 + random(60);
-            auto& running = fakes.workspace.addRegular(app.name, app.pid, mainMiB * kMiB);
-            std::uint64_t totalMiB = mainMiB;
+            std::uint64_t totalMiB = 1 + random(60);
             if (app.twoProcesses) {
-                const std::uint64_t otherMiB = random(30);
-                fakes.workspace.setResident(app.pid + 500, otherMiB * kMiB);
-                running.processIdentifiers.push_back(app.pid + 500);
-                totalMiB += otherMiB;
+                totalMiB += random(30);
             }
             if (!app.regular) {
-                running.activationPolicy = ActivationPolicy::Accessory;
-                continue;
+                continue;  // the workspace lists regular applications only
             }
+            fakes.workspace.addRegular(app.name, totalMiB * kMiB);
             // 2% of 768 MiB is 15.36 MiB.
             if (totalMiB >= 16) {
                 significant.emplace_back(totalMiB, app.name);
@@ -191,7 +185,6 @@ class Soak : public DelegateTest {
         EXPECT_LE(fakes.log.lines().size(), 4u) << "the log grows " << at();
         fakes.log.clear();
         fakes.runLoop.clearFireLog();
-        fakes.workspace.clearResidentQueries();
         statusItem().clearHistory();
     }
 

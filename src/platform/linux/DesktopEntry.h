@@ -13,11 +13,12 @@ namespace headroom {
 
 /// The keys of the `[Desktop Entry]` group this program uses, their escapes decoded.
 struct DesktopEntry {
-    std::optional<std::string> type;
-    std::optional<std::string> name;  ///< the best variant for the locale
-    std::optional<std::string> icon;  ///< the best variant for the locale
-    bool hidden = false;              ///< "true" or "1"; any other value, or none, is false
-    bool noDisplay = false;           ///< as `hidden`
+    std::string name;     ///< the best variant of Name for the locale; empty when there is none
+    std::string icon;     ///< the best variant of Icon (a themed name or a path), or empty
+    bool hidden = false;  ///< Hidden=true: the entry counts as deleted
+    /// Type=Application with a Name, neither NoDisplay=true nor Hidden=true: an application the
+    /// user launched and can switch to (NoDisplay marks helpers such as portals).
+    bool regular = false;
 };
 
 /// Parses desktop entry text. `locale` picks among localized variants ("de_DE.UTF-8" tries

@@ -36,21 +36,6 @@ std::string withoutTrailingSlashes(std::string path) {
 
 }  // namespace
 
-DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::string path) {
-    DesktopApplication application;
-    application.name = entry.name.value_or("");
-    application.icon = entry.icon.value_or("");
-    application.path = std::move(path);
-    if (entry.type != "Application" || entry.hidden || application.name.empty()) {
-        application.activationPolicy = ActivationPolicy::Prohibited;
-    } else if (entry.noDisplay) {
-        application.activationPolicy = ActivationPolicy::Accessory;
-    } else {
-        application.activationPolicy = ActivationPolicy::Regular;
-    }
-    return application;
-}
-
 DesktopEntryCache::DesktopEntryCache(std::vector<std::string> applicationFolders,
                                      std::string locale)
     : locale_(std::move(locale)) {
@@ -99,7 +84,7 @@ void DesktopEntryCache::refresh() {
     }
 }
 
-const DesktopApplication* DesktopEntryCache::find(std::string_view id) const {
+const DesktopEntry* DesktopEntryCache::find(std::string_view id) const {
     const auto it = byId_.find(id);
     return it == byId_.end() ? nullptr : &it->second;
 }
@@ -230,14 +215,11 @@ void DesktopEntryCache::readFile(const std::string& path, const struct stat& sta
         file.size = status.st_size;
         file.inode = status.st_ino;
         file.device = status.st_dev;
-        file.application.reset();
-        if (const auto entry = readDesktopEntry(path, locale_)) {
-            file.application = describeDesktopApplication(*entry, path);
-        }
+        file.entry = readDesktopEntry(path, locale_);
     }
     file.seen = true;
-    if (file.application && byId_.find(id) == byId_.end()) {
-        byId_.emplace(id, *file.application);
+    if (file.entry) {
+        byId_.try_emplace(id, *file.entry);  // the first folder to hold an id wins
     }
 }
 

@@ -13,25 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/Workspace.h"
 #include "platform/linux/DesktopEntry.h"
 
 namespace headroom {
-
-/// What the workspace needs of one application's desktop entry.
-struct DesktopApplication {
-    /// Regular: Type=Application with a Name, neither NoDisplay=true nor Hidden=true.
-    /// Accessory: the same but NoDisplay=true (a known application with no place in menus,
-    /// such as a portal or a settings daemon). Prohibited: anything else — Hidden=true (the
-    /// entry is "deleted"), Type=Link or Directory, or no Name.
-    ActivationPolicy activationPolicy = ActivationPolicy::Prohibited;
-    std::string name;  ///< the localized Name; empty when the entry has none
-    std::string icon;  ///< the Icon (a themed name or a path); empty when the entry has none
-    std::string path;  ///< the file it was read from
-};
-
-/// Classifies one entry (see DesktopApplication).
-DesktopApplication describeDesktopApplication(const DesktopEntry& entry, std::string path);
 
 /// The desktop entries of the applications folders, by desktop file id, parsed once.
 ///
@@ -62,7 +46,7 @@ class DesktopEntryCache {
     void refresh();
 
     /// The entry of a desktop file id (without ".desktop"); nothing when no folder holds it.
-    const DesktopApplication* find(std::string_view id) const;
+    const DesktopEntry* find(std::string_view id) const;
     bool contains(std::string_view id) const { return find(id) != nullptr; }
 
     /// The desktop file id of a file: its path below the first applications folder that holds
@@ -91,7 +75,7 @@ class DesktopEntryCache {
         off_t size = 0;
         ino_t inode = 0;
         dev_t device = 0;
-        std::optional<DesktopApplication> application;  ///< nothing: unreadable or not an entry
+        std::optional<DesktopEntry> entry;  ///< nothing: unreadable or not an entry
         bool seen = false;
     };
 
@@ -106,7 +90,7 @@ class DesktopEntryCache {
     bool racy_ = false;
     std::vector<FolderState> folders_;
     std::unordered_map<std::string, FileState> files_;  // by path
-    std::map<std::string, DesktopApplication, std::less<>> byId_;
+    std::map<std::string, DesktopEntry, std::less<>> byId_;
     std::vector<std::pair<dev_t, ino_t>> visiting_;  // guards against symbolic link loops
     std::size_t parseCount_ = 0;
     std::size_t scanCount_ = 0;

@@ -1,15 +1,11 @@
 #include "platform/linux/ProcWorkspace.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <charconv>
-#include <map>
 #include <utility>
 
 #include "platform/linux/ProcessFacts.h"
@@ -130,14 +126,17 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     std::erase_if(processes_,
                   [this](const auto& item) { return item.second.generation != generation_; });
 
-    // Gather processes by unit (or desktop file); the id of a unit is resolved against the
-    // desktop entries of this listing, so a newly installed entry names it at once.
+    // Gather processes by unit (or desktop file), in the order of their first pid; the id of a
+    // unit is resolved against the desktop entries of this listing, so a newly installed entry
+    // names it at once.
+    std::sort(members.begin(), members.end());
     const auto isKnown = [this](std::string_view id) { return desktopEntries_.contains(id); };
-    std::map<std::string, Gathering, std::less<>> gatherings;
-    std::string key;
+    std::vector<Gathering> gatherings;
+    std::unordered_map<std::string, std::size_t> byKey;
     for (const std::int32_t pid : members) {
         const ProcessIdentity& identity = processes_.at(pid).identity;
         std::optional<std::string> applicationId;
+        std::string key;
         if (identity.unit) {
             applicationId = identity.unit->applicationId(isKnown);
             key = "unit:" + identity.unit->unit;
@@ -149,35 +148,31 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
         if (!applicationId || applicationId->empty()) {
             continue;
         }
-        auto found = gatherings.find(key);
-        if (found == gatherings.end()) {
-            found = gatherings.emplace(key, Gathering{std::move(*applicationId), {}}).first;
+        const auto [found, added] = byKey.try_emplace(key, gatherings.size());
+        if (added) {
+            gatherings.push_back(Gathering{std::move(*applicationId), {}});
         }
-        found->second.pids.push_back(pid);
+        gatherings[found->second].pids.push_back(pid);
     }
 
     std::vector<RunningApplication> applications;
-    applications.reserve(gatherings.size());
-    for (auto& [unused, gathering] : gatherings) {
-        std::sort(gathering.pids.begin(), gathering.pids.end());
-        RunningApplication application;
-        application.bundleIdentifier = gathering.applicationId;
-        application.processIdentifier = gathering.pids.front();
-        application.processIdentifiers = std::move(gathering.pids);
-        if (const DesktopApplication* entry = desktopEntries_.find(gathering.applicationId)) {
-            application.activationPolicy = entry->activationPolicy;
-            application.localizedName = entry->name.empty() ? gathering.applicationId : entry->name;
-            application.iconName = entry->icon;
-        } else {
-            application.activationPolicy = ActivationPolicy::Prohibited;
-            application.localizedName = gathering.applicationId;
+    for (const Gathering& gathering : gatherings) {
+        const DesktopEntry* entry = desktopEntries_.find(gathering.applicationId);
+        if (entry == nullptr || !entry->regular) {
+            continue;
+        }
+        // Measured whole: the first process decides whether it can be; one gone since the
+        // listing adds nothing.
+        RunningApplication application{entry->name, entry->icon, residentSize(gathering.pids[0])};
+        for (std::size_t i = 1; i < gathering.pids.size(); ++i) {
+            const auto other = residentSize(gathering.pids[i]);
+            if (application.residentSize.status == ResidentSizeReading::Status::Ok &&
+                other.status == ResidentSizeReading::Status::Ok) {
+                application.residentSize.residentBytes += other.residentBytes;
+            }
         }
         applications.push_back(std::move(application));
     }
-    std::sort(applications.begin(), applications.end(),
-              [](const RunningApplication& a, const RunningApplication& b) {
-                  return a.processIdentifier < b.processIdentifier;
-              });
     return applications;
 }
 
@@ -227,31 +222,9 @@ bool ProcWorkspace::readAt(int rootFd, const std::string& relative, std::size_t 
     // A process's own files are regular files; anything else in a --procfs tree (a FIFO made
     // where cgroup should be) is passed over, never waited on. A file over the limit is read
     // up to it: what it says about the process is at its start.
-    FileStatus status = FileStatus::Failed;
     std::string reason;
-    const int fd = openRegularFile(rootFd, relative, status, reason);
-    buffer_.clear();
-    if (fd < 0) {
-        return false;
-    }
-    std::array<char, 4096> chunk{};
-    while (buffer_.size() < limit) {
-        const ssize_t count =
-            ::read(fd, chunk.data(), std::min(chunk.size(), limit - buffer_.size()));
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(fd);
-            return false;
-        }
-        if (count == 0) {
-            break;
-        }
-        buffer_.append(chunk.data(), static_cast<std::size_t>(count));
-    }
-    ::close(fd);
-    return true;
+    const FileStatus status = readRegularFile(rootFd, relative, limit, buffer_, reason);
+    return status == FileStatus::Ok || status == FileStatus::TooLarge;
 }
 
 ResidentSizeReading ProcWorkspace::residentSize(std::int32_t processIdentifier) {

@@ -38,13 +38,12 @@ struct ProcWorkspaceSettings {
 /// an application unit (see CgroupUnit.h: `app-gnome-firefox\x2desr-1234.scope` is the
 /// application "firefox-esr"), or else (2) GLib launched it from a desktop file:
 /// GIO_LAUNCHED_DESKTOP_FILE in <pid>/environ, with GIO_LAUNCHED_DESKTOP_FILE_PID equal to its
-/// pid. All processes of one unit (or, for (2), of one desktop file) make one application:
-/// `processIdentifier` is the lowest pid and `processIdentifiers` lists them all in rising
-/// order. The application id is the bundle identifier; the desktop entry of that id gives the
-/// localized name, the icon and the activation policy (see DesktopApplication). An id with no
-/// entry is listed by its id, Prohibited. Processes of no application are not listed at all:
-/// the core would skip them (they are background processes). Applications come in the order of
-/// their first pid.
+/// pid. All processes of one unit (or, for (2), of one desktop file) make one application,
+/// measured whole (see ResidentSizeReading; its first process is the lowest pid). The desktop
+/// entry of the application's id gives the localized name and the icon, and only an entry that
+/// is `regular` lists it: helpers (NoDisplay), hidden entries, ids with no entry and processes
+/// of no application are background processes. Applications come in the order of their first
+/// pid.
 ///
 /// Costs of one listing: the desktop entries' folders are stat'ed (entries are parsed again
 /// only when a folder changed, see DesktopEntryCache); <root> is read once and each pid folder
@@ -61,9 +60,9 @@ class ProcWorkspace : public Workspace {
 
     std::vector<RunningApplication> runningApplications() override;
 
-    /// Resident size from <root>/<pid>/statm: Unreadable when the file cannot be read (the
-    /// process has gone or is not ours to read), Short when it does not hold the field.
-    ResidentSizeReading residentSize(std::int32_t processIdentifier) override;
+    /// Resident size of one process from <root>/<pid>/statm: Unreadable when the file cannot be
+    /// read (the process has gone or is not ours to read), Short when it does not hold the field.
+    ResidentSizeReading residentSize(std::int32_t processIdentifier);
 
     const DesktopEntryCache& desktopEntries() const { return desktopEntries_; }
     /// Times a process's cgroup (and environ) were read to find its application.

@@ -3,31 +3,25 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace headroom {
 
 std::string fileKind(mode_t mode) {
-    switch (mode & S_IFMT) {
-        case S_IFREG:
-            return "a regular file";
-        case S_IFDIR:
-            return "a folder";
-        case S_IFCHR:
-            return "a character device";
-        case S_IFBLK:
-            return "a block device";
-        case S_IFIFO:
-            return "a FIFO";
-        case S_IFSOCK:
-            return "a socket";
-        case S_IFLNK:
-            return "a symbolic link";
-        default:
-            return "not a regular file";
+    for (const auto& [type, kind] : {std::pair<mode_t, const char*>{S_IFREG, "a regular file"},
+                                     {S_IFDIR, "a folder"},
+                                     {S_IFCHR, "a character device"},
+                                     {S_IFBLK, "a block device"},
+                                     {S_IFIFO, "a FIFO"},
+                                     {S_IFSOCK, "a socket"},
+                                     {S_IFLNK, "a symbolic link"}}) {
+        if ((mode & S_IFMT) == type) {
+            return kind;
+        }
     }
+    return "not a regular file";
 }
 
 int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
@@ -36,30 +30,24 @@ int openRegularFile(int folderFd, const std::string& path, FileStatus& status, s
     do {
         fd = ::openat(folderFd, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        const int error = errno;
-        status = error == ENOENT || error == ENOTDIR ? FileStatus::Missing : FileStatus::Failed;
-        reason = "cannot open " + path + ": " + std::strerror(error);
-        return -1;
-    }
     struct stat own {};
     struct stat& st = info != nullptr ? *info : own;
-    if (::fstat(fd, &st) != 0) {
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
         const int error = errno;
-        ::close(fd);
-        status = FileStatus::Failed;
-        reason = "cannot read " + path + ": " + std::strerror(error);
-        return -1;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+        status = error == ENOENT || error == ENOTDIR ? FileStatus::Missing : FileStatus::Failed;
+        reason = (fd < 0 ? "cannot open " : "cannot read ") + path + ": " + std::strerror(error);
+    } else if (!S_ISREG(st.st_mode)) {
         status = FileStatus::NotRegular;
         reason = path + " is " + fileKind(st.st_mode) + ", not a regular file";
-        return -1;
+    } else {
+        status = FileStatus::Ok;
+        reason.clear();
+        return fd;
     }
-    status = FileStatus::Ok;
-    reason.clear();
-    return fd;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return -1;
 }
 
 FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
@@ -70,35 +58,31 @@ FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t li
     if (fd < 0) {
         return status;
     }
-    std::array<char, 16384> chunk{};
-    for (;;) {
-        // One byte more than the limit tells a file of exactly `limit` bytes from a larger one.
-        const std::size_t room = limit + 1 - contents.size();
-        const ssize_t count = ::read(fd, chunk.data(), std::min(chunk.size(), room));
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            contents.clear();
-            reason = "cannot read " + path + ": " + std::strerror(error);
-            return FileStatus::Failed;
-        }
+    // Files of the proc filesystem say size 0, so the bound is checked while reading; one byte
+    // more than the limit tells a file of exactly `limit` bytes from a larger one.
+    constexpr std::size_t kChunk = 16384;
+    while (status == FileStatus::Ok && contents.size() <= limit) {
+        const std::size_t used = contents.size();
+        contents.resize(used + std::min(kChunk, limit + 1 - used));
+        const ssize_t count = ::read(fd, contents.data() + used, contents.size() - used);
+        const int error = errno;
+        contents.resize(used + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
         if (count == 0) {
             break;
         }
-        contents.append(chunk.data(), static_cast<std::size_t>(count));
-        if (contents.size() > limit) {
-            ::close(fd);
+        if (count < 0 && error != EINTR) {
+            status = FileStatus::Failed;
+            reason = "cannot read " + path + ": " + std::strerror(error);
             contents.clear();
-            reason = path + " is larger than " + std::to_string(limit) + " bytes";
-            return FileStatus::TooLarge;
         }
     }
     ::close(fd);
-    reason.clear();
-    return FileStatus::Ok;
+    if (contents.size() > limit) {
+        status = FileStatus::TooLarge;
+        reason = path + " is larger than " + std::to_string(limit) + " bytes";
+        contents.resize(limit);
+    }
+    return status;
 }
 
 }  // namespace headroom

@@ -29,9 +29,9 @@ std::string fileKind(mode_t mode);
 int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
                     struct stat* info = nullptr);
 
-/// Reads `path` whole into `contents`, as `openRegularFile` opens it, failing with TooLarge
-/// when it holds more than `limit` bytes (files of the proc filesystem say size 0, so the
-/// bound is checked while reading). EINTR is retried.
+/// Reads `path` whole into `contents`, as `openRegularFile` opens it. A file of more than
+/// `limit` bytes gives TooLarge with its first `limit` bytes in `contents`, for a caller that
+/// only needs its start; any other failure leaves `contents` empty. EINTR is retried.
 FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
                            std::string& contents, std::string& reason, struct stat* info = nullptr);
 
