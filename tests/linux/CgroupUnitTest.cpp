@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/ProcessFacts.h"
-
 namespace headroom {
 namespace {
 
@@ -228,43 +226,6 @@ TEST(CgroupUnit, TheUnitNameGroupsProcesses) {
     EXPECT_EQ(a->unit, "app-gnome-x-1.scope");
     EXPECT_NE(a->unit, b->unit);  // two launches of one application are two units
     EXPECT_EQ(a->applicationId(kNothingKnown), b->applicationId(kNothingKnown));
-}
-
-TEST(ProcessFacts, StartTimeFromStat) {
-    EXPECT_EQ(parseStatStartTime("1234 (firefox-esr) S 1 1234 1234 0 -1 4194560 1 2 3 4 5 6 7 8 "
-                                 "20 0 30 0 987654 1000 200 18446744073709551615\n"),
-              987654u);
-    // A command name with spaces and parentheses.
-    EXPECT_EQ(
-        parseStatStartTime("77 (a) b (c)) R 1 77 77 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 4242 0 0"),
-        4242u);
-    EXPECT_EQ(parseStatStartTime("1 (init) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 17"), 17u);
-    EXPECT_EQ(parseStatStartTime("1 (init) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0"), std::nullopt);
-    EXPECT_EQ(parseStatStartTime("1 (init) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 x1"),
-              std::nullopt);
-    EXPECT_EQ(parseStatStartTime("no parenthesis 1 2 3"), std::nullopt);
-    EXPECT_EQ(parseStatStartTime(""), std::nullopt);
-}
-
-TEST(ProcessFacts, LaunchedDesktopFileNeedsItsPid) {
-    using namespace std::string_literals;
-    const std::string environment =
-        "HOME=/home/u\0GIO_LAUNCHED_DESKTOP_FILE=/usr/share/applications/org.gnome.gedit.desktop\0"
-        "LANG=de_DE.UTF-8\0GIO_LAUNCHED_DESKTOP_FILE_PID=4321\0"s;
-    EXPECT_EQ(parseLaunchedDesktopFile(environment, 4321),
-              "/usr/share/applications/org.gnome.gedit.desktop");
-    // A child inherits the variables with its parent's pid.
-    EXPECT_EQ(parseLaunchedDesktopFile(environment, 4322), std::nullopt);
-    EXPECT_EQ(parseLaunchedDesktopFile("GIO_LAUNCHED_DESKTOP_FILE=/a.desktop\0"s, 1), std::nullopt);
-    EXPECT_EQ(parseLaunchedDesktopFile("GIO_LAUNCHED_DESKTOP_FILE_PID=1\0"s, 1), std::nullopt);
-    EXPECT_EQ(parseLaunchedDesktopFile(
-                  "GIO_LAUNCHED_DESKTOP_FILE_PID=12x\0GIO_LAUNCHED_DESKTOP_FILE=/a.desktop\0"s, 12),
-              std::nullopt);
-    // The last variable may lack its NUL.
-    EXPECT_EQ(parseLaunchedDesktopFile(
-                  "GIO_LAUNCHED_DESKTOP_FILE=/a.desktop\0GIO_LAUNCHED_DESKTOP_FILE_PID=9"s, 9),
-              "/a.desktop");
-    EXPECT_EQ(parseLaunchedDesktopFile("", 1), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/linux/CgroupUnit.h"
 
+#include <glib.h>
+
 namespace headroom {
 
 namespace {
@@ -20,49 +22,22 @@ UnitKind unitKind(std::string_view name, std::string_view& stem) {
     return UnitKind::Other;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
+constexpr std::size_t kUuidLength = 36;
 
-bool isHex(std::string_view text) {
-    for (const char c : text) {
-        if (hexValue(c) < 0) {
-            return false;
-        }
+/// `body` without its trailing "-" and dashed UUID (8-4-4-4-12 hex digits), as some launchers
+/// write RANDOM; nothing when it ends with none.
+std::optional<std::string_view> withoutDashedUuid(std::string_view body) {
+    if (body.size() < kUuidLength + 1 || body[body.size() - kUuidLength - 1] != '-' ||
+        !g_uuid_string_is_valid(std::string(body.substr(body.size() - kUuidLength)).c_str())) {
+        return std::nullopt;
     }
-    return true;
-}
-
-/// Whether `body` ends with "-" and a dashed UUID (8-4-4-4-12 hex digits), as some launchers
-/// write RANDOM.
-bool endsWithDashedUuid(std::string_view body) {
-    constexpr std::size_t kUuidLength = 36;
-    if (body.size() < kUuidLength + 1 || body[body.size() - kUuidLength - 1] != '-') {
-        return false;
-    }
-    const std::string_view uuid = body.substr(body.size() - kUuidLength);
-    for (const std::size_t dash : {8u, 13u, 18u, 23u}) {
-        if (uuid[dash] != '-') {
-            return false;
-        }
-    }
-    return isHex(uuid.substr(0, 8)) && isHex(uuid.substr(9, 4)) && isHex(uuid.substr(14, 4)) &&
-           isHex(uuid.substr(19, 4)) && isHex(uuid.substr(24));
+    return body.substr(0, body.size() - kUuidLength - 1);
 }
 
 /// The body of a scope without its RANDOM; nothing when nothing would be left.
 std::optional<std::string_view> withoutScopeRandom(std::string_view body) {
-    if (endsWithDashedUuid(body)) {
-        return body.substr(0, body.size() - 37);
+    if (const auto stem = withoutDashedUuid(body)) {
+        return stem;
     }
     const auto dash = body.rfind('-');
     if (dash == std::string_view::npos) {
@@ -131,9 +106,7 @@ std::vector<std::string> candidatesOf(std::string_view body) {
 /// `snap.<snap>.<app>[-<uuid>].scope`: snapd installs the desktop entry as <snap>_<app>.
 std::optional<AppUnit> snapUnit(std::string_view unitName, std::string_view stem) {
     std::string_view body = stem.substr(5);
-    if (endsWithDashedUuid(body)) {
-        body = body.substr(0, body.size() - 37);
-    }
+    body = withoutDashedUuid(body).value_or(body);
     const auto dot = body.find('.');
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == body.size()) {
         return std::nullopt;
@@ -163,8 +136,8 @@ std::string unescapeUnitName(std::string_view name) {
     out.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
-            const int high = hexValue(name[i + 2]);
-            const int low = hexValue(name[i + 3]);
+            const int high = g_ascii_xdigit_value(name[i + 2]);
+            const int low = g_ascii_xdigit_value(name[i + 3]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 3;

@@ -1,12 +1,11 @@
 #include "platform/linux/DesktopEntryCache.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <utility>
 
 namespace headroom {
@@ -18,10 +17,6 @@ constexpr std::string_view kDesktopSuffix = ".desktop";
 constexpr int kMaximumDepth = 8;
 /// A folder whose mtime is this close to the time of its listing is listed again next time.
 constexpr long long kRacyNanoseconds = 2'000'000'000LL;
-
-bool sameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
 
 long long nanoseconds(const timespec& t) {
     return static_cast<long long>(t.tv_sec) * 1'000'000'000LL + t.tv_nsec;
@@ -35,6 +30,14 @@ std::string withoutTrailingSlashes(std::string path) {
 }
 
 }  // namespace
+
+DesktopEntryCache::FolderState DesktopEntryCache::FolderState::of(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return {path, false, 0, 0, 0};
+    }
+    return {path, true, nanoseconds(status.st_mtim), status.st_ino, status.st_dev};
+}
 
 DesktopEntryCache::DesktopEntryCache(std::vector<std::string> applicationFolders,
                                      std::string locale)
@@ -79,9 +82,24 @@ std::vector<std::string> DesktopEntryCache::applicationFoldersFromEnvironment() 
 }
 
 void DesktopEntryCache::refresh() {
-    if (!scanned_ || racy_ || foldersChanged()) {
-        scan();
+    const bool changed = std::any_of(folders_.begin(), folders_.end(), [](const FolderState& f) {
+        return FolderState::of(f.path) != f;
+    });
+    if (scanCount_ > 0 && !racy_ && !changed) {
+        return;
     }
+    ++scanCount_;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    folders_.clear();
+    byId_.clear();
+    for (const std::string& root : roots_) {
+        scanFolder(root, "", 0);
+    }
+    racy_ = std::any_of(folders_.begin(), folders_.end(), [&now](const FolderState& f) {
+        const long long age = nanoseconds(now) - f.mtime;
+        return f.exists && age > -kRacyNanoseconds && age < kRacyNanoseconds;
+    });
 }
 
 const DesktopEntry* DesktopEntryCache::find(std::string_view id) const {
@@ -111,64 +129,16 @@ std::string DesktopEntryCache::idForPath(std::string_view path) const {
     return id;
 }
 
-bool DesktopEntryCache::foldersChanged() const {
-    for (const FolderState& folder : folders_) {
-        struct stat status {};
-        const bool exists = ::stat(folder.path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-        if (exists != folder.exists) {
-            return true;
-        }
-        if (exists && (!sameTime(status.st_mtim, folder.mtime) || status.st_ino != folder.inode ||
-                       status.st_dev != folder.device)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void DesktopEntryCache::scan() {
-    ++scanCount_;
-    scanned_ = true;
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    folders_.clear();
-    byId_.clear();
-    for (auto& [path, file] : files_) {
-        file.seen = false;
-    }
-    for (const std::string& root : roots_) {
-        scanFolder(root, "", 0);
-    }
-    std::erase_if(files_, [](const auto& item) { return !item.second.seen; });
-    racy_ = false;
-    for (const FolderState& folder : folders_) {
-        const long long age = nanoseconds(now) - nanoseconds(folder.mtime);
-        if (folder.exists && age > -kRacyNanoseconds && age < kRacyNanoseconds) {
-            racy_ = true;
-        }
-    }
-}
-
 void DesktopEntryCache::scanFolder(const std::string& path, const std::string& idPrefix,
                                    int depth) {
-    FolderState state;
-    state.path = path;
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-        folders_.push_back(std::move(state));  // watched so that its appearance is seen
-        return;
-    }
-    const std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
-    if (std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) {
+    const FolderState state = FolderState::of(path);
+    const std::pair identity{state.device, state.inode};
+    if (state.exists &&
+        std::find(visiting_.begin(), visiting_.end(), identity) != visiting_.end()) {
         return;  // a symbolic link back to a folder being listed
     }
-    state.exists = true;
-    state.mtime = status.st_mtim;
-    state.inode = status.st_ino;
-    state.device = status.st_dev;
-    folders_.push_back(std::move(state));
-
-    DIR* dir = ::opendir(path.c_str());
+    folders_.push_back(state);  // a missing one is watched so that its appearance is seen
+    DIR* dir = state.exists ? ::opendir(path.c_str()) : nullptr;
     if (dir == nullptr) {
         return;
     }
@@ -185,42 +155,24 @@ void DesktopEntryCache::scanFolder(const std::string& path, const std::string& i
     visiting_.push_back(identity);
     for (const std::string& name : names) {
         const std::string child = path + "/" + name;
-        struct stat childStatus {};
-        if (::stat(child.c_str(), &childStatus) != 0) {
+        struct stat status {};
+        if (::stat(child.c_str(), &status) != 0) {
             continue;  // gone, or a dangling link
         }
-        if (S_ISDIR(childStatus.st_mode)) {
-            if (depth + 1 < kMaximumDepth) {
-                scanFolder(child, idPrefix + name + "-", depth + 1);
-            }
-        } else if (S_ISREG(childStatus.st_mode) && name.size() > kDesktopSuffix.size() &&
+        if (S_ISDIR(status.st_mode) && depth + 1 < kMaximumDepth) {
+            scanFolder(child, idPrefix + name + "-", depth + 1);
+        } else if (S_ISREG(status.st_mode) && name.size() > kDesktopSuffix.size() &&
                    name.ends_with(kDesktopSuffix)) {
-            readFile(child, childStatus,
-                     idPrefix + name.substr(0, name.size() - kDesktopSuffix.size()));
+            // The first folder to hold an id wins; a file that is not an entry holds none.
+            const std::string id = idPrefix + name.substr(0, name.size() - kDesktopSuffix.size());
+            if (!byId_.contains(id)) {
+                if (auto entry = readDesktopEntry(child, locale_)) {
+                    byId_.emplace(id, std::move(*entry));
+                }
+            }
         }
     }
     visiting_.pop_back();
-}
-
-void DesktopEntryCache::readFile(const std::string& path, const struct stat& status,
-                                 const std::string& id) {
-    FileState& file = files_[path];
-    const bool unchanged =
-        file.seen ||
-        (sameTime(file.mtime, status.st_mtim) && file.size == status.st_size &&
-         file.inode == status.st_ino && file.device == status.st_dev && file.inode != 0);
-    if (!unchanged) {
-        ++parseCount_;
-        file.mtime = status.st_mtim;
-        file.size = status.st_size;
-        file.inode = status.st_ino;
-        file.device = status.st_dev;
-        file.entry = readDesktopEntry(path, locale_);
-    }
-    file.seen = true;
-    if (file.entry) {
-        byId_.try_emplace(id, *file.entry);  // the first folder to hold an id wins
-    }
 }
 
 }  // namespace headroom

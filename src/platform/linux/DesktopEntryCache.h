@@ -1,16 +1,13 @@
 #pragma once
 
-#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/linux/DesktopEntry.h"
@@ -26,11 +23,16 @@ namespace headroom {
 ///
 /// `refresh()` costs one stat per folder (the applications folders and their subfolders). Only
 /// when a folder changed (its mtime or inode, or it appeared or went) are the folders listed
-/// again, and then only files that are new or changed (mtime, size or inode) are parsed again.
-/// A folder changed less than two seconds before its listing is listed again on the next
-/// refresh as well, since a change within the file system's timestamp granularity would not
-/// move its mtime. A file rewritten in place, which leaves its folder alone (package managers
-/// and editors write a new file and rename it), is seen on the next change of a folder.
+/// and their entries read again, all of them: that happens when software is installed, and
+/// reading a few hundred entries then takes milliseconds. A folder changed less than two
+/// seconds before its listing is listed again on the next refresh as well, since a change
+/// within the file system's timestamp granularity would not move its mtime. A file rewritten in
+/// place, which leaves its folder alone (package managers and editors write a new file and
+/// rename it), is seen on the next change of a folder.
+///
+/// Hand-written rather than GIO's GDesktopAppInfo lookups: GIO opens entries blocking and
+/// reads them whole (a FIFO named like an entry hangs the lookup), and it keeps the data
+/// folders of the process's first call.
 class DesktopEntryCache {
   public:
     /// `locale` as `parseDesktopEntry` takes it: empty for the user's languages.
@@ -54,11 +56,8 @@ class DesktopEntryCache {
     /// without ".desktop".
     std::string idForPath(std::string_view path) const;
 
-    const std::vector<std::string>& applicationFolders() const { return roots_; }
     std::size_t size() const { return byId_.size(); }
 
-    /// Desktop files read and parsed since construction.
-    std::size_t parseCount() const { return parseCount_; }
     /// Times the folders were listed since construction.
     std::size_t scanCount() const { return scanCount_; }
 
@@ -66,33 +65,21 @@ class DesktopEntryCache {
     struct FolderState {
         std::string path;
         bool exists = false;
-        timespec mtime{};
+        long long mtime = 0;  ///< nanoseconds
         ino_t inode = 0;
         dev_t device = 0;
-    };
-    struct FileState {
-        timespec mtime{};
-        off_t size = 0;
-        ino_t inode = 0;
-        dev_t device = 0;
-        std::optional<DesktopEntry> entry;  ///< nothing: unreadable or not an entry
-        bool seen = false;
+        static FolderState of(const std::string& path);
+        friend bool operator==(const FolderState&, const FolderState&) = default;
     };
 
-    bool foldersChanged() const;
-    void scan();
     void scanFolder(const std::string& path, const std::string& idPrefix, int depth);
-    void readFile(const std::string& path, const struct stat& status, const std::string& id);
 
     std::vector<std::string> roots_;
     std::string locale_;
-    bool scanned_ = false;
     bool racy_ = false;
     std::vector<FolderState> folders_;
-    std::unordered_map<std::string, FileState> files_;  // by path
     std::map<std::string, DesktopEntry, std::less<>> byId_;
     std::vector<std::pair<dev_t, ino_t>> visiting_;  // guards against symbolic link loops
-    std::size_t parseCount_ = 0;
     std::size_t scanCount_ = 0;
 };
 

@@ -15,42 +15,24 @@ namespace {
 
 constexpr std::uint64_t kMaxKilobytes = std::numeric_limits<std::uint64_t>::max() / 1024;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
+    const auto first = s.find_first_not_of(" \t\r");
+    return first == std::string_view::npos
+               ? std::string_view{}
+               : s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
-/// "<digits> kB" → kB; anything else, or a value that overflows, → nothing.
+/// "<digits> kB" → kB; anything else, or a value whose byte count would not fit in 64 bits,
+/// → nothing. (from_chars takes no sign for an unsigned number; the kernel never writes one.)
 std::optional<std::uint64_t> parseKilobytes(std::string_view value) {
     value = trim(value);
     std::uint64_t number = 0;
-    const char* const first = value.data();
-    const char* const last = value.data() + value.size();
-    if (first == last || *first < '0' || *first > '9') {
-        return std::nullopt;  // from_chars would take a sign; the kernel never writes one
-    }
-    const auto [end, error] = std::from_chars(first, last, number);
-    if (error != std::errc{}) {
-        return std::nullopt;  // result_out_of_range: too large for 64 bits
-    }
-    if (trim(std::string_view(end, static_cast<std::size_t>(last - end))) != "kB") {
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    const std::string_view unit = value.substr(static_cast<std::size_t>(end - value.data()));
+    // At least one blank between the number and the unit.
+    if (error != std::errc{} || end == value.data() || unit.empty() || trim(unit) != "kB" ||
+        trim(unit).size() == unit.size() || number > kMaxKilobytes) {
         return std::nullopt;
-    }
-    // There must be at least one blank between the number and the unit.
-    if (end == last || !isBlank(*end)) {
-        return std::nullopt;
-    }
-    if (number > kMaxKilobytes) {
-        return std::nullopt;  // its byte count would not fit in 64 bits
     }
     return number;
 }

@@ -8,7 +8,6 @@
 #include <charconv>
 #include <utility>
 
-#include "platform/linux/ProcessFacts.h"
 #include "platform/linux/RegularFile.h"
 
 namespace headroom {
@@ -67,6 +66,58 @@ std::optional<std::uint64_t> parseStatmResidentPages(std::string_view text) {
         }
     }
     return fields[1];
+}
+
+std::optional<std::uint64_t> parseStatStartTime(std::string_view text) {
+    const auto close = text.rfind(')');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    // After ")" come field 3 (state) onwards: skip to field 22.
+    std::string_view rest = text.substr(close + 1);
+    for (int field = 3; field < 22; ++field) {
+        const auto space = rest.find(' ', rest.find_first_not_of(' '));
+        if (space == std::string_view::npos) {
+            return std::nullopt;
+        }
+        rest = rest.substr(space);
+    }
+    rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+    std::uint64_t start = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), start);
+    if (error != std::errc{} || (end != rest.data() + rest.size() && *end != ' ' && *end != '\n')) {
+        return std::nullopt;
+    }
+    return start;
+}
+
+std::optional<std::string> parseLaunchedDesktopFile(std::string_view environment,
+                                                    std::int32_t pid) {
+    constexpr std::string_view kFile = "GIO_LAUNCHED_DESKTOP_FILE=";
+    constexpr std::string_view kPid = "GIO_LAUNCHED_DESKTOP_FILE_PID=";
+    std::optional<std::string_view> file;
+    std::optional<std::string_view> launchedPid;
+    while (!environment.empty()) {
+        const auto nul = environment.find('\0');
+        const std::string_view variable = environment.substr(0, nul);
+        environment =
+            nul == std::string_view::npos ? std::string_view{} : environment.substr(nul + 1);
+        if (!file && variable.starts_with(kFile)) {
+            file = variable.substr(kFile.size());
+        } else if (!launchedPid && variable.starts_with(kPid)) {
+            launchedPid = variable.substr(kPid.size());
+        }
+    }
+    if (!file || file->empty() || !launchedPid) {
+        return std::nullopt;
+    }
+    std::int32_t value = 0;
+    const auto [end, error] =
+        std::from_chars(launchedPid->data(), launchedPid->data() + launchedPid->size(), value);
+    if (error != std::errc{} || end != launchedPid->data() + launchedPid->size() || value != pid) {
+        return std::nullopt;
+    }
+    return std::string(*file);
 }
 
 ProcWorkspace::ProcWorkspace(std::string procfsRoot, ProcWorkspaceSettings settings)
