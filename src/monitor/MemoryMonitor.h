@@ -25,8 +25,8 @@ class MemoryMonitor {
     /// Reads the breakdown. A failed read is logged (once while the same thing fails) and
     /// keeps the figures of the last good one.
     void getMemoryDetails();
-    /// Share of installed memory an application's process holds, in mebibytes; -1 when it
-    /// cannot be measured ("Error", "Error 2" in the log).
+    /// An application's resident memory in mebibytes; -1 when it cannot be measured ("Error",
+    /// "Error 2" in the log).
     float getMemoryUsageForAppID(const ResidentSizeReading& reading);
     /// Lists the regular applications holding at least `significantThreshold` per cent of
     /// installed memory, largest first.
