@@ -15,7 +15,7 @@ inline constexpr std::string_view kAlreadySubscribedPhrase = "already subscribed
 inline constexpr std::string_view kLinkStart = "<a href=";
 
 /// Whether `bytes` are well-formed UTF-8 (no overlong forms, surrogates or values past
-/// U+10FFFF).
+/// U+10FFFF). Written here because the core has no GLib to ask.
 bool isValidUtf8(std::string_view bytes);
 
 /// Whether a response body asks the user to confirm the subscription by e-mail: it is UTF-8,

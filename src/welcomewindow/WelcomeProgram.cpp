@@ -49,8 +49,6 @@ gboolean quit(gpointer /*unused*/) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The application's identity on the desktop (WM_CLASS, and the desktop entry it matches).
-    g_set_prgname(build::kApplicationId);
     gchar* options[3] = {};
     const GOptionEntry entries[] = {
         {"config", 0, 0, G_OPTION_ARG_FILENAME, &options[0],
@@ -79,6 +77,9 @@ int main(int argc, char** argv) {
         g_clear_error(&error);
         return kBadInput;
     }
+    // The application's identity on the desktop (WM_CLASS, and the desktop entry it matches);
+    // after the options, whose usage names this program.
+    g_set_prgname(build::kApplicationId);
     // GDK's OpenGL stays on here (unlike in the tray): the web engine draws with it.
     if (gtk_init_check(nullptr, nullptr) == FALSE) {
         std::fputs("headroom-welcome: cannot open the display\n", stderr);

@@ -2,9 +2,8 @@
 
 #include <gtk/gtk.h>
 
-#include <memory>
-
-#include "ui/gtk/SignalConnect.h"
+#include <functional>
+#include <string>
 
 namespace headroom {
 
