@@ -3,8 +3,6 @@
 #include <iterator>
 #include <utility>
 
-#include "app/PreferenceKeys.h"
-#include "app/PreferenceLoad.h"
 #include "monitor/MemoryFormat.h"
 #include "preferences/SettingWindowController.h"
 
@@ -153,21 +151,6 @@ void AppDelegate::setStatusItemIcon() {
 
 void AppDelegate::changeRefreshInterval() {
     cleaner.changeRefreshInterval(refreshInterval);
-}
-
-void AppDelegate::setDefaultValueForPreferences() {
-    auto& store = platform_.preferences;
-    isRunOnStartUp = loadBoolPreference(store, kIsRunOnStartUp, kDefaultIsRunOnStartUp);
-    isPercentage = loadBoolPreference(store, kIsPercentage, kDefaultIsPercentage);
-    isShowIcon = loadBoolPreference(store, kIsShowIcon, kDefaultIsShowIcon);
-    isShowText = loadBoolPreference(store, kIsShowText, kDefaultIsShowText);
-    strTextSize = loadObjectPreference(store, kStrTextSize, kDefaultStrTextSize);
-    refreshInterval = loadIntegerPreference(store, kRefreshInterval, kDefaultRefreshInterval);
-    isAutoFreeMemory = loadBoolPreference(store, kIsAutoFreeMemory, kDefaultIsAutoFreeMemory);
-    // No clamping here: a stored value outside the controls' ranges is taken as it is.
-    memoryLevel = low32Bits(loadIntegerPreference(store, kMemoryLevel, kDefaultMemoryLevel));
-    significantThreshold = low32Bits(
-        loadIntegerPreference(store, kSignificantThreshold, kDefaultSignificantThreshold));
 }
 
 }  // namespace headroom

@@ -1,13 +1,56 @@
-// The delegate's settings as the user changes them, from the preferences window or the terminal
-// view alike: the property takes the value, the store keeps it under its key, and then the
-// refresh the setting needs runs. And start at login: the login helper is what the desktop
-// starts.
+// The delegate's settings: loaded once at launch, and changed by the user, from the preferences
+// window or the terminal view alike: the property takes the value, the store keeps it under its
+// key, and then the refresh the setting needs runs. And start at login: the login helper is
+// what the desktop starts.
 
 #include "app/AppDelegate.h"
 #include "app/PreferenceKeys.h"
 #include "preferences/PreferenceRules.h"
 
 namespace headroom {
+
+void AppDelegate::setDefaultValueForPreferences() {
+    // Key by key, in this order: a key that holds any value is read with its typed read and
+    // taken as it is (no clamping to the controls' ranges); a missing key gets the default,
+    // which is written into the store too, so that the value held and the value stored agree.
+    PreferenceStore& store = platform_.preferences;
+    auto loadBool = [&store](std::string_view name, bool fallback) {
+        const std::string key(name);
+        if (store.valueForKey(key)) {
+            return store.boolForKey(key);
+        }
+        store.setBool(fallback, key);
+        return fallback;
+    };
+    auto loadInteger = [&store](std::string_view name, std::int64_t fallback) {
+        const std::string key(name);
+        if (store.valueForKey(key)) {
+            return store.integerForKey(key);
+        }
+        store.setInteger(fallback, key);
+        return fallback;
+    };
+    // The two 32-bit properties keep the low 32 bits of a stored integer, as a signed value.
+    auto low32Bits = [](std::int64_t value) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xffffffff));
+    };
+    isRunOnStartUp = loadBool(kIsRunOnStartUp, kDefaultIsRunOnStartUp);
+    isPercentage = loadBool(kIsPercentage, kDefaultIsPercentage);
+    isShowIcon = loadBool(kIsShowIcon, kDefaultIsShowIcon);
+    isShowText = loadBool(kIsShowText, kDefaultIsShowText);
+    const std::string textSizeKey(kStrTextSize);
+    if (store.valueForKey(textSizeKey)) {
+        strTextSize = store.objectForKey(textSizeKey).value_or(std::string());
+    } else {
+        strTextSize = kDefaultStrTextSize;
+        store.setObject(strTextSize, textSizeKey);
+    }
+    refreshInterval = loadInteger(kRefreshInterval, kDefaultRefreshInterval);
+    isAutoFreeMemory = loadBool(kIsAutoFreeMemory, kDefaultIsAutoFreeMemory);
+    memoryLevel = low32Bits(loadInteger(kMemoryLevel, kDefaultMemoryLevel));
+    significantThreshold =
+        low32Bits(loadInteger(kSignificantThreshold, kDefaultSignificantThreshold));
+}
 
 void AppDelegate::setIsPercentage(bool value) {
     isPercentage = value;
