@@ -17,7 +17,8 @@ namespace headroom {
 /// callback, so a timer never fires again from within itself, while every other source (menu
 /// clicks, signals, the bus, queued work) runs inside a nested `runUntil`: a clean's pauses
 /// handle them. Delayed work that falls due while a menu is tracking waits and runs, in the order
-/// it fell due, once tracking ends.
+/// it fell due, once tracking ends: that hold is the one piece written here, as GLib's context
+/// has no modes.
 ///
 /// Destroying the loop removes the sources it made; work still pending is dropped. The loop
 /// must not be destroyed from inside its own callbacks. An exception escaping a callback ends
