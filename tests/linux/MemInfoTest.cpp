@@ -95,21 +95,34 @@ TEST(MemInfoParse, Machine8gFixtureExactly) {
     EXPECT_EQ(stats->wired, 256u << 20);
 }
 
-TEST(MemInfoParse, EmptyTextHasNothing) {
+TEST(MemInfoParse, ValueForms) {
+    const std::optional<std::uint64_t> absent;
+    const std::pair<std::string, std::optional<std::uint64_t>> cases[] = {
+        {"", absent},
+        {"MemTotal: 100 kB\nMemFree:      42 kB", 42},  // the last line lacks its newline
+        {"MemFree:\t7 kB\r\n", 7},
+        {"MemFree: 8 kB \t\r\n", 8},
+        {"MemFree: 0 kB\n", 0},  // zero is not absent
+        // The fields used are sizes in kB; without the unit the number means nothing certain.
+        {"MemFree: 100\n", absent},
+        {"MemFree:\n", absent},
+        {"MemFree: kB\n", absent},
+        // Too large for 64 bits, or its byte count would be; 2^54 - 1 kB is the largest.
+        {"MemFree: 18446744073709551616 kB\n", absent},
+        {"MemFree: 99999999999999999999999999 kB\n", absent},
+        {"MemFree: 18446744073709551615 kB\n", absent},
+        {"MemFree: 18014398509481984 kB\n", absent},
+        {"MemFree: 18014398509481983 kB\n", kMaxKilobytes},
+        {"MemFree: 34359738367 kB\n", 34359738367u},  // as large as x86-64's VmallocTotal
+        // The first line with the key decides, even when its value is unusable.
+        {"MemFree: 1 kB\nMemFree: 2 kB\n", 1},
+        {"MemFree: x kB\nMemFree: 2 kB\n", absent},
+    };
+    for (const auto& [text, memFree] : cases) {
+        EXPECT_EQ(parseMemInfo(text).memFree, memFree) << text;
+    }
     EXPECT_EQ(parseMemInfo(""), MemInfo{});
-    EXPECT_FALSE(vmStatisticsFromMemInfo(parseMemInfo("")));
-}
-
-TEST(MemInfoParse, NoTrailingNewline) {
-    const MemInfo info = parseMemInfo("MemTotal: 100 kB\nMemFree:      42 kB");
-    EXPECT_EQ(info.memTotal, 100u);
-    EXPECT_EQ(info.memFree, 42u);
-}
-
-TEST(MemInfoParse, CarriageReturnsAndTabs) {
-    const MemInfo info = parseMemInfo("MemFree:\t7 kB\r\nActive: 8 kB \t\r\n");
-    EXPECT_EQ(info.memFree, 7u);
-    EXPECT_EQ(info.active, 8u);
+    EXPECT_FALSE(parseMemInfo("Percpu: 0 kB\n").secPageTables);
 }
 
 TEST(MemInfoParse, GarbageLinesAreSkipped) {
@@ -137,42 +150,6 @@ TEST(MemInfoParse, UnknownFieldsAndUnitlessValuesAreIgnored) {
     MemInfo expected;
     expected.active = 5;
     EXPECT_EQ(info, expected);
-}
-
-TEST(MemInfoParse, AFieldWithoutItsUnitIsAbsent) {
-    // The fields we use are sizes in kB; without the unit the number means nothing certain.
-    EXPECT_FALSE(parseMemInfo("MemFree: 100\n").memFree);
-    EXPECT_FALSE(parseMemInfo("MemFree:\n").memFree);
-    EXPECT_FALSE(parseMemInfo("MemFree: kB\n").memFree);
-}
-
-TEST(MemInfoParse, ZeroIsNotAbsent) {
-    const MemInfo zero = parseMemInfo("SecPageTables:         0 kB\nPercpu: 0 kB\n");
-    ASSERT_TRUE(zero.secPageTables);
-    EXPECT_EQ(*zero.secPageTables, 0u);
-    EXPECT_EQ(zero.percpu, 0u);
-    const MemInfo absent = parseMemInfo("Percpu: 0 kB\n");
-    EXPECT_FALSE(absent.secPageTables);
-    EXPECT_NE(zero, absent);
-}
-
-TEST(MemInfoParse, HugeNumbers) {
-    // Does not fit in 64 bits at all.
-    EXPECT_FALSE(parseMemInfo("MemFree: 18446744073709551616 kB\n").memFree);
-    EXPECT_FALSE(parseMemInfo("MemFree: 99999999999999999999999999 kB\n").memFree);
-    // Fits, but its byte count would not.
-    EXPECT_FALSE(parseMemInfo("MemFree: 18446744073709551615 kB\n").memFree);
-    EXPECT_FALSE(parseMemInfo("MemFree: 18014398509481984 kB\n").memFree);  // 2^54
-    // The largest accepted value: 2^54 - 1 kB.
-    EXPECT_EQ(parseMemInfo("MemFree: 18014398509481983 kB\n").memFree, kMaxKilobytes);
-    // The VmallocTotal of x86-64 is large but fine.
-    EXPECT_EQ(parseMemInfo("MemTotal: 34359738367 kB\n").memTotal, 34359738367u);
-}
-
-TEST(MemInfoParse, DuplicateKeysFirstWins) {
-    EXPECT_EQ(parseMemInfo("MemFree: 1 kB\nMemFree: 2 kB\n").memFree, 1u);
-    // The first line with the key decides, even when its value is unusable.
-    EXPECT_FALSE(parseMemInfo("MemFree: x kB\nMemFree: 2 kB\n").memFree);
 }
 
 TEST(MemInfoMapping, RequiredFieldsMissingIsAFailedRead) {
