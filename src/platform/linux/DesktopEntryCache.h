@@ -40,8 +40,8 @@ class DesktopEntryCache {
 
     /// `$XDG_DATA_HOME/applications` (default ~/.local/share/applications), then
     /// `<dir>/applications` for each of `$XDG_DATA_DIRS` (default /usr/local/share:/usr/share);
-    /// relative entries are ignored, as the XDG Base Directory specification says, and so are
-    /// repeats.
+    /// relative entries are ignored, as the XDG Base Directory specification says (GLib's
+    /// g_get_system_data_dirs keeps them, which is why this is ours), and so are repeats.
     static std::vector<std::string> applicationFoldersFromEnvironment();
 
     /// Brings the entries up to date with the folders (see the class comment).

@@ -215,10 +215,11 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
         // Measured whole: the first process decides whether it can be; one gone since the
         // listing adds nothing.
         RunningApplication application{entry->name, entry->icon, residentSize(gathering.pids[0])};
-        for (std::size_t i = 1; i < gathering.pids.size(); ++i) {
+        for (std::size_t i = 1; i < gathering.pids.size() &&
+                                application.residentSize.status == ResidentSizeReading::Status::Ok;
+             ++i) {
             const auto other = residentSize(gathering.pids[i]);
-            if (application.residentSize.status == ResidentSizeReading::Status::Ok &&
-                other.status == ResidentSizeReading::Status::Ok) {
+            if (other.status == ResidentSizeReading::Status::Ok) {
                 application.residentSize.residentBytes += other.residentBytes;
             }
         }
