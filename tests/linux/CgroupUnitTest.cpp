@@ -48,76 +48,73 @@ TEST(CgroupUnit, UnescapesSystemdEscapes) {
     EXPECT_EQ(unescapeUnitName(""), "");
 }
 
-TEST(CgroupUnit, ScopeWithLauncher) {
+TEST(CgroupUnit, UnitNamesGiveTheirApplicationIds) {
+    const std::optional<std::string> none;
+    struct Case {
+        std::string_view unit;
+        std::set<std::string> known;  ///< the desktop entries
+        std::optional<std::string> id;
+    };
+    const Case cases[] = {
+        // Scopes, with a launcher and without; KDE writes RANDOM as 32 hex digits, some
+        // launchers as a dashed UUID.
+        {R"(app-gnome-firefox\x2desr-1234.scope)", {}, "firefox-esr"},
+        {"app-gnome-org.gnome.Nautilus-4242.scope", {}, "org.gnome.Nautilus"},
+        {R"(app-gnome-org.gnome.Evolution\x2dalarm\x2dnotify-2437.scope)",
+         {},
+         "org.gnome.Evolution-alarm-notify"},
+        {"app-flatpak-org.mozilla.firefox-98765.scope", {}, "org.mozilla.firefox"},
+        {"app-org.kde.konsole-7f1c3a2e9b0d4c5e8a6f1b2c3d4e5f60.scope", {}, "org.kde.konsole"},
+        {"app-KDE-org.kde.okular-3b1c7a52-5c3e-4f0b-9a3d-2a1b0c9d8e7f.scope",
+         {"org.kde.okular"},
+         "org.kde.okular"},
+        {"app-org.gnome.Evince-12345.scope", {}, "org.gnome.Evince"},
+        // A launcher that did not escape the id's dashes: the split that names an entry wins;
+        // with nothing known, the id after one launcher segment.
+        {"app-gnome-firefox-esr-1234.scope", {"firefox-esr", "esr"}, "firefox-esr"},
+        {"app-gnome-gnome-system-monitor-77.scope",
+         {"gnome-system-monitor"},
+         "gnome-system-monitor"},
+        {"app-firefox-esr-1234.scope", {"firefox-esr"}, "firefox-esr"},
+        {"app-gnome-terminal-99.scope", {"gnome-terminal"}, "gnome-terminal"},
+        {"app-gnome-terminal-99.scope", {"terminal", "gnome-terminal"}, "terminal"},
+        {"app-gnome-firefox-esr-1234.scope", {}, "firefox-esr"},
+        // Services; systemd-xdg-autostart-generator's before and after systemd 248; an
+        // instance may hold dashes of its own.
+        {"app-gnome-org.gnome.Evince@12345.service", {}, "org.gnome.Evince"},
+        {"app-flatpak-org.telegram.desktop@12345.service", {}, "org.telegram.desktop"},
+        {"app-KDE-org.kde.okular@12345.service", {}, "org.kde.okular"},
+        {"app-org.kde.amarok.service", {}, "org.kde.amarok"},
+        {R"(app-org.gnome.Evolution\x2dalarm\x2dnotify@autostart.service)",
+         {},
+         "org.gnome.Evolution-alarm-notify"},
+        {"app-gnome-org.gnome.SettingsDaemon.A11ySettings-autostart.service",
+         {},
+         "org.gnome.SettingsDaemon.A11ySettings"},
+        {"app-gnome-org.gnome.Maps@a-b-c.service", {}, "org.gnome.Maps"},
+        {"app-com.Tidewell.Helper@autostart.service", {}, "com.Tidewell.Helper"},
+        // A D-Bus activated service is an application only when an entry names it.
+        {"dbus-:1.2-org.gnome.Nautilus@0.service", {"org.gnome.Nautilus"}, "org.gnome.Nautilus"},
+        {"dbus-:1.2-org.freedesktop.FileManager1@0.service", {}, none},
+        {"app-dbus-:1.2-org.gnome.Calculator.service", {}, "org.gnome.Calculator"},
+        // snapd names the entry <snap>_<app>.
+        {"snap.firefox.firefox-2c5f1c1e-8e4b-4d4a-9a0e-3b2f1d0c9e8a.scope",
+         {"firefox_firefox"},
+         "firefox_firefox"},
+        {"snap.lxd.daemon.service", {}, none},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(idOf(c.unit, c.known), c.id) << c.unit;
+    }
+    // Candidates, most likely first.
     EXPECT_EQ(candidatesOf(R"(app-gnome-firefox\x2desr-1234.scope)"),
               (Candidates{"firefox-esr", "gnome-firefox-esr"}));
-    EXPECT_EQ(idOf(R"(app-gnome-firefox\x2desr-1234.scope)"), "firefox-esr");
-    EXPECT_EQ(idOf("app-gnome-org.gnome.Nautilus-4242.scope"), "org.gnome.Nautilus");
-    EXPECT_EQ(idOf(R"(app-gnome-org.gnome.Evolution\x2dalarm\x2dnotify-2437.scope)"),
-              "org.gnome.Evolution-alarm-notify");
-    EXPECT_EQ(idOf("app-flatpak-org.mozilla.firefox-98765.scope"), "org.mozilla.firefox");
-    // KDE writes RANDOM as 32 hex digits, some launchers as a dashed UUID.
-    EXPECT_EQ(idOf("app-org.kde.konsole-7f1c3a2e9b0d4c5e8a6f1b2c3d4e5f60.scope"),
-              "org.kde.konsole");
-    EXPECT_EQ(idOf("app-KDE-org.kde.okular-3b1c7a52-5c3e-4f0b-9a3d-2a1b0c9d8e7f.scope",
-                   {"org.kde.okular"}),
-              "org.kde.okular");
-}
-
-TEST(CgroupUnit, ScopeWithoutLauncher) {
     EXPECT_EQ(candidatesOf("app-org.gnome.Evince-12345.scope"), (Candidates{"org.gnome.Evince"}));
-    EXPECT_EQ(idOf("app-org.gnome.Evince-12345.scope"), "org.gnome.Evince");
-}
-
-TEST(CgroupUnit, UnescapedDashesAreResolvedAgainstKnownEntries) {
-    // A launcher that did not escape the id's dashes: the split that names a desktop entry wins.
     EXPECT_EQ(candidatesOf("app-gnome-firefox-esr-1234.scope"),
               (Candidates{"firefox-esr", "gnome-firefox-esr", "esr"}));
-    EXPECT_EQ(idOf("app-gnome-firefox-esr-1234.scope", {"firefox-esr", "esr"}), "firefox-esr");
-    EXPECT_EQ(idOf("app-gnome-gnome-system-monitor-77.scope", {"gnome-system-monitor"}),
-              "gnome-system-monitor");
-    // No launcher, and an id with a dash.
-    EXPECT_EQ(idOf("app-firefox-esr-1234.scope", {"firefox-esr"}), "firefox-esr");
-    // A launcher named like the start of an id.
-    EXPECT_EQ(idOf("app-gnome-terminal-99.scope", {"gnome-terminal"}), "gnome-terminal");
-    EXPECT_EQ(idOf("app-gnome-terminal-99.scope", {"terminal", "gnome-terminal"}), "terminal");
-    // Nothing known: the id after one launcher segment.
-    EXPECT_EQ(idOf("app-gnome-firefox-esr-1234.scope"), "firefox-esr");
-}
-
-TEST(CgroupUnit, ServiceForms) {
-    EXPECT_EQ(idOf("app-gnome-org.gnome.Evince@12345.service"), "org.gnome.Evince");
-    EXPECT_EQ(idOf("app-flatpak-org.telegram.desktop@12345.service"), "org.telegram.desktop");
-    EXPECT_EQ(idOf("app-KDE-org.kde.okular@12345.service"), "org.kde.okular");
-    EXPECT_EQ(idOf("app-org.kde.amarok.service"), "org.kde.amarok");
-    // systemd-xdg-autostart-generator, before and after systemd 248.
-    EXPECT_EQ(idOf(R"(app-org.gnome.Evolution\x2dalarm\x2dnotify@autostart.service)"),
-              "org.gnome.Evolution-alarm-notify");
-    EXPECT_EQ(idOf("app-gnome-org.gnome.SettingsDaemon.A11ySettings-autostart.service"),
-              "org.gnome.SettingsDaemon.A11ySettings");
-    // The instance may hold dashes of its own.
-    EXPECT_EQ(idOf("app-gnome-org.gnome.Maps@a-b-c.service"), "org.gnome.Maps");
-    EXPECT_EQ(idOf("app-com.Tidewell.Helper@autostart.service"), "com.Tidewell.Helper");
-}
-
-TEST(CgroupUnit, DbusActivatedServicesNeedAKnownEntry) {
-    const auto unit = parseAppUnitName("dbus-:1.2-org.gnome.Nautilus@0.service");
-    ASSERT_TRUE(unit);
-    EXPECT_TRUE(unit->requiresKnownId);
-    EXPECT_EQ(unit->candidates, (Candidates{"org.gnome.Nautilus"}));
-    EXPECT_EQ(idOf("dbus-:1.2-org.gnome.Nautilus@0.service", {"org.gnome.Nautilus"}),
-              "org.gnome.Nautilus");
-    EXPECT_EQ(idOf("dbus-:1.2-org.freedesktop.FileManager1@0.service"), std::nullopt);
-    EXPECT_EQ(idOf("app-dbus-:1.2-org.gnome.Calculator.service"), "org.gnome.Calculator");
-}
-
-TEST(CgroupUnit, SnapScopes) {
     EXPECT_EQ(candidatesOf("snap.firefox.firefox-2c5f1c1e-8e4b-4d4a-9a0e-3b2f1d0c9e8a.scope"),
               (Candidates{"firefox_firefox", "firefox"}));
-    EXPECT_EQ(idOf("snap.firefox.firefox-2c5f1c1e-8e4b-4d4a-9a0e-3b2f1d0c9e8a.scope",
-                   {"firefox_firefox"}),
-              "firefox_firefox");
-    EXPECT_EQ(parseAppUnitName("snap.lxd.daemon.service"), std::nullopt);
+    EXPECT_TRUE(parseAppUnitName("dbus-:1.2-org.gnome.Nautilus@0.service")->requiresKnownId);
 }
 
 TEST(CgroupUnit, NonApplicationUnits) {

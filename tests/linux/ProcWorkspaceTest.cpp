@@ -116,22 +116,6 @@ TEST(ProcWorkspace, ABrowserUnitOfThreeProcessesIsOneApplicationMeasuredWhole) {
     EXPECT_NE(reading.problem.find(fixture.procfs() + "/4242/statm"), std::string::npos);
 }
 
-TEST(ProcWorkspace, ProcessesOutsideApplicationsAreNotListed) {
-    AppFixture fixture;
-    addBrowser(fixture);
-    fixture.addProcess(1200, "0::/user.slice/user-1000.slice/session-2.scope\n");
-    fixture.addProcess(1300, AppFixture::appSlice("dbus.service"));
-    fixture.addProcess(1400,
-                       "0::/user.slice/user-1000.slice/user@1000.service/session.slice/"
-                       "org.gnome.Shell@wayland.service\n");
-    fixture.addProcess(1500, "");  // an unreadable-looking cgroup
-    std::filesystem::create_directories(fixture.procfs() + "/self");
-    std::filesystem::create_directories(fixture.procfs() + "/sys");
-    AppFixture::writeEntry(fixture.procfs(), "meminfo", "MemTotal: 8388608 kB\n");
-    ProcWorkspace workspace(fixture.procfs(), fixture.settings());
-    EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 60000}}));
-}
-
 TEST(ProcWorkspace, LaunchedDesktopFileWithItsOwnPid) {
     AppFixture fixture;
     AppFixture::writeEntry(fixture.dataApplications(), "org.gnome.gedit.desktop",
@@ -178,6 +162,16 @@ TEST(ProcWorkspace, OnlyRegularApplicationsAreListed) {
     fixture.addProcess(800, AppFixture::appSlice("app-gnome-org.example.Link-800.scope"));
     fixture.addProcess(900, AppFixture::appSlice("app-gnome-org.example.Unknown-900.scope"));
     fixture.addProcess(950, AppFixture::appSlice("app-com.Tidewell.Helper@autostart.service"));
+    // Processes of no application, and what else a proc folder holds.
+    fixture.addProcess(1200, "0::/user.slice/user-1000.slice/session-2.scope\n");
+    fixture.addProcess(1300, AppFixture::appSlice("dbus.service"));
+    fixture.addProcess(1400,
+                       "0::/user.slice/user-1000.slice/user@1000.service/session.slice/"
+                       "org.gnome.Shell@wayland.service\n");
+    fixture.addProcess(1500, "");  // an unreadable-looking cgroup
+    std::filesystem::create_directories(fixture.procfs() + "/self");
+    std::filesystem::create_directories(fixture.procfs() + "/sys");
+    AppFixture::writeEntry(fixture.procfs(), "meminfo", "MemTotal: 8388608 kB\n");
     ProcWorkspace workspace(fixture.procfs(), fixture.settings());
     EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 60000}}));
 }
