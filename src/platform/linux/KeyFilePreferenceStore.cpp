@@ -8,14 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <glibmm/fileutils.h>
-#include <glibmm/keyfile.h>
-#include <glibmm/miscutils.h>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -33,10 +29,12 @@ constexpr int kMaximumBackupsPerSecond = 1000;
 constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
 /// Symbolic links followed before giving up (the kernel's own limit, MAXSYMLINKS).
 constexpr int kMaximumLinks = 40;
-/// Temporary files are named `<file>.XXXXXX`, six letters or digits, as GLib names them too.
+/// Temporary files are named `<file>.XXXXXX`, six letters or digits, as g_mkstemp makes them.
 constexpr std::size_t kTemporarySuffixLength = 6;
 constexpr std::string_view kTemporaryLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr auto kKeyFileFlags =
+    static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
 
 std::string_view trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -49,8 +47,22 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-std::string errorText(const Glib::Error& error) {
-    return std::string(error.what());
+/// The text GLib allocated, freed.
+std::string take(gchar* text) {
+    std::string taken = text != nullptr ? text : "";
+    g_free(text);
+    return taken;
+}
+
+/// Parses `contents` into `file`; the parser's reason when it cannot.
+std::string parse(GKeyFile* file, const std::string& contents) {
+    GError* error = nullptr;
+    if (g_key_file_load_from_data(file, contents.data(), contents.size(), kKeyFileFlags, &error)) {
+        return {};
+    }
+    std::string reason = error->message;
+    g_error_free(error);
+    return reason;
 }
 
 /// Writes all of `data` to `fd`; false with errno set on failure.
@@ -90,11 +102,11 @@ std::string timestamp() {
 }
 
 std::string folderOf(const std::string& path) {
-    return Glib::path_get_dirname(path);
+    return take(g_path_get_dirname(path.c_str()));
 }
 
 std::string nameOf(const std::string& path) {
-    return Glib::path_get_basename(path);
+    return take(g_path_get_basename(path.c_str()));
 }
 
 /// The file that `path` finally names, following symbolic links (a relative link is read
@@ -103,18 +115,14 @@ std::string nameOf(const std::string& path) {
 /// exist; a loop or a chain too long gives the last name reached.
 std::string followLinks(std::string path) {
     for (int links = 0; links < kMaximumLinks; ++links) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        gchar* read = g_file_read_link(path.c_str(), nullptr);  // nothing when not a link
+        if (read == nullptr) {
             return path;
         }
-        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1,
-                           '\0');
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
-            return path;
-        }
-        target.resize(static_cast<std::size_t>(length));
-        path = target.front() == '/' ? target : Glib::build_filename(folderOf(path), target);
+        const std::string target = take(read);
+        path = target.front() == '/'
+                   ? target
+                   : take(g_build_filename(folderOf(path).c_str(), target.c_str(), nullptr));
     }
     return path;
 }
@@ -192,34 +200,23 @@ class FolderLock {
 std::string replaceAtomically(const std::string& target, std::string_view data,
                               const struct stat* old) {
     const std::string folder = folderOf(target);
-    std::random_device seed;
-    std::mt19937 random(seed());
-    std::uniform_int_distribution<std::size_t> letter(0, kTemporaryLetters.size() - 1);
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target + ".";
-        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
-            temporary += kTemporaryLetters[letter(random)];
-        }
-        do {
-            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0 && errno != EEXIST) {
+        temporary = target + ".XXXXXX";
+        fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
             return "cannot create a temporary file in " + folder + ": " + std::strerror(errno);
         }
         // Locked from now on, so that another program's load does not take it for a killed
         // run's (where locks are not supported, saving goes on without). One that got the
         // lock first may have removed it already: then take another name.
-        if (fd >= 0) {
-            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-            struct stat created {};
-            if (::fstat(fd, &created) == 0 && created.st_nlink == 0) {
-                ::close(fd);
-                fd = -1;
-            }
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat created {};
+        if (::fstat(fd, &created) == 0 && created.st_nlink == 0) {
+            ::close(fd);
+            fd = -1;
         }
     }
     if (fd < 0) {
@@ -247,17 +244,17 @@ std::string replaceAtomically(const std::string& target, std::string_view data,
 }  // namespace
 
 KeyFilePreferenceStore::KeyFilePreferenceStore(std::string path, SystemLog& log)
-    : path_(std::move(path)), log_(log), keyFile_(std::make_unique<Glib::KeyFile>()) {}
+    : path_(std::move(path)), log_(log), keyFile_(g_key_file_new()) {}
 
 KeyFilePreferenceStore::~KeyFilePreferenceStore() = default;
 
 std::string KeyFilePreferenceStore::defaultPath() {
-    return Glib::build_filename(Glib::get_user_config_dir(), "headroom", "preferences.ini");
+    return take(g_build_filename(g_get_user_config_dir(), "headroom", "preferences.ini", nullptr));
 }
 
 KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& message) {
     message.clear();
-    keyFile_ = std::make_unique<Glib::KeyFile>();
+    keyFile_.reset(g_key_file_new());
     dirty_ = false;
     holdLogged_ = false;
     changedKeys_.clear();
@@ -290,12 +287,8 @@ KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& mes
             return *(loadStatus_ = LoadStatus::Unreadable);
     }
 
-    try {
-        keyFile_->load_from_data(contents,
-                                 Glib::KEY_FILE_KEEP_COMMENTS | Glib::KEY_FILE_KEEP_TRANSLATIONS);
-    } catch (const Glib::Error& error) {
-        message = errorText(error);
-        keyFile_ = std::make_unique<Glib::KeyFile>();  // whatever was parsed before the error goes
+    if (message = parse(keyFile_.get(), contents); !message.empty()) {
+        keyFile_.reset(g_key_file_new());  // whatever was parsed before the error goes
         hold_ = Hold::CorruptNotBackedUp;
         backupPath_.clear();
         return *(loadStatus_ = LoadStatus::Corrupt);
@@ -354,15 +347,11 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
 }
 
 std::optional<std::string> KeyFilePreferenceStore::rawValue(const std::string& key) const {
-    try {
-        // has_key throws when the group is missing: ask for the group first.
-        if (!keyFile_->has_group(kGroup) || !keyFile_->has_key(kGroup, key)) {
-            return std::nullopt;
-        }
-        return keyFile_->get_value(kGroup, key).raw();
-    } catch (const Glib::Error&) {
-        return std::nullopt;
+    gchar* value = g_key_file_get_value(keyFile_.get(), kGroup, key.c_str(), nullptr);
+    if (value == nullptr) {
+        return std::nullopt;  // no such key, or no group at all
     }
+    return take(value);
 }
 
 bool KeyFilePreferenceStore::valueForKey(const std::string& key) const {
@@ -405,25 +394,25 @@ std::optional<std::string> KeyFilePreferenceStore::objectForKey(const std::strin
     if (!raw) {
         return std::nullopt;
     }
-    try {
-        return keyFile_->get_string(kGroup, key).raw();  // escapes undone
-    } catch (const Glib::Error&) {
+    gchar* text = g_key_file_get_string(keyFile_.get(), kGroup, key.c_str(), nullptr);
+    if (text == nullptr) {
         return raw;  // a bad escape or text that is not UTF-8: the value as written
     }
+    return take(text);  // escapes undone
 }
 
 void KeyFilePreferenceStore::setBool(bool value, const std::string& key) {
-    keyFile_->set_boolean(kGroup, key, value);
+    g_key_file_set_boolean(keyFile_.get(), kGroup, key.c_str(), value ? TRUE : FALSE);
     changed(key);
 }
 
 void KeyFilePreferenceStore::setInteger(std::int64_t value, const std::string& key) {
-    keyFile_->set_int64(kGroup, key, value);
+    g_key_file_set_int64(keyFile_.get(), kGroup, key.c_str(), value);
     changed(key);
 }
 
 void KeyFilePreferenceStore::setObject(const std::string& value, const std::string& key) {
-    keyFile_->set_string(kGroup, key, value);
+    g_key_file_set_string(keyFile_.get(), kGroup, key.c_str(), value.c_str());
     changed(key);
 }
 
@@ -506,25 +495,21 @@ std::string KeyFilePreferenceStore::writeMerged() {
         if ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
             return target + " is read-only";
         }
-        auto onDisk = std::make_unique<Glib::KeyFile>();
-        try {
-            onDisk->load_from_data(contents,
-                                   Glib::KEY_FILE_KEEP_COMMENTS | Glib::KEY_FILE_KEEP_TRANSLATIONS);
+        std::unique_ptr<GKeyFile, KeyFileUnref> onDisk(g_key_file_new());
+        if (const std::string error = parse(onDisk.get(), contents); error.empty()) {
             for (const std::string& key : changedKeys_) {
                 if (const auto value = rawValue(key)) {
-                    onDisk->set_value(kGroup, key, *value);
+                    g_key_file_set_value(onDisk.get(), kGroup, key.c_str(), value->c_str());
                 }
             }
             keyFile_ = std::move(onDisk);
-        } catch (const Glib::Error& error) {
+        } else if (!overwriteCorrupt_) {
             // Being edited, or broken since it was loaded: saving now would lose it. The
             // corrupt file found at load, once copied aside, is the one exception.
-            if (!overwriteCorrupt_) {
-                return target + " is not a valid key file now (" + errorText(error) + ")";
-            }
+            return target + " is not a valid key file now (" + error + ")";
         }
     }
-    return replaceAtomically(target, keyFile_->to_data().raw(),
+    return replaceAtomically(target, take(g_key_file_to_data(keyFile_.get(), nullptr, nullptr)),
                              status == FileStatus::Ok ? &info : nullptr);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <glib.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -9,13 +11,9 @@
 #include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
 
-namespace Glib {
-class KeyFile;
-}
-
 namespace headroom {
 
-/// The preference store as a GLib key file (`Glib::KeyFile`), normally
+/// The preference store as a GLib key file (GKeyFile), normally
 /// `$XDG_CONFIG_HOME/headroom/preferences.ini` (see `defaultPath()`). Every value lives in the
 /// one group `[Preferences]`; other groups and comments of the file are kept as they are.
 ///
@@ -78,7 +76,7 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     KeyFilePreferenceStore& operator=(const KeyFilePreferenceStore&) = delete;
 
     /// `$XDG_CONFIG_HOME/headroom/preferences.ini` (`~/.config` when the variable is unset),
-    /// through Glib::get_user_config_dir().
+    /// through g_get_user_config_dir().
     static std::string defaultPath();
 
     /// Reads the file, replacing whatever the store holds in memory. `message` receives a
@@ -122,7 +120,10 @@ class KeyFilePreferenceStore final : public PreferenceStore {
 
     std::string path_;
     SystemLog& log_;
-    std::unique_ptr<Glib::KeyFile> keyFile_;
+    struct KeyFileUnref {
+        void operator()(GKeyFile* file) const { g_key_file_unref(file); }
+    };
+    std::unique_ptr<GKeyFile, KeyFileUnref> keyFile_;
     std::optional<LoadStatus> loadStatus_;
     Hold hold_ = Hold::NotLoaded;
     bool holdLogged_ = false;
