@@ -71,11 +71,11 @@ void AppDelegate::terminateRunningLoginHelper() {
 }
 
 void AppDelegate::preferencePressed() {
-    // One controller for the whole run: made on the first request, woken on every later one.
+    // One controller for the whole run, made on the first request.
     if (!settingWindow_) {
-        settingWindow_ = std::make_shared<SettingWindowController>(*this, platform_.settingWindows);
-    } else {
-        settingWindow_->awakeFromNib();
+        settingWindow_ = std::make_shared<SettingWindowController>(
+            *this, platform_.urlOpener, platform_.settingWindows, platform_.bundle,
+            platform_.deployment.links);
     }
     // The first use of the window loads it; an interface file that cannot be loaded has
     // already said why in the log.

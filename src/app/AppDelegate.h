@@ -8,6 +8,7 @@
 #include "monitor/MemoryFigures.h"
 #include "monitor/MemoryMonitor.h"
 #include "platform/Platform.h"
+#include "preferences/PreferenceModel.h"
 #include "statusmenu/StatusMenu.h"
 #include "welcome/Welcome.h"
 
@@ -17,13 +18,14 @@ class SettingWindowController;
 
 /// Owner of the program's subsystems and of the launch sequence: it hands each subsystem the
 /// ports it uses and carries out what needs more than one of them (the refresh, a changed
-/// setting). Everything runs on the main thread.
-class AppDelegate {
+/// setting). Everything runs on the main thread. The preference properties and their setters
+/// are its own (PreferenceModel).
+class AppDelegate : public PreferenceModel {
     Platform platform_;  // first: the subsystems below are made from it
 
   public:
     explicit AppDelegate(Platform platform);
-    ~AppDelegate();
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -42,15 +44,15 @@ class AppDelegate {
     void setDefaultValueForPreferences();
     /// A changed setting, as the user makes it: the property takes the value, the store keeps
     /// it under its key, then the refresh the setting needs runs.
-    void setIsPercentage(bool value);
-    void setIsShowIcon(bool value);
-    void setIsShowText(bool value);
-    void setStrTextSize(const std::string& value);
-    void setIsAutoFreeMemory(bool value);
-    void setIsRunOnStartUp(bool value);
-    void setRefreshInterval(std::int64_t value);
-    void setMemoryLevel(std::int32_t value);
-    void setSignificantThreshold(std::int32_t value);
+    void setIsPercentage(bool value) override;
+    void setIsShowIcon(bool value) override;
+    void setIsShowText(bool value) override;
+    void setStrTextSize(const std::string& value) override;
+    void setIsAutoFreeMemory(bool value) override;
+    void setIsRunOnStartUp(bool value) override;
+    void setRefreshInterval(std::int64_t value) override;
+    void setMemoryLevel(std::int32_t value) override;
+    void setSignificantThreshold(std::int32_t value) override;
 
     // Start at login. `url` is the application's own file URL; registration goes by the login
     // helper's identity, and a refusal is logged with its reason.
@@ -69,19 +71,6 @@ class AppDelegate {
     /// The refresh timer again, at `refreshInterval`.
     void changeRefreshInterval();
 
-    // Preference properties: plain values, no side effects (see the setters above).
-    bool isRunOnStartUp = false;
-    bool isPercentage = false;
-    bool isShowIcon = false;
-    bool isShowText = false;
-    bool isAutoFreeMemory = false;
-    std::string strTextSize;
-    std::int32_t memoryLevel = 0;
-    std::int32_t significantThreshold = 0;
-    std::int64_t refreshInterval = 0;
-
-    /// The ports, for the preferences window until it gets its own injected.
-    const Platform& platform() const { return platform_; }
     /// The preferences window's controller: none until the first `preferencePressed`.
     const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "preferences/Outlets.h"
+#include "platform/SettingWindowFactory.h"
 
 namespace headroom {
 

@@ -1,10 +1,7 @@
 #include "preferences/SettingWindowController.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
-
-#include "app/AppDelegate.h"
 
 namespace headroom {
 
@@ -24,40 +21,25 @@ constexpr const char* kTextSizeSmall = "Small";
 
 }  // namespace
 
-SettingWindowController::SettingWindowController(AppDelegate& sharedDelegate,
-                                                 SettingWindowFactory& factory,
-                                                 std::string windowNibName)
-    : sharedDelegate_(sharedDelegate),
+SettingWindowController::SettingWindowController(PreferenceModel& appDel, UrlOpener& urlOpener,
+                                                 SettingWindowFactory& factory, BundleInfo bundle,
+                                                 LinkAddresses links)
+    : appDel_(appDel),
+      urlOpener_(urlOpener),
       factory_(factory),
-      windowNibName_(std::move(windowNibName)) {}
-
-AppDelegate& SettingWindowController::delegate() {
-    return appDel_ != nullptr ? *appDel_ : sharedDelegate_;
-}
+      bundle_(std::move(bundle)),
+      links_(std::move(links)) {}
 
 PreferencesWindow* SettingWindowController::window() {
-    if (nib_) {
-        return window_;
-    }
-    nib_ = factory_.loadWindowNib(windowNibName_, *this);
     if (!nib_) {
-        disconnectOutlets();
-        return nullptr;
+        nib_ = factory_.loadWindow(*this);
+        if (!nib_) {
+            return nullptr;
+        }
+        outlets_.emplace(nib_->outlets());
+        windowDidLoad();
     }
-    // A file that leaves a control unconnected would have the handlers write through nothing:
-    // refuse it as a whole rather than show half a window.
-    if (const char* missing = missingOutlet()) {
-        delegate().platform().log.log("The interface file " + windowNibName_ +
-                                      " does not connect " + missing +
-                                      "; the preferences window cannot open");
-        disconnectOutlets();
-        nib_.reset();
-        return nullptr;
-    }
-    // As the loading of an interface file does: its owner awakes, then the window is loaded.
-    awakeFromNib();
-    windowDidLoad();
-    return window_;
+    return &outlets_->window;
 }
 
 void SettingWindowController::showWindow() {
@@ -66,49 +48,30 @@ void SettingWindowController::showWindow() {
     }
 }
 
-void SettingWindowController::awakeFromNib() {
-    if (appDel_ == nullptr) {
-        appDel_ = &sharedDelegate_;
-    }
-}
-
 void SettingWindowController::windowDidLoad() {
-    if (window_ == nullptr) {
-        return;  // only a loaded window has anything to set up
-    }
-    // 1. The delegate.
-    if (appDel_ == nullptr) {
-        appDel_ = &sharedDelegate_;
-    }
-    AppDelegate& app = *appDel_;
-    // 2. The platform's own window-loaded step has nothing to do here.
+    const SettingOutlets& o = *outlets_;
+    // The General size, keeping the top edge; no redisplay, no animation.
+    o.window.setFrame(frameForTab(o.window.frame(), SettingTab::General), false, false);
+    o.settingsToolbar.setSelectedItemIdentifier(kGeneralItem);
 
-    // 3. The General size, keeping the top edge; no redisplay, no animation.
-    window_->setFrame(frameForTab(window_->frame(), SettingTab::General), false, false);
+    // The controls from the application's values.
+    o.btnShowText.setState(stateFor(appDel_.isShowText));
+    o.btnShowIcon.setState(stateFor(appDel_.isShowIcon));
+    o.btnRunOnStartup.setState(stateFor(appDel_.isRunOnStartUp));
+    o.btnPercentage.setState(stateFor(appDel_.isPercentage));
+    o.segmentSize.setSelectedSegment(appDel_.strTextSize == kTextSizeNormal ? 0 : 1);
+    o.btnAutomaticFree.setState(stateFor(appDel_.isAutoFreeMemory));
+    o.sliderFrequency.setIntegerValue(appDel_.refreshInterval);
+    o.txtSliderValue.setStringValue(std::to_string(appDel_.refreshInterval));
+    o.txtMemoryLevel.setStringValue(std::to_string(appDel_.memoryLevel));
+    o.txtSignificantLevel.setStringValue(std::to_string(appDel_.significantThreshold));
 
-    // 4.
-    settingsToolbar_->setSelectedItemIdentifier(kGeneralItem);
+    // The About texts from the application's own description.
+    o.txtVersionString.setStringValue(versionString(bundle_.shortVersion, bundle_.buildVersion));
+    o.txtAppName.setStringValue(bundle_.name);
+    o.txtCopyrightText.setStringValue(bundle_.copyright);
 
-    // 5. The controls from the delegate's values.
-    btnShowText_->setState(stateFor(app.isShowText));
-    btnShowIcon_->setState(stateFor(app.isShowIcon));
-    btnRunOnStartup_->setState(stateFor(app.isRunOnStartUp));
-    btnPercentage_->setState(stateFor(app.isPercentage));
-    segmentSize_->setSelectedSegment(app.strTextSize == kTextSizeNormal ? 0 : 1);
-    btnAutomaticFree_->setState(stateFor(app.isAutoFreeMemory));
-    sliderFrequency_->setIntegerValue(app.refreshInterval);
-    txtSliderValue_->setStringValue(std::to_string(app.refreshInterval));
-    txtMemoryLevel_->setStringValue(std::to_string(app.memoryLevel));
-    txtSignificantLevel_->setStringValue(std::to_string(app.significantThreshold));
-
-    // 6. The About texts from the application's own description.
-    const BundleInfo& bundle = app.platform().bundle;
-    txtVersionString_->setStringValue(versionString(bundle.shortVersion, bundle.buildVersion));
-    txtAppName_->setStringValue(bundle.name);
-    txtCopyrightText_->setStringValue(bundle.copyright);
-
-    // 7.
-    window_->makeKeyAndOrderFront();
+    o.window.makeKeyAndOrderFront();
 }
 
 void SettingWindowController::btnGeneralSelected() {
@@ -124,100 +87,97 @@ void SettingWindowController::btnAboutUsSelected() {
 }
 
 void SettingWindowController::selectTab(SettingTab tab) {
-    if (window_ == nullptr) {
+    if (!outlets_) {
         return;
     }
-    generalView_->setHidden(tab != SettingTab::General);
-    advancedView_->setHidden(tab != SettingTab::Advanced);
-    aboutUsView_->setHidden(tab != SettingTab::AboutUs);
-    window_->setFrame(frameForTab(window_->frame(), tab), true, true);
+    outlets_->generalView.setHidden(tab != SettingTab::General);
+    outlets_->advancedView.setHidden(tab != SettingTab::Advanced);
+    outlets_->aboutUsView.setHidden(tab != SettingTab::AboutUs);
+    outlets_->window.setFrame(frameForTab(outlets_->window.frame(), tab), true, true);
 }
 
 void SettingWindowController::mouseUp() {
-    if (window_ != nullptr) {
-        window_->makeFirstResponder(nullptr);
+    if (outlets_) {
+        outlets_->window.makeFirstResponder(nullptr);
     }
 }
 
 void SettingWindowController::btnTwitterPressed() {
-    openLink("https://" + delegate().platform().deployment.links.twitter + "/orvane1");
+    openLink("https://" + links_.twitter + "/orvane1");
 }
 
 void SettingWindowController::btnOrvaneDotComPressed() {
-    openLink("http://" + delegate().platform().deployment.links.website);
+    openLink("http://" + links_.website);
 }
 
 void SettingWindowController::btnFaqPressed() {
-    openLink("http://" + delegate().platform().deployment.links.faq + "/discussions/lumora");
+    openLink("http://" + links_.faq + "/discussions/lumora");
 }
 
 void SettingWindowController::btnFanPagePressed() {
-    openLink("http://" + delegate().platform().deployment.links.fanPage + "/orvanes");
+    openLink("http://" + links_.fanPage + "/orvanes");
 }
 
 void SettingWindowController::openLink(const std::string& url) {
-    delegate().platform().urlOpener.openURL(url);
+    urlOpener_.openURL(url);
 }
 
 void SettingWindowController::btnUsePercentagePressed(CheckBox& sender) {
-    delegate().setIsPercentage(isOn(sender));
+    appDel_.setIsPercentage(isOn(sender));
 }
 
 void SettingWindowController::btnShowIconPressed(CheckBox& sender) {
     // Icon and text are never both off: the text comes back.
-    if (!isOn(sender) && btnShowText_ != nullptr && btnShowText_->state() == kControlStateOff) {
-        btnShowText_->setState(kControlStateOn);
-        delegate().setIsShowText(true);
+    if (!isOn(sender) && outlets_ && outlets_->btnShowText.state() == kControlStateOff) {
+        outlets_->btnShowText.setState(kControlStateOn);
+        appDel_.setIsShowText(true);
     }
-    delegate().setIsShowIcon(isOn(sender));
+    appDel_.setIsShowIcon(isOn(sender));
 }
 
 void SettingWindowController::btnShowTextPressed(CheckBox& sender) {
-    if (!isOn(sender) && btnShowIcon_ != nullptr && btnShowIcon_->state() == kControlStateOff) {
-        btnShowIcon_->setState(kControlStateOn);
-        delegate().setIsShowIcon(true);
+    if (!isOn(sender) && outlets_ && outlets_->btnShowIcon.state() == kControlStateOff) {
+        outlets_->btnShowIcon.setState(kControlStateOn);
+        appDel_.setIsShowIcon(true);
     }
-    delegate().setIsShowText(isOn(sender));
+    appDel_.setIsShowText(isOn(sender));
 }
 
 void SettingWindowController::btnTextSizeSegmentChange(SegmentedControl& sender) {
-    delegate().setStrTextSize(sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall);
+    appDel_.setStrTextSize(sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall);
 }
 
 void SettingWindowController::btnAutoFreeMemoryPressed(CheckBox& sender) {
     // The outlet and the sender are the same box; the outlet is what is read.
-    delegate().setIsAutoFreeMemory(
-        isOn(btnAutomaticFree_ != nullptr ? *btnAutomaticFree_ : sender));
+    appDel_.setIsAutoFreeMemory(isOn(outlets_ ? outlets_->btnAutomaticFree : sender));
 }
 
 void SettingWindowController::btnRunOnstartupPressed(CheckBox& sender) {
-    delegate().setIsRunOnStartUp(isOn(sender));
+    appDel_.setIsRunOnStartUp(isOn(sender));
 }
 
 void SettingWindowController::frequencySliderChange(Slider& /*sender*/) {
-    if (sliderFrequency_ == nullptr) {
+    if (!outlets_) {
         return;
     }
-    const std::int32_t value = sliderFrequency_->intValue();
+    const std::int32_t value = outlets_->sliderFrequency.intValue();
     // A drag within the same whole value changes nothing.
-    if (value == delegate().refreshInterval) {
+    if (value == appDel_.refreshInterval) {
         return;
     }
-    if (txtSliderValue_ != nullptr) {
-        txtSliderValue_->setStringValue(std::to_string(value));
-    }
-    delegate().setRefreshInterval(value);
+    outlets_->txtSliderValue.setStringValue(std::to_string(value));
+    appDel_.setRefreshInterval(value);
 }
 
 void SettingWindowController::applyMemoryLevel(TextField& field) {
     const std::int32_t value = boundMemoryLevel(intValue(field.stringValue()));
     field.setStringValue(std::to_string(value));
-    delegate().setMemoryLevel(value);
+    appDel_.setMemoryLevel(value);
 }
 
 void SettingWindowController::applySignificantLevel(TextField& field, std::int32_t value) {
     field.setStringValue(std::to_string(value));
-    delegate().setSignificantThreshold(value);
+    appDel_.setSignificantThreshold(value);
 }
 
 void SettingWindowController::controlTextDidChange(TextField& field) {
@@ -236,46 +196,6 @@ void SettingWindowController::controlTextDidEndEditing(TextField& field) {
         const std::string text = field.stringValue();
         applySignificantLevel(field, text.empty() ? 0 : intValue(text));
     }
-}
-
-const char* SettingWindowController::missingOutlet() const {
-    const std::pair<const void*, const char*> outlets[] = {
-        {window_, "window"},
-        {segmentSize_, "segmentSize"},
-        {btnPercentage_, "btnPercentage"},
-        {btnRunOnStartup_, "btnRunOnStartup"},
-        {btnShowIcon_, "btnShowIcon"},
-        {btnShowText_, "btnShowText"},
-        {btnAutomaticFree_, "btnAutomaticFree"},
-        {txtMemoryLevel_, "txtMemoryLevel"},
-        {sliderFrequency_, "sliderFrequency"},
-        {txtSliderValue_, "txtSliderValue"},
-        {txtAppName_, "txtAppName"},
-        {txtCopyrightText_, "txtCopyrightText"},
-        {txtVersionString_, "txtVersionString"},
-        {txtSignificantLevel_, "txtSignificantLevel"},
-        {generalView_, "generalView"},
-        {advancedView_, "advancedView"},
-        {aboutUsView_, "aboutUsView"},
-        {settingsToolbar_, "settingsToolbar"},
-    };
-    for (const auto& [outlet, name] : outlets) {
-        if (outlet == nullptr) {
-            return name;
-        }
-    }
-    return nullptr;
-}
-
-void SettingWindowController::disconnectOutlets() {
-    window_ = nullptr;
-    segmentSize_ = nullptr;
-    btnPercentage_ = btnRunOnStartup_ = btnShowIcon_ = btnShowText_ = btnAutomaticFree_ = nullptr;
-    txtMemoryLevel_ = txtSliderValue_ = txtAppName_ = txtCopyrightText_ = txtVersionString_ =
-        txtSignificantLevel_ = nullptr;
-    sliderFrequency_ = nullptr;
-    generalView_ = advancedView_ = aboutUsView_ = nullptr;
-    settingsToolbar_ = nullptr;
 }
 
 }  // namespace headroom

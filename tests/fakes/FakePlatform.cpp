@@ -15,7 +15,6 @@ FakePlatform::FakePlatform() {
     bundleResources.setJournal(&journal);
     processControl.setJournal(&journal);
     loginItems.setJournal(&journal);
-    settingWindows.setJournal(&journal);
     urlOpener.setJournal(&journal);
     reachability.setJournal(&journal);
     welcomeWindows.setJournal(&journal);

@@ -112,9 +112,6 @@ void FakePreferenceStore::write(const std::string& key, Value value) {
     note("preferences.write");
     writes_.push_back(Write{key, value});
     values_[key] = std::move(value);
-    if (onWrite) {
-        onWrite(writes_.back());
-    }
 }
 
 }  // namespace headroom::test

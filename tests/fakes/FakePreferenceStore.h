@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,9 +56,6 @@ class FakePreferenceStore final : public PreferenceStore, public Journaled {
     const std::vector<Write>& writes() const { return writes_; }
     std::vector<std::string> writtenKeys() const;
     void clearWrites() { writes_.clear(); }
-    /// Called after every write through the port, for a test that must look at the program's
-    /// state at that moment.
-    std::function<void(const Write&)> onWrite;
 
   private:
     void write(const std::string& key, Value value);

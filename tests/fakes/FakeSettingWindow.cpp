@@ -7,7 +7,6 @@
 namespace headroom::test {
 
 void FakeWindow::makeFirstResponder(TextField* responder) {
-    note("makeFirstResponder");
     for (FakeTextField* field : fields) {
         if (field->editing && field != responder) {
             field->editing = false;
@@ -18,79 +17,38 @@ void FakeWindow::makeFirstResponder(TextField* responder) {
     }
 }
 
-FakeSettingWindow::FakeSettingWindow(SettingWindowController& controller, CallJournal* journal)
-    : owner(controller),
-      window("window", journal),
-      settingsToolbar("settingsToolbar", journal),
-      generalView("generalView", journal, false),
-      advancedView("advancedView", journal, true),
-      aboutUsView("aboutUsView", journal, true),
-      segmentSize("segmentSize", journal),
-      btnPercentage("btnPercentage", journal),
-      btnRunOnStartup("btnRunOnStartup", journal),
-      btnShowIcon("btnShowIcon", journal),
-      btnShowText("btnShowText", journal),
-      btnAutomaticFree("btnAutomaticFree", journal),
-      txtMemoryLevel("txtMemoryLevel", journal, 1),
-      sliderFrequency("sliderFrequency", journal),
-      txtSliderValue("txtSliderValue", journal, 0),
-      txtAppName("txtAppName", journal, 0),
-      txtCopyrightText("txtCopyrightText", journal, 0),
-      txtVersionString("txtVersionString", journal, 0),
-      txtSignificantLevel("txtSignificantLevel", journal, 2) {
+FakeSettingWindow::FakeSettingWindow(SettingWindowController& owner) {
     window.place(WindowFrame{100.0, 100.0, 500.0, 400.0});
     window.fields = {&txtMemoryLevel, &txtSignificantLevel};
 
     // The actions, as the interface file connects them.
-    btnPercentage.action = [this] { owner.btnUsePercentagePressed(btnPercentage); };
-    btnShowIcon.action = [this] { owner.btnShowIconPressed(btnShowIcon); };
-    btnShowText.action = [this] { owner.btnShowTextPressed(btnShowText); };
-    btnRunOnStartup.action = [this] { owner.btnRunOnstartupPressed(btnRunOnStartup); };
-    btnAutomaticFree.action = [this] { owner.btnAutoFreeMemoryPressed(btnAutomaticFree); };
-    segmentSize.action = [this] { owner.btnTextSizeSegmentChange(segmentSize); };
-    sliderFrequency.action = [this] { owner.frequencySliderChange(sliderFrequency); };
+    btnPercentage.action = [this, &owner] { owner.btnUsePercentagePressed(btnPercentage); };
+    btnShowIcon.action = [this, &owner] { owner.btnShowIconPressed(btnShowIcon); };
+    btnShowText.action = [this, &owner] { owner.btnShowTextPressed(btnShowText); };
+    btnRunOnStartup.action = [this, &owner] { owner.btnRunOnstartupPressed(btnRunOnStartup); };
+    btnAutomaticFree.action = [this, &owner] { owner.btnAutoFreeMemoryPressed(btnAutomaticFree); };
+    segmentSize.action = [this, &owner] { owner.btnTextSizeSegmentChange(segmentSize); };
+    sliderFrequency.action = [this, &owner] { owner.frequencySliderChange(sliderFrequency); };
     for (FakeTextField* field : window.fields) {
-        field->onChange = [this, field] { owner.controlTextDidChange(*field); };
-        field->onEndEditing = [this, field] { owner.controlTextDidEndEditing(*field); };
+        field->onChange = [field, &owner] { owner.controlTextDidChange(*field); };
+        field->onEndEditing = [field, &owner] { owner.controlTextDidEndEditing(*field); };
     }
 }
 
-void FakeSettingWindow::connectOutlets(const std::string& skip) {
-    auto connect = [&skip](const std::string& name, auto setter) {
-        if (name != skip) {
-            setter();
-        }
-    };
-    SettingWindowController& o = owner;
-    connect("window", [&] { o.setWindow(&window); });
-    connect("settingsToolbar", [&] { o.setSettingsToolbar(&settingsToolbar); });
-    connect("generalView", [&] { o.setGeneralView(&generalView); });
-    connect("advancedView", [&] { o.setAdvancedView(&advancedView); });
-    connect("aboutUsView", [&] { o.setAboutUsView(&aboutUsView); });
-    connect("segmentSize", [&] { o.setSegmentSize(&segmentSize); });
-    connect("btnPercentage", [&] { o.setBtnPercentage(&btnPercentage); });
-    connect("btnRunOnStartup", [&] { o.setBtnRunOnStartup(&btnRunOnStartup); });
-    connect("btnShowIcon", [&] { o.setBtnShowIcon(&btnShowIcon); });
-    connect("btnShowText", [&] { o.setBtnShowText(&btnShowText); });
-    connect("btnAutomaticFree", [&] { o.setBtnAutomaticFree(&btnAutomaticFree); });
-    connect("txtMemoryLevel", [&] { o.setTxtMemoryLevel(&txtMemoryLevel); });
-    connect("sliderFrequency", [&] { o.setSliderFrequency(&sliderFrequency); });
-    connect("txtSliderValue", [&] { o.setTxtSliderValue(&txtSliderValue); });
-    connect("txtAppName", [&] { o.setTxtAppName(&txtAppName); });
-    connect("txtCopyrightText", [&] { o.setTxtCopyrightText(&txtCopyrightText); });
-    connect("txtVersionString", [&] { o.setTxtVersionString(&txtVersionString); });
-    connect("txtSignificantLevel", [&] { o.setTxtSignificantLevel(&txtSignificantLevel); });
+SettingOutlets FakeSettingWindow::outlets() {
+    return {window,           settingsToolbar,  generalView,        advancedView,   aboutUsView,
+            segmentSize,      btnPercentage,    btnRunOnStartup,    btnShowIcon,    btnShowText,
+            btnAutomaticFree, txtMemoryLevel,   sliderFrequency,    txtSliderValue, txtAppName,
+            txtCopyrightText, txtVersionString, txtSignificantLevel};
 }
 
-std::unique_ptr<InterfaceObjects> FakeSettingWindowFactory::loadWindowNib(
-    const std::string& nibName, SettingWindowController& owner) {
-    note("settingWindows.loadWindowNib");
-    nibNames_.push_back(nibName);
+std::unique_ptr<SettingWindow> FakeSettingWindowFactory::loadWindow(
+    SettingWindowController& owner) {
+    ++loadCount_;
     if (failLoads) {
         return nullptr;
     }
-    auto loaded = std::make_unique<FakeSettingWindow>(owner, journal());
-    loaded->connectOutlets(unconnectedOutlet);
+    auto loaded = std::make_unique<FakeSettingWindow>(owner);
     last_ = loaded.get();
     return loaded;
 }

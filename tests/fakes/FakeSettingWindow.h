@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CallJournal.h"
 #include "platform/SettingWindowFactory.h"
-#include "preferences/Outlets.h"
 
 namespace headroom {
 class SettingWindowController;
@@ -17,40 +15,20 @@ class SettingWindowController;
 
 namespace headroom::test {
 
-/// Base of the fake controls: a name for the journal ("btnShowIcon.setState") and the action
-/// the interface file connected, which the user's gestures send.
-class FakeControl {
-  public:
-    FakeControl(std::string name, CallJournal* journal)
-        : name_(std::move(name)), journal_(journal) {}
-    const std::string& name() const { return name_; }
+/// The action the interface file connected to a control, which the user's gestures send.
+struct FakeControl {
     std::function<void()> action;
-
-  protected:
-    void note(const char* call) const {
-        if (journal_ != nullptr) {
-            journal_->record(name_ + "." + call);
-        }
-    }
     void send() const {
         if (action) {
             action();
         }
     }
-
-  private:
-    std::string name_;
-    CallJournal* journal_;
 };
 
 class FakeCheckBox final : public CheckBox, public FakeControl {
   public:
-    using FakeControl::FakeControl;
     int state() const override { return state_; }
-    void setState(int state) override {
-        note("setState");
-        state_ = state;
-    }
+    void setState(int state) override { state_ = state; }
     /// The user clicks: the state flips between on and off and the action is sent.
     void click() {
         state_ = state_ == kControlStateOn ? kControlStateOff : kControlStateOn;
@@ -65,12 +43,8 @@ class FakeCheckBox final : public CheckBox, public FakeControl {
 
 class FakeSegmentedControl final : public SegmentedControl, public FakeControl {
   public:
-    using FakeControl::FakeControl;
     int selectedSegment() const override { return selected_; }
-    void setSelectedSegment(int segment) override {
-        note("setSelectedSegment");
-        selected_ = segment;
-    }
+    void setSelectedSegment(int segment) override { selected_ = segment; }
     void select(int segment) {
         selected_ = segment;
         send();
@@ -83,18 +57,13 @@ class FakeSegmentedControl final : public SegmentedControl, public FakeControl {
 /// A slider whose position may lie between whole numbers; its whole reading truncates.
 class FakeSlider final : public Slider, public FakeControl {
   public:
-    using FakeControl::FakeControl;
     std::int32_t intValue() const override { return static_cast<std::int32_t>(value_); }
-    void setIntegerValue(std::int64_t value) override {
-        note("setIntegerValue");
-        value_ = static_cast<double>(value);
-    }
+    void setIntegerValue(std::int64_t value) override { value_ = static_cast<double>(value); }
     /// The user drags the knob to `value`; the action is sent.
     void drag(double value) {
         value_ = value;
         send();
     }
-    double value() const { return value_; }
 
   private:
     double value_ = 0.0;
@@ -102,13 +71,11 @@ class FakeSlider final : public Slider, public FakeControl {
 
 /// A text field. An editable one reports the user's typing to its owner, and remembers that it
 /// is being edited until the window's first responder changes.
-class FakeTextField final : public TextField, public FakeControl {
+class FakeTextField final : public TextField {
   public:
-    FakeTextField(std::string name, CallJournal* journal, int tag)
-        : FakeControl(std::move(name), journal), tag_(tag) {}
+    explicit FakeTextField(int tag = 0) : tag_(tag) {}
     std::string stringValue() const override { return text_; }
     void setStringValue(const std::string& text) override {
-        note("setStringValue");
         text_ = text;
         ++setCount_;
     }
@@ -134,34 +101,25 @@ class FakeTextField final : public TextField, public FakeControl {
     std::size_t setCount_ = 0;
 };
 
-class FakeView final : public View, public FakeControl {
+class FakeView final : public View {
   public:
-    FakeView(std::string name, CallJournal* journal, bool hidden)
-        : FakeControl(std::move(name), journal), hidden_(hidden) {}
-    bool isHidden() const override { return hidden_; }
-    void setHidden(bool hidden) override {
-        note("setHidden");
-        hidden_ = hidden;
-    }
+    explicit FakeView(bool hidden) : hidden_(hidden) {}
+    void setHidden(bool hidden) override { hidden_ = hidden; }
+    bool isHidden() const { return hidden_; }
 
   private:
     bool hidden_;
 };
 
-class FakeToolbar final : public Toolbar, public FakeControl {
+class FakeToolbar final : public Toolbar {
   public:
-    using FakeControl::FakeControl;
     void setSelectedItemIdentifier(const std::string& identifier) override {
-        note("setSelectedItemIdentifier");
-        selected_ = identifier;
+        selected = identifier;
     }
-    std::string selectedItemIdentifier() const override { return selected_; }
-
-  private:
-    std::string selected_;
+    std::string selected;
 };
 
-class FakeWindow final : public PreferencesWindow, public FakeControl {
+class FakeWindow final : public PreferencesWindow {
   public:
     struct FrameChange {
         WindowFrame frame;
@@ -169,21 +127,13 @@ class FakeWindow final : public PreferencesWindow, public FakeControl {
         bool animate;
     };
 
-    using FakeControl::FakeControl;
     WindowFrame frame() const override { return frame_; }
     void setFrame(const WindowFrame& frame, bool display, bool animate) override {
-        note("setFrame");
         frame_ = frame;
         frameChanges_.push_back(FrameChange{frame, display, animate});
     }
-    void setCollectionBehavior(unsigned behavior) override {
-        note("setCollectionBehavior");
-        collectionBehavior_ = behavior;
-    }
-    void makeKeyAndOrderFront() override {
-        note("makeKeyAndOrderFront");
-        ++fronted_;
-    }
+    void setCollectionBehavior(unsigned behavior) override { collectionBehavior_ = behavior; }
+    void makeKeyAndOrderFront() override { ++fronted_; }
     void makeFirstResponder(TextField* responder) override;
 
     /// Where the window stands, as the user (or the desktop) left it.
@@ -205,52 +155,45 @@ class FakeWindow final : public PreferencesWindow, public FakeControl {
 /// One loaded preferences window of fakes, its actions connected to the owner as the interface
 /// file connects them. It opens at 500 × 400 with its bottom-left corner at (100, 100), General
 /// pane shown.
-class FakeSettingWindow final : public InterfaceObjects {
+class FakeSettingWindow final : public SettingWindow {
   public:
-    FakeSettingWindow(SettingWindowController& owner, CallJournal* journal);
+    explicit FakeSettingWindow(SettingWindowController& owner);
+    SettingOutlets outlets() override;
 
-    SettingWindowController& owner;
     FakeWindow window;
     FakeToolbar settingsToolbar;
-    FakeView generalView;
-    FakeView advancedView;
-    FakeView aboutUsView;
+    FakeView generalView{false};
+    FakeView advancedView{true};
+    FakeView aboutUsView{true};
     FakeSegmentedControl segmentSize;
     FakeCheckBox btnPercentage;
     FakeCheckBox btnRunOnStartup;
     FakeCheckBox btnShowIcon;
     FakeCheckBox btnShowText;
     FakeCheckBox btnAutomaticFree;
-    FakeTextField txtMemoryLevel;
+    FakeTextField txtMemoryLevel{1};
     FakeSlider sliderFrequency;
     FakeTextField txtSliderValue;
     FakeTextField txtAppName;
     FakeTextField txtCopyrightText;
     FakeTextField txtVersionString;
-    FakeTextField txtSignificantLevel;
-
-    /// Connects every outlet to the owner, but for the one named `skip`.
-    void connectOutlets(const std::string& skip);
+    FakeTextField txtSignificantLevel{2};
 };
 
 /// Loads windows of fakes. `window()` is the last one loaded, valid while its controller
 /// holds it.
-class FakeSettingWindowFactory final : public SettingWindowFactory, public Journaled {
+class FakeSettingWindowFactory final : public SettingWindowFactory {
   public:
-    std::unique_ptr<InterfaceObjects> loadWindowNib(const std::string& nibName,
-                                                    SettingWindowController& owner) override;
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& owner) override;
 
     FakeSettingWindow& window() const;
-    std::size_t loadCount() const { return nibNames_.size(); }
-    const std::vector<std::string>& nibNames() const { return nibNames_; }
+    std::size_t loadCount() const { return loadCount_; }
 
     /// Loads fail while set, as with a missing interface file.
     bool failLoads = false;
-    /// An outlet the interface file leaves unconnected.
-    std::string unconnectedOutlet;
 
   private:
-    std::vector<std::string> nibNames_;
+    std::size_t loadCount_ = 0;
     FakeSettingWindow* last_ = nullptr;
 };
 

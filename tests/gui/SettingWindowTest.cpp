@@ -327,7 +327,7 @@ TEST_F(SettingWindowGui, ABrokenInterfaceFileIsRefusedWithTheReason) {
         SCOPED_TRACE(c.reason);
         std::ofstream(folder + "/SettingWindowController.ui") << c.contents;
         log.lines.clear();
-        SettingWindowController controller(*delegate, broken);
+        SettingWindowController controller(*delegate, urlOpener, broken, {}, {});
         EXPECT_EQ(controller.window(), nullptr);
         ASSERT_EQ(log.lines.size(), 1U);
         EXPECT_NE(log.lines[0].find(c.reason), std::string::npos) << log.lines[0];

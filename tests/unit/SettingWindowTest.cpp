@@ -14,76 +14,30 @@ namespace {
 
 class SettingWindow : public DelegateTest {
   protected:
-    /// Launches, clears the journal, and asks for the preferences.
+    /// Launches and asks for the preferences.
     FakeSettingWindow& open() {
         launch();
-        fakes.journal.clear();
         fakes.preferences.clearWrites();
         delegate().preferencePressed();
         return fakes.settingWindows.window();
     }
     SettingWindowController& controller() { return *delegate().settingWindow(); }
-
-    /// The journal from its first entry named `from`, without the entries named `skip`.
-    std::vector<std::string> journalFrom(const std::string& from) {
-        const auto& entries = fakes.journal.entries();
-        std::vector<std::string> tail;
-        bool started = false;
-        for (const auto& entry : entries) {
-            started = started || entry == from;
-            if (started) {
-                tail.push_back(entry);
-            }
-        }
-        return tail;
-    }
 };
 
-TEST_F(SettingWindow, FirstRequestLoadsTheWindowAndShowsItInTheFourSteps) {
-    open();
-
-    EXPECT_EQ(fakes.settingWindows.nibNames(), std::vector<std::string>{"SettingWindowController"});
-    EXPECT_EQ(controller().appDel(), &delegate());
-    const std::vector<std::string> expected = {
-        "settingWindows.loadWindowNib",
-        // windowDidLoad: General size, General item, the controls in order, About, front.
-        "window.setFrame",
-        "settingsToolbar.setSelectedItemIdentifier",
-        "btnShowText.setState",
-        "btnShowIcon.setState",
-        "btnRunOnStartup.setState",
-        "btnPercentage.setState",
-        "segmentSize.setSelectedSegment",
-        "btnAutomaticFree.setState",
-        "sliderFrequency.setIntegerValue",
-        "txtSliderValue.setStringValue",
-        "txtMemoryLevel.setStringValue",
-        "txtSignificantLevel.setStringValue",
-        "txtVersionString.setStringValue",
-        "txtAppName.setStringValue",
-        "txtCopyrightText.setStringValue",
-        "window.makeKeyAndOrderFront",
-        // The four steps of showing a window.
-        "window.setCollectionBehavior",
-        "window.makeKeyAndOrderFront",
-        "application.activateIgnoringOtherApps",
-        "window.makeKeyAndOrderFront",
-    };
-    EXPECT_EQ(journalFrom("settingWindows.loadWindowNib"), expected);
-    EXPECT_EQ(fakes.application.activations(), std::vector<bool>{true});
-    EXPECT_TRUE(fakes.preferences.writes().empty()) << "opening the window writes nothing";
-}
-
-TEST_F(SettingWindow, OpensAtTheGeneralSizeKeepingItsTopEdgeWithoutAnimation) {
+TEST_F(SettingWindow, OpensOnGeneralAtItsSizeKeepingTheTopEdgeAndWritesNothing) {
     FakeSettingWindow& w = open();
 
+    EXPECT_EQ(fakes.settingWindows.loadCount(), 1U);
+    EXPECT_EQ(fakes.application.activations(), std::vector<bool>{true});
+    EXPECT_GE(w.window.frontedCount(), 1U);
+    EXPECT_TRUE(fakes.preferences.writes().empty()) << "opening the window writes nothing";
     ASSERT_FALSE(w.window.frameChanges().empty());
     const auto& first = w.window.frameChanges().front();
     // Laid out at (100, 100) 500 × 400: the top edge stays at 500.
     EXPECT_EQ(first.frame, (WindowFrame{100.0, 185.0, 390.0, 315.0}));
     EXPECT_FALSE(first.display);
     EXPECT_FALSE(first.animate);
-    EXPECT_EQ(w.settingsToolbar.selectedItemIdentifier(), "General");
+    EXPECT_EQ(w.settingsToolbar.selected, "General");
     EXPECT_EQ(w.window.collectionBehavior(), kWindowCollectionBehaviorCanJoinAllSpaces);
     EXPECT_FALSE(w.generalView.isHidden());
     EXPECT_TRUE(w.advancedView.isHidden());
@@ -173,7 +127,8 @@ TEST_F(SettingWindow, LaterRequestsBringBackTheSameWindowAsTheUserLeftIt) {
     controller().btnAdvancedSelected();
     const WindowFrame advanced = w.window.frame();
     const auto* first = delegate().settingWindow().get();
-    fakes.journal.clear();
+    const std::size_t fronted = w.window.frontedCount();
+    delegate().memoryLevel = 77;
 
     delegate().preferencePressed();
 
@@ -181,11 +136,9 @@ TEST_F(SettingWindow, LaterRequestsBringBackTheSameWindowAsTheUserLeftIt) {
     EXPECT_EQ(fakes.settingWindows.loadCount(), 1U);
     EXPECT_EQ(w.window.frame(), advanced);
     EXPECT_FALSE(w.advancedView.isHidden());
-    EXPECT_EQ(fakes.journal.entries(),
-              (std::vector<std::string>{
-                  "window.setCollectionBehavior", "window.makeKeyAndOrderFront",
-                  "application.activateIgnoringOtherApps", "window.makeKeyAndOrderFront"}))
-        << "the controls are not read again from the delegate";
+    EXPECT_GT(w.window.frontedCount(), fronted);
+    EXPECT_EQ(fakes.application.activations(), (std::vector<bool>{true, true}));
+    EXPECT_EQ(w.txtMemoryLevel.stringValue(), "200") << "the controls are not read again";
 }
 
 TEST_F(SettingWindow, AnInterfaceFileThatCannotBeLoadedOpensNothingAndIsTriedAgain) {
@@ -198,17 +151,6 @@ TEST_F(SettingWindow, AnInterfaceFileThatCannotBeLoadedOpensNothingAndIsTriedAga
     delegate().preferencePressed();
     EXPECT_EQ(fakes.settingWindows.loadCount(), 2U);
     EXPECT_EQ(fakes.application.activations(), std::vector<bool>{true});
-}
-
-TEST_F(SettingWindow, AnUnconnectedOutletIsRefusedWithItsName) {
-    launch();
-    fakes.settingWindows.unconnectedOutlet = "txtMemoryLevel";
-    delegate().preferencePressed();
-
-    EXPECT_TRUE(fakes.application.activations().empty());
-    EXPECT_EQ(delegate().settingWindow()->txtMemoryLevel(), nullptr);
-    ASSERT_EQ(fakes.log.lines().size(), 1U);
-    EXPECT_NE(fakes.log.lines()[0].find("txtMemoryLevel"), std::string::npos);
 }
 
 TEST_F(SettingWindow, ClickOnTheBackgroundCommitsTheFieldBeingEdited) {

@@ -1,131 +1,449 @@
 #include "ui/gtk/GtkSettingWindowFactory.h"
 
 #include <gdk/gdkkeysyms.h>
+#include <gtk/gtk.h>
 
-#include <gdkmm/pixbuf.h>
-#include <gdkmm/window.h>
-#include <glibmm/error.h>
-#include <gtkmm/builder.h>
-#include <gtkmm/image.h>
-#include <gtkmm/linkbutton.h>
-
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
 #include <functional>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "preferences/SettingWindowController.h"
-#include "ui/gtk/GtkSettingOutlets.h"
 #include "ui/gtk/Resources.h"
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
 namespace {
 
+constexpr const char* kInterfaceFile = "SettingWindowController.ui";
 /// The pixel size of the application's image on the About tab.
 constexpr int kAboutImageSize = 64;
 
-/// The objects of the file, found by id and kind; the first one missing is remembered.
-struct Widgets {
-    Glib::RefPtr<Gtk::Builder> builder;
-    std::string missing;
+using Owner = SettingWindowController;
 
-    template <typename T>
-    T* find(const char* id) {
-        T* widget = dynamic_cast<T*>(builder->get_object(id).get());
-        if (widget == nullptr && missing.empty()) {
-            missing = id;
-        }
-        return widget;
-    }
+int pixels(double points) {
+    return static_cast<int>(std::lround(points));
+}
+
+struct Unref {
+    void operator()(gpointer object) const { g_object_unref(object); }
 };
 
-/// One loaded window: the widgets of the file and their outlets, connected to the owner.
-class GtkSettingWindow final : public InterfaceObjects {
+// The outlets over GTK widgets. A value the program sets is never taken for the user's: each
+// outlet ignores its widget's signals while it sets the widget itself, as the controls of the
+// design send their actions only for the user's gestures.
+
+/// Runs the program's own change to a widget; meanwhile `on()` tells the widget's handlers so.
+class Quiet {
   public:
-    GtkSettingWindow(Widgets& w, Gtk::Window& window, SettingWindowController& owner)
-        : builder_(w.builder),
-          window_(&window),
-          memoryLevel_(*w.find<Gtk::Entry>("txtMemoryLevel"),
-                       SettingWindowController::kMemoryLevelTag, changed(owner), ended(owner)),
-          significantLevel_(*w.find<Gtk::Entry>("txtSignificantLevel"),
-                            SettingWindowController::kSignificantLevelTag, changed(owner),
-                            ended(owner)),
-          windowOutlet_(window, *w.find<Gtk::Widget>("content"),
-                        {&memoryLevel_, &significantLevel_}),
-          toolbar_(
-              {{SettingWindowController::kGeneralItem, w.find<Gtk::RadioToolButton>("General")},
-               {SettingWindowController::kAdvancedItem, w.find<Gtk::RadioToolButton>("Advanced")},
-               {SettingWindowController::kAboutUsItem, w.find<Gtk::RadioToolButton>("AboutUs")}},
-              [&owner](const std::string& item) { selectTab(owner, item); }),
-          generalView_(*w.find<Gtk::Widget>("generalView")),
-          advancedView_(*w.find<Gtk::Widget>("advancedView")),
-          aboutUsView_(*w.find<Gtk::Widget>("aboutUsView")),
+    template <typename Set>
+    void operator()(Set&& set) {
+        on_ = true;
+        std::forward<Set>(set)();
+        on_ = false;
+    }
+    bool on() const { return on_; }
+
+  private:
+    bool on_ = false;
+};
+
+class CheckBoxOutlet final : public CheckBox {
+  public:
+    CheckBoxOutlet(GObject* button, Owner& owner, void (Owner::*action)(CheckBox&))
+        : button_(GTK_TOGGLE_BUTTON(button)), owner_(owner), action_(action) {
+        connectSignal(
+            button_, "toggled",
+            +[](GtkToggleButton*, CheckBoxOutlet* self) {
+                if (!self->quiet_.on()) {
+                    (self->owner_.*self->action_)(*self);
+                }
+            },
+            this);
+    }
+    int state() const override {
+        return gtk_toggle_button_get_active(button_) ? kControlStateOn : kControlStateOff;
+    }
+    void setState(int state) override {
+        quiet_([&] { gtk_toggle_button_set_active(button_, state == kControlStateOn); });
+    }
+
+  private:
+    GtkToggleButton* button_;
+    Owner& owner_;
+    void (Owner::*action_)(CheckBox&);
+    Quiet quiet_;
+};
+
+/// Radio items of which one is chosen: the text-size segments (segment i is item i) or the
+/// toolbar's tabs (known by their identifiers). A choice toggles two items; the one that
+/// became active speaks for it.
+class RadioOutlet final : public SegmentedControl, public Toolbar {
+  public:
+    RadioOutlet(std::vector<GObject*> items, std::vector<std::string> identifiers,
+                std::function<void(RadioOutlet&, std::size_t)> chosen)
+        : items_(std::move(items)),
+          identifiers_(std::move(identifiers)),
+          chosen_(std::move(chosen)) {
+        for (GObject* item : items_) {
+            connectSignal(
+                item, "toggled",
+                +[](GObject* toggled, RadioOutlet* self) {
+                    if (!self->quiet_.on() && active(toggled)) {
+                        const auto at =
+                            std::find(self->items_.begin(), self->items_.end(), toggled);
+                        self->chosen_(*self, static_cast<std::size_t>(at - self->items_.begin()));
+                    }
+                },
+                this);
+        }
+    }
+    int selectedSegment() const override {
+        const auto at = std::find_if(items_.begin(), items_.end(), active);
+        return at == items_.end() ? -1 : static_cast<int>(at - items_.begin());
+    }
+    void setSelectedSegment(int segment) override {
+        if (segment >= 0 && static_cast<std::size_t>(segment) < items_.size()) {
+            quiet_([&] {
+                g_object_set(items_[static_cast<std::size_t>(segment)], "active", TRUE, nullptr);
+            });
+        }
+    }
+    void setSelectedItemIdentifier(const std::string& identifier) override {
+        const auto at = std::find(identifiers_.begin(), identifiers_.end(), identifier);
+        setSelectedSegment(at == identifiers_.end() ? -1
+                                                    : static_cast<int>(at - identifiers_.begin()));
+    }
+
+  private:
+    static bool active(GObject* item) {
+        gboolean on = FALSE;
+        g_object_get(item, "active", &on, nullptr);
+        return on != FALSE;
+    }
+
+    std::vector<GObject*> items_;
+    std::vector<std::string> identifiers_;
+    std::function<void(RadioOutlet&, std::size_t)> chosen_;
+    Quiet quiet_;
+};
+
+class SliderOutlet final : public Slider {
+  public:
+    SliderOutlet(GObject* scale, Owner& owner) : range_(GTK_RANGE(scale)), owner_(owner) {
+        connectSignal(
+            range_, "value-changed",
+            +[](GtkRange*, SliderOutlet* self) {
+                if (!self->quiet_.on()) {
+                    self->owner_.frequencySliderChange(*self);
+                }
+            },
+            this);
+    }
+    /// The position truncated to a whole number.
+    std::int32_t intValue() const override {
+        return static_cast<std::int32_t>(std::trunc(gtk_range_get_value(range_)));
+    }
+    void setIntegerValue(std::int64_t value) override {
+        quiet_([&] { gtk_range_set_value(range_, static_cast<double>(value)); });
+    }
+
+  private:
+    GtkRange* range_;
+    Owner& owner_;
+    Quiet quiet_;
+};
+
+/// A text that the user does not edit.
+class LabelOutlet final : public TextField {
+  public:
+    explicit LabelOutlet(GObject* label) : label_(GTK_LABEL(label)) {}
+    std::string stringValue() const override { return gtk_label_get_text(label_); }
+    void setStringValue(const std::string& text) override {
+        gtk_label_set_text(label_, text.c_str());
+    }
+    int tag() const override { return 0; }
+
+  private:
+    GtkLabel* label_;
+};
+
+class PaneOutlet final : public View {
+  public:
+    explicit PaneOutlet(GObject* pane) : pane_(GTK_WIDGET(pane)) {}
+    void setHidden(bool hidden) override { gtk_widget_set_visible(pane_, hidden ? FALSE : TRUE); }
+
+  private:
+    GtkWidget* pane_;
+};
+
+/// An editable field. Each edit the user makes goes to the owner's `controlTextDidChange` once,
+/// with the text the edit left: GTK tells of typing over a selection, and of a paste over one,
+/// as two changes (the selection deleted, then the text inserted), so the changes of one edit
+/// are gathered and told when the edit is over. The editing session that the first edit opens
+/// ends when the field loses the window's focus, when Enter is pressed, or when the window
+/// closes, and then goes to `controlTextDidEndEditing` once.
+class EntryOutlet final : public TextField {
+  public:
+    EntryOutlet(GObject* entry, int tag, Owner& owner)
+        : entry_(GTK_ENTRY(entry)), tag_(tag), owner_(owner) {
+        connectSignal(
+            entry_, "changed", +[](GtkEntry*, EntryOutlet* self) { self->changed(); }, this);
+        connectSignal(
+            entry_, "activate", +[](GtkEntry*, EntryOutlet* self) { self->endEditing(); }, this);
+    }
+    ~EntryOutlet() override {
+        if (pending_ != 0) {
+            g_source_remove(pending_);
+        }
+    }
+    EntryOutlet(const EntryOutlet&) = delete;
+    EntryOutlet& operator=(const EntryOutlet&) = delete;
+
+    std::string stringValue() const override { return gtk_entry_get_text(entry_); }
+    /// Rewrites the text unless it is already the same. The caret goes to its end; when the
+    /// text replaces an emptied field it is selected, so that what the user types next
+    /// replaces it.
+    void setStringValue(const std::string& text) override {
+        const std::string old = gtk_entry_get_text(entry_);
+        if (old == text) {
+            return;
+        }
+        quiet_([&] {
+            gtk_entry_set_text(entry_, text.c_str());
+            if (old.empty() && gtk_widget_has_focus(widget())) {
+                gtk_editable_select_region(GTK_EDITABLE(entry_), 0, -1);
+            } else {
+                gtk_editable_set_position(GTK_EDITABLE(entry_), -1);
+            }
+        });
+    }
+    int tag() const override { return tag_; }
+
+    void endEditing() {
+        if (pending_ != 0) {
+            g_source_remove(pending_);
+            tellChange();
+        }
+        if (edited_) {
+            edited_ = false;
+            owner_.controlTextDidEndEditing(*this);
+        }
+    }
+    GtkWidget* widget() const { return GTK_WIDGET(entry_); }
+
+  private:
+    void changed() {
+        if (quiet_.on() || pending_ != 0) {
+            return;
+        }
+        // Told once the signal handler that made the change (a key press, a paste) is done,
+        // before the field is redrawn.
+        pending_ = g_idle_add_full(
+            G_PRIORITY_HIGH_IDLE,
+            +[](gpointer self) {
+                static_cast<EntryOutlet*>(self)->tellChange();
+                return G_SOURCE_REMOVE;
+            },
+            this, nullptr);
+    }
+    void tellChange() {
+        pending_ = 0;
+        edited_ = true;
+        owner_.controlTextDidChange(*this);
+    }
+
+    GtkEntry* entry_;
+    int tag_;
+    Owner& owner_;
+    bool edited_ = false;
+    guint pending_ = 0;
+    Quiet quiet_;
+};
+
+/// One loaded window: the widgets of the file, their outlets connected to the owner, and the
+/// window itself. Frames are in the root window's pixels with the vertical axis turned upward,
+/// as the controller counts them; a frame is the whole window, the decorations a window
+/// manager adds (title bar, borders) included. The window's own area, the frame less those, is
+/// given to `content`, which fills the window: the window is not resizable, so it takes its
+/// content's size. A window manager decorates a window only once it is mapped, so the last
+/// frame asked for is applied again whenever the decorations change. On X11 the window is also
+/// moved, so that its top edge stays where the controller puts it; where the window system does
+/// not let a window place itself (Wayland) it is only resized.
+class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
+  public:
+    GtkSettingWindow(std::unique_ptr<GtkBuilder, Unref> builder, Owner& owner)
+        : builder_(std::move(builder)),
+          window_(GTK_WINDOW(object("window"))),
+          content_(GTK_WIDGET(object("content"))),
+          owner_(owner),
+          memoryLevel_(object("txtMemoryLevel"), Owner::kMemoryLevelTag, owner),
+          significantLevel_(object("txtSignificantLevel"), Owner::kSignificantLevelTag, owner),
+          settingsToolbar_(
+              {object("General"), object("Advanced"), object("AboutUs")},
+              {Owner::kGeneralItem, Owner::kAdvancedItem, Owner::kAboutUsItem},
+              [&owner](RadioOutlet&, std::size_t tab) { (owner.*kTabActions[tab])(); }),
+          generalView_(object("generalView")),
+          advancedView_(object("advancedView")),
+          aboutUsView_(object("aboutUsView")),
           segmentSize_(
-              {w.find<Gtk::RadioButton>("segmentNormal"), w.find<Gtk::RadioButton>("segmentSmall")},
-              [&owner](SegmentedControl& s) { owner.btnTextSizeSegmentChange(s); }),
-          btnPercentage_(*w.find<Gtk::CheckButton>("btnPercentage"),
-                         [&owner](CheckBox& b) { owner.btnUsePercentagePressed(b); }),
-          btnRunOnStartup_(*w.find<Gtk::CheckButton>("btnRunOnStartup"),
-                           [&owner](CheckBox& b) { owner.btnRunOnstartupPressed(b); }),
-          btnShowIcon_(*w.find<Gtk::CheckButton>("btnShowIcon"),
-                       [&owner](CheckBox& b) { owner.btnShowIconPressed(b); }),
-          btnShowText_(*w.find<Gtk::CheckButton>("btnShowText"),
-                       [&owner](CheckBox& b) { owner.btnShowTextPressed(b); }),
-          btnAutomaticFree_(*w.find<Gtk::CheckButton>("btnAutomaticFree"),
-                            [&owner](CheckBox& b) { owner.btnAutoFreeMemoryPressed(b); }),
-          sliderFrequency_(*w.find<Gtk::Scale>("sliderFrequency"),
-                           [&owner](Slider& s) { owner.frequencySliderChange(s); }),
-          txtSliderValue_(*w.find<Gtk::Label>("txtSliderValue")),
-          txtAppName_(*w.find<Gtk::Label>("txtAppName")),
-          txtCopyrightText_(*w.find<Gtk::Label>("txtCopyrightText")),
-          txtVersionString_(*w.find<Gtk::Label>("txtVersionString")) {
-        link(w.find<Gtk::LinkButton>("btnTwitter"), [&owner] { owner.btnTwitterPressed(); });
-        link(w.find<Gtk::LinkButton>("btnOrvaneDotCom"),
-             [&owner] { owner.btnOrvaneDotComPressed(); });
-        link(w.find<Gtk::LinkButton>("btnFaq"), [&owner] { owner.btnFaqPressed(); });
-        link(w.find<Gtk::LinkButton>("btnFanPage"), [&owner] { owner.btnFanPagePressed(); });
-        connectWindow(owner);
-        connectOutlets(owner);
+              {object("segmentNormal"), object("segmentSmall")}, {},
+              [&owner](RadioOutlet& s, std::size_t) { owner.btnTextSizeSegmentChange(s); }),
+          btnPercentage_(object("btnPercentage"), owner, &Owner::btnUsePercentagePressed),
+          btnRunOnStartup_(object("btnRunOnStartup"), owner, &Owner::btnRunOnstartupPressed),
+          btnShowIcon_(object("btnShowIcon"), owner, &Owner::btnShowIconPressed),
+          btnShowText_(object("btnShowText"), owner, &Owner::btnShowTextPressed),
+          btnAutomaticFree_(object("btnAutomaticFree"), owner, &Owner::btnAutoFreeMemoryPressed),
+          sliderFrequency_(object("sliderFrequency"), owner),
+          txtSliderValue_(object("txtSliderValue")),
+          txtAppName_(object("txtAppName")),
+          txtCopyrightText_(object("txtCopyrightText")),
+          txtVersionString_(object("txtVersionString")),
+          links_{{{&owner, &Owner::btnTwitterPressed},
+                  {&owner, &Owner::btnOrvaneDotComPressed},
+                  {&owner, &Owner::btnFaqPressed},
+                  {&owner, &Owner::btnFanPagePressed}}} {
+        for (std::size_t i = 0; i < links_.size(); ++i) {
+            // The controller opens the page; the button's own handler must not.
+            connectSignal(
+                object(kLinkIds[i]), "activate-link",
+                +[](GtkLinkButton*, Link* link) {
+                    (link->owner->*link->pressed)();
+                    return TRUE;
+                },
+                &links_[i]);
+        }
+        connectWindow();
     }
 
     ~GtkSettingWindow() override {
-        // A toplevel window from a builder file belongs to whoever took it.
-        delete window_;
+        // The window's handlers reach this object, which is going: none may run any more.
+        g_signal_handlers_disconnect_by_data(window_, this);
+        gtk_widget_destroy(GTK_WIDGET(window_));
     }
     GtkSettingWindow(const GtkSettingWindow&) = delete;
     GtkSettingWindow& operator=(const GtkSettingWindow&) = delete;
 
-  private:
-    static std::function<void(TextField&)> changed(SettingWindowController& owner) {
-        return [&owner](TextField& field) { owner.controlTextDidChange(field); };
-    }
-    static std::function<void(TextField&)> ended(SettingWindowController& owner) {
-        return [&owner](TextField& field) { owner.controlTextDidEndEditing(field); };
-    }
-    static void selectTab(SettingWindowController& owner, const std::string& item) {
-        if (item == SettingWindowController::kGeneralItem) {
-            owner.btnGeneralSelected();
-        } else if (item == SettingWindowController::kAdvancedItem) {
-            owner.btnAdvancedSelected();
-        } else {
-            owner.btnAboutUsSelected();
-        }
-    }
-    static void link(Gtk::LinkButton* button, std::function<void()> pressed) {
-        // The controller opens the page; the button's own handler must not.
-        button->signal_activate_link().connect(
-            [pressed = std::move(pressed)] {
-                pressed();
-                return true;
-            },
-            false);
+    SettingOutlets outlets() override {
+        return {*this,
+                settingsToolbar_,
+                generalView_,
+                advancedView_,
+                aboutUsView_,
+                segmentSize_,
+                btnPercentage_,
+                btnRunOnStartup_,
+                btnShowIcon_,
+                btnShowText_,
+                btnAutomaticFree_,
+                memoryLevel_,
+                sliderFrequency_,
+                txtSliderValue_,
+                txtAppName_,
+                txtCopyrightText_,
+                txtVersionString_,
+                significantLevel_};
     }
 
-    /// Whether a button event fell on the window's background: on no control, which would have
-    /// taken it (GTK hands a control's release on to the window all the same).
-    bool tookNoControl(GdkEvent* event) const {
-        GtkWidget* target = gtk_get_event_widget(event);
-        return target == GTK_WIDGET(window_->gobj()) ||
-               (target != nullptr && !GTK_IS_BUTTON(target) && !gtk_widget_get_can_focus(target));
+    WindowFrame frame() const override {
+        // The position is the frame's top-left corner (the window's gravity is north-west).
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+        gtk_window_get_position(window_, &left, &top);
+        gtk_window_get_size(window_, &width, &height);
+        const Decorations around = decorations();
+        width += around.width;
+        height += around.height;
+        return WindowFrame{static_cast<double>(left),
+                           static_cast<double>(rootHeight() - (top + height)),
+                           static_cast<double>(width), static_cast<double>(height)};
+    }
+
+    void setFrame(const WindowFrame& frame, bool display, bool /*animate*/) override {
+        asked_ = frame;
+        appliedWith_ = decorations();
+        const int width = std::max(1, pixels(frame.width) - appliedWith_.width);
+        const int height = std::max(1, pixels(frame.height) - appliedWith_.height);
+        if (canMove()) {
+            gtk_window_move(window_, pixels(frame.x),
+                            rootHeight() - pixels(frame.y + frame.height));
+        }
+        gtk_widget_set_size_request(content_, width, height);
+        // The window follows its content's size; a visible one is told at once.
+        gtk_window_resize(window_, width, height);
+        if (display) {
+            gtk_widget_queue_draw(GTK_WIDGET(window_));
+        }
+    }
+
+    void setCollectionBehavior(unsigned behavior) override {
+        if ((behavior & kWindowCollectionBehaviorCanJoinAllSpaces) != 0) {
+            gtk_window_stick(window_);
+        } else {
+            gtk_window_unstick(window_);
+        }
+    }
+
+    void makeKeyAndOrderFront() override { gtk_window_present(window_); }
+
+    void makeFirstResponder(TextField* responder) override {
+        for (EntryOutlet* field : {&memoryLevel_, &significantLevel_}) {
+            if (field == responder) {
+                gtk_widget_grab_focus(field->widget());
+                return;
+            }
+        }
+        gtk_window_set_focus(window_, nullptr);
+        // Whether or not the window told of the change, no field is being edited any more.
+        endEditing();
+    }
+
+  private:
+    struct Link {
+        Owner* owner;
+        void (Owner::*pressed)();
+    };
+    static constexpr std::array<const char*, 4> kLinkIds = {"btnTwitter", "btnOrvaneDotCom",
+                                                            "btnFaq", "btnFanPage"};
+    static constexpr std::array<void (Owner::*)(), 3> kTabActions = {
+        &Owner::btnGeneralSelected, &Owner::btnAdvancedSelected, &Owner::btnAboutUsSelected};
+
+    /// The width and height the window manager's decorations add to the window's own area.
+    struct Decorations {
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const Decorations&, const Decorations&) = default;
+    };
+
+    GObject* object(const char* id) const { return gtk_builder_get_object(builder_.get(), id); }
+
+    Decorations decorations() const {
+        GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(window_));
+        if (window == nullptr || !gtk_widget_get_mapped(GTK_WIDGET(window_))) {
+            return {};
+        }
+        GdkRectangle outer{};
+        gdk_window_get_frame_extents(window, &outer);
+        return {std::max(0, outer.width - gdk_window_get_width(window)),
+                std::max(0, outer.height - gdk_window_get_height(window))};
+    }
+
+    bool canMove() const {
+        // X11 lets a window place itself; Wayland leaves that to the compositor.
+        return std::strcmp(G_OBJECT_TYPE_NAME(gtk_widget_get_display(GTK_WIDGET(window_))),
+                           "GdkX11Display") == 0;
+    }
+
+    int rootHeight() const {
+        return gdk_window_get_height(
+            gdk_screen_get_root_window(gtk_widget_get_screen(GTK_WIDGET(window_))));
     }
 
     void endEditing() {
@@ -133,124 +451,154 @@ class GtkSettingWindow final : public InterfaceObjects {
         significantLevel_.endEditing();
     }
 
-    void connectWindow(SettingWindowController& owner) {
-        // Closing only hides the window; an edit in progress is kept, as leaving the field
-        // would keep it.
-        window_->signal_delete_event().connect([this](GdkEventAny*) {
-            endEditing();
-            window_->hide();
-            return true;
-        });
-        window_->signal_key_press_event().connect(
-            [this](GdkEventKey* key) {
-                if (key->keyval != GDK_KEY_Escape) {
-                    return false;
+    /// Closing only hides the window; an edit in progress is kept, as leaving the field would
+    /// keep it.
+    void hide() {
+        endEditing();
+        gtk_widget_hide(GTK_WIDGET(window_));
+    }
+
+    /// Whether a button event fell on the window's background: on no control, which would have
+    /// taken it (GTK hands a control's release on to the window all the same).
+    bool tookNoControl(GdkEvent* event) const {
+        GtkWidget* target = gtk_get_event_widget(event);
+        return target == GTK_WIDGET(window_) ||
+               (target != nullptr && !GTK_IS_BUTTON(target) && !gtk_widget_get_can_focus(target));
+    }
+
+    void connectWindow() {
+        // The window manager frames the window after it is mapped: the frame asked for then
+        // has a title bar more than the window's own area.
+        connectSignal(
+            window_, "configure-event",
+            +[](GtkWindow*, GdkEvent*, GtkSettingWindow* self) {
+                if (self->asked_ && self->decorations() != self->appliedWith_) {
+                    self->setFrame(*self->asked_, true, false);
                 }
-                endEditing();
-                window_->hide();
-                return true;
+                return FALSE;
             },
-            false);
-        window_->add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK);
-        window_->signal_button_release_event().connect([this, &owner](GdkEventButton* event) {
-            if (tookNoControl(reinterpret_cast<GdkEvent*>(event))) {
-                owner.mouseUp();
-            }
-            return false;
-        });
+            this);
+        // The focus leaving a field, to another widget or to none, ends its editing.
+        connectSignal(
+            window_, "set-focus",
+            +[](GtkWindow*, GtkWidget* focus, GtkSettingWindow* self) {
+                for (EntryOutlet* field : {&self->memoryLevel_, &self->significantLevel_}) {
+                    if (field->widget() != focus) {
+                        field->endEditing();
+                    }
+                }
+            },
+            this);
+        connectSignal(
+            window_, "delete-event",
+            +[](GtkWindow*, GdkEvent*, GtkSettingWindow* self) {
+                self->hide();
+                return TRUE;
+            },
+            this);
+        connectSignal(
+            window_, "key-press-event",
+            +[](GtkWindow*, GdkEventKey* key, GtkSettingWindow* self) -> gboolean {
+                if (key->keyval != GDK_KEY_Escape) {
+                    return FALSE;
+                }
+                self->hide();
+                return TRUE;
+            },
+            this);
+        gtk_widget_add_events(GTK_WIDGET(window_), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+        connectSignal(
+            window_, "button-release-event",
+            +[](GtkWindow*, GdkEvent* event, GtkSettingWindow* self) {
+                if (self->tookNoControl(event)) {
+                    self->owner_.mouseUp();
+                }
+                return FALSE;
+            },
+            this);
     }
 
-    void connectOutlets(SettingWindowController& owner) {
-        owner.setWindow(&windowOutlet_);
-        owner.setSettingsToolbar(&toolbar_);
-        owner.setGeneralView(&generalView_);
-        owner.setAdvancedView(&advancedView_);
-        owner.setAboutUsView(&aboutUsView_);
-        owner.setSegmentSize(&segmentSize_);
-        owner.setBtnPercentage(&btnPercentage_);
-        owner.setBtnRunOnStartup(&btnRunOnStartup_);
-        owner.setBtnShowIcon(&btnShowIcon_);
-        owner.setBtnShowText(&btnShowText_);
-        owner.setBtnAutomaticFree(&btnAutomaticFree_);
-        owner.setTxtMemoryLevel(&memoryLevel_);
-        owner.setSliderFrequency(&sliderFrequency_);
-        owner.setTxtSliderValue(&txtSliderValue_);
-        owner.setTxtAppName(&txtAppName_);
-        owner.setTxtCopyrightText(&txtCopyrightText_);
-        owner.setTxtVersionString(&txtVersionString_);
-        owner.setTxtSignificantLevel(&significantLevel_);
-    }
-
-    Glib::RefPtr<Gtk::Builder> builder_;
-    Gtk::Window* window_;
-    GtkEntryOutlet memoryLevel_;
-    GtkEntryOutlet significantLevel_;
-    GtkWindowOutlet windowOutlet_;
-    GtkToolbarOutlet toolbar_;
-    GtkPaneOutlet generalView_;
-    GtkPaneOutlet advancedView_;
-    GtkPaneOutlet aboutUsView_;
-    GtkSegmentedOutlet segmentSize_;
-    GtkCheckBoxOutlet btnPercentage_;
-    GtkCheckBoxOutlet btnRunOnStartup_;
-    GtkCheckBoxOutlet btnShowIcon_;
-    GtkCheckBoxOutlet btnShowText_;
-    GtkCheckBoxOutlet btnAutomaticFree_;
-    GtkSliderOutlet sliderFrequency_;
-    GtkLabelOutlet txtSliderValue_;
-    GtkLabelOutlet txtAppName_;
-    GtkLabelOutlet txtCopyrightText_;
-    GtkLabelOutlet txtVersionString_;
+    std::unique_ptr<GtkBuilder, Unref> builder_;
+    GtkWindow* window_;
+    GtkWidget* content_;
+    Owner& owner_;
+    EntryOutlet memoryLevel_;
+    EntryOutlet significantLevel_;
+    RadioOutlet settingsToolbar_;
+    PaneOutlet generalView_;
+    PaneOutlet advancedView_;
+    PaneOutlet aboutUsView_;
+    RadioOutlet segmentSize_;
+    CheckBoxOutlet btnPercentage_;
+    CheckBoxOutlet btnRunOnStartup_;
+    CheckBoxOutlet btnShowIcon_;
+    CheckBoxOutlet btnShowText_;
+    CheckBoxOutlet btnAutomaticFree_;
+    SliderOutlet sliderFrequency_;
+    LabelOutlet txtSliderValue_;
+    LabelOutlet txtAppName_;
+    LabelOutlet txtCopyrightText_;
+    LabelOutlet txtVersionString_;
+    std::array<Link, 4> links_;
+    std::optional<WindowFrame> asked_;
+    Decorations appliedWith_;
 };
 
-/// Every object the window needs, of the right kind; the first one missing, or nothing.
-std::string missingObject(Widgets& w) {
-    w.find<Gtk::Window>("window");
-    w.find<Gtk::Widget>("content");
-    for (const char* id : {"General", "Advanced", "AboutUs"}) {
-        w.find<Gtk::RadioToolButton>(id);
+/// The first object the window needs that the file lacks or gives another kind, or nothing.
+const char* missingObject(GtkBuilder* builder) {
+    const std::pair<const char*, GType> needed[] = {
+        {"window", GTK_TYPE_WINDOW},
+        {"content", GTK_TYPE_WIDGET},
+        {"General", GTK_TYPE_RADIO_TOOL_BUTTON},
+        {"Advanced", GTK_TYPE_RADIO_TOOL_BUTTON},
+        {"AboutUs", GTK_TYPE_RADIO_TOOL_BUTTON},
+        {"generalView", GTK_TYPE_WIDGET},
+        {"advancedView", GTK_TYPE_WIDGET},
+        {"aboutUsView", GTK_TYPE_WIDGET},
+        {"segmentNormal", GTK_TYPE_RADIO_BUTTON},
+        {"segmentSmall", GTK_TYPE_RADIO_BUTTON},
+        {"btnPercentage", GTK_TYPE_CHECK_BUTTON},
+        {"btnRunOnStartup", GTK_TYPE_CHECK_BUTTON},
+        {"btnShowIcon", GTK_TYPE_CHECK_BUTTON},
+        {"btnShowText", GTK_TYPE_CHECK_BUTTON},
+        {"btnAutomaticFree", GTK_TYPE_CHECK_BUTTON},
+        {"txtMemoryLevel", GTK_TYPE_ENTRY},
+        {"txtSignificantLevel", GTK_TYPE_ENTRY},
+        {"sliderFrequency", GTK_TYPE_SCALE},
+        {"txtSliderValue", GTK_TYPE_LABEL},
+        {"txtAppName", GTK_TYPE_LABEL},
+        {"txtCopyrightText", GTK_TYPE_LABEL},
+        {"txtVersionString", GTK_TYPE_LABEL},
+        {"btnTwitter", GTK_TYPE_LINK_BUTTON},
+        {"btnOrvaneDotCom", GTK_TYPE_LINK_BUTTON},
+        {"btnFaq", GTK_TYPE_LINK_BUTTON},
+        {"btnFanPage", GTK_TYPE_LINK_BUTTON},
+    };
+    for (const auto& [id, type] : needed) {
+        GObject* object = gtk_builder_get_object(builder, id);
+        if (object == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(object, type)) {
+            return id;
+        }
     }
-    for (const char* id : {"generalView", "advancedView", "aboutUsView"}) {
-        w.find<Gtk::Widget>(id);
-    }
-    for (const char* id : {"segmentNormal", "segmentSmall"}) {
-        w.find<Gtk::RadioButton>(id);
-    }
-    for (const char* id :
-         {"btnPercentage", "btnRunOnStartup", "btnShowIcon", "btnShowText", "btnAutomaticFree"}) {
-        w.find<Gtk::CheckButton>(id);
-    }
-    for (const char* id : {"txtMemoryLevel", "txtSignificantLevel"}) {
-        w.find<Gtk::Entry>(id);
-    }
-    w.find<Gtk::Scale>("sliderFrequency");
-    for (const char* id :
-         {"txtSliderValue", "txtAppName", "txtCopyrightText", "txtVersionString"}) {
-        w.find<Gtk::Label>(id);
-    }
-    for (const char* id : {"btnTwitter", "btnOrvaneDotCom", "btnFaq", "btnFanPage"}) {
-        w.find<Gtk::LinkButton>(id);
-    }
-    return w.missing;
+    return nullptr;
 }
 
-/// Centres the window's first frame on the screen; the controller sizes it from there.
-void placeCentred(Gtk::Window& window, int width, int height) {
-    const auto root = window.get_screen()->get_root_window();
-    window.move((root->get_width() - width) / 2, (root->get_height() - height) / 3);
-}
-
-void showApplicationImage(Widgets& w, const std::string& resources, SystemLog& log) {
-    auto* image = dynamic_cast<Gtk::Image*>(w.builder->get_object("appImage").get());
-    if (image == nullptr) {
+void showApplicationImage(GtkBuilder* builder, const std::string& resources, SystemLog& log) {
+    GObject* image = gtk_builder_get_object(builder, "appImage");
+    if (image == nullptr || !GTK_IS_IMAGE(image)) {
         return;
     }
     const std::string path = resources + "/h2_n.svg";
-    try {
-        image->set(Gdk::Pixbuf::create_from_file(path, kAboutImageSize, kAboutImageSize, true));
-    } catch (const Glib::Error& error) {
-        log.log("Cannot draw " + path + " on the About tab: " + error.what().raw());
+    GError* error = nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_scale(path.c_str(), kAboutImageSize,
+                                                          kAboutImageSize, TRUE, &error);
+    if (pixbuf == nullptr) {
+        log.log("Cannot draw " + path + " on the About tab: " + error->message);
+        g_error_free(error);
+        return;
     }
+    gtk_image_set_from_pixbuf(GTK_IMAGE(image), pixbuf);
+    g_object_unref(pixbuf);
 }
 
 }  // namespace
@@ -258,36 +606,38 @@ void showApplicationImage(Widgets& w, const std::string& resources, SystemLog& l
 GtkSettingWindowFactory::GtkSettingWindowFactory(std::string resourcesDirectory, SystemLog& log)
     : resourcesDirectory_(std::move(resourcesDirectory)), log_(log) {}
 
-std::unique_ptr<InterfaceObjects> GtkSettingWindowFactory::loadWindowNib(
-    const std::string& nibName, SettingWindowController& owner) {
-    const std::string fileName = nibName + ".ui";
-    const auto text = readResource(resourcesDirectory_, fileName, log_);
+std::unique_ptr<SettingWindow> GtkSettingWindowFactory::loadWindow(SettingWindowController& owner) {
+    const auto text = readResource(resourcesDirectory_, kInterfaceFile, log_);
     if (!text) {
         return nullptr;
     }
-    Widgets widgets{Gtk::Builder::create(), {}};
-    try {
-        widgets.builder->add_from_string(*text);
-    } catch (const Glib::Error& error) {
-        log_.log("The interface file " + fileName + " is not valid (" + error.what().raw() +
-                 "); the preferences window cannot open");
-        return nullptr;
+    std::unique_ptr<GtkBuilder, Unref> builder(gtk_builder_new());
+    GError* error = nullptr;
+    std::string problem;
+    if (!gtk_builder_add_from_string(builder.get(), text->c_str(), text->size(), &error)) {
+        problem = std::string("is not valid (") + error->message + ")";
+        g_error_free(error);
+    } else if (const char* missing = missingObject(builder.get())) {
+        problem = std::string("has no usable \"") + missing + "\"";
     }
-    if (const std::string missing = missingObject(widgets); !missing.empty()) {
-        log_.log("The interface file " + fileName + " has no usable \"" + missing +
-                 "\"; the preferences window cannot open");
-        if (auto* window =
-                dynamic_cast<Gtk::Window*>(widgets.builder->get_object("window").get())) {
-            delete window;
+    if (!problem.empty()) {
+        log_.log(std::string("The interface file ") + kInterfaceFile + " " + problem +
+                 "; the preferences window cannot open");
+        // A toplevel window belongs to GTK until it is destroyed.
+        if (GObject* window = gtk_builder_get_object(builder.get(), "window");
+            window != nullptr && GTK_IS_WINDOW(window)) {
+            gtk_widget_destroy(GTK_WIDGET(window));
         }
         return nullptr;
     }
-    Gtk::Window* window = nullptr;
-    widgets.builder->get_widget("window", window);
-    showApplicationImage(widgets, resourcesDirectory_, log_);
+    showApplicationImage(builder.get(), resourcesDirectory_, log_);
+    // Centred on the screen; the controller sizes it from there.
+    GtkWindow* window = GTK_WINDOW(gtk_builder_get_object(builder.get(), "window"));
+    GdkWindow* root = gdk_screen_get_root_window(gtk_window_get_screen(window));
     const TabSize general = tabSize(SettingTab::General);
-    placeCentred(*window, static_cast<int>(general.width), static_cast<int>(general.height));
-    return std::make_unique<GtkSettingWindow>(widgets, *window, owner);
+    gtk_window_move(window, (gdk_window_get_width(root) - static_cast<int>(general.width)) / 2,
+                    (gdk_window_get_height(root) - static_cast<int>(general.height)) / 3);
+    return std::make_unique<GtkSettingWindow>(std::move(builder), owner);
 }
 
 }  // namespace headroom

@@ -36,8 +36,7 @@ class LoopApplication final : public Application {
 class NoWindows final : public SettingWindowFactory, public WelcomeWindows, public Feedback {
   public:
     explicit NoWindows(SystemLog& log) : log_(log) {}
-    std::unique_ptr<InterfaceObjects> loadWindowNib(const std::string& /*nibName*/,
-                                                    SettingWindowController& /*owner*/) override {
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& /*owner*/) override {
         log_.log(
             "The preferences window needs a display; the settings are kept in the "
             "preference file (see --config)");
