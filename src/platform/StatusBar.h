@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-
-#include "statusmenu/Menu.h"
+#include <vector>
 
 namespace headroom {
 
@@ -38,6 +39,31 @@ struct StatusImage {
     friend bool operator==(const StatusImage&, const StatusImage&) = default;
 };
 
+/// One row of the status menu, as a front end shows it.
+struct MenuRow {
+    const void* id = nullptr;  ///< the same for as long as the row is in the menu
+    std::string title;
+    std::string image;  ///< an icon name or an image file shown beside the title; empty: none
+    std::int64_t tag = 0;
+    bool enabled = true;
+    bool separator = false;
+    /// Drawn by hand where the menu shows locally (see CustomMenuItemView), `image` its icon.
+    bool drawsCustomView = false;
+
+    friend bool operator==(const MenuRow&, const MenuRow&) = default;
+};
+
+/// The menu a status item opens: its rows, and word whenever they change.
+class StatusItemMenu {
+  public:
+    virtual ~StatusItemMenu() = default;
+    virtual std::vector<MenuRow> rows() const = 0;
+    /// Runs the action of row `id`, as choosing it does, if it is still in the menu.
+    virtual void chooseRow(const void* id) = 0;
+    /// `changed` is called after every change to the rows, their order or their number.
+    virtual void setOnChange(std::function<void()> changed) = 0;
+};
+
 /// The program's item in the desktop's status area.
 class StatusItem {
   public:
@@ -46,7 +72,7 @@ class StatusItem {
     /// Nothing removes the image.
     virtual void setImage(const std::optional<StatusImage>& image) = 0;
     /// The menu opened by clicking the item; the item keeps it for its whole life.
-    virtual void setMenu(std::shared_ptr<Menu> menu) = 0;
+    virtual void setMenu(std::shared_ptr<StatusItemMenu> menu) = 0;
 };
 
 /// The desktop's status area.

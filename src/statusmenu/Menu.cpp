@@ -15,6 +15,12 @@ std::shared_ptr<MenuItem> MenuItem::separatorItem() {
 MenuItem::MenuItem(std::string title, std::function<void()> action)
     : title_(std::move(title)), action_(std::move(action)) {}
 
+void MenuItem::changed() {
+    if (menu_ != nullptr) {
+        menu_->changed();
+    }
+}
+
 void MenuItem::setTitle(std::string title) {
     title_ = std::move(title);
     changed();
@@ -51,6 +57,18 @@ void MenuItem::activate() const {
     }
 }
 
+Menu::~Menu() {
+    for (const auto& item : items_) {
+        item->menu_ = nullptr;
+    }
+}
+
+void Menu::changed() const {
+    if (changed_) {
+        changed_();
+    }
+}
+
 std::shared_ptr<MenuItem> Menu::itemAtIndex(std::size_t index) const {
     return index < items_.size() ? items_[index] : nullptr;
 }
@@ -65,22 +83,51 @@ void Menu::addItem(std::shared_ptr<MenuItem> item) {
 
 void Menu::insertItem(std::shared_ptr<MenuItem> item, std::size_t index) {
     index = std::min(index, items_.size());
+    item->menu_ = this;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
-    ++structureRevision_;
+    changed();
 }
 
 void Menu::removeItem(const std::shared_ptr<MenuItem>& item) {
-    auto found = std::find(items_.begin(), items_.end(), item);
-    if (found != items_.end()) {
-        items_.erase(found);
-        ++structureRevision_;
-    }
+    erase(std::find(items_.begin(), items_.end(), item));
 }
 
 void Menu::removeItemAtIndex(std::size_t index) {
-    if (index < items_.size()) {
-        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
-        ++structureRevision_;
+    erase(items_.begin() + static_cast<std::ptrdiff_t>(std::min(index, items_.size())));
+}
+
+void Menu::erase(std::vector<std::shared_ptr<MenuItem>>::iterator at) {
+    if (at == items_.end()) {
+        return;
+    }
+    const std::shared_ptr<MenuItem> item = std::move(*at);
+    items_.erase(at);
+    if (!containsItem(item)) {
+        item->menu_ = nullptr;
+    }
+    changed();
+}
+
+std::vector<MenuRow> Menu::rows() const {
+    std::vector<MenuRow> rows;
+    rows.reserve(items_.size());
+    for (const auto& item : items_) {
+        const std::string& image = item->customView_ || item->offStateImage_.empty()
+                                       ? item->onStateImage_
+                                       : item->offStateImage_;
+        rows.push_back(MenuRow{item.get(), item->title_, image, item->tag_, item->enabled_,
+                               item->separator_, item->customView_});
+    }
+    return rows;
+}
+
+void Menu::chooseRow(const void* id) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [id](const auto& item) { return item.get() == id; });
+    if (found != items_.end()) {
+        // The row's own copy: its action may change the menu.
+        const std::shared_ptr<MenuItem> item = *found;
+        item->activate();
     }
 }
 

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/StatusBar.h"
+
 namespace headroom {
+
+class Menu;
 
 /// One row of a menu. Rows are shared objects: the delegate keeps some of them (the
 /// "Significant Usage" header and its separator) while they are out of the menu.
@@ -42,27 +46,31 @@ class MenuItem {
     /// Runs the row's action, as choosing the row does.
     void activate() const;
 
-    /// Grows on every change, so a front end can tell which rows to redraw.
-    std::uint64_t revision() const { return revision_; }
-
   private:
+    friend class Menu;
     MenuItem() = default;
-    void changed() { ++revision_; }
+    void changed();
 
     std::string title_;
     std::function<void()> action_;
     std::string onStateImage_;
     std::string offStateImage_;
     std::int64_t tag_ = 0;
-    std::uint64_t revision_ = 0;
+    Menu* menu_ = nullptr;  // the menu that shows the row, told of its changes
     bool enabled_ = true;
     bool separator_ = false;
     bool customView_ = false;
 };
 
-/// A menu: an ordered list of rows, addressed by position.
-class Menu {
+/// A menu: an ordered list of rows, addressed by position. It tells whoever shows it of every
+/// change, its rows' own included.
+class Menu final : public StatusItemMenu {
   public:
+    Menu() = default;
+    ~Menu() override;
+    Menu(const Menu&) = delete;
+    Menu& operator=(const Menu&) = delete;
+
     std::size_t numberOfItems() const { return items_.size(); }
     /// The row at `index`, or null past the end.
     std::shared_ptr<MenuItem> itemAtIndex(std::size_t index) const;
@@ -75,12 +83,19 @@ class Menu {
     void removeItem(const std::shared_ptr<MenuItem>& item);
     void removeItemAtIndex(std::size_t index);
 
-    /// Grows whenever a row is inserted or removed (row changes count on the rows).
-    std::uint64_t structureRevision() const { return structureRevision_; }
+    // What a status item shows. A row shows its off-state image, or its on-state one when
+    // only that is set (rows are never on); a hand-drawn row's icon is its on-state image.
+    std::vector<MenuRow> rows() const override;
+    void chooseRow(const void* id) override;
+    void setOnChange(std::function<void()> changed) override { changed_ = std::move(changed); }
 
   private:
+    friend class MenuItem;
+    void changed() const;
+    void erase(std::vector<std::shared_ptr<MenuItem>>::iterator at);
+
     std::vector<std::shared_ptr<MenuItem>> items_;
-    std::uint64_t structureRevision_ = 0;
+    std::function<void()> changed_;
 };
 
 }  // namespace headroom

@@ -16,7 +16,9 @@ class StatusItemHandle final : public StatusItem {
         record_->setAttributedTitle(title);
     }
     void setImage(const std::optional<StatusImage>& image) override { record_->setImage(image); }
-    void setMenu(std::shared_ptr<Menu> menu) override { record_->setMenu(std::move(menu)); }
+    void setMenu(std::shared_ptr<StatusItemMenu> menu) override {
+        record_->setMenu(std::move(menu));
+    }
 
   private:
     std::shared_ptr<FakeStatusItem> record_;
@@ -39,7 +41,7 @@ void FakeStatusItem::setImage(const std::optional<StatusImage>& image) {
     imageHistory_.push_back(image);
 }
 
-void FakeStatusItem::setMenu(std::shared_ptr<Menu> menu) {
+void FakeStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
     note("statusItem.setMenu");
     menu_ = std::move(menu);
     ++setMenuCount_;

@@ -20,7 +20,7 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     // The port.
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
-    void setMenu(std::shared_ptr<Menu> menu) override;
+    void setMenu(std::shared_ptr<StatusItemMenu> menu) override;
 
     double length() const { return length_; }
     /// The last title set; nothing before the first.
@@ -34,7 +34,7 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     const std::optional<StatusImage>& image() const { return image_; }
     /// Every image set, a removal recorded as nothing.
     const std::vector<std::optional<StatusImage>>& imageHistory() const { return imageHistory_; }
-    const std::shared_ptr<Menu>& menu() const { return menu_; }
+    const std::shared_ptr<StatusItemMenu>& menu() const { return menu_; }
     std::size_t setMenuCount() const { return setMenuCount_; }
     /// Forgets the title and image histories (the current ones stay).
     void clearHistory() {
@@ -48,7 +48,7 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     std::vector<AttributedTitle> titleHistory_;
     std::optional<StatusImage> image_;
     std::vector<std::optional<StatusImage>> imageHistory_;
-    std::shared_ptr<Menu> menu_;
+    std::shared_ptr<StatusItemMenu> menu_;
     std::size_t setMenuCount_ = 0;
 };
 

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <gtkmm/label.h>
-#include <gtkmm/menu.h>
+#include <gtk/gtk.h>
 
 #include <filesystem>
 #include <fstream>
@@ -52,17 +51,24 @@ class LinesLog final : public SystemLog {
     std::vector<std::string> lines;
 };
 
-inline std::vector<Gtk::Widget*> rowsOf(Gtk::Menu& menu) {
-    return menu.get_children();
+/// The children of a container (a menu's rows), in order.
+inline std::vector<GtkWidget*> childrenOf(GtkWidget* container) {
+    std::vector<GtkWidget*> children;
+    GList* list = gtk_container_get_children(GTK_CONTAINER(container));
+    for (GList* at = list; at != nullptr; at = at->next) {
+        children.push_back(GTK_WIDGET(at->data));
+    }
+    g_list_free(list);
+    return children;
 }
 
 /// The text of the first label inside `widget`, or "" when it holds none.
-inline std::string labelIn(Gtk::Widget* widget) {
-    if (auto* label = dynamic_cast<Gtk::Label*>(widget)) {
-        return label->get_text();
+inline std::string labelIn(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget)) {
+        return gtk_label_get_text(GTK_LABEL(widget));
     }
-    if (auto* container = dynamic_cast<Gtk::Container*>(widget)) {
-        for (Gtk::Widget* child : container->get_children()) {
+    if (GTK_IS_CONTAINER(widget)) {
+        for (GtkWidget* child : childrenOf(widget)) {
             if (std::string text = labelIn(child); !text.empty()) {
                 return text;
             }

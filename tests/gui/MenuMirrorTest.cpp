@@ -1,22 +1,26 @@
-// The Gtk menu mirror on real GTK widgets (Xvfb) and the real GLib loop.
+// The GTK menu mirror on real GTK widgets (Xvfb) and the real GLib loop, and its hand-drawn
+// row under the real pointer.
 
-#include <gtkmm/image.h>
-#include <gtkmm/separatormenuitem.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "GuiTestSupport.h"
-#include "ui/gtk/CustomMenuItemWidget.h"
+#include "RealInput.h"
+#include "statusmenu/Menu.h"
 #include "ui/gtk/MenuMirror.h"
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 namespace {
 
+namespace fs = std::filesystem;
+using test::childrenOf;
 using test::labelIn;
-using test::rowsOf;
 
 std::shared_ptr<MenuItem> row(const std::string& title, bool enabled = true,
                               std::function<void()> action = nullptr) {
@@ -34,38 +38,26 @@ std::shared_ptr<MenuItem> appRow(const std::string& name, const std::string& ico
     return item;
 }
 
-Gtk::Image* imageIn(Gtk::Widget* widget) {
-    if (auto* image = dynamic_cast<Gtk::Image*>(widget)) {
-        return image;
+GtkWidget* imageIn(GtkWidget* widget) {
+    if (GTK_IS_IMAGE(widget) || !GTK_IS_CONTAINER(widget)) {
+        return GTK_IS_IMAGE(widget) ? widget : nullptr;
     }
-    if (auto* container = dynamic_cast<Gtk::Container*>(widget)) {
-        for (Gtk::Widget* child : container->get_children()) {
-            if (Gtk::Image* image = imageIn(child)) {
-                return image;
-            }
+    for (GtkWidget* child : childrenOf(widget)) {
+        if (GtkWidget* image = imageIn(child)) {
+            return image;
         }
     }
     return nullptr;
 }
 
-CustomMenuItemWidget* customIn(Gtk::Widget* widget) {
-    if (auto* custom = dynamic_cast<CustomMenuItemWidget*>(widget)) {
-        return custom;
-    }
-    if (auto* container = dynamic_cast<Gtk::Container*>(widget)) {
-        for (Gtk::Widget* child : container->get_children()) {
-            if (CustomMenuItemWidget* custom = customIn(child)) {
-                return custom;
-            }
-        }
-    }
-    return nullptr;
+std::vector<GtkWidget*> rowsOf(const MenuMirror& mirror) {
+    return childrenOf(GTK_WIDGET(mirror.gtkMenu()));
 }
 
-std::vector<std::string> labels(Gtk::Menu& menu) {
+std::vector<std::string> labels(const MenuMirror& mirror) {
     std::vector<std::string> out;
-    for (Gtk::Widget* widget : rowsOf(menu)) {
-        out.push_back(dynamic_cast<Gtk::SeparatorMenuItem*>(widget) ? "---" : labelIn(widget));
+    for (GtkWidget* widget : rowsOf(mirror)) {
+        out.push_back(GTK_IS_SEPARATOR_MENU_ITEM(widget) ? "---" : labelIn(widget));
     }
     return out;
 }
@@ -75,86 +67,67 @@ class MenuMirrorTest : public test::DisplayTest {
     GlibRunLoop loop;
 };
 
-TEST_F(MenuMirrorTest, FollowsTheModelTouchingOnlyWhatChanged) {
-    MenuMirror mirror(loop);
+TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
+    auto mirror = std::make_unique<MenuMirror>(loop);
     auto menu = std::make_shared<Menu>();
     std::vector<std::shared_ptr<MenuItem>> rows;
     for (const char* title : {"A", "B", "C", "D"}) {
         rows.push_back(row(title));
         menu->addItem(rows.back());
     }
-    mirror.setMenu(menu);
-    Gtk::Menu& gtk = mirror.gtkMenu();
-    const auto before = rowsOf(gtk);
+    mirror->setMenu(menu);
+    const auto before = rowsOf(*mirror);
+    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B", "C", "D"}));
 
-    // A refresh rewrites every title; only the one that differs is touched.
+    // A refresh rewrites every title; the mirror follows once, on the next turn, and sets
+    // only the label that differs (every label set is a property update on the bus).
+    int labelsSet = 0;
+    for (GtkWidget* widget : before) {
+        connectSignal(
+            gtk_bin_get_child(GTK_BIN(widget)), "notify::label",
+            +[](GObject*, GParamSpec*, gpointer count) { ++*static_cast<int*>(count); },
+            &labelsSet);
+    }
     rows[0]->setTitle("A");
     rows[1]->setTitle("B2");
-    mirror.sync();
-    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 1U);
-    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "C", "D"}));
-    EXPECT_EQ(rowsOf(gtk), before);
-    mirror.sync();
-    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 0U);
+    EXPECT_EQ(labelIn(before[1]), "B");
+    test::turnLoop(loop);
+    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "C", "D"}));
+    EXPECT_EQ(labelsSet, 1);
+    EXPECT_EQ(rowsOf(*mirror), before);
 
-    // Rows inserted and removed, as the application list changes.
+    // Rows inserted and removed, as the application list changes; the others keep their
+    // widgets.
     auto x = appRow("X", MenuMirror::kFallbackIcon);
-    auto y = appRow("Y", MenuMirror::kFallbackIcon);
     menu->insertItem(x, 2);
-    menu->insertItem(y, 3);
+    menu->insertItem(appRow("Y", MenuMirror::kFallbackIcon), 3);
     menu->removeItem(rows[3]);
     rows[2]->setEnabled(false);
-    mirror.sync();
-    EXPECT_EQ(mirror.rowsTouchedByLastSync(), 3U);
-    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "  X", "  Y", "C"}));
-    auto after = rowsOf(gtk);
+    test::turnLoop(loop);
+    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "  X", "  Y", "C"}));
+    auto after = rowsOf(*mirror);
     EXPECT_EQ(after[0], before[0]);
     EXPECT_EQ(after[1], before[1]);
     EXPECT_EQ(after[4], before[2]);
-    EXPECT_FALSE(after[4]->get_sensitive());
+    EXPECT_FALSE(gtk_widget_get_sensitive(after[4]));
+    EXPECT_NE(imageIn(after[2]), nullptr);
 
-    // A row that gains an image becomes an image row in the same place.
+    // A row that gains an image becomes an image row in the same place; a moved row keeps
+    // its widget.
     rows[0]->setOffStateImage(MenuMirror::kFallbackIcon);
     menu->removeItem(x);
     menu->insertItem(x, 4);
-    mirror.sync();
-    after = rowsOf(gtk);
-    EXPECT_EQ(labels(gtk), (std::vector<std::string>{"A", "B2", "  Y", "C", "  X"}));
-    EXPECT_NE(after[0], before[0]);
-    EXPECT_NE(imageIn(after[0]), nullptr);
-
-    // Scheduled syncs run once, on a later turn of the loop.
-    rows[1]->setTitle("B3");
-    mirror.scheduleSync();
-    mirror.scheduleSync();
-    EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B2");
     test::turnLoop(loop);
-    EXPECT_EQ(labelIn(rowsOf(gtk)[1]), "B3");
-}
+    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "  Y", "C", "  X"}));
+    EXPECT_NE(rowsOf(*mirror)[0], before[0]);
+    EXPECT_NE(imageIn(rowsOf(*mirror)[0]), nullptr);
+    EXPECT_EQ(rowsOf(*mirror)[4], after[2]);
 
-TEST_F(MenuMirrorTest, AHandDrawnRowDrawsItsTitleAndKeepsItsLabelForTheExporter) {
-    MenuMirror mirror(loop);
-    auto menu = std::make_shared<Menu>();
-    auto drawn = row("Welcome...");
-    drawn->setOnStateImage("some-icon");
-    drawn->setDrawsCustomView(true);
-    menu->addItem(drawn);
-    mirror.setMenu(menu);
-
-    Gtk::Widget* widget = rowsOf(mirror.gtkMenu()).at(0);
-    CustomMenuItemWidget* custom = customIn(widget);
-    ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(custom->view().title(), std::optional<std::string>("Welcome..."));
-    EXPECT_EQ(custom->view().image(), std::optional<std::string>("some-icon"));
-    // The label is what dbusmenu exports; locally only the drawing shows.
-    EXPECT_EQ(labelIn(widget), "Welcome...");
-    EXPECT_EQ(imageIn(widget), nullptr);
-
-    drawn->setTitle("Hello");
-    mirror.sync();
-    EXPECT_EQ(customIn(rowsOf(mirror.gtkMenu()).at(0))->view().title(),
-              std::optional<std::string>("Hello"));
-    EXPECT_EQ(labelIn(rowsOf(mirror.gtkMenu()).at(0)), "Hello");
+    // A mirror that goes with a sync still due leaves the menu alone.
+    rows[1]->setTitle("B3");
+    mirror.reset();
+    rows[1]->setTitle("B4");
+    test::turnLoop(loop);
 }
 
 TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {
@@ -165,21 +138,131 @@ TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {
     menu->addItem(row("Off", false, [&chosenDisabled] { ++chosenDisabled; }));
     auto mirror = std::make_unique<MenuMirror>(loop);
     mirror->setMenu(menu);
-    const auto widgets = rowsOf(mirror->gtkMenu());
+    const auto widgets = rowsOf(*mirror);
 
-    dynamic_cast<Gtk::MenuItem*>(widgets[0])->activate();
-    dynamic_cast<Gtk::MenuItem*>(widgets[1])->activate();
+    gtk_menu_item_activate(GTK_MENU_ITEM(widgets[0]));
+    gtk_menu_item_activate(GTK_MENU_ITEM(widgets[1]));
     EXPECT_EQ(chosen, 0) << "not from inside GTK's signal";
     test::turnLoop(loop);
     EXPECT_EQ(chosen, 1);
     EXPECT_EQ(chosenDisabled, 0);
 
     // A click still queued when its row has gone does nothing.
-    dynamic_cast<Gtk::MenuItem*>(widgets[0])->activate();
+    gtk_menu_item_activate(GTK_MENU_ITEM(widgets[0]));
     mirror.reset();
     menu.reset();
     test::turnLoop(loop);
     EXPECT_EQ(chosen, 1);
+}
+
+/// The red, green and blue of one pixel.
+struct Pixel {
+    int r, g, b;
+};
+Pixel pixelAt(GdkPixbuf* image, int x, int y) {
+    const guint8* p = gdk_pixbuf_get_pixels(image) + y * gdk_pixbuf_get_rowstride(image) +
+                      x * gdk_pixbuf_get_n_channels(image);
+    return Pixel{p[0], p[1], p[2]};
+}
+bool isRed(Pixel p) {
+    return p.r > 200 && p.g < 60 && p.b < 60;
+}
+/// The first column from `from` with ink that stands out from `background`; -1 if none.
+int inkFrom(GdkPixbuf* image, int from, Pixel background) {
+    for (int x = from; x < gdk_pixbuf_get_width(image); ++x) {
+        for (int y = 0; y < gdk_pixbuf_get_height(image); ++y) {
+            const Pixel p = pixelAt(image, x, y);
+            if (std::abs(p.r - background.r) + std::abs(p.g - background.g) > 120) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+std::string bytesOf(GdkPixbuf* image) {
+    return std::string(
+        reinterpret_cast<const char*>(gdk_pixbuf_get_pixels(image)),
+        static_cast<std::size_t>(gdk_pixbuf_get_rowstride(image) * gdk_pixbuf_get_height(image)));
+}
+
+TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepTheirLabels) {
+    // A wide red picture for an icon: drawn stretched, it fills the whole 16 x 16 square.
+    const fs::path icon =
+        fs::temp_directory_path() / ("headroom-menu-icon-" + std::to_string(::getpid()) + ".png");
+    {
+        const GObjectPtr<GdkPixbuf> red(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 40, 10));
+        gdk_pixbuf_fill(red.get(), 0xff0000ff);
+        ASSERT_TRUE(gdk_pixbuf_save(red.get(), icon.c_str(), "png", nullptr, nullptr));
+    }
+    MenuMirror mirror(loop);
+    auto menu = std::make_shared<Menu>();
+    auto drawn = std::make_shared<MenuItem>("Welcome...", [] {});
+    drawn->setOnStateImage(icon.string());
+    drawn->setDrawsCustomView(true);
+    auto missing = std::make_shared<MenuItem>("Title", [] {});
+    missing->setOnStateImage("/nonexistent/icon.png");
+    missing->setDrawsCustomView(true);
+    menu->addItem(std::make_shared<MenuItem>("Extreme Clean", [] {}));
+    menu->addItem(drawn);
+    menu->addItem(missing);
+    menu->addItem(std::make_shared<MenuItem>("Quit", [] {}));
+    mirror.setMenu(menu);
+    GdkRectangle at{200, 200, 1, 1};
+    gtk_menu_popup_at_rect(mirror.gtkMenu(), gdk_get_default_root_window(), &at,
+                           GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+    test::turnFor(0.3);
+    GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(mirror.gtkMenu()));
+    const auto shoot = [&](GtkWidget* widget) {
+        test::turnFor(0.2);
+        int x = 0;
+        int y = 0;
+        gtk_widget_translate_coordinates(widget, top, 0, 0, &x, &y);
+        return GObjectPtr<GdkPixbuf>(gdk_pixbuf_get_from_window(
+            gtk_widget_get_window(top), x, y, gtk_widget_get_allocated_width(widget),
+            gtk_widget_get_allocated_height(widget)));
+    };
+    GtkWidget* row = rowsOf(mirror).at(1);
+    ASSERT_TRUE(gtk_widget_get_mapped(row));
+    const auto plain = shoot(row);
+    const auto noImage = shoot(rowsOf(mirror).at(2));
+    // The real pointer over the row: GTK selects it.
+    ASSERT_TRUE(test::pointAt(row));
+    const auto pointed = shoot(row);
+    drawn->setTitle("Hello");
+    const auto retitled = shoot(row);
+    gtk_menu_popdown(mirror.gtkMenu());
+    fs::remove(icon);
+    ASSERT_TRUE(plain && pointed && noImage && retitled);
+    fs::create_directories(HEADROOM_SCREENSHOT_DIR);
+    gdk_pixbuf_save(plain.get(), HEADROOM_SCREENSHOT_DIR "/menu-row.png", "png", nullptr, nullptr);
+    gdk_pixbuf_save(pointed.get(), HEADROOM_SCREENSHOT_DIR "/menu-row-pointed.png", "png", nullptr,
+                    nullptr);
+
+    // Under the pointer the row looks as it did.
+    EXPECT_EQ(bytesOf(plain.get()), bytesOf(pointed.get()));
+    // The icon fills x 5 to 20 of the row and the square on its bottom edge; the title's ink
+    // starts at x 29.
+    const int height = gdk_pixbuf_get_height(plain.get());
+    const int middle = height - 8;
+    EXPECT_FALSE(isRed(pixelAt(plain.get(), 4, middle)));
+    EXPECT_TRUE(isRed(pixelAt(plain.get(), 5, middle)));
+    EXPECT_TRUE(isRed(pixelAt(plain.get(), 20, middle)));
+    EXPECT_FALSE(isRed(pixelAt(plain.get(), 21, middle)));
+    EXPECT_TRUE(isRed(pixelAt(plain.get(), 12, height - 16)));
+    EXPECT_TRUE(isRed(pixelAt(plain.get(), 12, height - 1)));
+    const Pixel background = pixelAt(plain.get(), gdk_pixbuf_get_width(plain.get()) - 1, 0);
+    EXPECT_GE(inkFrom(plain.get(), 21, background), 29);
+    EXPECT_LE(inkFrom(plain.get(), 21, background), 33);
+    // An icon that cannot be loaded leaves the title alone.
+    EXPECT_FALSE(isRed(pixelAt(noImage.get(), 12, middle)));
+    EXPECT_GE(inkFrom(noImage.get(), 0, background), 29);
+    EXPECT_LE(inkFrom(noImage.get(), 0, background), 33);
+    // A new title is drawn on the next turn.
+    EXPECT_NE(bytesOf(plain.get()), bytesOf(retitled.get()));
+
+    // The label is what dbusmenu exports; locally only the drawing shows.
+    EXPECT_EQ(labelIn(row), "Hello");
+    EXPECT_EQ(imageIn(row), nullptr);
 }
 
 }  // namespace

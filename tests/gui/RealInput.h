@@ -84,6 +84,17 @@ inline bool pointAt(Gtk::Widget& widget) {
                     std::to_string(upper + area.get_y() + area.get_height() / 2)});
 }
 
+/// Moves the pointer to the middle of `widget`.
+inline bool pointAt(GtkWidget* widget) {
+    int left = 0;
+    int upper = 0;
+    gdk_window_get_origin(gtk_widget_get_window(widget), &left, &upper);
+    GtkAllocation area{};
+    gtk_widget_get_allocation(widget, &area);
+    return xdotool({"mousemove", std::to_string(left + area.x + area.width / 2),
+                    std::to_string(upper + area.y + area.height / 2)});
+}
+
 /// Types `text` into whatever has the keyboard focus.
 inline bool typeText(const std::string& text) {
     return xdotool({"type", "--delay", "30", text});

@@ -1,32 +1,20 @@
 // The welcome window's smaller parts on real GTK (Xvfb) and the real system: native alerts,
-// the feedback component's dialogs, the hand-drawn menu row, the window's loader on missing
-// files, and the reachability probe.
+// the feedback component's dialogs, and the reachability probe.
 
-#include <gdkmm/pixbuf.h>
 #include <gio/gio.h>
-#include <gtkmm/menu.h>
-#include <gtkmm/offscreenwindow.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
-#include "RealInput.h"
 #include "WelcomeTestSupport.h"
 #include "platform/linux/NetworkReachability.h"
-#include "ui/gtk/CustomMenuItemWidget.h"
 #include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/EnjoymentFeedback.h"
-#include "ui/gtk/MenuMirror.h"
 
 namespace headroom {
 namespace {
-
-namespace fs = std::filesystem;
 
 class NativeAlerts : public test::DisplayTest {};
 
@@ -115,170 +103,6 @@ TEST_F(Feedback, EnjoymentLeadsToTheRatingPageAndDislikeToTheIssuePage) {
     EXPECT_EQ(opener.opened().size(), 2U);
     EXPECT_EQ(feedback.openDialog(), nullptr);
     test::spinFor(0.05);
-}
-
-class MenuRowWidget : public test::DisplayTest {
-  protected:
-    /// The widget drawn alone in an off-screen window of its natural size.
-    Glib::RefPtr<Gdk::Pixbuf> render(CustomMenuItemWidget& row) {
-        Gtk::OffscreenWindow window;
-        window.add(row);
-        window.show_all();
-        test::spinFor(0.1);
-        auto shot = window.get_pixbuf();
-        window.remove();
-        return shot ? shot->copy() : shot;
-    }
-};
-
-/// The red, green and blue of one pixel.
-struct Pixel {
-    int r, g, b;
-};
-Pixel pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
-    const guint8* p =
-        image->get_pixels() + y * image->get_rowstride() + x * image->get_n_channels();
-    return Pixel{p[0], p[1], p[2]};
-}
-bool isRed(Pixel p) {
-    return p.r > 200 && p.g < 60 && p.b < 60;
-}
-
-TEST_F(MenuRowWidget, DrawsTheIconStretchedAndTheTitleBesideItAndNothingElse) {
-    // A wide red picture: drawn stretched, it fills the whole 16 x 16 square.
-    const fs::path icon =
-        fs::temp_directory_path() / ("headroom-row-icon-" + std::to_string(::getpid()) + ".png");
-    auto red = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, 40, 10);
-    red->fill(0xff0000ff);
-    red->save(icon.string(), "png");
-
-    CustomMenuItemWidget row;
-    row.view().setTitle("Headroom");
-    row.view().setImage(icon.string());
-    const auto shot = render(row);
-    fs::remove(icon);
-    ASSERT_TRUE(shot);
-    ASSERT_EQ(shot->get_height(), CustomMenuItemWidget::kNaturalHeight);
-    const int top = CustomMenuItemWidget::kNaturalHeight - 16;  // the square sits on the bottom
-    EXPECT_TRUE(isRed(pixelAt(shot, 5, top)));
-    EXPECT_TRUE(isRed(pixelAt(shot, 20, CustomMenuItemWidget::kNaturalHeight - 1)));
-    EXPECT_FALSE(isRed(pixelAt(shot, 4, top + 8)));
-    EXPECT_FALSE(isRed(pixelAt(shot, 21, top + 8)));
-    EXPECT_FALSE(isRed(pixelAt(shot, 12, top - 1)));
-
-    // The title starts at x 29: ink from there on, none between the icon and it.
-    const Pixel background = pixelAt(shot, 25, 2);
-    int inkFrom = -1;
-    for (int x = 21; x < shot->get_width() && inkFrom < 0; ++x) {
-        for (int y = 0; y < shot->get_height(); ++y) {
-            const Pixel p = pixelAt(shot, x, y);
-            if (std::abs(p.r - background.r) + std::abs(p.g - background.g) > 120) {
-                inkFrom = x;
-                break;
-            }
-        }
-    }
-    EXPECT_GE(inkFrom, 29);
-    EXPECT_LE(inkFrom, 33);
-
-    // Highlighted, it draws the same.
-    CustomMenuItemWidget highlighted;
-    highlighted.view().setTitle("Headroom");
-    highlighted.set_state_flags(Gtk::STATE_FLAG_PRELIGHT | Gtk::STATE_FLAG_SELECTED, false);
-    CustomMenuItemWidget plain;
-    plain.view().setTitle("Headroom");
-    const auto a = render(highlighted);
-    const auto b = render(plain);
-    ASSERT_TRUE(a && b);
-    const auto size = static_cast<std::size_t>(a->get_rowstride() * a->get_height());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(a->get_pixels()), size),
-              std::string(reinterpret_cast<const char*>(b->get_pixels()), size));
-}
-
-TEST_F(MenuRowWidget, MissingImageLeavesTheTitle) {
-    CustomMenuItemWidget row;
-    row.view().setImage("/nonexistent/icon.png");
-    row.view().setTitle("Title");
-    const auto shot = render(row);
-    ASSERT_TRUE(shot);
-    const Pixel corner = pixelAt(shot, 0, 0);
-    bool ink = false;
-    for (int x = 29; x < 60; ++x) {
-        for (int y = 0; y < shot->get_height(); ++y) {
-            const Pixel p = pixelAt(shot, x, y);
-            ink = ink || std::abs(p.r - corner.r) + std::abs(p.g - corner.g) > 120;
-        }
-    }
-    EXPECT_TRUE(ink);
-}
-
-TEST_F(MenuRowWidget, InTheMenuTheRowKeepsItsPlacesAndGetsNoHighlight) {
-    // A red square for an icon, so that its place shows.
-    const fs::path icon =
-        fs::temp_directory_path() / ("headroom-menu-icon-" + std::to_string(::getpid()) + ".png");
-    auto red = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, 16, 16);
-    red->fill(0xff0000ff);
-    red->save(icon.string(), "png");
-    GlibRunLoop loop;
-    MenuMirror mirror(loop);
-    auto menu = std::make_shared<Menu>();
-    auto drawn = std::make_shared<MenuItem>("Welcome...", [] {});
-    drawn->setOnStateImage(icon.string());
-    drawn->setDrawsCustomView(true);
-    menu->addItem(std::make_shared<MenuItem>("Extreme Clean", [] {}));
-    menu->addItem(drawn);
-    menu->addItem(std::make_shared<MenuItem>("Quit", [] {}));
-    mirror.setMenu(menu);
-    Gtk::Menu& gtkMenu = mirror.gtkMenu();
-    gtkMenu.popup_at_rect(Gdk::Window::get_default_root_window(), Gdk::Rectangle(200, 200, 1, 1),
-                          Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
-    test::turnFor(0.3);
-    Gtk::Widget* row = test::rowsOf(gtkMenu).at(1);
-    ASSERT_TRUE(row->get_mapped());
-    auto* top = gtkMenu.get_toplevel();
-    int rowX = 0;
-    int rowY = 0;
-    row->translate_coordinates(*top, 0, 0, rowX, rowY);
-    const int width = row->get_allocated_width();
-    const int height = row->get_allocated_height();
-    const auto shoot = [&] {
-        test::turnFor(0.2);
-        return Gdk::Pixbuf::create(top->get_window(), rowX, rowY, width, height);
-    };
-    const auto plain = shoot();
-    // The real pointer over the row: GTK selects it.
-    ASSERT_TRUE(test::pointAt(*row));
-    const auto pointed = shoot();
-    fs::remove(icon);
-    gtkMenu.popdown();
-    ASSERT_TRUE(plain && pointed);
-    fs::create_directories(HEADROOM_SCREENSHOT_DIR);
-    plain->save(std::string(HEADROOM_SCREENSHOT_DIR) + "/menu-row.png", "png");
-    pointed->save(std::string(HEADROOM_SCREENSHOT_DIR) + "/menu-row-pointed.png", "png");
-
-    // Under the pointer the row looks as it did.
-    const auto size = static_cast<std::size_t>(plain->get_rowstride() * plain->get_height());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain->get_pixels()), size),
-              std::string(reinterpret_cast<const char*>(pointed->get_pixels()), size));
-    // The icon fills x 5 to 20 of the row, the title's ink starts at x 29.
-    const int middle = height / 2;
-    EXPECT_FALSE(isRed(pixelAt(plain, 4, middle)));
-    EXPECT_TRUE(isRed(pixelAt(plain, 5, middle)));
-    EXPECT_TRUE(isRed(pixelAt(plain, 20, middle)));
-    EXPECT_FALSE(isRed(pixelAt(plain, 21, middle)));
-    const Pixel background = pixelAt(plain, width - 1, 0);
-    int inkFrom = -1;
-    for (int x = 21; x < width && inkFrom < 0; ++x) {
-        for (int y = 0; y < height; ++y) {
-            const Pixel p = pixelAt(plain, x, y);
-            if (std::abs(p.r - background.r) + std::abs(p.g - background.g) > 120) {
-                inkFrom = x;
-                break;
-            }
-        }
-    }
-    EXPECT_GE(inkFrom, 29);
-    EXPECT_LE(inkFrom, 33);
 }
 
 TEST(NetworkReachabilityProbe, ReachableOnlyWhenTheNameResolves) {

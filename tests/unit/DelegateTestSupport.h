@@ -35,7 +35,7 @@ class DelegateTest : public ::testing::Test {
     FakeStatusItem& statusItem() { return fakes.statusBar.item(); }
 
     /// The status menu, as the launch put it on the status item.
-    Menu& menu() { return *statusItem().menu(); }
+    Menu& menu() { return dynamic_cast<Menu&>(*statusItem().menu()); }
 
     std::string rowTitle(std::size_t index) {
         const auto item = menu().itemAtIndex(index);

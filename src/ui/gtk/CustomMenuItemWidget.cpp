@@ -1,13 +1,8 @@
 #include "ui/gtk/CustomMenuItemWidget.h"
 
-#include <gdkmm/general.h>
-#include <gtkmm/icontheme.h>
-#include <gtkmm/menuitem.h>
-#include <gtkmm/stylecontext.h>
-#include <pangomm/fontdescription.h>
-#include <pangomm/layout.h>
-
 #include <variant>
+
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
@@ -23,112 +18,123 @@ constexpr const char* kPlainRowStyle =
 
 }  // namespace
 
-CustomMenuItemWidget::CustomMenuItemWidget() : plainRow_(Gtk::CssProvider::create()) {
-    set_size_request(kNaturalWidth, kNaturalHeight);
-    plainRow_->load_from_data(kPlainRowStyle);
+CustomMenuItemWidget::CustomMenuItemWidget()
+    : area_(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()))),
+      plainRow_(gtk_css_provider_new()) {
+    gtk_widget_set_size_request(area_.get(), kNaturalWidth, kNaturalHeight);
+    gtk_css_provider_load_from_data(plainRow_.get(), kPlainRowStyle, -1, nullptr);
+    connectSignal(area_.get(), "hierarchy-changed", &onHierarchyChanged, this);
+    connectSignal(area_.get(), "draw", &onDraw, this);
 }
 
 CustomMenuItemWidget::~CustomMenuItemWidget() {
-    itemDraw_.disconnect();
+    leaveItem();
+    g_signal_handlers_disconnect_by_data(area_.get(), this);
 }
 
-void CustomMenuItemWidget::on_hierarchy_changed(Gtk::Widget* previousToplevel) {
-    Gtk::DrawingArea::on_hierarchy_changed(previousToplevel);
-    Gtk::Widget* item = nullptr;
-    for (Gtk::Widget* up = get_parent(); up != nullptr; up = up->get_parent()) {
-        if (dynamic_cast<Gtk::MenuItem*>(up) != nullptr) {
-            item = up;
-            break;
-        }
-    }
-    if (item == styledItem_) {
+void CustomMenuItemWidget::leaveItem() {
+    if (styledItem_ == nullptr) {
         return;
     }
-    if (styledItem_ != nullptr) {
-        itemDraw_.disconnect();
-        styledItem_->get_style_context()->remove_provider(plainRow_);
-    }
-    styledItem_ = item;
-    if (item != nullptr) {
-        item->get_style_context()->add_provider(plainRow_,
-                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-        itemDraw_ = item->signal_draw().connect(
-            [this, item](const Cairo::RefPtr<Cairo::Context>& cr) {
-                paint(cr, item->get_allocated_height());
-                return false;
-            },
-            true);
-        item->queue_draw();
-    }
+    g_signal_handler_disconnect(styledItem_, itemDraw_);
+    gtk_style_context_remove_provider(gtk_widget_get_style_context(styledItem_),
+                                      GTK_STYLE_PROVIDER(plainRow_.get()));
+    g_object_remove_weak_pointer(G_OBJECT(styledItem_), reinterpret_cast<gpointer*>(&styledItem_));
+    styledItem_ = nullptr;
 }
 
-bool CustomMenuItemWidget::fontInstalled(const std::string& family) {
-    for (const auto& installed : get_pango_context()->list_families()) {
-        if (installed->get_name().casefold() == Glib::ustring(family).casefold()) {
-            return true;
-        }
+void CustomMenuItemWidget::onHierarchyChanged(GtkWidget* area, GtkWidget* /*previous*/,
+                                              gpointer self) {
+    auto* row = static_cast<CustomMenuItemWidget*>(self);
+    GtkWidget* item = gtk_widget_get_parent(area);
+    while (item != nullptr && !GTK_IS_MENU_ITEM(item)) {
+        item = gtk_widget_get_parent(item);
     }
-    return false;
+    if (item == row->styledItem_) {
+        return;
+    }
+    row->leaveItem();
+    if (item == nullptr) {
+        return;
+    }
+    row->styledItem_ = item;
+    g_object_add_weak_pointer(G_OBJECT(item), reinterpret_cast<gpointer*>(&row->styledItem_));
+    gtk_style_context_add_provider(gtk_widget_get_style_context(item),
+                                   GTK_STYLE_PROVIDER(row->plainRow_.get()),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+    row->itemDraw_ = g_signal_connect_data(item, "draw", reinterpret_cast<GCallback>(&onDraw), row,
+                                           nullptr, G_CONNECT_AFTER);
+    gtk_widget_queue_draw(item);
 }
 
-Glib::RefPtr<Gdk::Pixbuf> CustomMenuItemWidget::imageNamed(const std::string& name) {
+gboolean CustomMenuItemWidget::onDraw(GtkWidget* widget, cairo_t* cr, gpointer self) {
+    auto* row = static_cast<CustomMenuItemWidget*>(self);
+    // In a menu item, the item's own drawing paints the whole row; the area paints nothing.
+    const bool onItem = widget != row->area_.get();
+    if (onItem || row->styledItem_ == nullptr) {
+        row->paint(cr, gtk_widget_get_allocated_height(widget));
+    }
+    return onItem ? FALSE : TRUE;
+}
+
+GdkPixbuf* CustomMenuItemWidget::imageNamed(const std::string& name) {
     if (const auto cached = images_.find(name); cached != images_.end()) {
-        return cached->second;
+        return cached->second.get();
     }
-    Glib::RefPtr<Gdk::Pixbuf> pixbuf;
-    try {
-        pixbuf = name.starts_with('/') ? Gdk::Pixbuf::create_from_file(name)
-                                       : Gtk::IconTheme::get_default()->load_icon(
-                                             name, kIconReadSize, Gtk::ICON_LOOKUP_FORCE_SIZE);
-    } catch (const Glib::Error&) {
-        pixbuf.reset();
-    }
-    images_[name] = pixbuf;
-    return pixbuf;
+    GdkPixbuf* pixbuf =
+        name.starts_with('/')
+            ? gdk_pixbuf_new_from_file(name.c_str(), nullptr)
+            : gtk_icon_theme_load_icon(gtk_icon_theme_get_default(), name.c_str(), kIconReadSize,
+                                       GTK_ICON_LOOKUP_FORCE_SIZE, nullptr);
+    return images_.emplace(name, pixbuf).first->second.get();
 }
 
-bool CustomMenuItemWidget::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
-    if (styledItem_ == nullptr) {
-        paint(cr, get_allocated_height());
-    }
-    return true;
-}
-
-void CustomMenuItemWidget::paint(const Cairo::RefPtr<Cairo::Context>& cr, double height) {
-    const auto elements =
-        view_.drawRect([this](const std::string& family) { return fontInstalled(family); });
-    for (const MenuRowElement& element : elements) {
+void CustomMenuItemWidget::paint(cairo_t* cr, double height) {
+    PangoContext* pango = gtk_widget_get_pango_context(area_.get());
+    const auto fontInstalled = [pango](const std::string& family) {
+        PangoFontFamily** families = nullptr;
+        int count = 0;
+        pango_context_list_families(pango, &families, &count);
+        bool found = false;
+        for (int i = 0; i < count && !found; ++i) {
+            found =
+                g_ascii_strcasecmp(pango_font_family_get_name(families[i]), family.c_str()) == 0;
+        }
+        g_free(families);
+        return found;
+    };
+    for (const MenuRowElement& element : view_.drawRect(fontInstalled)) {
+        cairo_save(cr);
         if (const auto* text = std::get_if<MenuRowText>(&element)) {
-            auto layout = create_pango_layout(text->text);
-            Pango::FontDescription font;
-            font.set_family(text->fontName);
-            font.set_absolute_size(text->pointSize * PANGO_SCALE);
-            layout->set_font_description(font);
+            GObjectPtr<PangoLayout> layout(
+                gtk_widget_create_pango_layout(area_.get(), text->text.c_str()));
+            PangoFontDescription* font = pango_font_description_new();
+            pango_font_description_set_family(font, text->fontName.c_str());
+            pango_font_description_set_absolute_size(font, text->pointSize * PANGO_SCALE);
+            pango_layout_set_font_description(layout.get(), font);
+            pango_font_description_free(font);
             int width = 0;
             int lineHeight = 0;
-            layout->get_pixel_size(width, lineHeight);
-            const Gdk::RGBA ink = get_style_context()->get_color(Gtk::STATE_FLAG_NORMAL);
-            cr->save();
-            Gdk::Cairo::set_source_rgba(cr, ink);
-            cr->move_to(text->x, CustomMenuItemView::topOffset(text->y, lineHeight, height));
-            layout->show_in_cairo_context(cr);
-            cr->restore();
+            pango_layout_get_pixel_size(layout.get(), &width, &lineHeight);
+            GdkRGBA ink{};
+            gtk_style_context_get_color(gtk_widget_get_style_context(area_.get()),
+                                        GTK_STATE_FLAG_NORMAL, &ink);
+            gdk_cairo_set_source_rgba(cr, &ink);
+            cairo_move_to(cr, text->x, CustomMenuItemView::topOffset(text->y, lineHeight, height));
+            pango_cairo_show_layout(cr, layout.get());
         } else if (const auto* image = std::get_if<MenuRowImage>(&element)) {
-            const auto pixbuf = imageNamed(image->image);
-            if (!pixbuf) {
-                continue;
+            if (GdkPixbuf* pixbuf = imageNamed(image->image)) {
+                // Stretched: each axis scaled on its own.
+                const GObjectPtr<GdkPixbuf> stretched(
+                    gdk_pixbuf_scale_simple(pixbuf, static_cast<int>(image->width),
+                                            static_cast<int>(image->height), GDK_INTERP_BILINEAR));
+                const double top = CustomMenuItemView::topOffset(image->y, image->height, height);
+                gdk_cairo_set_source_pixbuf(cr, stretched.get(), image->x, top);
+                cairo_rectangle(cr, image->x, top, image->width, image->height);
+                cairo_fill(cr);
             }
-            // Stretched: each axis scaled on its own.
-            const auto stretched =
-                pixbuf->scale_simple(static_cast<int>(image->width),
-                                     static_cast<int>(image->height), Gdk::INTERP_BILINEAR);
-            const double top = CustomMenuItemView::topOffset(image->y, image->height, height);
-            cr->save();
-            Gdk::Cairo::set_source_pixbuf(cr, stretched, image->x, top);
-            cr->rectangle(image->x, top, image->width, image->height);
-            cr->fill();
-            cr->restore();
         }
+        cairo_restore(cr);
     }
 }
 

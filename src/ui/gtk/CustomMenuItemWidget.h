@@ -1,13 +1,12 @@
 #pragma once
 
-#include <gdkmm/pixbuf.h>
-#include <gtkmm/cssprovider.h>
-#include <gtkmm/drawingarea.h>
+#include <gtk/gtk.h>
 
 #include <map>
 #include <string>
 
 #include "statusmenu/CustomMenuItemView.h"
+#include "ui/gtk/GObjectPtr.h"
 
 namespace headroom {
 
@@ -21,35 +20,35 @@ namespace headroom {
 /// check marks), and the item gets no padding and no highlight of its own, so that a row
 /// under the pointer looks the same as any other.
 ///
-/// Like the view's own accessors, changing the title or the image does not redraw: call
-/// queue_draw().
-class CustomMenuItemWidget final : public Gtk::DrawingArea {
+/// Like the view's own accessors, changing the title or the image does not redraw: queue a
+/// draw of widget().
+class CustomMenuItemWidget {
   public:
     static constexpr int kNaturalWidth = 180;
     static constexpr int kNaturalHeight = 22;
 
     CustomMenuItemWidget();
-    ~CustomMenuItemWidget() override;
+    ~CustomMenuItemWidget();
     CustomMenuItemWidget(const CustomMenuItemWidget&) = delete;
     CustomMenuItemWidget& operator=(const CustomMenuItemWidget&) = delete;
 
+    /// A drawing area; the object keeps a reference to it for its own life.
+    GtkWidget* widget() const { return area_.get(); }
     CustomMenuItemView& view() { return view_; }
 
-  protected:
-    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
-    void on_hierarchy_changed(Gtk::Widget* previousToplevel) override;
-
   private:
-    void paint(const Cairo::RefPtr<Cairo::Context>& cr, double height);
-
-    bool fontInstalled(const std::string& family);
-    Glib::RefPtr<Gdk::Pixbuf> imageNamed(const std::string& name);
+    static void onHierarchyChanged(GtkWidget* area, GtkWidget* previous, gpointer self);
+    static gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
+    void leaveItem();
+    void paint(cairo_t* cr, double height);
+    GdkPixbuf* imageNamed(const std::string& name);
 
     CustomMenuItemView view_;
-    Glib::RefPtr<Gtk::CssProvider> plainRow_;
-    Gtk::Widget* styledItem_ = nullptr;
-    sigc::connection itemDraw_;
-    std::map<std::string, Glib::RefPtr<Gdk::Pixbuf>> images_;
+    GObjectPtr<GtkWidget> area_;
+    GObjectPtr<GtkCssProvider> plainRow_;
+    GtkWidget* styledItem_ = nullptr;  // a weak pointer: GLib clears it when the item goes
+    gulong itemDraw_ = 0;
+    std::map<std::string, GObjectPtr<GdkPixbuf>> images_;  // null: cannot be loaded
 };
 
 }  // namespace headroom

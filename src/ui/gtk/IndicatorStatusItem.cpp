@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <utility>
 
 #include "ui/gtk/IconFolder.h"
@@ -34,6 +33,13 @@ std::string itemPath(const std::string& id) {
     return "/org/ayatana/NotificationItem/" + clean;
 }
 
+/// What the bus filter looks for: the item's object path, and its indicator (GDBus runs
+/// filters on a thread of its own: a weak reference is safe to read there).
+struct ActivateFilter {
+    std::string path;
+    GWeakRef indicator;
+};
+
 /// Where the indicator keeps its item, for the old-style tray icon's callbacks.
 constexpr const char* kItemKey = "headroom-status-item";
 
@@ -51,18 +57,6 @@ struct TrayIndicatorClass {
 }  // namespace
 
 G_GNUC_END_IGNORE_DEPRECATIONS
-
-struct IndicatorStatusItem::Activation {
-    std::mutex mutex;
-    IndicatorStatusItem* item = nullptr;  // null once the item has gone
-    std::string path;
-};
-
-void IndicatorStatusItem::Unref::operator()(void* object) const {
-    if (object != nullptr) {
-        g_object_unref(object);
-    }
-}
 
 IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id)
     : bar_(bar), mirror_(bar.runLoop()), host_(IndicatorStatusBar::watcherHost()) {
@@ -82,14 +76,16 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     panelCheck_ = g_timeout_add_seconds(kPanelCheckSeconds, &onPanelCheck, this);
 
     // The same connection the library exports the item on (GIO shares one per bus).
-    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    if (bus_ != nullptr) {
-        activation_ = std::make_shared<Activation>();
-        activation_->item = this;
-        activation_->path = itemPath(id);
-        activateFilter_ = g_dbus_connection_add_filter(
-            bus_, &filterActivate, new std::shared_ptr<Activation>(activation_),
-            [](gpointer shared) { delete static_cast<std::shared_ptr<Activation>*>(shared); });
+    bus_.reset(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    if (bus_) {
+        auto* filter = new ActivateFilter{itemPath(id), {}};
+        g_weak_ref_init(&filter->indicator, indicator);
+        activateFilter_ =
+            g_dbus_connection_add_filter(bus_.get(), &filterActivate, filter, [](gpointer data) {
+                auto* done = static_cast<ActivateFilter*>(data);
+                g_weak_ref_clear(&done->indicator);
+                delete done;
+            });
     }
 }
 
@@ -97,17 +93,10 @@ IndicatorStatusItem::~IndicatorStatusItem() {
     if (panelCheck_ != 0) {
         g_source_remove(panelCheck_);
     }
-    if (activation_) {
-        // The filter runs on GDBus's own thread and may be running now.
-        const std::lock_guard<std::mutex> lock(activation_->mutex);
-        activation_->item = nullptr;
+    if (bus_) {
+        g_dbus_connection_remove_filter(bus_.get(), activateFilter_);
     }
-    if (bus_ != nullptr) {
-        g_dbus_connection_remove_filter(bus_, activateFilter_);
-        g_object_unref(bus_);
-    }
-    mapped_.disconnect();
-    unmapped_.disconnect();
+    g_signal_handlers_disconnect_by_data(mirror_.gtkMenu(), this);
     if (root_ && rootEventHandler_ != 0) {
         g_signal_handler_disconnect(root_.get(), rootEventHandler_);
     }
@@ -137,9 +126,6 @@ void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
     showIcon();
     app_indicator_set_status(indicator_.get(),
                              red_ ? APP_INDICATOR_STATUS_ATTENTION : APP_INDICATOR_STATUS_ACTIVE);
-    // Every refresh sets the title after changing some rows and before changing others: one
-    // sync on the next turn sees them all.
-    mirror_.scheduleSync();
 }
 
 void IndicatorStatusItem::setImage(const std::optional<StatusImage>& image) {
@@ -220,13 +206,13 @@ gboolean IndicatorStatusItem::onPanelCheck(gpointer self) {
     return G_SOURCE_REMOVE;
 }
 
-void IndicatorStatusItem::setMenu(std::shared_ptr<Menu> menu) {
+void IndicatorStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
     mirror_.setMenu(std::move(menu));
     if (menuAttached_) {
-        return;  // the Gtk menu is the same; only its rows changed
+        return;  // the GTK menu is the same; only its rows changed
     }
     menuAttached_ = true;
-    app_indicator_set_menu(indicator_.get(), mirror_.gtkMenu().gobj());
+    app_indicator_set_menu(indicator_.get(), mirror_.gtkMenu());
 
     // With a panel the menu is shown remotely: the dbusmenu root row hears it open and close.
     DbusmenuServer* server = nullptr;
@@ -241,9 +227,19 @@ void IndicatorStatusItem::setMenu(std::shared_ptr<Menu> menu) {
                 connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
         }
     }
-    // Without a panel (GtkStatusIcon fallback) the Gtk menu itself pops up.
-    mapped_ = mirror_.gtkMenu().signal_map().connect([this] { menuOpened(); });
-    unmapped_ = mirror_.gtkMenu().signal_unmap().connect([this] { menuClosed(); });
+    // Without a panel (GtkStatusIcon fallback) the GTK menu itself pops up.
+    connectSignal(
+        mirror_.gtkMenu(), "map",
+        +[](GtkWidget* /*menu*/, gpointer self) {
+            static_cast<IndicatorStatusItem*>(self)->menuOpened();
+        },
+        this);
+    connectSignal(
+        mirror_.gtkMenu(), "unmap",
+        +[](GtkWidget* /*menu*/, gpointer self) {
+            static_cast<IndicatorStatusItem*>(self)->menuClosed();
+        },
+        this);
 }
 
 void IndicatorStatusItem::menuOpened() {
@@ -316,8 +312,7 @@ void IndicatorStatusItem::dropTrayIcon(AppIndicator* indicator, GtkStatusIcon* i
 
 void IndicatorStatusItem::onTrayIconClicked(GtkStatusIcon* /*icon*/, gpointer self) {
     // The click that asked for it is the current event: the menu opens at the pointer.
-    gtk_menu_popup_at_pointer(static_cast<IndicatorStatusItem*>(self)->mirror_.gtkMenu().gobj(),
-                              nullptr);
+    gtk_menu_popup_at_pointer(static_cast<IndicatorStatusItem*>(self)->mirror_.gtkMenu(), nullptr);
 }
 
 void IndicatorStatusItem::onTrayIconMenu(GtkStatusIcon* icon, guint /*button*/, guint /*time*/,
@@ -326,50 +321,45 @@ void IndicatorStatusItem::onTrayIconMenu(GtkStatusIcon* icon, guint /*button*/, 
 }
 
 GDBusMessage* IndicatorStatusItem::filterActivate(GDBusConnection* bus, GDBusMessage* message,
-                                                  gboolean incoming, gpointer activation) {
-    const auto& shared = *static_cast<std::shared_ptr<Activation>*>(activation);
+                                                  gboolean incoming, gpointer filterData) {
+    auto* filter = static_cast<ActivateFilter*>(filterData);
     if (incoming == FALSE ||
         g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL ||
         g_strcmp0(g_dbus_message_get_member(message), "Activate") != 0 ||
         g_strcmp0(g_dbus_message_get_interface(message), "org.kde.StatusNotifierItem") != 0 ||
-        g_strcmp0(g_dbus_message_get_path(message), shared->path.c_str()) != 0) {
+        g_strcmp0(g_dbus_message_get_path(message), filter->path.c_str()) != 0) {
         return message;
     }
     // Answered here and kept from the library, which does not know the method.
     GDBusMessage* reply = g_dbus_message_new_method_reply(message);
     g_dbus_connection_send_message(bus, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
     g_object_unref(reply);
-    gint x = 0;
-    gint y = 0;
+    struct Request {
+        GObjectPtr<GObject> indicator;
+        gint x = 0;
+        gint y = 0;
+    };
+    auto* request = new Request{GObjectPtr<GObject>(G_OBJECT(g_weak_ref_get(&filter->indicator)))};
     GVariant* body = g_dbus_message_get_body(message);
     if (body != nullptr && g_variant_is_of_type(body, G_VARIANT_TYPE("(ii)"))) {
-        g_variant_get(body, "(ii)", &x, &y);
+        g_variant_get(body, "(ii)", &request->x, &request->y);
     }
     g_object_unref(message);
 
     // The menu opens on the main thread, if the item is still there then.
-    struct Request {
-        std::weak_ptr<Activation> activation;
-        int x;
-        int y;
-    };
     g_main_context_invoke_full(
         nullptr, G_PRIORITY_DEFAULT,
         [](gpointer data) {
-            const auto* request = static_cast<Request*>(data);
-            if (const auto alive = request->activation.lock()) {
-                IndicatorStatusItem* item = nullptr;
-                {
-                    const std::lock_guard<std::mutex> lock(alive->mutex);
-                    item = alive->item;
-                }
-                if (item != nullptr) {
-                    item->popUpMenuAt(request->x, request->y);
+            const auto* asked = static_cast<Request*>(data);
+            if (asked->indicator) {
+                if (auto* item = static_cast<IndicatorStatusItem*>(
+                        g_object_get_data(asked->indicator.get(), kItemKey))) {
+                    item->popUpMenuAt(asked->x, asked->y);
                 }
             }
             return G_SOURCE_REMOVE;
         },
-        new Request{shared, x, y}, [](gpointer data) { delete static_cast<Request*>(data); });
+        request, [](gpointer data) { delete static_cast<Request*>(data); });
     return nullptr;
 }
 
@@ -394,7 +384,7 @@ void IndicatorStatusItem::popUpMenuAt(int x, int y) {
     click->button.x_root = x;
     click->button.y_root = y;
     gdk_event_set_device(click, pointer);
-    gtk_menu_popup_at_rect(mirror_.gtkMenu().gobj(), root, &at, GDK_GRAVITY_NORTH_WEST,
+    gtk_menu_popup_at_rect(mirror_.gtkMenu(), root, &at, GDK_GRAVITY_NORTH_WEST,
                            GDK_GRAVITY_NORTH_WEST, click);
     gdk_event_free(click);
 }

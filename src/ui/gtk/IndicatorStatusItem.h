@@ -2,13 +2,13 @@
 
 #include <libayatana-appindicator/app-indicator.h>
 #include <libdbusmenu-glib/menuitem.h>
-#include <sigc++/connection.h>
 
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/StatusBar.h"
+#include "ui/gtk/GObjectPtr.h"
 #include "ui/gtk/IndicatorStatusBar.h"
 #include "ui/gtk/MenuMirror.h"
 
@@ -32,8 +32,7 @@ namespace headroom {
 /// - A panel's Activate (LXQt sends it for a left click), which the library leaves unanswered
 ///   but for a warning, opens the menu at the pointer.
 /// - No panel at all: said once, a few seconds after start, on standard error and in the log.
-/// - Menu: a MenuMirror of the model, synced once on the main queue after every title change
-///   (every refresh sets the title).
+/// - Menu: a MenuMirror of the program's menu.
 /// - Menu open and close: the dbusmenu "opened" and "closed" events on the root row, which the
 ///   panel sends as it shows and hides the menu, and the GtkMenu's map and unmap for the
 ///   GtkStatusIcon fallback. They turn the run loop's tracking on and off. A panel that never
@@ -48,17 +47,13 @@ class IndicatorStatusItem final : public StatusItem {
 
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
-    void setMenu(std::shared_ptr<Menu> menu) override;
+    void setMenu(std::shared_ptr<StatusItemMenu> menu) override;
 
     AppIndicator* indicator() const { return indicator_.get(); }
     MenuMirror& mirror() { return mirror_; }
     bool isMenuOpen() const { return menuOpen_; }
 
   private:
-    struct Unref {
-        void operator()(void* object) const;
-    };
-
     void showIcon();
     void checkForPanel();
     void menuOpened();
@@ -67,7 +62,6 @@ class IndicatorStatusItem final : public StatusItem {
                                 guint timestamp, gpointer self);
     static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
     static gboolean onPanelCheck(gpointer self);
-    struct Activation;
     static GDBusMessage* filterActivate(GDBusConnection* bus, GDBusMessage* message,
                                         gboolean incoming, gpointer activation);
     void popUpMenuAt(int x, int y);
@@ -81,12 +75,10 @@ class IndicatorStatusItem final : public StatusItem {
     IndicatorStatusBar& bar_;
     MenuMirror mirror_;
     // After the mirror, so that the indicator lets go of the Gtk menu before it is destroyed.
-    std::unique_ptr<AppIndicator, Unref> indicator_;
-    std::unique_ptr<DbusmenuMenuitem, Unref> root_;
+    GObjectPtr<AppIndicator> indicator_;
+    GObjectPtr<DbusmenuMenuitem> root_;
     gulong rootEventHandler_ = 0;
     gulong connectionHandler_ = 0;
-    sigc::connection mapped_;
-    sigc::connection unmapped_;
     bool menuAttached_ = false;
     bool menuOpen_ = false;
 
@@ -96,8 +88,7 @@ class IndicatorStatusItem final : public StatusItem {
     bool red_ = false;
     std::string shownIcon_;
     std::string shownDescription_;
-    std::shared_ptr<Activation> activation_;
-    GDBusConnection* bus_ = nullptr;
+    GObjectPtr<GDBusConnection> bus_;
     guint activateFilter_ = 0;
     std::string itemTitle_;
     GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop

@@ -1,250 +1,230 @@
 #include "ui/gtk/MenuMirror.h"
 
-#include "ui/gtk/CustomMenuItemWidget.h"
-
-#include <gdkmm/pixbuf.h>
-#include <gtkmm/box.h>
-#include <gtkmm/icontheme.h>
-#include <gtkmm/separatormenuitem.h>
-#include <gtkmm/settings.h>
-
 #include <algorithm>
 #include <unordered_set>
 #include <utility>
+
+#include "ui/gtk/CustomMenuItemWidget.h"
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 
 namespace {
 
-/// The image a row shows: rows are never in the "on" state, so the off-state image, with the
-/// on-state one when only that is set.
-const std::string& displayedImage(const MenuItem& item) {
-    static const std::string none;
-    if (item.drawsCustomView()) {
-        return none;  // its icon is part of the drawing
-    }
-    return item.offStateImage().empty() ? item.onStateImage() : item.offStateImage();
+/// The kind of GTK row a row needs: a different kind is a new widget.
+int kindOf(const MenuRow& row) {
+    return row.separator ? 0 : row.drawsCustomView ? 1 : row.image.empty() ? 2 : 3;
+}
+
+/// What a GTK row's activation runs: the menu's row, if both are still there.
+struct Choice {
+    RunLoop& runLoop;
+    std::weak_ptr<StatusItemMenu> menu;
+    const void* id;
+};
+
+void onActivate(GtkMenuItem* /*item*/, gpointer data) {
+    const auto* choice = static_cast<Choice*>(data);
+    choice->runLoop.dispatchToMainQueue([menu = choice->menu, id = choice->id] {
+        if (const auto alive = menu.lock()) {
+            alive->chooseRow(id);
+        }
+    });
 }
 
 }  // namespace
 
-MenuMirror::MenuMirror(RunLoop& runLoop) : runLoop_(runLoop) {
+MenuMirror::MenuMirror(RunLoop& runLoop)
+    : runLoop_(runLoop), menu_(GTK_WIDGET(g_object_ref_sink(gtk_menu_new()))) {
     // The dbusmenu exporter sends row icons only while menus show images.
-    if (auto settings = Gtk::Settings::get_default()) {
-        settings->property_gtk_menu_images() = true;
-    }
-    themeChanged_ = Gtk::IconTheme::get_default()->signal_changed().connect([this] {
-        // Icons are looked up again in the new theme on the next sync.
-        pixbufs_.clear();
-        for (Row& row : rows_) {
-            if (row.image != nullptr) {
-                row.imageName.clear();
-                row.revision = row.item->revision() + 1;
+    g_object_set(gtk_settings_get_default(), "gtk-menu-images", TRUE, nullptr);
+    themeChanged_ = connectSignal(
+        gtk_icon_theme_get_default(), "changed",
+        +[](GtkIconTheme* /*theme*/, gpointer self) {
+            // Icons are looked up again in the new theme.
+            auto* mirror = static_cast<MenuMirror*>(self);
+            mirror->pixbufs_.clear();
+            for (Row& row : mirror->rows_) {
+                if (row.image != nullptr) {
+                    mirror->showImage(row.image, row.shown.image);
+                }
             }
-        }
-        scheduleSync();
-    });
+        },
+        this);
 }
 
 MenuMirror::~MenuMirror() {
-    themeChanged_.disconnect();
-    // The rows' widgets go before the menu that holds them.
+    g_signal_handler_disconnect(gtk_icon_theme_get_default(), themeChanged_);
+    if (syncSource_ != 0) {
+        g_source_remove(syncSource_);
+    }
+    if (model_) {
+        model_->setOnChange(nullptr);
+    }
+    gtk_widget_destroy(menu_.get());
     rows_.clear();
 }
 
-void MenuMirror::setMenu(std::shared_ptr<Menu> menu) {
+void MenuMirror::setMenu(std::shared_ptr<StatusItemMenu> menu) {
+    if (model_) {
+        model_->setOnChange(nullptr);
+    }
     model_ = std::move(menu);
-    rows_.clear();
-    structureSeen_ = model_ ? model_->structureRevision() + 1 : 0;
+    if (model_) {
+        // Rows change one by one during a refresh: one sync on the next turn sees them all
+        // (at the main queue's priority, ahead of redraws and idle work).
+        model_->setOnChange([this] {
+            if (syncSource_ == 0) {
+                syncSource_ = g_idle_add_full(
+                    G_PRIORITY_DEFAULT,
+                    [](gpointer self) {
+                        auto* mirror = static_cast<MenuMirror*>(self);
+                        mirror->syncSource_ = 0;
+                        mirror->sync();
+                        return G_SOURCE_REMOVE;
+                    },
+                    this, nullptr);
+            }
+        });
+    }
     sync();
 }
 
-void MenuMirror::scheduleSync() {
-    if (*syncPending_) {
-        return;
-    }
-    *syncPending_ = true;
-    std::weak_ptr<bool> token = syncPending_;
-    runLoop_.dispatchToMainQueue([this, token] {
-        const auto pending = token.lock();
-        if (!pending) {
-            return;  // the mirror has gone
-        }
-        *pending = false;
-        sync();
-    });
-}
-
 void MenuMirror::sync() {
-    touched_ = 0;
-    if (!model_) {
-        return;
+    const std::vector<MenuRow> wanted = model_ ? model_->rows() : std::vector<MenuRow>();
+    std::unordered_set<const void*> ids;
+    for (const MenuRow& row : wanted) {
+        ids.insert(row.id);
     }
-    if (model_->structureRevision() != structureSeen_ || rows_.size() != model_->numberOfItems()) {
-        reconcile();
-    }
-    for (std::size_t position = 0; position < rows_.size(); ++position) {
-        if (rows_[position].revision != rows_[position].item->revision()) {
-            update(rows_[position], position);
+    // Rows that left the menu go first, so that the rows that stay need no moving.
+    std::erase_if(rows_, [&](const Row& row) {
+        const bool gone = !ids.contains(row.shown.id);
+        if (gone) {
+            gtk_widget_destroy(row.widget);
         }
-    }
-}
-
-void MenuMirror::reconcile() {
-    const auto& items = model_->itemArray();
-    std::unordered_set<const MenuItem*> present;
-    for (const auto& item : items) {
-        present.insert(item.get());
-    }
-    // Rows that left the model go first, so that the rows that stay need no moving.
-    std::erase_if(rows_, [&](const Row& row) { return present.count(row.item.get()) == 0; });
-
-    for (std::size_t position = 0; position < items.size(); ++position) {
-        if (position < rows_.size() && rows_[position].item == items[position]) {
+        return gone;
+    });
+    GtkMenuShell* shell = GTK_MENU_SHELL(menu_.get());
+    for (std::size_t position = 0; position < wanted.size(); ++position) {
+        const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(position);
+        const auto found = std::find_if(
+            at, rows_.end(), [&](const Row& row) { return row.shown.id == wanted[position].id; });
+        if (found == rows_.end()) {
+            Row row = makeRow(wanted[position]);
+            gtk_menu_shell_insert(shell, row.widget, static_cast<int>(position));
+            rows_.insert(at, std::move(row));
             continue;
         }
-        const auto from = std::min(position, rows_.size());
-        const auto found =
-            std::find_if(rows_.begin() + static_cast<std::ptrdiff_t>(from), rows_.end(),
-                         [&](const Row& row) { return row.item == items[position]; });
-        const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(from);
-        if (found != rows_.end()) {
+        if (found != at) {
             // A row that moved: taken out and put back, which the exporter follows.
-            Row moved = std::move(*found);
-            rows_.erase(found);
-            menu_.remove(*moved.widget);
-            menu_.insert(*moved.widget, static_cast<int>(position));
-            rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(position), std::move(moved));
-        } else {
-            Row row = makeRow(items[position]);
-            menu_.insert(*row.widget, static_cast<int>(position));
-            rows_.insert(at, std::move(row));
-            ++touched_;
+            GtkWidget* widget = GTK_WIDGET(g_object_ref(found->widget));
+            gtk_container_remove(GTK_CONTAINER(shell), widget);
+            gtk_menu_shell_insert(shell, widget, static_cast<int>(position));
+            g_object_unref(widget);
+            std::rotate(at, found, found + 1);
         }
+        update(*at, wanted[position], static_cast<int>(position));
     }
-    // Whatever is left over (a row the model holds fewer times than before) goes.
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(items.size()), rows_.end());
-    structureSeen_ = model_->structureRevision();
+    // Whatever is left over (a row the menu holds fewer times than before) goes.
+    for (std::size_t extra = wanted.size(); extra < rows_.size(); ++extra) {
+        gtk_widget_destroy(rows_[extra].widget);
+    }
+    rows_.resize(wanted.size());
 }
 
-MenuMirror::Row MenuMirror::makeRow(const std::shared_ptr<MenuItem>& item) {
+MenuMirror::Row MenuMirror::makeRow(const MenuRow& wanted) {
     Row row;
-    row.item = item;
-    row.revision = item->revision();
-    row.separator = item->isSeparatorItem();
-    if (row.separator) {
-        row.widget = std::make_unique<Gtk::SeparatorMenuItem>();
-        row.widget->show();
+    row.shown = wanted;
+    if (wanted.separator) {
+        row.widget = gtk_separator_menu_item_new();
+        gtk_widget_show(row.widget);
         return row;
     }
-    row.widget = std::make_unique<Gtk::MenuItem>();
-    row.title = item->title();
-    row.label = Gtk::make_managed<Gtk::Label>(row.title);
-    row.label->set_xalign(0.0f);
-    row.imageName = displayedImage(*item);
-    if (item->drawsCustomView()) {
+    row.widget = gtk_menu_item_new();
+    row.label = GTK_LABEL(gtk_label_new(wanted.title.c_str()));
+    gtk_label_set_xalign(row.label, 0.0f);
+    GtkWidget* content = GTK_WIDGET(row.label);
+    if (wanted.drawsCustomView) {
         // Drawn by hand where the menu shows locally; the label stays in the row, unshown, so
         // that the row keeps its text where the menu is exported over dbusmenu.
-        auto* box = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 0);
-        row.custom = Gtk::make_managed<CustomMenuItemWidget>();
-        row.custom->view().setTitle(row.title);
-        row.custom->view().setImage(item->onStateImage());
-        box->pack_start(*row.custom, Gtk::PACK_EXPAND_WIDGET);
-        box->pack_start(*row.label, Gtk::PACK_SHRINK);
-        row.label->set_no_show_all(true);
-        row.widget->add(*box);
-    } else if (row.imageName.empty()) {
-        row.widget->add(*row.label);
-    } else {
-        auto* box = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6);
-        row.image = Gtk::make_managed<Gtk::Image>();
-        if (auto pixbuf = iconPixbuf(row.imageName)) {
-            row.image->set(pixbuf);
-        }
-        box->pack_start(*row.image, Gtk::PACK_SHRINK);
-        box->pack_start(*row.label, Gtk::PACK_EXPAND_WIDGET);
-        row.widget->add(*box);
+        row.custom = std::make_unique<CustomMenuItemWidget>();
+        row.custom->view().setTitle(wanted.title);
+        row.custom->view().setImage(wanted.image);
+        content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+        gtk_box_pack_start(GTK_BOX(content), row.custom->widget(), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(content), GTK_WIDGET(row.label), FALSE, FALSE, 0);
+        gtk_widget_set_no_show_all(GTK_WIDGET(row.label), TRUE);
+    } else if (!wanted.image.empty()) {
+        row.image = GTK_IMAGE(gtk_image_new());
+        showImage(row.image, wanted.image);
+        content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+        gtk_box_pack_start(GTK_BOX(content), GTK_WIDGET(row.image), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(content), GTK_WIDGET(row.label), TRUE, TRUE, 0);
     }
-    row.enabled = item->isEnabled();
-    row.widget->set_sensitive(row.enabled);
-    std::weak_ptr<MenuItem> weak = item;
-    row.widget->signal_activate().connect([&runLoop = runLoop_, weak] {
-        runLoop.dispatchToMainQueue([weak] {
-            if (const auto chosen = weak.lock()) {
-                chosen->activate();
-            }
-        });
-    });
+    gtk_container_add(GTK_CONTAINER(row.widget), content);
+    gtk_widget_set_sensitive(row.widget, wanted.enabled);
+    g_signal_connect_data(
+        row.widget, "activate", G_CALLBACK(&onActivate), new Choice{runLoop_, model_, wanted.id},
+        [](gpointer choice, GClosure*) { delete static_cast<Choice*>(choice); }, GConnectFlags{});
     // Shown before it joins the menu, so that the exporter sees it visible from the start.
-    row.widget->show_all();
+    gtk_widget_show_all(row.widget);
     return row;
 }
 
-void MenuMirror::update(Row& row, std::size_t position) {
-    const MenuItem& item = *row.item;
-    row.revision = item.revision();
-    const std::string& imageName = displayedImage(item);
-    if (item.isSeparatorItem() != row.separator || (row.image != nullptr) != !imageName.empty() ||
-        item.drawsCustomView() != (row.custom != nullptr)) {
+void MenuMirror::update(Row& row, const MenuRow& wanted, int position) {
+    if (row.shown == wanted) {
+        return;
+    }
+    if (kindOf(wanted) != kindOf(row.shown)) {
         // A different kind of row: a new widget in the old one's place.
-        Row fresh = makeRow(row.item);
-        row.widget.reset();
-        menu_.insert(*fresh.widget, static_cast<int>(position));
-        row = std::move(fresh);
-        ++touched_;
+        gtk_widget_destroy(row.widget);
+        row = makeRow(wanted);
+        gtk_menu_shell_insert(GTK_MENU_SHELL(menu_.get()), row.widget, position);
         return;
     }
-    if (row.separator) {
-        return;
-    }
-    bool changed = false;
-    if (item.title() != row.title) {
-        row.title = item.title();
-        row.label->set_text(row.title);
-        if (row.custom != nullptr) {
-            row.custom->view().setTitle(row.title);
-            row.custom->queue_draw();
+    if (wanted.title != row.shown.title && row.label != nullptr) {
+        gtk_label_set_text(row.label, wanted.title.c_str());
+        if (row.custom) {
+            row.custom->view().setTitle(wanted.title);
         }
-        changed = true;
     }
-    if (item.isEnabled() != row.enabled) {
-        row.enabled = item.isEnabled();
-        row.widget->set_sensitive(row.enabled);
-        changed = true;
+    if (wanted.enabled != row.shown.enabled) {
+        gtk_widget_set_sensitive(row.widget, wanted.enabled);
     }
-    if (row.image != nullptr && imageName != row.imageName) {
-        row.imageName = imageName;
-        if (auto pixbuf = iconPixbuf(imageName)) {
-            row.image->set(pixbuf);
-        } else {
-            row.image->clear();
+    if (wanted.image != row.shown.image) {
+        if (row.image != nullptr) {
+            showImage(row.image, wanted.image);
+        } else if (row.custom) {
+            row.custom->view().setImage(wanted.image);
         }
-        changed = true;
     }
-    touched_ += changed ? 1 : 0;
+    if (row.custom) {
+        gtk_widget_queue_draw(row.custom->widget());
+    }
+    row.shown = wanted;
 }
 
-Glib::RefPtr<Gdk::Pixbuf> MenuMirror::iconPixbuf(const std::string& name) {
+void MenuMirror::showImage(GtkImage* image, const std::string& name) {
+    gtk_image_set_from_pixbuf(image, iconPixbuf(name));
+}
+
+GdkPixbuf* MenuMirror::iconPixbuf(const std::string& name) {
     if (const auto cached = pixbufs_.find(name); cached != pixbufs_.end()) {
-        return cached->second;
+        return cached->second.get();
     }
-    Glib::RefPtr<Gdk::Pixbuf> pixbuf;
-    try {
-        if (name.starts_with('/')) {
-            // Desktop entries may name an image file instead of a themed icon.
-            pixbuf = Gdk::Pixbuf::create_from_file(name, kIconSize, kIconSize, true);
-        } else {
-            pixbuf = Gtk::IconTheme::get_default()->load_icon(name, kIconSize,
-                                                              Gtk::ICON_LOOKUP_FORCE_SIZE);
-        }
-    } catch (const Glib::Error&) {
-        pixbuf.reset();
-    }
-    if (!pixbuf && name != kFallbackIcon) {
+    // Desktop entries may name an image file instead of a themed icon.
+    GdkPixbuf* pixbuf =
+        name.starts_with('/')
+            ? gdk_pixbuf_new_from_file_at_scale(name.c_str(), kIconSize, kIconSize, TRUE, nullptr)
+            : gtk_icon_theme_load_icon(gtk_icon_theme_get_default(), name.c_str(), kIconSize,
+                                       GTK_ICON_LOOKUP_FORCE_SIZE, nullptr);
+    if (pixbuf == nullptr && name != kFallbackIcon) {
         pixbuf = iconPixbuf(kFallbackIcon);
+        if (pixbuf != nullptr) {
+            g_object_ref(pixbuf);
+        }
     }
-    pixbufs_[name] = pixbuf;
-    return pixbuf;
+    return pixbufs_.emplace(name, pixbuf).first->second.get();
 }
 
 }  // namespace headroom

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "platform/linux/TerminalText.h"
-#include "statusmenu/Menu.h"
 
 namespace headroom {
 
@@ -80,9 +79,9 @@ std::string renderPlain(const StatusSnapshot& snapshot) {
     }
     out += "Menu:\n";
     if (snapshot.menu != nullptr) {
-        for (const auto& item : snapshot.menu->itemArray()) {
-            out += item->isSeparatorItem() ? std::string("  ----")
-                                           : "  " + escapeControlCharacters(item->title());
+        for (const MenuRow& row : snapshot.menu->rows()) {
+            out +=
+                row.separator ? std::string("  ----") : "  " + escapeControlCharacters(row.title);
             out += '\n';
         }
     }
@@ -102,15 +101,14 @@ std::string renderJson(const StatusSnapshot& snapshot) {
     out += ",\"menu\":[";
     if (snapshot.menu != nullptr) {
         bool first = true;
-        for (const auto& item : snapshot.menu->itemArray()) {
+        for (const MenuRow& row : snapshot.menu->rows()) {
             if (!first) {
                 out += ',';
             }
             first = false;
-            out += "{\"title\":" + jsonString(item->title()) +
-                   ",\"tag\":" + std::to_string(item->tag()) +
-                   ",\"enabled\":" + (item->isEnabled() ? "true" : "false") +
-                   ",\"separator\":" + (item->isSeparatorItem() ? "true" : "false") + "}";
+            out += "{\"title\":" + jsonString(row.title) + ",\"tag\":" + std::to_string(row.tag) +
+                   ",\"enabled\":" + (row.enabled ? "true" : "false") +
+                   ",\"separator\":" + (row.separator ? "true" : "false") + "}";
         }
     }
     out += "]}";

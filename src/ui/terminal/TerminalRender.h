@@ -11,7 +11,7 @@ namespace headroom {
 struct StatusSnapshot {
     AttributedTitle title;
     std::optional<StatusImage> image;
-    const Menu* menu = nullptr;
+    const StatusItemMenu* menu = nullptr;
 };
 
 /// Plain text: the title with its colour, the icon, then one line per menu row, with control

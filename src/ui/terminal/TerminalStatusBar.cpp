@@ -20,7 +20,7 @@ void TerminalStatusItem::setImage(const std::optional<StatusImage>& image) {
     changed();
 }
 
-void TerminalStatusItem::setMenu(std::shared_ptr<Menu> menu) {
+void TerminalStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
     menu_ = std::move(menu);
     changed();
 }

@@ -13,11 +13,11 @@ class TerminalStatusItem : public StatusItem {
   public:
     void setAttributedTitle(const AttributedTitle& title) override;
     void setImage(const std::optional<StatusImage>& image) override;
-    void setMenu(std::shared_ptr<Menu> menu) override;
+    void setMenu(std::shared_ptr<StatusItemMenu> menu) override;
 
     const AttributedTitle& title() const { return title_; }
     const std::optional<StatusImage>& image() const { return image_; }
-    const std::shared_ptr<Menu>& menu() const { return menu_; }
+    const std::shared_ptr<StatusItemMenu>& menu() const { return menu_; }
 
     /// Called after every change, so a live view can schedule a redraw.
     std::function<void()> onChange;
@@ -27,7 +27,7 @@ class TerminalStatusItem : public StatusItem {
 
     AttributedTitle title_;
     std::optional<StatusImage> image_;
-    std::shared_ptr<Menu> menu_;
+    std::shared_ptr<StatusItemMenu> menu_;
 };
 
 /// Hands out one terminal status item and keeps a pointer to it for the front end.
