@@ -1,19 +1,13 @@
 #include "preferences/PreferenceRules.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace headroom {
 
 namespace {
-
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool isUnreservedInPath(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
@@ -26,24 +20,10 @@ bool isUnreservedInPath(unsigned char c) {
 }  // namespace
 
 std::int32_t intValue(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isWhiteSpace(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate in 64 bits and stop growing once past the 32-bit range, so that any number of
-    // digits is safe.
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        magnitude = std::min<std::int64_t>(magnitude * 10 + (text[i] - '0'), kLimit);
-    }
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+    // strtoll reads just that (white space, a sign, decimal digits) and gives its 64-bit limit
+    // for a number beyond it.
+    const long long value = std::strtoll(std::string(text).c_str(), nullptr, 10);
+    return static_cast<std::int32_t>(std::clamp<long long>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -69,21 +49,11 @@ TabSize tabSize(SettingTab tab) {
 
 WindowFrame frameForTab(const WindowFrame& current, SettingTab tab) {
     const TabSize size = tabSize(tab);
-    WindowFrame frame;
-    frame.x = current.x;
-    frame.width = size.width;
-    frame.height = size.height;
-    frame.y = current.y + current.height - size.height;
-    return frame;
+    return WindowFrame{current.x, current.top() - size.height, size.width, size.height};
 }
 
 std::string versionString(std::string_view shortVersion, std::string_view buildVersion) {
-    std::string text = "Version ";
-    text += shortVersion;
-    text += " (";
-    text += buildVersion;
-    text += ")";
-    return text;
+    return "Version " + std::string(shortVersion) + " (" + std::string(buildVersion) + ")";
 }
 
 std::string fileURLWithPath(std::string_view path) {

@@ -9,9 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
-#include <ctime>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -93,12 +91,10 @@ int writeSyncAndClose(int fd, std::string_view data) {
 }
 
 std::string timestamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    char text[32];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return std::string(text, length);
+    GDateTime* now = g_date_time_new_now_local();
+    std::string text = take(g_date_time_format(now, "%Y%m%d-%H%M%S"));
+    g_date_time_unref(now);
+    return text;
 }
 
 std::string folderOf(const std::string& path) {
@@ -373,20 +369,12 @@ std::int64_t KeyFilePreferenceStore::integerForKey(const std::string& key) const
     if (!value) {
         return 0;
     }
-    std::string_view text = trim(*value);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-') {
-            return 0;  // "+-1"
-        }
-    }
-    std::int64_t number = 0;
-    const char* const last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(text.data(), last, number);
-    if (text.empty() || error != std::errc{} || end != last) {
-        return 0;  // not a decimal integer, or out of the 64-bit range
-    }
-    return number;
+    // Decimal only, the whole text; out of the 64-bit range is not a number either.
+    gint64 number = 0;
+    const std::string text(trim(*value));
+    return g_ascii_string_to_signed(text.c_str(), 10, G_MININT64, G_MAXINT64, &number, nullptr)
+               ? number
+               : 0;
 }
 
 std::optional<std::string> KeyFilePreferenceStore::objectForKey(const std::string& key) const {

@@ -34,6 +34,22 @@ struct Unref {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
 
+/// A signal's C handler that calls `Method` on the object given as the handler's data, with
+/// the signal's own arguments (the emitting instance left out).
+template <auto Method>
+struct Slot;
+template <typename Self, typename R, typename... Args, R (Self::*Method)(Args...)>
+struct Slot<Method> {
+    static R call(gpointer /*instance*/, Args... args, gpointer self) {
+        return (static_cast<Self*>(self)->*Method)(args...);
+    }
+};
+
+template <auto Method, typename Self>
+void on(gpointer instance, const char* signal, Self* self) {
+    connectSignal(instance, signal, &Slot<Method>::call, self);
+}
+
 // The outlets over GTK widgets. A value the program sets is never taken for the user's: each
 // outlet ignores its widget's signals while it sets the widget itself, as the controls of the
 // design send their actions only for the user's gestures.
@@ -57,14 +73,7 @@ class CheckBoxOutlet final : public CheckBox {
   public:
     CheckBoxOutlet(GObject* button, Owner& owner, void (Owner::*action)(CheckBox&))
         : button_(GTK_TOGGLE_BUTTON(button)), owner_(owner), action_(action) {
-        connectSignal(
-            button_, "toggled",
-            +[](GtkToggleButton*, CheckBoxOutlet* self) {
-                if (!self->quiet_.on()) {
-                    (self->owner_.*self->action_)(*self);
-                }
-            },
-            this);
+        on<&CheckBoxOutlet::toggled>(button_, "toggled", this);
     }
     int state() const override {
         return gtk_toggle_button_get_active(button_) ? kControlStateOn : kControlStateOff;
@@ -74,6 +83,12 @@ class CheckBoxOutlet final : public CheckBox {
     }
 
   private:
+    void toggled() {
+        if (!quiet_.on()) {
+            (owner_.*action_)(*this);
+        }
+    }
+
     GtkToggleButton* button_;
     Owner& owner_;
     void (Owner::*action_)(CheckBox&);
@@ -81,69 +96,63 @@ class CheckBoxOutlet final : public CheckBox {
 };
 
 /// Radio items of which one is chosen: the text-size segments (segment i is item i) or the
-/// toolbar's tabs (known by their identifiers). A choice toggles two items; the one that
-/// became active speaks for it.
+/// toolbar's tabs (known by their identifiers). A choice toggles two items: `chosen` hears of
+/// it once, when the chosen item is no longer the one it was.
 class RadioOutlet final : public SegmentedControl, public Toolbar {
   public:
     RadioOutlet(std::vector<GObject*> items, std::vector<std::string> identifiers,
-                std::function<void(RadioOutlet&, std::size_t)> chosen)
+                std::function<void(RadioOutlet&, int)> chosen)
         : items_(std::move(items)),
           identifiers_(std::move(identifiers)),
-          chosen_(std::move(chosen)) {
+          chosen_(std::move(chosen)),
+          selected_(selectedSegment()) {
         for (GObject* item : items_) {
-            connectSignal(
-                item, "toggled",
-                +[](GObject* toggled, RadioOutlet* self) {
-                    if (!self->quiet_.on() && active(toggled)) {
-                        const auto at =
-                            std::find(self->items_.begin(), self->items_.end(), toggled);
-                        self->chosen_(*self, static_cast<std::size_t>(at - self->items_.begin()));
-                    }
-                },
-                this);
+            on<&RadioOutlet::toggled>(item, "toggled", this);
         }
     }
     int selectedSegment() const override {
-        const auto at = std::find_if(items_.begin(), items_.end(), active);
-        return at == items_.end() ? -1 : static_cast<int>(at - items_.begin());
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            gboolean active = FALSE;
+            g_object_get(items_[i], "active", &active, nullptr);
+            if (active != FALSE) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
     }
     void setSelectedSegment(int segment) override {
         if (segment >= 0 && static_cast<std::size_t>(segment) < items_.size()) {
             quiet_([&] {
                 g_object_set(items_[static_cast<std::size_t>(segment)], "active", TRUE, nullptr);
             });
+            selected_ = segment;
         }
     }
     void setSelectedItemIdentifier(const std::string& identifier) override {
         const auto at = std::find(identifiers_.begin(), identifiers_.end(), identifier);
-        setSelectedSegment(at == identifiers_.end() ? -1
-                                                    : static_cast<int>(at - identifiers_.begin()));
+        setSelectedSegment(static_cast<int>(at - identifiers_.begin()));
     }
 
   private:
-    static bool active(GObject* item) {
-        gboolean on = FALSE;
-        g_object_get(item, "active", &on, nullptr);
-        return on != FALSE;
+    void toggled() {
+        const int now = selectedSegment();
+        if (!quiet_.on() && now >= 0 && now != selected_) {
+            selected_ = now;
+            chosen_(*this, now);
+        }
     }
 
     std::vector<GObject*> items_;
     std::vector<std::string> identifiers_;
-    std::function<void(RadioOutlet&, std::size_t)> chosen_;
+    std::function<void(RadioOutlet&, int)> chosen_;
+    int selected_;
     Quiet quiet_;
 };
 
 class SliderOutlet final : public Slider {
   public:
     SliderOutlet(GObject* scale, Owner& owner) : range_(GTK_RANGE(scale)), owner_(owner) {
-        connectSignal(
-            range_, "value-changed",
-            +[](GtkRange*, SliderOutlet* self) {
-                if (!self->quiet_.on()) {
-                    self->owner_.frequencySliderChange(*self);
-                }
-            },
-            this);
+        on<&SliderOutlet::changed>(range_, "value-changed", this);
     }
     /// The position truncated to a whole number.
     std::int32_t intValue() const override {
@@ -154,6 +163,12 @@ class SliderOutlet final : public Slider {
     }
 
   private:
+    void changed() {
+        if (!quiet_.on()) {
+            owner_.frequencySliderChange(*this);
+        }
+    }
+
     GtkRange* range_;
     Owner& owner_;
     Quiet quiet_;
@@ -192,10 +207,8 @@ class EntryOutlet final : public TextField {
   public:
     EntryOutlet(GObject* entry, int tag, Owner& owner)
         : entry_(GTK_ENTRY(entry)), tag_(tag), owner_(owner) {
-        connectSignal(
-            entry_, "changed", +[](GtkEntry*, EntryOutlet* self) { self->changed(); }, this);
-        connectSignal(
-            entry_, "activate", +[](GtkEntry*, EntryOutlet* self) { self->endEditing(); }, this);
+        on<&EntryOutlet::changed>(entry_, "changed", this);
+        on<&EntryOutlet::endEditing>(entry_, "activate", this);
     }
     ~EntryOutlet() override {
         if (pending_ != 0) {
@@ -244,13 +257,12 @@ class EntryOutlet final : public TextField {
         }
         // Told once the signal handler that made the change (a key press, a paste) is done,
         // before the field is redrawn.
-        pending_ = g_idle_add_full(
-            G_PRIORITY_HIGH_IDLE,
-            +[](gpointer self) {
-                static_cast<EntryOutlet*>(self)->tellChange();
-                return G_SOURCE_REMOVE;
-            },
-            this, nullptr);
+        pending_ =
+            g_idle_add_full(G_PRIORITY_HIGH_IDLE, &EntryOutlet::pendingChange, this, nullptr);
+    }
+    static gboolean pendingChange(gpointer self) {
+        static_cast<EntryOutlet*>(self)->tellChange();
+        return G_SOURCE_REMOVE;
     }
     void tellChange() {
         pending_ = 0;
@@ -284,16 +296,16 @@ class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
           owner_(owner),
           memoryLevel_(object("txtMemoryLevel"), Owner::kMemoryLevelTag, owner),
           significantLevel_(object("txtSignificantLevel"), Owner::kSignificantLevelTag, owner),
-          settingsToolbar_(
-              {object("General"), object("Advanced"), object("AboutUs")},
-              {Owner::kGeneralItem, Owner::kAdvancedItem, Owner::kAboutUsItem},
-              [&owner](RadioOutlet&, std::size_t tab) { (owner.*kTabActions[tab])(); }),
+          settingsToolbar_({object("General"), object("Advanced"), object("AboutUs")},
+                           {Owner::kGeneralItem, Owner::kAdvancedItem, Owner::kAboutUsItem},
+                           [&owner](RadioOutlet&, int tab) {
+                               (owner.*kTabActions[static_cast<std::size_t>(tab)])();
+                           }),
           generalView_(object("generalView")),
           advancedView_(object("advancedView")),
           aboutUsView_(object("aboutUsView")),
-          segmentSize_(
-              {object("segmentNormal"), object("segmentSmall")}, {},
-              [&owner](RadioOutlet& s, std::size_t) { owner.btnTextSizeSegmentChange(s); }),
+          segmentSize_({object("segmentNormal"), object("segmentSmall")}, {},
+                       [&owner](RadioOutlet& s, int) { owner.btnTextSizeSegmentChange(s); }),
           btnPercentage_(object("btnPercentage"), owner, &Owner::btnUsePercentagePressed),
           btnRunOnStartup_(object("btnRunOnStartup"), owner, &Owner::btnRunOnstartupPressed),
           btnShowIcon_(object("btnShowIcon"), owner, &Owner::btnShowIconPressed),
@@ -310,13 +322,7 @@ class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
                   {&owner, &Owner::btnFanPagePressed}}} {
         for (std::size_t i = 0; i < links_.size(); ++i) {
             // The controller opens the page; the button's own handler must not.
-            connectSignal(
-                object(kLinkIds[i]), "activate-link",
-                +[](GtkLinkButton*, Link* link) {
-                    (link->owner->*link->pressed)();
-                    return TRUE;
-                },
-                &links_[i]);
+            on<&Link::activated>(object(kLinkIds[i]), "activate-link", &links_[i]);
         }
         connectWindow();
     }
@@ -409,6 +415,10 @@ class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
     struct Link {
         Owner* owner;
         void (Owner::*pressed)();
+        gboolean activated() {
+            (owner->*pressed)();
+            return TRUE;
+        }
     };
     static constexpr std::array<const char*, 4> kLinkIds = {"btnTwitter", "btnOrvaneDotCom",
                                                             "btnFaq", "btnFanPage"};
@@ -467,55 +477,50 @@ class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
     }
 
     void connectWindow() {
-        // The window manager frames the window after it is mapped: the frame asked for then
-        // has a title bar more than the window's own area.
-        connectSignal(
-            window_, "configure-event",
-            +[](GtkWindow*, GdkEvent*, GtkSettingWindow* self) {
-                if (self->asked_ && self->decorations() != self->appliedWith_) {
-                    self->setFrame(*self->asked_, true, false);
-                }
-                return FALSE;
-            },
-            this);
-        // The focus leaving a field, to another widget or to none, ends its editing.
-        connectSignal(
-            window_, "set-focus",
-            +[](GtkWindow*, GtkWidget* focus, GtkSettingWindow* self) {
-                for (EntryOutlet* field : {&self->memoryLevel_, &self->significantLevel_}) {
-                    if (field->widget() != focus) {
-                        field->endEditing();
-                    }
-                }
-            },
-            this);
-        connectSignal(
-            window_, "delete-event",
-            +[](GtkWindow*, GdkEvent*, GtkSettingWindow* self) {
-                self->hide();
-                return TRUE;
-            },
-            this);
-        connectSignal(
-            window_, "key-press-event",
-            +[](GtkWindow*, GdkEventKey* key, GtkSettingWindow* self) -> gboolean {
-                if (key->keyval != GDK_KEY_Escape) {
-                    return FALSE;
-                }
-                self->hide();
-                return TRUE;
-            },
-            this);
+        on<&GtkSettingWindow::configured>(window_, "configure-event", this);
+        on<&GtkSettingWindow::focusMoved>(window_, "set-focus", this);
+        on<&GtkSettingWindow::closing>(window_, "delete-event", this);
+        on<&GtkSettingWindow::keyPressed>(window_, "key-press-event", this);
         gtk_widget_add_events(GTK_WIDGET(window_), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-        connectSignal(
-            window_, "button-release-event",
-            +[](GtkWindow*, GdkEvent* event, GtkSettingWindow* self) {
-                if (self->tookNoControl(event)) {
-                    self->owner_.mouseUp();
-                }
-                return FALSE;
-            },
-            this);
+        on<&GtkSettingWindow::buttonReleased>(window_, "button-release-event", this);
+    }
+
+    /// The window manager frames the window after it is mapped: the frame asked for then has a
+    /// title bar more than the window's own area.
+    gboolean configured(GdkEvent* /*event*/) {
+        if (asked_ && decorations() != appliedWith_) {
+            setFrame(*asked_, true, false);
+        }
+        return FALSE;
+    }
+
+    /// The focus leaving a field, to another widget or to none, ends its editing.
+    void focusMoved(GtkWidget* focus) {
+        for (EntryOutlet* field : {&memoryLevel_, &significantLevel_}) {
+            if (field->widget() != focus) {
+                field->endEditing();
+            }
+        }
+    }
+
+    gboolean closing(GdkEvent* /*event*/) {
+        hide();
+        return TRUE;
+    }
+
+    gboolean keyPressed(GdkEventKey* key) {
+        if (key->keyval != GDK_KEY_Escape) {
+            return FALSE;
+        }
+        hide();
+        return TRUE;
+    }
+
+    gboolean buttonReleased(GdkEvent* event) {
+        if (tookNoControl(event)) {
+            owner_.mouseUp();
+        }
+        return FALSE;
     }
 
     std::unique_ptr<GtkBuilder, Unref> builder_;
@@ -546,38 +551,24 @@ class GtkSettingWindow final : public SettingWindow, public PreferencesWindow {
 
 /// The first object the window needs that the file lacks or gives another kind, or nothing.
 const char* missingObject(GtkBuilder* builder) {
-    const std::pair<const char*, GType> needed[] = {
-        {"window", GTK_TYPE_WINDOW},
-        {"content", GTK_TYPE_WIDGET},
-        {"General", GTK_TYPE_RADIO_TOOL_BUTTON},
-        {"Advanced", GTK_TYPE_RADIO_TOOL_BUTTON},
-        {"AboutUs", GTK_TYPE_RADIO_TOOL_BUTTON},
-        {"generalView", GTK_TYPE_WIDGET},
-        {"advancedView", GTK_TYPE_WIDGET},
-        {"aboutUsView", GTK_TYPE_WIDGET},
-        {"segmentNormal", GTK_TYPE_RADIO_BUTTON},
-        {"segmentSmall", GTK_TYPE_RADIO_BUTTON},
-        {"btnPercentage", GTK_TYPE_CHECK_BUTTON},
-        {"btnRunOnStartup", GTK_TYPE_CHECK_BUTTON},
-        {"btnShowIcon", GTK_TYPE_CHECK_BUTTON},
-        {"btnShowText", GTK_TYPE_CHECK_BUTTON},
-        {"btnAutomaticFree", GTK_TYPE_CHECK_BUTTON},
-        {"txtMemoryLevel", GTK_TYPE_ENTRY},
-        {"txtSignificantLevel", GTK_TYPE_ENTRY},
-        {"sliderFrequency", GTK_TYPE_SCALE},
-        {"txtSliderValue", GTK_TYPE_LABEL},
-        {"txtAppName", GTK_TYPE_LABEL},
-        {"txtCopyrightText", GTK_TYPE_LABEL},
-        {"txtVersionString", GTK_TYPE_LABEL},
-        {"btnTwitter", GTK_TYPE_LINK_BUTTON},
-        {"btnOrvaneDotCom", GTK_TYPE_LINK_BUTTON},
-        {"btnFaq", GTK_TYPE_LINK_BUTTON},
-        {"btnFanPage", GTK_TYPE_LINK_BUTTON},
+    const std::pair<GType, std::vector<const char*>> needed[] = {
+        {GTK_TYPE_WINDOW, {"window"}},
+        {GTK_TYPE_WIDGET, {"content", "generalView", "advancedView", "aboutUsView"}},
+        {GTK_TYPE_RADIO_TOOL_BUTTON, {"General", "Advanced", "AboutUs"}},
+        {GTK_TYPE_RADIO_BUTTON, {"segmentNormal", "segmentSmall"}},
+        {GTK_TYPE_CHECK_BUTTON,
+         {"btnPercentage", "btnRunOnStartup", "btnShowIcon", "btnShowText", "btnAutomaticFree"}},
+        {GTK_TYPE_ENTRY, {"txtMemoryLevel", "txtSignificantLevel"}},
+        {GTK_TYPE_SCALE, {"sliderFrequency"}},
+        {GTK_TYPE_LABEL, {"txtSliderValue", "txtAppName", "txtCopyrightText", "txtVersionString"}},
+        {GTK_TYPE_LINK_BUTTON, {"btnTwitter", "btnOrvaneDotCom", "btnFaq", "btnFanPage"}},
     };
-    for (const auto& [id, type] : needed) {
-        GObject* object = gtk_builder_get_object(builder, id);
-        if (object == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(object, type)) {
-            return id;
+    for (const auto& [type, ids] : needed) {
+        for (const char* id : ids) {
+            GObject* object = gtk_builder_get_object(builder, id);
+            if (object == nullptr || !G_TYPE_CHECK_INSTANCE_TYPE(object, type)) {
+                return id;
+            }
         }
     }
     return nullptr;
