@@ -5,10 +5,8 @@
 // releases, focus changes and key repeats exactly as a user's hands make them.
 
 #include <gdk/gdk.h>
-#include <gdkmm/window.h>
 #include <glib.h>
-#include <gtkmm/widget.h>
-#include <gtkmm/window.h>
+#include <gtk/gtk.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -59,29 +57,20 @@ inline bool xdotool(std::vector<std::string> args) {
 }
 
 /// Moves the pointer to the middle of `widget` and clicks the first button there.
-inline bool clickOn(Gtk::Widget& widget) {
-    Gtk::Window* top = dynamic_cast<Gtk::Window*>(widget.get_toplevel());
+inline bool clickOn(GtkWidget* widget) {
+    GtkWidget* top = gtk_widget_get_toplevel(widget);
     int x = 0;
     int y = 0;
-    if (top == nullptr || !widget.translate_coordinates(*top, widget.get_allocated_width() / 2,
-                                                        widget.get_allocated_height() / 2, x, y)) {
+    if (!GTK_IS_WINDOW(top) ||
+        !gtk_widget_translate_coordinates(widget, top, gtk_widget_get_allocated_width(widget) / 2,
+                                          gtk_widget_get_allocated_height(widget) / 2, &x, &y)) {
         return false;
     }
     int left = 0;
     int upper = 0;
-    top->get_window()->get_origin(left, upper);
+    gdk_window_get_origin(gtk_widget_get_window(top), &left, &upper);
     return xdotool(
         {"mousemove", std::to_string(left + x), std::to_string(upper + y), "click", "1"});
-}
-
-/// Moves the pointer to the middle of `widget`.
-inline bool pointAt(Gtk::Widget& widget) {
-    int left = 0;
-    int upper = 0;
-    widget.get_window()->get_origin(left, upper);
-    const Gtk::Allocation area = widget.get_allocation();
-    return xdotool({"mousemove", std::to_string(left + area.get_x() + area.get_width() / 2),
-                    std::to_string(upper + area.get_y() + area.get_height() / 2)});
 }
 
 /// Moves the pointer to the middle of `widget`.

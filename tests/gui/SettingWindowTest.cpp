@@ -5,13 +5,7 @@
 // photographed into the build folder (screenshots/) for a person to look at.
 
 #include <gdk/gdk.h>
-#include <gdkmm/pixbuf.h>
 #include <gtk/gtk.h>
-#include <gtkmm/checkbutton.h>
-#include <gtkmm/clipboard.h>
-#include <gtkmm/entry.h>
-#include <gtkmm/radiotoolbutton.h>
-#include <gtkmm/window.h>
 
 #include <filesystem>
 #include <fstream>
@@ -43,19 +37,20 @@ using test::readFile;
 namespace fs = std::filesystem;
 
 /// The widget of `root`'s tree that the interface file named `id`.
-Gtk::Widget* findById(Gtk::Widget* root, const std::string& id) {
-    const gchar* name = gtk_buildable_get_name(GTK_BUILDABLE(root->gobj()));
+GtkWidget* findById(GtkWidget* root, const std::string& id) {
+    const gchar* name = gtk_buildable_get_name(GTK_BUILDABLE(root));
     if (name != nullptr && id == name) {
         return root;
     }
-    if (auto* container = dynamic_cast<Gtk::Container*>(root)) {
-        for (Gtk::Widget* child : container->get_children()) {
-            if (Gtk::Widget* found = findById(child, id)) {
-                return found;
-            }
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(root)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+        for (GList* child = children; child != nullptr && found == nullptr; child = child->next) {
+            found = findById(GTK_WIDGET(child->data), id);
         }
+        g_list_free(children);
     }
-    return nullptr;
+    return found;
 }
 
 class SettingWindowGui : public test::DisplayTest {
@@ -94,84 +89,77 @@ class SettingWindowGui : public test::DisplayTest {
     }
 
     /// Opens the preferences and waits until the window is on the screen.
-    Gtk::Window& open() {
+    GtkWindow* open() {
         delegate->preferencePressed();
-        Gtk::Window* found = nullptr;
-        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-            if (window->get_title() == "Headroom Preferences") {
-                found = window;
+        GtkWindow* found = nullptr;
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* window = windows; window != nullptr; window = window->next) {
+            const gchar* title = gtk_window_get_title(GTK_WINDOW(window->data));
+            if (title != nullptr && std::string(title) == "Headroom Preferences") {
+                found = GTK_WINDOW(window->data);
             }
         }
+        g_list_free(windows);
         EXPECT_NE(found, nullptr) << "no preferences window";
-        settle(*found);
-        return *found;
+        settle(found);
+        return found;
     }
 
     /// Turns the loop until the window is mapped and its size has settled (the same over a
     /// tenth of a second), for at most five seconds.
-    void settle(Gtk::Window& window) {
+    void settle(GtkWindow* window) {
         int same = 0;
         for (int i = 0; i < 250 && same < 5; ++i) {
             test::turnLoop(loop);
-            const bool unchanged =
-                window.get_width() == lastWidth_ && window.get_height() == lastHeight_;
-            same = window.get_mapped() && unchanged ? same + 1 : 0;
-            lastWidth_ = window.get_width();
-            lastHeight_ = window.get_height();
+            const int width = gtk_widget_get_allocated_width(GTK_WIDGET(window));
+            const int height = gtk_widget_get_allocated_height(GTK_WIDGET(window));
+            const bool unchanged = width == lastWidth_ && height == lastHeight_;
+            same = gtk_widget_get_mapped(GTK_WIDGET(window)) && unchanged ? same + 1 : 0;
+            lastWidth_ = width;
+            lastHeight_ = height;
         }
     }
 
-    template <typename T>
-    T& widget(Gtk::Window& window, const std::string& id) {
-        auto* found = dynamic_cast<T*>(findById(&window, id));
+    static GtkWidget* widget(GtkWindow* window, const std::string& id) {
+        GtkWidget* found = findById(GTK_WIDGET(window), id);
         if (found == nullptr) {
             throw std::runtime_error("no widget " + id);
         }
-        return *found;
+        return found;
     }
 
-    static void screenshot(Gtk::Window& window, const std::string& name) {
+    static void screenshot(GtkWindow* window, const std::string& name) {
         fs::create_directories(HEADROOM_SCREENSHOT_DIR);
-        window.queue_draw();
-        const auto pixbuf =
-            Gdk::Pixbuf::create(window.get_window(), 0, 0, window.get_width(), window.get_height());
-        ASSERT_TRUE(pixbuf) << "cannot read the window's pixels";
-        pixbuf->save(std::string(HEADROOM_SCREENSHOT_DIR) + "/" + name + ".png", "png");
+        gtk_widget_queue_draw(GTK_WIDGET(window));
+        GdkPixbuf* pixbuf =
+            gdk_pixbuf_get_from_window(gtk_widget_get_window(GTK_WIDGET(window)), 0, 0,
+                                       gtk_widget_get_allocated_width(GTK_WIDGET(window)),
+                                       gtk_widget_get_allocated_height(GTK_WIDGET(window)));
+        ASSERT_NE(pixbuf, nullptr) << "cannot read the window's pixels";
+        const std::string path = std::string(HEADROOM_SCREENSHOT_DIR) + "/" + name + ".png";
+        EXPECT_TRUE(gdk_pixbuf_save(pixbuf, path.c_str(), "png", nullptr, nullptr));
+        g_object_unref(pixbuf);
     }
 
-    int topEdge(Gtk::Window& window) {
-        int x = 0;
-        int y = 0;
-        window.get_position(x, y);
-        return y;
-    }
-
-    /// The size of the window's frame, the window manager's decorations included.
-    static std::pair<int, int> frameSize(Gtk::Window& window) {
-        Gdk::Rectangle frame;
-        window.get_window()->get_frame_extents(frame);
-        return {frame.get_width(), frame.get_height()};
+    /// The window's frame on the screen, the window manager's decorations included.
+    static GdkRectangle frame(GtkWindow* window) {
+        GdkRectangle extents{};
+        gdk_window_get_frame_extents(gtk_widget_get_window(GTK_WIDGET(window)), &extents);
+        return extents;
     }
 
     /// Turns the loop until the window's frame is `width` × `height`, for at most five seconds.
-    bool settleFrameAt(Gtk::Window& window, int width, int height) {
+    bool settleFrameAt(GtkWindow* window, int width, int height) {
         for (int i = 0; i < 250; ++i) {
             test::turnLoop(loop);
-            if (window.get_mapped() && frameSize(window) == std::pair{width, height}) {
+            if (gtk_widget_get_mapped(GTK_WIDGET(window)) && frame(window).width == width &&
+                frame(window).height == height) {
                 return true;
             }
         }
-        const auto [w, h] = frameSize(window);
-        ADD_FAILURE() << "the frame stays " << w << " x " << h << ", not " << width << " x "
-                      << height;
+        ADD_FAILURE() << "the frame stays " << frame(window).width << " x " << frame(window).height
+                      << ", not " << width << " x " << height;
         return false;
-    }
-
-    /// The top edge of the window's frame on the screen.
-    static int frameTop(Gtk::Window& window) {
-        Gdk::Rectangle frame;
-        window.get_window()->get_frame_extents(frame);
-        return frame.get_y();
     }
 
     std::unique_ptr<test::WindowManager> windowManager;
@@ -201,51 +189,52 @@ class SettingWindowGui : public test::DisplayTest {
 };
 
 TEST_F(SettingWindowGui, EachTabsFrameHasItsSizeAndKeepsTheTopEdge) {
-    Gtk::Window& window = open();
-    EXPECT_TRUE(window.get_visible());
+    GtkWindow* window = open();
+    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(window)));
     settleFrameAt(window, 390, 315);
-    EXPECT_EQ(widget<Gtk::Label>(window, "txtVersionString").get_text(), "Version 0.1.0 (7)");
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(widget(window, "txtVersionString"))),
+                 "Version 0.1.0 (7)");
     screenshot(window, "preferences-general");
-    const int top = frameTop(window);
+    const int top = frame(window).y;
 
-    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "Advanced")));
+    ASSERT_TRUE(test::clickOn(widget(window, "Advanced")));
     settleFrameAt(window, 390, 370);
-    EXPECT_EQ(frameTop(window), top);
-    EXPECT_TRUE(widget<Gtk::Widget>(window, "advancedView").get_visible());
-    EXPECT_FALSE(widget<Gtk::Widget>(window, "generalView").get_visible());
+    EXPECT_EQ(frame(window).y, top);
+    EXPECT_TRUE(gtk_widget_get_visible(widget(window, "advancedView")));
+    EXPECT_FALSE(gtk_widget_get_visible(widget(window, "generalView")));
     screenshot(window, "preferences-advanced");
 
-    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "AboutUs")));
+    ASSERT_TRUE(test::clickOn(widget(window, "AboutUs")));
     settleFrameAt(window, 440, 290);
-    EXPECT_EQ(frameTop(window), top);
+    EXPECT_EQ(frame(window).y, top);
     screenshot(window, "preferences-about");
 }
 
 TEST_F(SettingWindowGui, ACheckBoxWritesItsKeyAndRedrawsTheTitle) {
-    Gtk::Window& window = open();
+    GtkWindow* window = open();
     ASSERT_NE(statusBar.item(), nullptr);
     ASSERT_FALSE(statusBar.item()->title().text.empty());
 
-    widget<Gtk::CheckButton>(window, "btnShowText").clicked();
+    gtk_button_clicked(GTK_BUTTON(widget(window, "btnShowText")));
 
     EXPECT_EQ(statusBar.item()->title().text, "");
     EXPECT_NE(readFile(home / "preferences.ini").find("isShowText=false"), std::string::npos);
 }
 
 TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) {
-    Gtk::Window& window = open();
-    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "Advanced")));
+    GtkWindow* window = open();
+    ASSERT_TRUE(test::clickOn(widget(window, "Advanced")));
     settleFrameAt(window, 390, 370);
-    auto& level = widget<Gtk::Entry>(window, "txtMemoryLevel");
-    auto& threshold = widget<Gtk::Entry>(window, "txtSignificantLevel");
-    Gtk::Clipboard::get()->set_text("300");
+    GtkWidget* level = widget(window, "txtMemoryLevel");
+    GtkWidget* threshold = widget(window, "txtSignificantLevel");
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "300", -1);
 
     struct Step {
         const char* what;
-        Gtk::Entry& clicked;  ///< the field the pointer clicks first
+        GtkWidget* clicked;  ///< the field the pointer clicks first
         std::vector<std::string> keys;
         std::string typed;
-        Gtk::Entry& field;  ///< the field that ends up edited
+        GtkWidget* field;  ///< the field that ends up edited
         const char* key;
         int value;
     };
@@ -269,7 +258,7 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
         ASSERT_TRUE(test::clickOn(step.clicked));
         test::turnFor(0.05);
         // The release of a click that the field took leaves the focus in the field.
-        EXPECT_EQ(window.get_focus(), &step.clicked);
+        EXPECT_EQ(gtk_window_get_focus(window), step.clicked);
         for (const std::string& keys : step.keys) {
             ASSERT_TRUE(test::pressKeys(keys));
         }
@@ -277,8 +266,8 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
             ASSERT_TRUE(test::typeText(step.typed));
         }
         test::turnFor(0.1);
-        EXPECT_EQ(window.get_focus(), &step.field);
-        EXPECT_EQ(step.field.get_text(), std::to_string(step.value));
+        EXPECT_EQ(gtk_window_get_focus(window), step.field);
+        EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(step.field)), std::to_string(step.value));
         EXPECT_NE(readFile(home / "preferences.ini")
                       .find(std::string(step.key) + "=" + std::to_string(step.value) + "\n"),
                   std::string::npos);
@@ -287,23 +276,24 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
     EXPECT_EQ(delegate->significantThreshold, 0);
 
     // A click on the window's background ends the edit: the field lets the focus go.
-    ASSERT_TRUE(test::clickOn(widget<Gtk::Widget>(window, "lowMemoryLabel")));
+    ASSERT_TRUE(test::clickOn(widget(window, "lowMemoryLabel")));
     test::turnFor(0.05);
-    EXPECT_EQ(window.get_focus(), nullptr);
+    EXPECT_EQ(gtk_window_get_focus(window), nullptr);
 }
 
 TEST_F(SettingWindowGui, ClosingHidesTheWindowAndTheNextRequestBringsItBackOnTheSameTab) {
-    Gtk::Window& window = open();
-    widget<Gtk::RadioToolButton>(window, "Advanced").set_active(true);
+    GtkWindow* window = open();
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(widget(window, "Advanced")), TRUE);
     settleFrameAt(window, 390, 370);
-    window.close();
+    gtk_window_close(window);
     settle(window);
-    EXPECT_FALSE(window.get_visible());
+    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(window)));
 
-    Gtk::Window& again = open();
-    EXPECT_EQ(&again, &window);
-    EXPECT_TRUE(again.get_visible());
-    EXPECT_TRUE(widget<Gtk::RadioToolButton>(again, "Advanced").get_active());
+    GtkWindow* again = open();
+    EXPECT_EQ(again, window);
+    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(again)));
+    EXPECT_TRUE(
+        gtk_toggle_tool_button_get_active(GTK_TOGGLE_TOOL_BUTTON(widget(again, "Advanced"))));
     settleFrameAt(again, 390, 370);
 }
 
