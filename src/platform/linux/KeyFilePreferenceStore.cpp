@@ -31,6 +31,10 @@ constexpr int kMaximumLinks = 40;
 constexpr std::size_t kTemporarySuffixLength = 6;
 constexpr std::string_view kTemporaryLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Why saving is held back.
+constexpr const char* kHeldUnreadable =
+    "the file could not be read, so saving would replace it unseen";
+constexpr const char* kHeldCorrupt = "the file is not valid and has not been copied aside yet";
 constexpr auto kKeyFileFlags =
     static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
 
@@ -269,27 +273,27 @@ KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& mes
             break;
         case FileStatus::Missing:
             // No file, or a path through something that is not a folder: nothing to lose.
-            hold_ = Hold::None;
+            hold_ = nullptr;
             return *(loadStatus_ = LoadStatus::Missing);
         case FileStatus::NotRegular:
             // A device, FIFO or folder is never read, and never replaced by a save.
             message = "it is " + fileKind(info.st_mode) + ", not a regular file";
-            hold_ = Hold::Unreadable;
+            hold_ = kHeldUnreadable;
             return *(loadStatus_ = LoadStatus::Unreadable);
         case FileStatus::TooLarge:
         case FileStatus::Failed:
             message = reason;
-            hold_ = Hold::Unreadable;
+            hold_ = kHeldUnreadable;
             return *(loadStatus_ = LoadStatus::Unreadable);
     }
 
     if (message = parse(keyFile_.get(), contents); !message.empty()) {
         keyFile_.reset(g_key_file_new());  // whatever was parsed before the error goes
-        hold_ = Hold::CorruptNotBackedUp;
+        hold_ = kHeldCorrupt;
         backupPath_.clear();
         return *(loadStatus_ = LoadStatus::Corrupt);
     }
-    hold_ = Hold::None;
+    hold_ = nullptr;
     return *(loadStatus_ = LoadStatus::Loaded);
 }
 
@@ -331,7 +335,7 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
         backupPath_ = candidate;
         backupPathOrError = candidate;
         overwriteCorrupt_ = true;  // the copy is made: the next save may replace the file
-        hold_ = Hold::None;
+        hold_ = nullptr;
         holdLogged_ = false;
         if (dirty_) {
             save();  // the changes held back while the file was not yet copied
@@ -415,24 +419,10 @@ void KeyFilePreferenceStore::changed(const std::string& key) {
 }
 
 void KeyFilePreferenceStore::save() {
-    const char* heldBecause = nullptr;
-    switch (hold_) {
-        case Hold::NotLoaded:
-            heldBecause = "the store was not loaded first, so saving would replace the file unseen";
-            break;
-        case Hold::CorruptNotBackedUp:
-            heldBecause = "the file is not valid and has not been copied aside yet";
-            break;
-        case Hold::Unreadable:
-            heldBecause = "the file could not be read, so saving would replace it unseen";
-            break;
-        case Hold::None:
-            break;
-    }
-    if (heldBecause != nullptr) {
+    if (hold_ != nullptr) {
         if (!holdLogged_) {
             holdLogged_ = true;
-            log_.log("Not saving the preferences to " + path_ + ": " + heldBecause +
+            log_.log("Not saving the preferences to " + path_ + ": " + hold_ +
                      "; changes are kept in memory for this run");
         }
         return;

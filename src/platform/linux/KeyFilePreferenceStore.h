@@ -109,8 +109,6 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     void setValue(const std::string& value, const std::string& key) override;
 
   private:
-    enum class Hold { NotLoaded, CorruptNotBackedUp, Unreadable, None };
-
     std::optional<std::string> rawValue(const std::string& key) const;
     void changed(const std::string& key);
     void save();
@@ -125,7 +123,8 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     };
     std::unique_ptr<GKeyFile, KeyFileUnref> keyFile_;
     std::optional<LoadStatus> loadStatus_;
-    Hold hold_ = Hold::NotLoaded;
+    /// Why saving is held back, or nothing when it is not.
+    const char* hold_ = "the store was not loaded first, so saving would replace the file unseen";
     bool holdLogged_ = false;
     bool dirty_ = false;
     std::set<std::string> changedKeys_;  // changed since the last save that succeeded
