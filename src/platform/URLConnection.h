@@ -3,14 +3,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace headroom {
 
-/// A request as a web view sends it. The engine tells neither a request's body nor the headers
-/// it will send, so the program only knows, and can only repeat, requests without a body.
+/// A request as a web view sends it. The engine does not tell the body of a request, so the
+/// program only knows, and can only repeat, requests without one.
 struct URLRequest {
     std::string url;
     std::string method = "GET";
+    std::vector<std::pair<std::string, std::string>> headers;
     friend bool operator==(const URLRequest&, const URLRequest&) = default;
 };
 

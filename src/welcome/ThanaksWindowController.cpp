@@ -35,14 +35,14 @@ void ThanaksWindowController::windowDidLoad() {
 
     // The promo view shows once its page starts loading.
     WebView& promo = window_->MultipleAppView();
-    promo.loadRequest(URLRequest{content_.promoPageURL, "GET"});
+    promo.loadRequest(URLRequest{content_.promoPageURL, "GET", {}});
     promo.setHidden(true);
 
     // The subscription page, and a first connection that reads the page itself, so that its
     // own text goes through the body test.
     if (const auto page = ports_.windows.pageForResource(content_.subscriptionPage)) {
         window_->SubscribeWebview().loadHTMLString(page->text);
-        startConnection(URLRequest{page->fileURL, "GET"});
+        startConnection(URLRequest{page->fileURL, "GET", {}});
     }
 }
 

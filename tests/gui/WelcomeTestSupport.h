@@ -59,6 +59,7 @@ class LocalSite {
     struct Request {
         std::string path;
         std::string query;
+        std::string accept;  ///< its Accept header
     };
     /// An answer: a status and an HTML body, or for a redirect the address to go to.
     struct Response {
@@ -117,7 +118,10 @@ class LocalSite {
                        gpointer self) {
         auto* site = static_cast<LocalSite*>(self);
         const char* query = g_uri_get_query(soup_server_message_get_uri(message));
-        site->requests_.push_back(Request{path, query != nullptr ? query : ""});
+        const char* accept = soup_message_headers_get_one(
+            soup_server_message_get_request_headers(message), "Accept");
+        site->requests_.push_back(
+            Request{path, query != nullptr ? query : "", accept != nullptr ? accept : ""});
         const auto found = site->pages_.find(path);
         const Response response = found != site->pages_.end()
                                       ? found->second(query != nullptr ? query : "")

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -220,13 +221,17 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
         << site.count("/newsletter/subscribe") << " subscription requests";
     // The form's own window and the controller's connection both sent the request.
     EXPECT_TRUE(spinUntil([&] { return site.count("/newsletter/subscribe") == 2; }));
+    // Both the same request, the page's own headers included.
     std::vector<std::string> queries;
+    std::set<std::string> accepts;
     for (const auto& request : site.requests()) {
         if (request.path == "/newsletter/subscribe") {
             queries.push_back(request.query);
+            accepts.insert(request.accept);
         }
     }
     EXPECT_EQ(queries, std::vector<std::string>(2, "email=new%40example.com&list=headroom-news"));
+    EXPECT_EQ(accepts.size(), 1U) << *accepts.begin() << " | " << *accepts.rbegin();
     EXPECT_FALSE(spinning(w));
 
     subscribe("old@example.com");

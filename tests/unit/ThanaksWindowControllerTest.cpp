@@ -52,7 +52,7 @@ TEST_F(WelcomeController, ShowingSetsUpAFreshWindowAndBringsItForward) {
     EXPECT_EQ(w.collectionBehavior, kWindowCollectionBehaviorCanJoinAllSpaces);
     EXPECT_TRUE(w.shown);
     // The promo page is requested and hidden until it loads.
-    EXPECT_EQ(w.promo.requests, (std::vector<URLRequest>{{kPromo, "GET"}}));
+    EXPECT_EQ(w.promo.requests, (std::vector<URLRequest>{{kPromo, "GET", {}}}));
     EXPECT_EQ(w.promo.hidden, true);
     // The bundled page goes into the subscribe view as text, and a first connection reads it:
     // a test page, so reading it raises nothing.
@@ -81,19 +81,23 @@ TEST_F(WelcomeController, ShowingSetsUpAFreshWindowAndBringsItForward) {
 TEST_F(WelcomeController, PromoLinksGoToTheBrowserOnlyAsWebAddressesAndThePromoStays) {
     open();
     FakeWebView& promo = window().promo;
-    EXPECT_EQ(controller->decidePolicyForNavigationAction(promo, {"http://maker.example/a"}),
+    EXPECT_EQ(controller->decidePolicyForNavigationAction(
+                  promo, URLRequest{"http://maker.example/a", "GET", {}}),
               PolicyDecision::Ignore);
-    EXPECT_EQ(controller->decidePolicyForNewWindowAction(promo, {"HTTPS://maker.example/b"}),
+    EXPECT_EQ(controller->decidePolicyForNewWindowAction(
+                  promo, URLRequest{"HTTPS://maker.example/b", "GET", {}}),
               PolicyDecision::Ignore);
     for (const char* url : {"javascript:alert(1)", "file:///etc/passwd", "smb://share/x"}) {
-        EXPECT_EQ(controller->decidePolicyForNavigationAction(promo, {url}),
+        EXPECT_EQ(controller->decidePolicyForNavigationAction(promo, URLRequest{url, "GET", {}}),
                   PolicyDecision::Ignore);
     }
     EXPECT_EQ(browser.opened(),
               (std::vector<std::string>{"http://maker.example/a", "HTTPS://maker.example/b"}));
     ASSERT_EQ(log.lines().size(), 3U);
     EXPECT_NE(log.lines()[0].find("javascript:alert(1)"), std::string::npos);
-    EXPECT_EQ(controller->createWebViewWithRequest(promo, {"https://maker.example/c"}), nullptr);
+    EXPECT_EQ(controller->createWebViewWithRequest(
+                  promo, URLRequest{"https://maker.example/c", "GET", {}}),
+              nullptr);
     EXPECT_EQ(promo.requests.size(), 1U);
     EXPECT_EQ(connections.records.size(), 1U);  // only the page's own reading
 }
@@ -101,7 +105,8 @@ TEST_F(WelcomeController, PromoLinksGoToTheBrowserOnlyAsWebAddressesAndThePromoS
 TEST_F(WelcomeController, SubmissionIsAllowedAndRepeatedByAConnectionWhoseBodyIsTested) {
     open();
     FakeThanaksWindow& w = window();
-    const URLRequest submit{"http://list.example/subscribe?email=a%40b.example", "GET"};
+    const URLRequest submit{
+        "http://list.example/subscribe?email=a%40b.example", "GET", {{"Accept", "text/html"}}};
     EXPECT_EQ(controller->decidePolicyForNewWindowAction(w.subscribe, submit), PolicyDecision::Use);
     ASSERT_EQ(connections.records.size(), 2U);
     EXPECT_EQ(connections.records[1]->request, submit);
@@ -140,7 +145,8 @@ TEST_F(WelcomeController, SubmissionIsAllowedAndRepeatedByAConnectionWhoseBodyIs
 TEST_F(WelcomeController, FormTargetPageErrorIsShownCut) {
     open();
     FakeThanaksWindow& w = window();
-    EXPECT_EQ(controller->createWebViewWithRequest(w.subscribe, {"http://list.example/s"}),
+    EXPECT_EQ(controller->createWebViewWithRequest(w.subscribe,
+                                                   URLRequest{"http://list.example/s", "GET", {}}),
               &w.target);
     for (const std::optional<std::string>& error :
          {std::optional<std::string>(

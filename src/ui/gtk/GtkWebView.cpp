@@ -24,7 +24,17 @@ URLRequest requestOf(WebKitNavigationAction* action) {
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     const gchar* uri = webkit_uri_request_get_uri(request);
     const gchar* method = webkit_uri_request_get_http_method(request);
-    return URLRequest{uri != nullptr ? uri : "", method != nullptr ? method : "GET"};
+    URLRequest out{uri != nullptr ? uri : "", method != nullptr ? method : "GET", {}};
+    if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request)) {
+        SoupMessageHeadersIter iter;
+        soup_message_headers_iter_init(&iter, headers);
+        const char* name = nullptr;
+        const char* value = nullptr;
+        while (soup_message_headers_iter_next(&iter, &name, &value) != FALSE) {
+            out.headers.emplace_back(name, value);
+        }
+    }
+    return out;
 }
 
 /// Answers an alert the page waits on, once.

@@ -6,6 +6,16 @@ namespace headroom {
 
 namespace {
 
+bool isOwnHeader(const std::string& name) {
+    for (const char* own : {"Host", "Connection", "Content-Length", "Transfer-Encoding",
+                            "Accept-Encoding", "Keep-Alive"}) {
+        if (g_ascii_strcasecmp(name.c_str(), own) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class SoupURLConnection final : public URLConnection {
   public:
     SoupURLConnection(SoupSession* session, URLRequest request, URLConnectionDelegate& delegate)
@@ -50,6 +60,14 @@ class SoupURLConnection final : public URLConnection {
                    nullptr) {
             self->delegate_.didFailWithError("the address " + request.url + " is not valid");
         } else {
+            // As the page sent it (its user agent and what it accepts), but for the headers
+            // that belong to one connection, which libsoup writes itself.
+            for (const auto& [name, value] : request.headers) {
+                if (!isOwnHeader(name)) {
+                    soup_message_headers_replace(soup_message_get_request_headers(message),
+                                                 name.c_str(), value.c_str());
+                }
+            }
             self->delegate_.willSendRequest();
             soup_session_send_and_read_async(self->session_, message, G_PRIORITY_DEFAULT,
                                              self->cancellable_, &sent, self);

@@ -10,10 +10,10 @@ namespace headroom {
 
 /// Connections over libsoup 3 (http, https) and GIO (file), answering on the main loop.
 ///
-/// A request is sent again as the page sent it, but only when it has no body: the engine never
-/// tells a request's body, so GET and HEAD only; anything else fails. Redirects are followed
-/// and the body told is the final page's, in one piece. An HTTP error status is a finished load
-/// like any other (the body is what counts). Failures reach the delegate.
+/// A request is sent again as the page sent it, headers included, but only when it has no body: the
+/// engine never tells a request's body, so GET and HEAD only; anything else fails. Redirects are
+/// followed and the body told is the final page's, in one piece. An HTTP error status is a finished
+/// load like any other (the body is what counts). Failures reach the delegate.
 class SoupURLConnectionFactory final : public URLConnectionFactory {
   public:
     /// `timeoutSeconds` bounds each request's network waits.
