@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <gtkmm/main.h>
 
 #include <filesystem>
 #include <fstream>
@@ -25,8 +26,16 @@ inline std::string readFile(const std::filesystem::path& path) {
 }
 
 /// GTK on the display of the environment (Xvfb under ctest), opened once as the program does.
+/// Some tests reach the windows through gtkmm's wrappers, which the program itself does not
+/// link: they are set up here.
 inline bool gtkAvailable() {
-    static const bool available = TrayApplication::openDisplay("com.Tidewell.Headroom");
+    static const bool available = [] {
+        const bool opened = TrayApplication::openDisplay("com.Tidewell.Headroom");
+        if (opened) {
+            Gtk::Main::init_gtkmm_internals();
+        }
+        return opened;
+    }();
     return available;
 }
 

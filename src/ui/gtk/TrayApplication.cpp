@@ -3,8 +3,6 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
-#include <gtkmm/main.h>
-
 #include <csignal>
 #include <utility>
 
@@ -31,8 +29,6 @@ bool TrayApplication::openDisplay(const std::string& applicationId) {
         return false;
     }
     gdk_set_program_class(applicationId.c_str());
-    // gtkmm's wrappers, for the windows still written against them.
-    Gtk::Main::init_gtkmm_internals();
     return true;
 }
 
