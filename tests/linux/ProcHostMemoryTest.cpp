@@ -48,6 +48,10 @@ TEST(ProcHostMemory, RealProcStatistics) {
     EXPECT_LE(stats->free, physical);
     EXPECT_LE(stats->active + stats->inactive, physical);
     EXPECT_LT(stats->wired, physical);
+    // Again and again through the descriptor kept open: a new snapshot each time.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(memory.statistics(failure)) << failure;
+    }
 }
 
 TEST(ProcHostMemory, RealPhysicalMemoryIsMemTotalAndMatchesSysconf) {

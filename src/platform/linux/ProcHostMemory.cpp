@@ -1,10 +1,11 @@
 #include "platform/linux/ProcHostMemory.h"
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <utility>
 
-#include "platform/linux/MemInfo.h"
 #include "platform/linux/RegularFile.h"
 
 namespace headroom {
@@ -19,8 +20,8 @@ std::string meminfoPath(std::string root) {
     return root + "/meminfo";
 }
 
-/// The parsed file; nothing, with the reason in `failure`, when it cannot be read.
-std::optional<MemInfo> readMemInfo(const std::string& path, std::string& failure) {
+/// The parsed file, opened afresh; nothing, with the reason in `failure`, when it cannot be read.
+std::optional<MemInfo> readMemInfoAt(const std::string& path, std::string& failure) {
     std::string text;
     if (readRegularFile(path, ProcHostMemory::kMeminfoLimit, text, failure) != FileStatus::Ok) {
         return std::nullopt;
@@ -32,10 +33,33 @@ std::optional<MemInfo> readMemInfo(const std::string& path, std::string& failure
 
 ProcHostMemory::ProcHostMemory(const std::string& procfsRoot) : meminfo_(meminfoPath(procfsRoot)) {}
 
+ProcHostMemory::~ProcHostMemory() {
+    if (meminfoFd_ >= 0) {
+        ::close(meminfoFd_);
+    }
+}
+
+std::optional<MemInfo> ProcHostMemory::readMemInfo(std::string& failure) {
+    FileStatus status = FileStatus::Ok;
+    if (meminfoFd_ < 0) {
+        meminfoFd_ = openRegularFile(AT_FDCWD, meminfo_, status, failure);
+    }
+    if (meminfoFd_ >= 0) {
+        status = readOpenFile(meminfoFd_, meminfo_, kMeminfoLimit, text_, failure);
+        struct statfs filesystem {};
+        if (status != FileStatus::Ok || ::fstatfs(meminfoFd_, &filesystem) != 0 ||
+            filesystem.f_type != static_cast<decltype(filesystem.f_type)>(PROC_SUPER_MAGIC)) {
+            ::close(meminfoFd_);  // opened again at the next read
+            meminfoFd_ = -1;
+        }
+    }
+    return status == FileStatus::Ok ? std::optional(parseMemInfo(text_)) : std::nullopt;
+}
+
 std::uint64_t ProcHostMemory::physicalMemory() {
     if (!physicalMemory_) {
         std::string failure;
-        const auto info = readMemInfo(meminfo_, failure);
+        const auto info = readMemInfo(failure);
         if (info && info->memTotal.value_or(0) > 0) {
             physicalMemory_ = *info->memTotal * 1024;  // at most 2^54 kB: × 1024 fits
         } else {
@@ -50,7 +74,7 @@ std::uint64_t ProcHostMemory::physicalMemory() {
 }
 
 std::optional<VmStatistics> ProcHostMemory::statistics(std::string& failure) {
-    const auto info = readMemInfo(meminfo_, failure);
+    const auto info = readMemInfo(failure);
     if (!info) {
         return std::nullopt;
     }
@@ -63,7 +87,7 @@ std::optional<VmStatistics> ProcHostMemory::statistics(std::string& failure) {
 
 std::optional<MachineMemory> ProcHostMemory::machineMemory() {
     std::string failure;
-    const auto info = readMemInfo("/proc/meminfo", failure);
+    const auto info = readMemInfoAt("/proc/meminfo", failure);
     if (!info || !info->memTotal || !info->memAvailable) {
         return std::nullopt;
     }
@@ -74,7 +98,7 @@ std::optional<MachineMemory> ProcHostMemory::machineMemory() {
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {
     const std::string path = meminfoPath(root);
     std::string failure;
-    const auto info = readMemInfo(path, failure);
+    const auto info = readMemInfoAt(path, failure);
     if (!info) {
         return "--procfs " + root + ": " + failure;
     }

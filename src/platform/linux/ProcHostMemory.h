@@ -6,17 +6,20 @@
 #include <string>
 
 #include "platform/HostMemory.h"
+#include "platform/linux/MemInfo.h"
 
 namespace headroom {
 
 /// The machine's memory from the proc filesystem (`<root>/meminfo`, see MemInfo.h). The root is
 /// `/proc` normally; `--procfs DIR` substitutes a tree of fixtures for everything the monitor
 /// shows. The cleaner's safety figures, `machineMemory()`, are always read from the real
-/// `/proc/meminfo`. Each read opens the file afresh (a few microseconds, once a second), so a
-/// fixture replaced by rename is seen at once.
+/// `/proc/meminfo`.
 class ProcHostMemory final : public HostMemory {
   public:
     explicit ProcHostMemory(const std::string& procfsRoot = "/proc");
+    ~ProcHostMemory() override;
+    ProcHostMemory(const ProcHostMemory&) = delete;
+    ProcHostMemory& operator=(const ProcHostMemory&) = delete;
 
     /// MemTotal × 1024 from `<root>/meminfo`, read on the first call and kept; when it cannot be
     /// read, or reads 0 (no machine has no memory), sysconf(_SC_PHYS_PAGES) × page size.
@@ -35,7 +38,14 @@ class ProcHostMemory final : public HostMemory {
     static constexpr std::size_t kMeminfoLimit = std::size_t{16} * 1024 * 1024;
 
   private:
+    std::optional<MemInfo> readMemInfo(std::string& failure);
+
     std::string meminfo_;
+    /// `<root>/meminfo` kept open when it is the kernel's: each read from offset 0 makes a new
+    /// snapshot, and opening costs as much again as reading (a fixture elsewhere is opened
+    /// afresh, so that one replaced by rename is seen).
+    int meminfoFd_ = -1;
+    std::string text_;
     std::optional<std::uint64_t> physicalMemory_;
 };
 

@@ -50,21 +50,19 @@ int openRegularFile(int folderFd, const std::string& path, FileStatus& status, s
     return -1;
 }
 
-FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
-                           std::string& contents, std::string& reason, struct stat* info) {
-    contents.clear();
-    FileStatus status = FileStatus::Failed;
-    const int fd = openRegularFile(folderFd, path, status, reason, info);
-    if (fd < 0) {
-        return status;
-    }
+FileStatus readOpenFile(int fd, const std::string& path, std::size_t limit, std::string& contents,
+                        std::string& reason) {
     // Files of the proc filesystem say size 0, so the bound is checked while reading; one byte
-    // more than the limit tells a file of exactly `limit` bytes from a larger one.
-    constexpr std::size_t kChunk = 16384;
+    // more than the limit tells a file of exactly `limit` bytes from a larger one. Reading from
+    // offset 0 (pread) makes the kernel generate a proc file afresh.
+    constexpr std::size_t kChunk = 8192;
+    FileStatus status = FileStatus::Ok;
+    contents.clear();
     while (status == FileStatus::Ok && contents.size() <= limit) {
         const std::size_t used = contents.size();
         contents.resize(used + std::min(kChunk, limit + 1 - used));
-        const ssize_t count = ::read(fd, contents.data() + used, contents.size() - used);
+        const ssize_t count =
+            ::pread(fd, contents.data() + used, contents.size() - used, static_cast<off_t>(used));
         const int error = errno;
         contents.resize(used + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
         if (count == 0) {
@@ -76,12 +74,24 @@ FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t li
             contents.clear();
         }
     }
-    ::close(fd);
     if (contents.size() > limit) {
         status = FileStatus::TooLarge;
         reason = path + " is larger than " + std::to_string(limit) + " bytes";
         contents.resize(limit);
     }
+    return status;
+}
+
+FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
+                           std::string& contents, std::string& reason, struct stat* info) {
+    contents.clear();
+    FileStatus status = FileStatus::Failed;
+    const int fd = openRegularFile(folderFd, path, status, reason, info);
+    if (fd < 0) {
+        return status;
+    }
+    status = readOpenFile(fd, path, limit, contents, reason);
+    ::close(fd);
     return status;
 }
 

@@ -29,6 +29,10 @@ std::string fileKind(mode_t mode);
 int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
                     struct stat* info = nullptr);
 
+/// Reads an open file whole from its start into `contents`, as `readRegularFile` does.
+FileStatus readOpenFile(int fd, const std::string& path, std::size_t limit, std::string& contents,
+                        std::string& reason);
+
 /// Reads `path` whole into `contents`, as `openRegularFile` opens it. A file of more than
 /// `limit` bytes gives TooLarge with its first `limit` bytes in `contents`, for a caller that
 /// only needs its start; any other failure leaves `contents` empty. EINTR is retried.
