@@ -21,36 +21,6 @@ void MenuItem::changed() {
     }
 }
 
-void MenuItem::setTitle(std::string title) {
-    title_ = std::move(title);
-    changed();
-}
-
-void MenuItem::setEnabled(bool enabled) {
-    enabled_ = enabled;
-    changed();
-}
-
-void MenuItem::setTag(std::int64_t tag) {
-    tag_ = tag;
-    changed();
-}
-
-void MenuItem::setOnStateImage(std::string image) {
-    onStateImage_ = std::move(image);
-    changed();
-}
-
-void MenuItem::setOffStateImage(std::string image) {
-    offStateImage_ = std::move(image);
-    changed();
-}
-
-void MenuItem::setDrawsCustomView(bool custom) {
-    customView_ = custom;
-    changed();
-}
-
 void MenuItem::activate() const {
     if (action_ && enabled_) {
         action_();

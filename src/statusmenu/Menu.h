@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/StatusBar.h"
@@ -21,26 +22,26 @@ class MenuItem {
     MenuItem(std::string title, std::function<void()> action);
 
     const std::string& title() const { return title_; }
-    void setTitle(std::string title);
+    void setTitle(std::string title) { set(title_, std::move(title)); }
 
     bool isSeparatorItem() const { return separator_; }
 
     bool isEnabled() const { return enabled_; }
-    void setEnabled(bool enabled);
+    void setEnabled(bool enabled) { set(enabled_, enabled); }
 
     std::int64_t tag() const { return tag_; }
-    void setTag(std::int64_t tag);
+    void setTag(std::int64_t tag) { set(tag_, tag); }
 
     /// Names of the images shown beside the title in the on and off states (empty: none).
     const std::string& onStateImage() const { return onStateImage_; }
     const std::string& offStateImage() const { return offStateImage_; }
-    void setOnStateImage(std::string image);
-    void setOffStateImage(std::string image);
+    void setOnStateImage(std::string image) { set(onStateImage_, std::move(image)); }
+    void setOffStateImage(std::string image) { set(offStateImage_, std::move(image)); }
 
     /// Whether the row is drawn by hand (icon and title in a fixed font, see
     /// CustomMenuItemView) where the menu is shown locally; the on-state image is its icon.
     bool drawsCustomView() const { return customView_; }
-    void setDrawsCustomView(bool custom);
+    void setDrawsCustomView(bool custom) { set(customView_, custom); }
 
     bool hasAction() const { return static_cast<bool>(action_); }
     /// Runs the row's action, as choosing the row does.
@@ -49,6 +50,12 @@ class MenuItem {
   private:
     friend class Menu;
     MenuItem() = default;
+    /// Every setter: the new value, and word to the menu that shows the row.
+    template <typename T>
+    void set(T& field, T value) {
+        field = std::move(value);
+        changed();
+    }
     void changed();
 
     std::string title_;

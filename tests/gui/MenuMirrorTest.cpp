@@ -100,7 +100,7 @@ TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
     // widgets.
     auto x = appRow("X", MenuMirror::kFallbackIcon);
     menu->insertItem(x, 2);
-    menu->insertItem(appRow("Y", MenuMirror::kFallbackIcon), 3);
+    menu->insertItem(appRow("Y", "no-such-icon-anywhere"), 3);
     menu->removeItem(rows[3]);
     rows[2]->setEnabled(false);
     test::turnLoop(loop);
@@ -110,7 +110,11 @@ TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
     EXPECT_EQ(after[1], before[1]);
     EXPECT_EQ(after[4], before[2]);
     EXPECT_FALSE(gtk_widget_get_sensitive(after[4]));
-    EXPECT_NE(imageIn(after[2]), nullptr);
+    // An icon no theme has shows the generic one, at the rows' size.
+    ASSERT_NE(imageIn(after[3]), nullptr);
+    GdkPixbuf* generic = gtk_image_get_pixbuf(GTK_IMAGE(imageIn(after[3])));
+    ASSERT_NE(generic, nullptr);
+    EXPECT_EQ(gdk_pixbuf_get_width(generic), MenuMirror::kIconSize);
 
     // A row that gains an image becomes an image row in the same place; a moved row keeps
     // its widget.

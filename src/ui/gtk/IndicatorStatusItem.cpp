@@ -72,7 +72,7 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     // Until the first image arrives: the module alone.
     showIcon();
     app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
-    connectionHandler_ = connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
+    connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
     panelCheck_ = g_timeout_add_seconds(kPanelCheckSeconds, &onPanelCheck, this);
 
     // The same connection the library exports the item on (GIO shares one per bus).
@@ -97,13 +97,11 @@ IndicatorStatusItem::~IndicatorStatusItem() {
         g_dbus_connection_remove_filter(bus_.get(), activateFilter_);
     }
     g_signal_handlers_disconnect_by_data(mirror_.gtkMenu(), this);
-    if (root_ && rootEventHandler_ != 0) {
-        g_signal_handler_disconnect(root_.get(), rootEventHandler_);
+    if (root_) {
+        g_signal_handlers_disconnect_by_data(root_.get(), this);
+        root_.reset();
     }
-    root_.reset();
-    if (connectionHandler_ != 0) {
-        g_signal_handler_disconnect(indicator_.get(), connectionHandler_);
-    }
+    g_signal_handlers_disconnect_by_data(indicator_.get(), this);
     if (menuOpen_) {
         bar_.runLoop().setTracking(false);
     }
@@ -223,8 +221,7 @@ void IndicatorStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
         g_object_unref(server);
         root_.reset(root);
         if (root != nullptr) {
-            rootEventHandler_ =
-                connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
+            connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
         }
     }
     // Without a panel (GtkStatusIcon fallback) the GTK menu itself pops up.

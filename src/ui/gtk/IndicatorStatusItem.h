@@ -77,8 +77,6 @@ class IndicatorStatusItem final : public StatusItem {
     // After the mirror, so that the indicator lets go of the Gtk menu before it is destroyed.
     GObjectPtr<AppIndicator> indicator_;
     GObjectPtr<DbusmenuMenuitem> root_;
-    gulong rootEventHandler_ = 0;
-    gulong connectionHandler_ = 0;
     bool menuAttached_ = false;
     bool menuOpen_ = false;
 

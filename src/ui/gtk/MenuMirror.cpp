@@ -43,7 +43,6 @@ MenuMirror::MenuMirror(RunLoop& runLoop)
         +[](GtkIconTheme* /*theme*/, gpointer self) {
             // Icons are looked up again in the new theme.
             auto* mirror = static_cast<MenuMirror*>(self);
-            mirror->pixbufs_.clear();
             for (Row& row : mirror->rows_) {
                 if (row.image != nullptr) {
                     mirror->showImage(row.image, row.shown.image);
@@ -205,26 +204,20 @@ void MenuMirror::update(Row& row, const MenuRow& wanted, int position) {
 }
 
 void MenuMirror::showImage(GtkImage* image, const std::string& name) {
-    gtk_image_set_from_pixbuf(image, iconPixbuf(name));
-}
-
-GdkPixbuf* MenuMirror::iconPixbuf(const std::string& name) {
-    if (const auto cached = pixbufs_.find(name); cached != pixbufs_.end()) {
-        return cached->second.get();
-    }
-    // Desktop entries may name an image file instead of a themed icon.
-    GdkPixbuf* pixbuf =
+    // Desktop entries may name an image file instead of a themed icon; the icon theme keeps
+    // the icons it loaded lately.
+    GObjectPtr<GdkPixbuf> pixbuf(
         name.starts_with('/')
             ? gdk_pixbuf_new_from_file_at_scale(name.c_str(), kIconSize, kIconSize, TRUE, nullptr)
-            : gtk_icon_theme_load_icon(gtk_icon_theme_get_default(), name.c_str(), kIconSize,
-                                       GTK_ICON_LOOKUP_FORCE_SIZE, nullptr);
-    if (pixbuf == nullptr && name != kFallbackIcon) {
-        pixbuf = iconPixbuf(kFallbackIcon);
-        if (pixbuf != nullptr) {
-            g_object_ref(pixbuf);
+            : nullptr);
+    const char* names[] = {name.c_str(), kFallbackIcon, nullptr};
+    if (!pixbuf) {
+        if (GObjectPtr<GtkIconInfo> icon{gtk_icon_theme_choose_icon(
+                gtk_icon_theme_get_default(), names, kIconSize, GTK_ICON_LOOKUP_FORCE_SIZE)}) {
+            pixbuf.reset(gtk_icon_info_load_icon(icon.get(), nullptr));
         }
     }
-    return pixbufs_.emplace(name, pixbuf).first->second.get();
+    gtk_image_set_from_pixbuf(image, pixbuf.get());
 }
 
 }  // namespace headroom

@@ -2,7 +2,6 @@
 
 #include <gtk/gtk.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,13 +56,11 @@ class MenuMirror {
     Row makeRow(const MenuRow& row);
     void update(Row& row, const MenuRow& wanted, int position);
     void showImage(GtkImage* image, const std::string& name);
-    GdkPixbuf* iconPixbuf(const std::string& name);
 
     RunLoop& runLoop_;
     GObjectPtr<GtkWidget> menu_;
     std::shared_ptr<StatusItemMenu> model_;
     std::vector<Row> rows_;
-    std::map<std::string, GObjectPtr<GdkPixbuf>> pixbufs_;  // null: not found
     guint syncSource_ = 0;
     gulong themeChanged_ = 0;
 };
