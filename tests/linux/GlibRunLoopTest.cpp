@@ -101,7 +101,9 @@ TEST(GlibRunLoop, ATimerMayInvalidateItselfAndItsCallbackIsReleasedAfterTheCall)
     EXPECT_EQ(fires, 1002) << "fired once, then the callback was released";
 }
 
-TEST(GlibRunLoop, DelayedWorkRunsInDueOrderNoEarlierAndWaitsWhileTracking) {
+// Only one bound is checked against the clock: on a loaded machine a turn may come late, and
+// GLib then runs everything that fell due in that turn in the order it was asked for.
+TEST(GlibRunLoop, DelayedWorkRunsNoEarlierAndWaitsWhileTracking) {
     GlibRunLoop loop;
     std::vector<std::string> order;
     const Seconds start = loop.now();
@@ -110,20 +112,20 @@ TEST(GlibRunLoop, DelayedWorkRunsInDueOrderNoEarlierAndWaitsWhileTracking) {
         order.push_back("30ms");
         ranAt = (loop.now() - start).count();
     });
-    loop.performAfterDelay(10 * kMs, [&] {
-        order.push_back("10ms-a");
-        loop.setTracking(true);  // a menu opens: the rest waits
-    });
-    loop.performAfterDelay(10 * kMs, [&] { order.push_back("10ms-b"); });
-    loop.performAfterDelay(Seconds(-1), [&] { order.push_back("now"); });
     loop.runUntil(start + 60 * kMs);
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "10ms-a"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"30ms"}));
+    EXPECT_GE(ranAt, 0.030);
+
+    loop.setTracking(true);  // a menu opens: delayed work waits, due or not
+    loop.performAfterDelay(Seconds(-1), [&] { order.push_back("due-a"); });
+    loop.performAfterDelay(Seconds(-1), [&] { order.push_back("due-b"); });
+    loop.runUntil(loop.now() + 20 * kMs);
+    EXPECT_EQ(order, (std::vector<std::string>{"30ms"}));
 
     loop.setTracking(false);
     // Already due: one turn is enough, without waiting.
     g_main_context_iteration(nullptr, FALSE);
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "10ms-a", "10ms-b", "30ms"}));
-    EXPECT_GE(ranAt, 0.030);
+    EXPECT_EQ(order, (std::vector<std::string>{"30ms", "due-a", "due-b"}));
 }
 
 TEST(GlibRunLoop, MainQueueIsFifoRunsWhileTrackingAndWorkQueuedByWorkRunsOnALaterTurn) {
