@@ -15,6 +15,7 @@
 #include "GuiTestSupport.h"
 #include "statusmenu/Menu.h"
 #include "ui/gtk/IndicatorStatusItem.h"
+#include "ui/gtk/SignalConnect.h"
 
 namespace headroom {
 namespace {
@@ -69,15 +70,11 @@ class IndicatorStatusItemTest : public test::DisplayTest {
     }
 
     std::unique_ptr<IndicatorStatusBar> makeBar() {
-        return std::make_unique<IndicatorStatusBar>("headroom-test", "Headroom", loop, log,
+        return std::make_unique<IndicatorStatusBar>("headroom_test", "Headroom", loop, log,
                                                     base.string());
     }
     static IndicatorStatusItem& itemOf(std::unique_ptr<StatusItem>& item) {
         return dynamic_cast<IndicatorStatusItem&>(*item);
-    }
-    std::size_t filesInFolder() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
     GlibRunLoop loop;
@@ -87,64 +84,70 @@ class IndicatorStatusItemTest : public test::DisplayTest {
 };
 
 // No StatusNotifierWatcher on the test's bus: drawn for the old-style tray icon, which shows no
-// label. (What a panel of the protocol reads is test_tray.py's; a real tray's, tests/panel's.)
-TEST_F(IndicatorStatusItemTest, IconsFollowTheStateAreNeverBlankAndAreReused) {
+// label. (The label, title and status as a panel reads them are test_tray.py's; what a real
+// tray draws, tests/panel's.)
+TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
     auto bar = makeBar();
     auto made = bar->statusItemWithLength(StatusBar::variableLength);
+    // As the program does, before the loop turns: the library exports the item only with one.
+    made->setMenu(std::make_shared<Menu>());
     AppIndicator* indicator = itemOf(made).indicator();
     EXPECT_EQ(app_indicator_get_icon_theme_path(indicator), folder.string());
     auto shown = [indicator] { return std::string(app_indicator_get_icon(indicator)); };
-    auto fileOf = [this](const std::string& name) { return (folder / name).string() + ".svg"; };
     EXPECT_EQ(shown(), "headroom-22-plate-bar0") << "the module until the first image";
+    int newIcons = 0;
+    connectSignal(
+        indicator, "new-icon", +[](AppIndicator*, gpointer count) { ++*static_cast<int*>(count); },
+        &newIcons);
+    auto figureIn = [this](const std::string& name) {
+        const std::string svg = readFile(folder / (name + ".svg"));
+        const std::size_t at = svg.find("<title>");
+        return at == std::string::npos ? std::string()
+                                       : svg.substr(at + 7, svg.find('<', at + 7) - at - 7);
+    };
 
-    made->setImage(barIcon(5.7f));
-    made->setAttributedTitle({"2.00 GB", {}});
-    const std::string normal = shown();
-    // The plate icon's name leaves the figure out (one name per bar length and colour); its
-    // file has the figure drawn in.
-    EXPECT_EQ(normal, "headroom-22-plate-bar7");
-    EXPECT_NE(readFile(fileOf(normal)).find("<title>2.0G</title>"), std::string::npos);
-    EXPECT_STREQ(app_indicator_get_label(indicator), "2.00 GB");
-    EXPECT_STREQ(app_indicator_get_label_guide(indicator), "8888.88 MB");
-    EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom: 2.00 GB");
-    EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ACTIVE);
-
-    // Low memory turns the icon itself red, not only the attention icon.
-    made->setAttributedTitle({"150.00 MB", {TitleColor::Red}});
-    EXPECT_EQ(app_indicator_get_status(indicator), APP_INDICATOR_STATUS_ATTENTION);
-    EXPECT_EQ(shown(), "headroom-22-plate-bar7-red");
-    EXPECT_EQ(app_indicator_get_attention_icon(indicator), shown());
-    EXPECT_NE(readFile(fileOf(shown())).find(kPlateRed), std::string::npos);
-
-    // The same states again reuse their names and files; nothing new is written.
-    const std::size_t files = filesInFolder();
-    made->setAttributedTitle({"2.00 GB", {}});
-    EXPECT_EQ(shown(), normal);
-    made->setImage(barIcon(5.700001f));
-    made->setAttributedTitle({"150.00 MB", {TitleColor::Red}});
-    made->setAttributedTitle({"2.00 GB", {}});
-    EXPECT_EQ(shown(), normal);
-    EXPECT_EQ(filesInFolder(), files);
-
-    // A new figure at the same bar length rewrites the file under the same name, and the
-    // icon's description changes with the title, so that the library tells the panel.
-    made->setAttributedTitle({"3.00 GB", {}});
-    EXPECT_EQ(shown(), normal);
-    EXPECT_NE(readFile(fileOf(normal)).find("<title>3.0G</title>"), std::string::npos);
-    EXPECT_STREQ(app_indicator_get_icon_desc(indicator), "Headroom: 3.00 GB");
-    EXPECT_EQ(filesInFolder(), files);
-
-    // Without the bar icon the figure stays; without either the module stands in; red shows.
-    made->setAttributedTitle({"2.00 GB", {}});
-    made->setImage(std::nullopt);
-    EXPECT_EQ(shown(), "headroom-22-plate");
-    made->setAttributedTitle({"", {TitleColor::Red}});
-    EXPECT_EQ(shown(), "headroom-22-plate-bar0-red");
-    EXPECT_STREQ(app_indicator_get_title(indicator), "Headroom");
+    // Each row is one refresh, title then image as the status menu sets them: one icon goes
+    // out, once both are set. The plate icon's name leaves the figure out (one name per bar
+    // length and colour); its file has the figure drawn in, rewritten as the figure changes.
+    struct Refresh {
+        AttributedTitle title;
+        std::optional<float> barWidth;
+        const char* name;
+        const char* figure;
+    };
+    const Refresh refreshes[] = {
+        {{"2.00 GB", {}}, 5.7f, "headroom-22-plate-bar7", "2.0G"},
+        // Low memory turns the icon itself red, not only the attention icon.
+        {{"150.00 MB", {TitleColor::Red}}, 5.7f, "headroom-22-plate-bar7-red", "150M"},
+        {{"3.00 GB", {}}, 5.7f, "headroom-22-plate-bar7", "3.0G"},
+        // A new figure and a new bar length: never the new figure under the old name.
+        {{"1.00 GB", {}}, 8.0f, "headroom-22-plate-bar10", "1.0G"},
+        // Without the bar icon the figure stays; without either the module stands in.
+        {{"2.00 GB", {}}, std::nullopt, "headroom-22-plate", "2.0G"},
+        {{"", {TitleColor::Red}}, std::nullopt, "headroom-22-plate-bar0-red", ""},
+    };
+    for (const Refresh& refresh : refreshes) {
+        SCOPED_TRACE(refresh.name);
+        newIcons = 0;
+        made->setAttributedTitle(refresh.title);
+        made->setImage(refresh.barWidth ? std::optional(barIcon(*refresh.barWidth)) : std::nullopt);
+        test::turnLoop(loop);
+        EXPECT_EQ(newIcons, 1);
+        EXPECT_EQ(shown(), refresh.name);
+        EXPECT_EQ(app_indicator_get_attention_icon(indicator), shown());
+        EXPECT_EQ(figureIn(shown()), refresh.figure);
+        // The description changes with the title, so that the library tells the panel of a
+        // rewritten file.
+        EXPECT_STREQ(app_indicator_get_icon_desc(indicator), app_indicator_get_title(indicator));
+    }
+    EXPECT_EQ(figureIn("headroom-22-plate-bar7"), "3.0G");
+    std::size_t files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
+        ++files;
         EXPECT_NE(readFile(entry.path()).find("<path fill=\"#ffffff\" d=\"M"), std::string::npos)
             << entry.path() << " has ink";
     }
+    EXPECT_EQ(files, 6U) << "one file per name shown, the first module's included";
 
     EXPECT_TRUE(log.lines.empty());
     made.reset();

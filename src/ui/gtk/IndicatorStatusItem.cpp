@@ -90,8 +90,10 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
-    if (panelCheck_ != 0) {
-        g_source_remove(panelCheck_);
+    for (const guint source : {panelCheck_, iconUpdate_}) {
+        if (source != 0) {
+            g_source_remove(source);
+        }
     }
     if (bus_) {
         g_dbus_connection_remove_filter(bus_.get(), activateFilter_);
@@ -121,7 +123,7 @@ void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
     app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
     text_ = title.text;
     red_ = title.attributes.foregroundColor == TitleColor::Red;
-    showIcon();
+    iconChanged();
     app_indicator_set_status(indicator_.get(),
                              red_ ? APP_INDICATOR_STATUS_ATTENTION : APP_INDICATOR_STATUS_ACTIVE);
 }
@@ -132,7 +134,24 @@ void IndicatorStatusItem::setImage(const std::optional<StatusImage>& image) {
     if (image && image->kind == StatusImage::Kind::BarIcon) {
         barWidth_ = image->barWidth;
     }
-    showIcon();
+    iconChanged();
+}
+
+void IndicatorStatusItem::iconChanged() {
+    // A refresh sets the title and then the image: the icon is drawn once, from both, when the
+    // loop turn that set them is over (at the priority of the run loop's own work, ahead of
+    // redraws), so that no panel is sent a picture of half a refresh.
+    if (iconUpdate_ == 0) {
+        iconUpdate_ = g_idle_add_full(
+            G_PRIORITY_DEFAULT,
+            [](gpointer self) {
+                auto* item = static_cast<IndicatorStatusItem*>(self);
+                item->iconUpdate_ = 0;
+                item->showIcon();
+                return G_SOURCE_REMOVE;
+            },
+            this, nullptr);
+    }
 }
 
 void IndicatorStatusItem::showIcon() {

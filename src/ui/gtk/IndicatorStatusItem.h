@@ -20,11 +20,11 @@ namespace headroom {
 ///   ("Headroom: 2.00 GB"), which panels that show no label show as the tooltip. A red title
 ///   sets the status NeedsAttention and turns the icon itself red (some panels never show the
 ///   attention icon), any other Active.
-/// - Image: drawn for the panel that shows the item (see TrayIconArt): on panels that show no
-///   label the short figure is drawn into the icon. Each icon is an SVG file in the bar's icon
-///   folder, written once under a name of its own and kept until the end, so that names are
-///   reused and a panel's cache stays small. There is always an icon: without the bar icon the
-///   module (or the figure) stands in.
+/// - Image: drawn for the panel that shows the item (see TrayIconArt), once per loop turn
+///   however many setters ran: on panels that show no label the short figure is drawn into the
+///   icon. Each icon is an SVG file in the bar's icon folder, written once under a name of its
+///   own and kept until the end, so that names are reused and a panel's cache stays small.
+///   There is always an icon: without the bar icon the module (or the figure) stands in.
 /// - Without a StatusNotifierWatcher the item makes the old-style (XEmbed) tray icon itself,
 ///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
 ///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
@@ -54,6 +54,7 @@ class IndicatorStatusItem final : public StatusItem {
     bool isMenuOpen() const { return menuOpen_; }
 
   private:
+    void iconChanged();
     void showIcon();
     void checkForPanel();
     void menuOpened();
@@ -93,6 +94,7 @@ class IndicatorStatusItem final : public StatusItem {
     std::string trayShown_;
     std::string trayTooltip_;
     guint panelCheck_ = 0;
+    guint iconUpdate_ = 0;
     bool writeFailureLogged_ = false;
 };
 
