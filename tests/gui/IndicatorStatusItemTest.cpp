@@ -14,6 +14,7 @@
 
 #include "GuiTestSupport.h"
 #include "statusmenu/Menu.h"
+#include "ui/gtk/IconFolder.h"
 #include "ui/gtk/IndicatorStatusItem.h"
 #include "ui/gtk/SignalConnect.h"
 
@@ -152,6 +153,33 @@ TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
     EXPECT_TRUE(log.lines.empty());
     made.reset();
     bar.reset();
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+// For Plasma, which reads a name's file once per icon folder: a new picture under a name goes
+// to the other folder, and the folder to look in changes with it.
+TEST_F(IndicatorStatusItemTest, ANewPictureUnderANameReadOnceGoesToTheOtherFolder) {
+    std::string error;
+    auto icons = IconFolder::create(base.string(), error);
+    ASSERT_TRUE(icons) << error;
+    const std::string first = folder.string();
+    const std::string second = first + "/b";
+    struct Put {
+        const char* name;
+        const char* picture;
+        std::string folder;  // where the panel is to look afterwards
+    };
+    const Put puts[] = {{"n", "a", first},  {"n", "a", first}, {"n", "b", second},
+                        {"m", "c", second}, {"n", "d", first}, {"n", "b", second}};
+    for (const Put& put : puts) {
+        ASSERT_TRUE(icons->put(put.name, put.picture, true, error)) << error;
+        EXPECT_EQ(icons->path(), put.folder) << put.picture;
+        EXPECT_EQ(readFile(icons->fileOf(put.name)), put.picture);
+    }
+    // Other panels read the file again: written over in place.
+    ASSERT_TRUE(icons->put("m", "e", false, error));
+    EXPECT_EQ(readFile(second + "/m.svg"), "e");
+    icons.reset();
     EXPECT_FALSE(fs::exists(folder));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,38 +9,41 @@
 namespace headroom {
 
 /// The process's own folder of generated icons, `<runtime dir>/headroom-<pid>` (mode 0700),
-/// where the tray item's images are written for the panel to load by name. The folder and
-/// every file written to it are removed when the object goes; until then files are kept, so
-/// that a name once shown keeps its picture.
+/// where the tray item's images are written for the panel to load by name, with a second
+/// folder `b` inside it for panels that read a name only once per folder. Every file written
+/// is removed, with the folders, when the object goes; until then files are kept, so that a
+/// name once shown keeps its picture.
 class IconFolder {
   public:
-    /// Makes the folder under `base` (normally the user's runtime folder,
-    /// `$XDG_RUNTIME_DIR`). A folder of that name left by an earlier process with the same id
-    /// is emptied and reused when it is ours. Nothing, with `error` set, when it cannot be made.
-    static std::unique_ptr<IconFolder> create(const std::string& base, std::string& error);
-    /// The user's runtime folder, as GLib finds it.
-    static std::string defaultBase();
+    /// Makes the folder under `base` (the user's runtime folder, `$XDG_RUNTIME_DIR`, when
+    /// empty). A folder of that name left by an earlier process with the same id is reused
+    /// when it is ours. Nothing, with `error` set, when it cannot be made.
+    static std::unique_ptr<IconFolder> create(std::string base, std::string& error);
 
     ~IconFolder();
     IconFolder(const IconFolder&) = delete;
     IconFolder& operator=(const IconFolder&) = delete;
 
-    const std::string& path() const { return path_; }
+    /// The folder the panel is to look in: the one the last put left the icon in.
+    const std::string& path() const { return paths_[side_]; }
+    /// The file of icon `name` in path().
+    std::string fileOf(const std::string& name) const { return path() + "/" + name + ".svg"; }
 
-    /// Writes `<name>.svg` atomically (a new file renamed into place), so that a panel never
-    /// reads half an icon. False, with `error` set, when it cannot.
-    bool write(const std::string& name, const std::string& contents, std::string& error);
-    /// Whether `<name>.svg` was last written here with `contents`.
-    bool holds(const std::string& name, const std::string& contents) const;
-    /// The file of icon `name`.
-    std::string fileOf(const std::string& name) const { return path_ + "/" + name + ".svg"; }
+    /// Makes `<name>.svg` in path() hold `contents`, written atomically (a new file renamed into
+    /// place, so that a panel never reads half an icon) unless it holds them already. With
+    /// `changeFolder`, a file that holds another picture is not written over: the icon goes to
+    /// the other folder, which path() names from then on. False, with `error` set, when it
+    /// cannot be written.
+    bool put(const std::string& name, const std::string& contents, bool changeFolder,
+             std::string& error);
 
   private:
-    explicit IconFolder(std::string path) : path_(std::move(path)) {}
+    explicit IconFolder(std::string path) : paths_{path, path + "/b"} {}
 
-    std::string path_;
-    /// The files written, with a hash of their contents.
-    std::map<std::string, std::size_t> written_;
+    std::array<std::string, 2> paths_;
+    std::size_t side_ = 0;
+    /// The files written to each folder, with a hash of their contents.
+    std::array<std::map<std::string, std::size_t>, 2> written_;
 };
 
 }  // namespace headroom

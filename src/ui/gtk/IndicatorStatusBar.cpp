@@ -48,16 +48,11 @@ IndicatorStatusBar::IndicatorStatusBar(std::string id, std::string title, RunLoo
                                        SystemLog& log, std::string runtimeBase)
     : id_(std::move(id)), title_(std::move(title)), runLoop_(runLoop), log_(log) {
     std::string error;
-    folder_ = IconFolder::create(runtimeBase, error);
+    folder_ = IconFolder::create(std::move(runtimeBase), error);
     if (!folder_) {
         log_.log("Cannot make a folder for the tray icons (" + error +
                  "); the tray shows a generic icon");
     }
-}
-
-IndicatorStatusBar::IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop,
-                                       SystemLog& log)
-    : IndicatorStatusBar(std::move(id), std::move(title), runLoop, log, IconFolder::defaultBase()) {
 }
 
 IndicatorStatusBar::~IndicatorStatusBar() = default;

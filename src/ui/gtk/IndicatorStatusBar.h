@@ -26,10 +26,9 @@ class IndicatorStatusBar final : public StatusBar {
   public:
     /// `id` names the item on the bus (/org/ayatana/NotificationItem/<id>); `title` is the
     /// item's human-readable name. Icons are written under `runtimeBase` (the user's runtime
-    /// folder by default).
+    /// folder when empty).
     IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log,
-                       std::string runtimeBase);
-    IndicatorStatusBar(std::string id, std::string title, RunLoop& runLoop, SystemLog& log);
+                       std::string runtimeBase = {});
     ~IndicatorStatusBar() override;
     IndicatorStatusBar(const IndicatorStatusBar&) = delete;
     IndicatorStatusBar& operator=(const IndicatorStatusBar&) = delete;

@@ -65,9 +65,6 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
                                                              "icon-name", kThemedIcon, nullptr)));
     AppIndicator* indicator = indicator_.get();
     g_object_set_data(G_OBJECT(indicator), kItemKey, this);
-    if (IconFolder* folder = bar_.iconFolder()) {
-        app_indicator_set_icon_theme_path(indicator, folder->path().c_str());
-    }
     app_indicator_set_title(indicator, bar_.title().c_str());
     // Until the first image arrives: the module alone.
     showIcon();
@@ -167,9 +164,10 @@ void IndicatorStatusItem::showIcon() {
     }
     const TrayIcon icon = trayIconFor({host_, text_, barWidth_, red_});
     const std::string name = trayIconName(icon);
-    const std::string svg = trayIconSvg(icon);
     std::string error;
-    if (!folder->holds(name, svg) && !folder->write(name, svg, error)) {
+    // Plasma reads a name's file once for each icon folder it is told: a new picture under a
+    // name it has read goes to the other folder, and the item names that folder.
+    if (!folder->put(name, trayIconSvg(icon), host_ == TrayHost::ColorScheme, error)) {
         if (!writeFailureLogged_) {
             writeFailureLogged_ = true;
             bar_.log().log("Cannot write the tray icon (" + error + "); keeping the last one");
@@ -185,12 +183,15 @@ void IndicatorStatusItem::showIcon() {
         trayTooltip_ = itemTitle_;
     }
     G_GNUC_END_IGNORE_DEPRECATIONS
-    // A reused name is drawn again when the description changes (the library sends NewIcon):
-    // the title changes whenever the figure does.
-    const std::string& description =
-        trayIconNameReused(icon) && !itemTitle_.empty() ? itemTitle_ : bar_.title();
-    if (name == shownIcon_ && description == shownDescription_) {
+    // A name serves every figure: the icon's description changes with the figure (the title
+    // does), so that the library sends NewIcon and the panel loads the file again.
+    const std::string& description = icon.figure.empty() ? bar_.title() : itemTitle_;
+    if (name == shownIcon_ && description == shownDescription_ && folder->path() == shownFolder_) {
         return;
+    }
+    if (folder->path() != shownFolder_) {
+        shownFolder_ = folder->path();
+        app_indicator_set_icon_theme_path(indicator_.get(), shownFolder_.c_str());
     }
     shownIcon_ = name;
     shownDescription_ = description;

@@ -87,6 +87,7 @@ class IndicatorStatusItem final : public StatusItem {
     bool red_ = false;
     std::string shownIcon_;
     std::string shownDescription_;
+    std::string shownFolder_;
     GObjectPtr<GDBusConnection> bus_;
     guint activateFilter_ = 0;
     std::string itemTitle_;

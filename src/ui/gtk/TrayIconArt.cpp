@@ -317,13 +317,6 @@ std::string trayIconName(const TrayIcon& icon) {
             name += "-plate";
             break;
     }
-    if (!icon.figure.empty() && !trayIconNameReused(icon)) {
-        name += "-";
-        for (const char c : icon.figure) {
-            // Dots and per cent signs stay out of icon names.
-            name += c == '.' ? std::string("p") : c == '%' ? std::string("pc") : std::string(1, c);
-        }
-    }
     if (icon.bar) {
         name += "-bar" + std::to_string(icon.barPixels);
     }
@@ -333,10 +326,6 @@ std::string trayIconName(const TrayIcon& icon) {
         name += "-symbolic";
     }
     return name;
-}
-
-bool trayIconNameReused(const TrayIcon& icon) {
-    return icon.style == IconStyle::Plate;
 }
 
 std::string trayIconSvg(const TrayIcon& icon) {

@@ -69,16 +69,10 @@ int barPixelsOf(float barWidth, int capacity);
 /// title is not a figure.
 std::string shortFigure(std::string_view title);
 
-/// The icon's name in the icon folder, so that a panel's cache of icons by name stays small.
-/// Symbolic icons end in "-symbolic". Where the name is reused (see trayIconNameReused) it
-/// leaves the figure out: one name per bar length and colour. Otherwise the same icon always
-/// gets the same name, and a name always shows the same picture.
+/// The icon's name in the icon folder: one name per canvas, style, bar length and colour, so
+/// that a panel's cache of icons by name stays small. The figure is left out: its file is
+/// written again as the figure changes. Symbolic icons end in "-symbolic".
 std::string trayIconName(const TrayIcon& icon);
-/// Whether the icon's name serves every figure, its file written again as the figure changes:
-/// for the plate icons, whose panels (LXQt, Xfce's Status Tray, waybar, the XEmbed icon) read
-/// the file again each time the item says that its icon changed. Plasma keeps the picture it
-/// first read for a name as long as it runs, so its icons are named after all they show.
-bool trayIconNameReused(const TrayIcon& icon);
 /// The icon as an SVG document.
 std::string trayIconSvg(const TrayIcon& icon);
 
