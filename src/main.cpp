@@ -110,12 +110,7 @@ int runTray(TrayApplication& tray, LinuxPlatform& platform,
         platform.platform({&statusBar, &feedback, &tray, &settingWindows, &welcomeWindows}));
     // The application's own loop turns the default main context, which the run loop's timers
     // and queues live on.
-    const int status = tray.run([&delegate] {
-        delegate.applicationWillFinishLaunching();
-        delegate.applicationDidFinishLaunching();
-    });
-    delegate.applicationWillTerminate();
-    return status;
+    return tray.run([&delegate] { delegate.applicationDidFinishLaunching(); });
 }
 
 }  // namespace
@@ -173,7 +168,6 @@ int main(int argc, char** argv) {
 
     Platform ports = platform.platform();
     AppDelegate delegate(ports);
-    delegate.applicationWillFinishLaunching();
     delegate.applicationDidFinishLaunching();
 
     if (line->mode == CommandLine::Mode::Print) {
@@ -191,6 +185,5 @@ int main(int argc, char** argv) {
     view.start();
     platform.runLoop().run();
     view.stop();
-    delegate.applicationWillTerminate();
     return 0;
 }

@@ -11,11 +11,10 @@ namespace headroom {
 AppDelegate::AppDelegate(Platform platform)
     : platform_(std::move(platform)),
       monitor(platform_.hostMemory, platform_.workspace, platform_.log),
-      statusMenu(
-          platform_.statusBar,
-          {[this] { cleaner.performCleanOperation(); }, [this] { significantUsagePressed(); },
-           [this] { preferencePressed(); }, [this] { welcome.showThanksWindow(); },
-           [this] { rateAppPressed(); }, [this] { quitPressed(); }}),
+      statusMenu(platform_.statusBar,
+                 {[this] { cleaner.performCleanOperation(); }, [] {},
+                  [this] { preferencePressed(); }, [this] { welcome.showThanksWindow(); },
+                  [this] { rateAppPressed(); }, [this] { quitPressed(); }}),
       cleaner(
           platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
           platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },
@@ -23,8 +22,6 @@ AppDelegate::AppDelegate(Platform platform)
       welcome(platform_.welcomeWindows, platform_.reachability, platform_.deployment) {}
 
 AppDelegate::~AppDelegate() = default;
-
-void AppDelegate::applicationWillFinishLaunching() {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     // 3. Cleaning always uses the extreme duration.
@@ -57,10 +54,6 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 14-15. The refresh timer, which fires updateMemoryDisplay.
     cleaner.changeRefreshInterval(refreshInterval);
-}
-
-void AppDelegate::applicationWillTerminate() {
-    // Every setting is stored when it changes: nothing to save.
 }
 
 void AppDelegate::terminateRunningLoginHelper() {
@@ -97,16 +90,11 @@ void AppDelegate::rateAppPressed() {
     platform_.feedback.showEnjoymentDialog();
 }
 
-void AppDelegate::significantUsagePressed() {}
-
-std::string AppDelegate::getStringOfMemoryWithFormat(double bytes) const {
-    return formatMemoryAmount(bytes, isPercentage, monitor.totalMemory());
-}
-
 std::string AppDelegate::memoryDetail(double MemoryFigures::*figure) const {
     // Before the first reading there is no figure to show, not a figure of 0.
     const auto& details = monitor.memoryDetails();
-    return details ? getStringOfMemoryWithFormat(*details.*figure) : std::string();
+    return details ? formatMemoryAmount(*details.*figure, isPercentage, monitor.totalMemory())
+                   : std::string();
 }
 
 bool AppDelegate::isMemoryLow() const {
@@ -147,10 +135,6 @@ void AppDelegate::changeStatusItemTitle() {
 
 void AppDelegate::setStatusItemIcon() {
     statusMenu.setStatusItemIcon(isShowIcon, monitor.freeMemoryInStart(), monitor.totalMemory());
-}
-
-void AppDelegate::changeRefreshInterval() {
-    cleaner.changeRefreshInterval(refreshInterval);
 }
 
 }  // namespace headroom

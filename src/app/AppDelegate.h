@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cleaner/Cleaner.h"
-#include "monitor/MemoryFigures.h"
 #include "monitor/MemoryMonitor.h"
 #include "platform/Platform.h"
 #include "preferences/PreferenceModel.h"
@@ -29,16 +28,14 @@ class AppDelegate : public PreferenceModel {
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // Application lifecycle.
-    void applicationWillFinishLaunching();
+    /// The launch, in order; nothing is saved at the end, as every setting is stored when it
+    /// changes.
     void applicationDidFinishLaunching();
-    void applicationWillTerminate();
 
     // Menu commands.
     void preferencePressed();
     void quitPressed();
     void rateAppPressed();
-    void significantUsagePressed();
 
     // Preferences.
     void setDefaultValueForPreferences();
@@ -58,8 +55,6 @@ class AppDelegate : public PreferenceModel {
     // helper's identity, and a refusal is logged with its reason.
     void setStartAtLogin(const std::string& url, bool enabled);
 
-    /// The one rule by which a memory figure in bytes is shown (amount or percentage).
-    std::string getStringOfMemoryWithFormat(double bytes) const;
     /// One refresh, in order: the figures, the low-memory step (the automatic clean), the
     /// breakdown rows, the status title and icon, the application rows.
     void updateMemoryDisplay();
@@ -67,9 +62,6 @@ class AppDelegate : public PreferenceModel {
     void addRunningAppsToMenu();
     /// The status title (and icon) from the last figures; nothing while a clean runs.
     void changeStatusItemTitle();
-    void setStatusItemIcon();
-    /// The refresh timer again, at `refreshInterval`.
-    void changeRefreshInterval();
 
     /// The preferences window's controller: none until the first `preferencePressed`.
     const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
@@ -84,8 +76,9 @@ class AppDelegate : public PreferenceModel {
     void terminateRunningLoginHelper();
     /// Free memory at or below `memoryLevel` (in bytes, whatever the percentage mode).
     bool isMemoryLow() const;
-    /// A figure of the last reading as shown; empty before the first.
+    /// A figure of the last reading as shown (amount or percentage); empty before the first.
     std::string memoryDetail(double MemoryFigures::*figure) const;
+    void setStatusItemIcon();
 
     std::shared_ptr<SettingWindowController> settingWindow_;
 };

@@ -37,10 +37,6 @@ std::int32_t cleanDuration(double totalMemory, bool isExtremeClean) {
         std::min<std::int64_t>(scaled, std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int32_t cleanStep(std::int32_t duration) {
-    return 100 - duration;
-}
-
 std::int64_t cleanBlockCount(double freeMemory, std::uint64_t blockLength,
                              std::uint64_t machineMemory) {
     const double quotient = freeMemory / static_cast<double>(blockLength);

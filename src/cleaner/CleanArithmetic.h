@@ -12,10 +12,6 @@ namespace headroom {
 /// (doubled in extreme mode, one per gibibyte otherwise), and never less than two.
 std::int32_t cleanDuration(double totalMemory, bool isExtremeClean);
 
-/// Percentage shown at the end of the first phase: 100 − duration (zero or negative for
-/// durations of 100 s and more).
-std::int32_t cleanStep(std::int32_t duration);
-
 /// Passes of the first phase beyond the first: free memory over the block length, truncated,
 /// and never more than blocks of that length the machine could hold in all (`machineMemory`,
 /// its installed memory), so that a free figure out of all proportion cannot keep the first

@@ -19,7 +19,6 @@
 #include <utility>
 
 #include "cleaner/CleanArithmetic.h"
-#include "cleaner/TiffEncoder.h"
 
 namespace headroom {
 
@@ -97,15 +96,24 @@ void Cleaner::performCleanOperation() {
     const std::optional<int> previousOomScore = raiseOomScoreForClean();
 
     const std::int32_t duration = cleanDuration(monitor_.totalMemory(), isExtremeClean);
-    const std::int32_t step = cleanStep(duration);
+    // The percentage the first phase ends at (zero or negative from 50 GiB installed).
+    const std::int32_t step = 100 - duration;
 
-    // The image stays decoded for this clean only; every block is a new encoding of it.
-    ImageLookup hd = bundleResources_.imageNamed(kCleanBlockImage);
-    if (!hd.image) {
-        logOnce(std::string("Extreme Clean: no image \"") + kCleanBlockImage + "\" (" + hd.error +
+    // The image stays decoded for this clean only; every block is a new encoding of it, and
+    // the first one gives the length.
+    std::string error;
+    const TiffMaker makeBlock = bundleResources_.tiffRepresentation(kCleanBlockImage, error);
+    std::uint64_t blockLength = 0;
+    try {
+        blockLength = makeBlock ? makeBlock().size() : 0;
+    } catch (const std::bad_alloc&) {
+        error = "no memory for it";
+    }
+    if (blockLength == 0) {
+        logOnce(std::string("Extreme Clean: no block of image \"") + kCleanBlockImage + "\" (" +
+                (error.empty() ? "it encodes to nothing" : error) +
                 "); cleans run their course without claiming memory");
     }
-    const std::uint64_t blockLength = hd.image ? tiffEncodedLength(*hd.image) : 0;
     const std::optional<MachineMemory> machine = hostMemory_.machineMemory();
     const std::int64_t blockCount =
         cleanBlockCount(monitor_.freeMemoryInStart(), blockLength, machine ? machine->total : 0);
@@ -122,7 +130,7 @@ void Cleaner::performCleanOperation() {
     if (blockCount >= 0) {
         std::int64_t runningSum = 0;
         for (std::int64_t pass = 0; goOn && pass <= blockCount; ++pass) {
-            holdCleaningBlocks(hd.image.get(), blockLength);
+            holdCleaningBlocks(makeBlock, blockLength);
             displayCleaningPercentage_(
                 progressText(firstPhaseProgress(runningSum, blockCount, step)));
             runningSum += step;
@@ -131,13 +139,13 @@ void Cleaner::performCleanOperation() {
     }
 
     // Second phase: hold for the duration, one more percent each second.
-    lastDate_ = runLoop_.now();
+    const Seconds lastDate = runLoop_.now();
     while (goOn) {
-        const std::int32_t elapsed = wholeSecondsSince(lastDate_, runLoop_.now());
+        const std::int32_t elapsed = wholeSecondsSince(lastDate, runLoop_.now());
         if (elapsed > duration) {
             break;
         }
-        holdCleaningBlocks(hd.image.get(), blockLength);
+        holdCleaningBlocks(makeBlock, blockLength);
         displayCleaningPercentage_(progressText(secondPhaseProgress(elapsed, step)));
         goOn = pause();
     }
@@ -145,7 +153,6 @@ void Cleaner::performCleanOperation() {
     // Every block goes back at once. Blocks this large are mapped on their own by the C
     // library's allocator, so their pages return to the kernel, not to a free list.
     std::vector<std::vector<std::uint8_t>>().swap(DataArray_);
-    hd.image.reset();
     restoreOomScoreAfterClean(previousOomScore);
     isCleanRunning_ = false;
 
@@ -198,8 +205,8 @@ void Cleaner::checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory) {
                                });
 }
 
-void Cleaner::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength) {
-    if (image == nullptr) {
+void Cleaner::holdCleaningBlocks(const TiffMaker& makeBlock, std::uint64_t blockLength) {
+    if (blockLength == 0) {
         return;
     }
     const std::optional<MachineMemory> machine = hostMemory_.machineMemory();
@@ -220,40 +227,39 @@ void Cleaner::holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLeng
         return;
     }
     try {
-        DataArray_.push_back(encodeTiff(*image));
+        std::vector<std::uint8_t> block = makeBlock();
+        if (!block.empty()) {
+            DataArray_.push_back(std::move(block));
+            return;
+        }
     } catch (const std::bad_alloc&) {
-        logOnce("Extreme Clean: the system refused a block of memory");
     }
+    logOnce("Extreme Clean: the system refused a block of memory");
 }
 
 std::optional<int> Cleaner::raiseOomScoreForClean() {
-    ProcessControl& control = processControl_;
-    const std::optional<int> previous = control.oomScoreAdj();
+    const std::optional<int> previous = processControl_.oomScoreAdj();
     if (!previous) {
         // Without the old value it could not be put back: leave it alone.
-        logOnce("Extreme Clean: cannot read the process's oom_score_adj (" + control.lastError() +
-                "); it stays as it is");
+        logOnce("Extreme Clean: cannot read the process's oom_score_adj (" +
+                processControl_.lastError() + "); it stays as it is");
         return std::nullopt;
     }
     if (*previous >= kCleanOomScoreAdj) {
         return std::nullopt;
     }
-    if (!control.setOomScoreAdj(kCleanOomScoreAdj)) {
+    if (!processControl_.setOomScoreAdj(kCleanOomScoreAdj)) {
         logOnce("Extreme Clean: cannot raise the process's oom_score_adj to " +
-                std::to_string(kCleanOomScoreAdj) + " (" + control.lastError() + ")");
+                std::to_string(kCleanOomScoreAdj) + " (" + processControl_.lastError() + ")");
         return std::nullopt;
     }
     return previous;
 }
 
 void Cleaner::restoreOomScoreAfterClean(std::optional<int> previous) {
-    if (!previous) {
-        return;
-    }
-    ProcessControl& control = processControl_;
-    if (!control.setOomScoreAdj(*previous)) {
+    if (previous && !processControl_.setOomScoreAdj(*previous)) {
         logOnce("Extreme Clean: cannot put the process's oom_score_adj back to " +
-                std::to_string(*previous) + " (" + control.lastError() + ")");
+                std::to_string(*previous) + " (" + processControl_.lastError() + ")");
     }
 }
 

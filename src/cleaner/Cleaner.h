@@ -12,7 +12,6 @@
 #include "platform/Application.h"
 #include "platform/BundleResources.h"
 #include "platform/ProcessControl.h"
-#include "platform/RgbaImage.h"
 #include "platform/RunLoop.h"
 
 namespace headroom {
@@ -48,9 +47,8 @@ class Cleaner {
     /// Set at launch and never cleared: cleans hold for the extreme duration.
     bool isExtremeClean = false;
 
-    /// The blocks a running clean holds, and when its holding phase began.
+    /// The blocks a running clean holds.
     const std::vector<std::vector<std::uint8_t>>& DataArray() const { return DataArray_; }
-    Seconds lastDate() const { return lastDate_; }
 
     /// Bounds of the timer's interval, so that a value put in the store from outside can
     /// neither spin the loop nor stop refreshing.
@@ -73,7 +71,7 @@ class Cleaner {
   private:
     void makeRefreshTimer();
     void stopRefreshTimer();
-    void holdCleaningBlocks(const RgbaImage* image, std::uint64_t blockLength);
+    void holdCleaningBlocks(const TiffMaker& makeBlock, std::uint64_t blockLength);
     std::optional<int> raiseOomScoreForClean();
     void restoreOomScoreAfterClean(std::optional<int> previous);
     void logOnce(const std::string& line);
@@ -91,7 +89,6 @@ class Cleaner {
     bool isCleanRunning_ = false;
     std::shared_ptr<Timer> refreshTimer_;
     std::int64_t refreshInterval_ = 0;
-    Seconds lastDate_{0.0};
     std::vector<std::vector<std::uint8_t>> DataArray_;
     /// An automatic clean is scheduled and has not started yet.
     bool isCleanPending_ = false;

@@ -35,8 +35,13 @@ void MemoryMonitor::getMemoryDetails() {
         return;
     }
     statisticsFailure_.reset();
-    memoryDetails_ = computeMemoryFigures(*statistics, totalMemory_);
-    freeMemoryInStart_ = memoryDetails_->free;
+    const auto free = static_cast<double>(statistics->free);
+    // Free above the installed memory is impossible, but a substitute meminfo can say so; used
+    // memory is then none, never a negative amount.
+    memoryDetails_ = MemoryFigures{
+        static_cast<double>(statistics->wired), static_cast<double>(statistics->active),
+        static_cast<double>(statistics->inactive), free, std::max(0.0, totalMemory_ - free)};
+    freeMemoryInStart_ = free;
 }
 
 float MemoryMonitor::getMemoryUsageForAppID(const ResidentSizeReading& reading) {

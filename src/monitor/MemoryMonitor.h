@@ -6,13 +6,29 @@
 #include <string>
 #include <vector>
 
-#include "monitor/ApplicationRecord.h"
-#include "monitor/MemoryFigures.h"
 #include "platform/HostMemory.h"
 #include "platform/SystemLog.h"
 #include "platform/Workspace.h"
 
 namespace headroom {
+
+/// The breakdown shown in the menu, in bytes.
+struct MemoryFigures {
+    double wired = 0.0;
+    double active = 0.0;
+    double inactive = 0.0;
+    double free = 0.0;
+    /// Total less free, so that free and used always add up to the installed memory; 0 when
+    /// free exceeds the total (an impossible reading).
+    double used = 0.0;
+};
+
+/// One running application with a significant share of memory, as listed in the menu.
+struct ApplicationRecord {
+    std::string appName;    ///< localized name
+    std::string appIcon;    ///< icon name, the generic application icon when it has none
+    float appUsage = 0.0f;  ///< resident memory in per cent of installed memory
+};
 
 /// The machine's memory figures, in bytes, and the running applications that hold a
 /// significant share of it.
@@ -25,9 +41,6 @@ class MemoryMonitor {
     /// Reads the breakdown. A failed read is logged (once while the same thing fails) and
     /// keeps the figures of the last good one.
     void getMemoryDetails();
-    /// An application's resident memory in mebibytes; -1 when it cannot be measured ("Error",
-    /// "Error 2" in the log).
-    float getMemoryUsageForAppID(const ResidentSizeReading& reading);
     /// Lists the regular applications holding at least `significantThreshold` per cent of
     /// installed memory, largest first.
     void setAllRunningApplications(std::int32_t significantThreshold);
@@ -44,6 +57,9 @@ class MemoryMonitor {
     }
 
   private:
+    /// An application's resident memory in mebibytes; -1 when it cannot be measured ("Error",
+    /// "Error 2" in the log).
+    float getMemoryUsageForAppID(const ResidentSizeReading& reading);
     void logResidentSizeProblem(const char* line, const std::string& problem);
 
     HostMemory& hostMemory_;

@@ -1,25 +1,23 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
+#include <functional>
 #include <string>
-
-#include "platform/RgbaImage.h"
+#include <vector>
 
 namespace headroom {
 
-/// An image of the application's resources, or why there is none.
-struct ImageLookup {
-    std::shared_ptr<const RgbaImage> image;  ///< null when the image cannot be had
-    std::string error;                       ///< why, when `image` is null
-};
+/// Makes the TIFF representation of one image anew at every call, every byte written into
+/// memory of its own; empty when the memory is refused.
+using TiffMaker = std::function<std::vector<std::uint8_t>()>;
 
 /// The images shipped with the application, found by name (without extension).
 class BundleResources {
   public:
     virtual ~BundleResources() = default;
-    /// The decoded image. Looking the same name up again while a previous result is still held
-    /// gives the same pixels without decoding them again.
-    virtual ImageLookup imageNamed(const std::string& name) = 0;
+    /// The maker of image `name`'s TIFF representation, which holds what it needs for as long
+    /// as it is held; none, with the reason in `error`, when the image cannot be had.
+    virtual TiffMaker tiffRepresentation(const std::string& name, std::string& error) = 0;
 };
 
 }  // namespace headroom

@@ -64,18 +64,9 @@ void StatusMenu::attachMenu(double totalMemory) {
     setRowTitle(7, "  Total: " + formatTotalMemory(totalMemory));
 }
 
-AttributedTitle StatusMenu::attTitleFromString(const std::optional<std::string>& text,
-                                               bool isMemoryLow) {
-    AttributedTitle title;
-    title.text = text.value_or(std::string());
-    title.attributes.foregroundColor =
-        isMemoryLow ? TitleColor::Red : TitleColor::DisabledControlText;
-    attrsDic_ = title.attributes;
-    return title;
-}
-
-void StatusMenu::setTitle(const std::optional<std::string>& text, bool isMemoryLow) {
-    statusItem_->setAttributedTitle(attTitleFromString(text, isMemoryLow));
+void StatusMenu::setTitle(const std::string& text, bool isMemoryLow) {
+    statusItem_->setAttributedTitle(AttributedTitle{
+        text, TitleAttributes{isMemoryLow ? TitleColor::Red : TitleColor::DisabledControlText}});
 }
 
 void StatusMenu::setStatusItemIcon(bool isShowIcon, double freeMemory, double totalMemory) {
@@ -92,9 +83,9 @@ void StatusMenu::setStatusItemIcon(bool isShowIcon, double freeMemory, double to
 }
 
 void StatusMenu::displayCleaningPercentage(const std::string& text) {
-    attrsDic_ = TitleAttributes{TitleColor::DisabledControlText};
     if (statusItem_) {
-        statusItem_->setAttributedTitle(AttributedTitle{text, attrsDic_});
+        statusItem_->setAttributedTitle(
+            AttributedTitle{text, TitleAttributes{TitleColor::DisabledControlText}});
     }
 }
 
@@ -108,21 +99,25 @@ void StatusMenu::addRunningAppsToMenu(const std::vector<ApplicationRecord>& appl
     constexpr std::size_t firstRowIndex = 10;
 
     const std::size_t count = applications.size();
-    if (count > 0 && isSignificantItemRemoved_) {
-        isSignificantItemRemoved_ = false;
+    const bool headerShown = appMenu_->containsItem(SignificantItem_);
+    if (count > 0 && !headerShown) {
         appMenu_->insertItem(significantSaperator_, separatorIndex);
         appMenu_->insertItem(SignificantItem_, headerIndex);
     }
     for (std::size_t i = 0; i < count; ++i) {
-        const ApplicationRecord& record = applications[i];
-        const auto item = appMenu_->itemAtIndex(firstRowIndex + i);
-        if (item && item->tag() == kApplicationRowTag) {
-            item->setTitle("  " + record.appName);
-            item->setOnStateImage(record.appIcon);
-            item->setOffStateImage(record.appIcon);
-        } else {
-            appMenu_->insertItem(getMenuItemWithTitle(record.appName, record.appIcon),
-                                 firstRowIndex + i);
+        auto item = appMenu_->itemAtIndex(firstRowIndex + i);
+        // A row of the last list is retitled in place; a new one is made whole, then inserted.
+        const bool reused = item && item->tag() == kApplicationRowTag;
+        if (!reused) {
+            item = std::make_shared<MenuItem>("", nullptr);
+            item->setEnabled(false);
+            item->setTag(kApplicationRowTag);
+        }
+        item->setTitle("  " + applications[i].appName);
+        item->setOnStateImage(applications[i].appIcon);
+        item->setOffStateImage(applications[i].appIcon);
+        if (!reused) {
+            appMenu_->insertItem(item, firstRowIndex + i);
         }
     }
     for (auto stale = appMenu_->itemAtIndex(firstRowIndex + count);
@@ -130,21 +125,10 @@ void StatusMenu::addRunningAppsToMenu(const std::vector<ApplicationRecord>& appl
          stale = appMenu_->itemAtIndex(firstRowIndex + count)) {
         appMenu_->removeItemAtIndex(firstRowIndex + count);
     }
-    if (count == 0 && !isSignificantItemRemoved_ && appMenu_->containsItem(significantSaperator_)) {
-        isSignificantItemRemoved_ = true;
+    if (count == 0 && headerShown) {
         appMenu_->removeItem(significantSaperator_);
         appMenu_->removeItem(SignificantItem_);
     }
-}
-
-std::shared_ptr<MenuItem> StatusMenu::getMenuItemWithTitle(const std::string& title,
-                                                           const std::string& icon) {
-    auto item = std::make_shared<MenuItem>("  " + title, nullptr);
-    item->setOnStateImage(icon);
-    item->setOffStateImage(icon);
-    item->setEnabled(false);
-    item->setTag(kApplicationRowTag);
-    return item;
 }
 
 }  // namespace headroom

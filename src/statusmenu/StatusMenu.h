@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/ApplicationRecord.h"
+#include "monitor/MemoryMonitor.h"
 #include "platform/StatusBar.h"
 #include "statusmenu/Menu.h"
 
@@ -31,9 +31,8 @@ class StatusMenu {
     /// The menu goes on the item; its header and Total rows are titled, once per launch.
     void attachMenu(double totalMemory);
 
-    /// The title's text (nothing: empty), red when memory is low and grey otherwise.
-    AttributedTitle attTitleFromString(const std::optional<std::string>& text, bool isMemoryLow);
-    void setTitle(const std::optional<std::string>& text, bool isMemoryLow);
+    /// The title's text, red when memory is low and grey otherwise.
+    void setTitle(const std::string& text, bool isMemoryLow);
     /// The bar icon, whose bar grows with the share of memory in use; or no image.
     void setStatusItemIcon(bool isShowIcon, double freeMemory, double totalMemory);
     /// A clean's progress, in grey.
@@ -43,8 +42,6 @@ class StatusMenu {
     /// The application rows follow `applications`, retitled in place where a row exists; the
     /// separator and header stand above them while there is any.
     void addRunningAppsToMenu(const std::vector<ApplicationRecord>& applications);
-    std::shared_ptr<MenuItem> getMenuItemWithTitle(const std::string& title,
-                                                   const std::string& icon);
 
     /// Tag carried by application rows and by no other row.
     static constexpr std::int64_t kApplicationRowTag = 100;
@@ -55,8 +52,6 @@ class StatusMenu {
     std::shared_ptr<Menu> appMenu_ = std::make_shared<Menu>();
     std::shared_ptr<MenuItem> SignificantItem_;
     std::shared_ptr<MenuItem> significantSaperator_ = MenuItem::separatorItem();
-    bool isSignificantItemRemoved_ = false;
-    TitleAttributes attrsDic_;
 };
 
 }  // namespace headroom

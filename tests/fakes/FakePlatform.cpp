@@ -12,7 +12,6 @@ FakePlatform::FakePlatform() {
     statusBar.setJournal(&journal);
     feedback.setJournal(&journal);
     application.setJournal(&journal);
-    bundleResources.setJournal(&journal);
     processControl.setJournal(&journal);
     loginItems.setJournal(&journal);
     urlOpener.setJournal(&journal);

@@ -18,7 +18,7 @@ class AutoFreeTrigger : public DelegateTest {
         fakes.preferences.put("memoryLevel", 200);
         setFreeBytesExactly(100 * kMiB);
         // Blocks of 1 MiB, all refused by the floor: the passes run, nothing is claimed.
-        fakes.bundleResources.setImage("hd", FakeBundleResources::solidImage(512, 512));
+        fakes.bundleResources.blockLength = kMiB;
         fakes.hostMemory.setAvailableMemory(cleanSafetyFloor(8 * kGiB));
     }
 

@@ -28,9 +28,6 @@ TEST(CleanArithmetic, DurationFromInstalledMemory) {
     // Figures no machine reports still give a defined duration.
     EXPECT_EQ(cleanDuration(std::nan(""), true), 2);
     EXPECT_EQ(cleanDuration(1e300, true), std::numeric_limits<std::int32_t>::max());
-
-    EXPECT_EQ(cleanStep(16), 84);
-    EXPECT_EQ(cleanStep(128), -28);
 }
 
 TEST(CleanArithmetic, BlockCountTruncatesIsBoundedByTheMachineAndRefusesWhatIsNotAQuotient) {

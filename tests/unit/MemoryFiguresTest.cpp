@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "DelegateTestSupport.h"
-#include "monitor/MemoryFigures.h"
 
 namespace headroom::test {
 namespace {
@@ -56,14 +55,6 @@ TEST_F(MemoryFigures, UsedIsTheRestOfTheTotal) {
     EXPECT_EQ(entry("Active"), "1.00 GB");
     EXPECT_EQ(entry("Inactive"), "1.50 GB");
     EXPECT_EQ(entry("Wired"), "512.00 MB");
-}
-
-TEST(MemoryFigureArithmetic, FreePlusUsedIsExactlyTheTotal) {
-    const double total = 8589934592.0;
-    for (const std::uint64_t free : {0ULL, 4096ULL, 327680000ULL, 5056688128ULL, 8589934592ULL}) {
-        const auto figures = computeMemoryFigures({free}, total);
-        EXPECT_EQ(figures.free + figures.used, total) << free;
-    }
 }
 
 TEST_F(MemoryFigures, PercentageModeShowsSharesThatAddUpToAHundred) {

@@ -35,8 +35,7 @@ TEST_F(RefreshTimer, ChangingTheIntervalReplacesTheTimer) {
     fakes.runLoop.advanceBy(2.0);
     const std::shared_ptr<Timer> old = timer();
 
-    delegate().refreshInterval = 10;
-    delegate().changeRefreshInterval();
+    delegate().setRefreshInterval(10);
 
     EXPECT_FALSE(old->isValid());
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
@@ -76,7 +75,7 @@ TEST_P(StoredInterval, TimerStaysWithinBoundsAndThePropertyKeepsTheStoredValue) 
     EXPECT_EQ(fakes.runLoop.validTimers().front()->interval(), Seconds(GetParam().timerSeconds));
 
     // The same bound holds when the interval is changed afterwards.
-    delegate().changeRefreshInterval();
+    delegate().setRefreshInterval(GetParam().stored);
     ASSERT_EQ(fakes.runLoop.validTimerCount(), 1U);
     EXPECT_EQ(timer()->interval(), Seconds(GetParam().timerSeconds));
 }

@@ -19,7 +19,6 @@
 
 #include "DelegateTestSupport.h"
 #include "cleaner/CleanArithmetic.h"
-#include "cleaner/TiffEncoder.h"
 
 namespace headroom::test {
 namespace {
@@ -53,8 +52,7 @@ class Soak : public DelegateTest {
         fakes.hostMemory.setPhysicalMemory(kInstalled);
         fakes.hostMemory.setStatistics({200 * kMiB, 256 * kMiB, 128 * kMiB, 128 * kMiB});
         // Blocks of 16 KiB and tens of MiB free at most: a clean is at most a few thousand passes.
-        fakes.bundleResources.setImage("hd", FakeBundleResources::solidImage(64, 64));
-        blockLength_ = tiffEncodedLength(FakeBundleResources::solidImage(64, 64));
+        fakes.bundleResources.blockLength = 16 * 1024;
         for (int i = 0; i < 12; ++i) {
             pool_.push_back(PoolApp{"App" + std::to_string(i), i % 5 != 4, i % 4 == 1});
         }
@@ -116,7 +114,8 @@ class Soak : public DelegateTest {
                 inClean_ = true;
                 ++cleans_;
                 cleanPassBound_ = static_cast<std::size_t>(std::max<std::int64_t>(
-                                      cleanBlockCount(d.monitor.freeMemoryInStart(), blockLength_,
+                                      cleanBlockCount(d.monitor.freeMemoryInStart(),
+                                                      fakes.bundleResources.blockLength,
                                                       fakes.hostMemory.machineMemory()->total),
                                       0)) +
                                   1 +
@@ -198,7 +197,6 @@ class Soak : public DelegateTest {
     std::vector<std::string> expected_;
     std::size_t listingsAtChange_ = 0;
     std::size_t baseItems_ = 0;
-    std::uint64_t blockLength_ = 0;
     std::uint64_t freeNow_ = 0;
     bool inClean_ = false;
     std::size_t cleanPassBound_ = 0;
@@ -213,9 +211,9 @@ TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
     setFree(200 * kMiB);
     launch();
     // The call journal is for tests of call order; here it would only cost time.
-    for (Journaled* fake : std::initializer_list<Journaled*>{
-             &fakes.runLoop, &fakes.hostMemory, &fakes.workspace, &fakes.bundleResources,
-             &fakes.processControl, &fakes.log, &statusItem()}) {
+    for (Journaled* fake :
+         std::initializer_list<Journaled*>{&fakes.runLoop, &fakes.hostMemory, &fakes.workspace,
+                                           &fakes.processControl, &fakes.log, &statusItem()}) {
         fake->setJournal(nullptr);
     }
     statusItem().onTitle = [this](const AttributedTitle& title) { checkAtTitle(title); };
