@@ -1,7 +1,8 @@
 #pragma once
 
 // Fixture systems for the desktop-application tests: a fake procfs of processes and XDG data
-// folders of desktop entries, built in a temporary folder.
+// folders of desktop entries, built in a temporary folder and named by the environment
+// (XDG_DATA_HOME, XDG_DATA_DIRS; LANGUAGE=C for the unlocalized names) while it lives.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,12 +15,12 @@
 #include <string_view>
 
 #include "TestSupport.h"
-#include "platform/linux/ProcWorkspace.h"
 
 namespace headroom::test {
 
 /// A procfs tree (<tmp>/proc) and two applications folders: the user's
 /// (<tmp>/home/applications, searched first) and the system's (<tmp>/data/applications).
+/// Construct the workspace or cache after the fixture: it reads the environment.
 class AppFixture {
   public:
     AppFixture() {
@@ -32,16 +33,6 @@ class AppFixture {
     std::string homeApplications() const { return dir_ / "home/applications"; }
     std::string dataApplications() const { return dir_ / "data/applications"; }
     std::string root() const { return dir_.path(); }
-
-    /// Settings for a workspace on this fixture: the current user, both folders, `locale`.
-    ProcWorkspaceSettings settings(std::string_view locale = "C") const {
-        ProcWorkspaceSettings settings;
-        settings.uid = static_cast<std::uint32_t>(::getuid());
-        settings.applicationFolders =
-            std::vector<std::string>{homeApplications(), dataApplications()};
-        settings.locale = std::string(locale);
-        return settings;
-    }
 
     /// <procfs>/<pid>/{cgroup,environ,statm,stat}. `environment` holds NUL-separated variables;
     /// `startTime` is in clock ticks after boot, `defaultStartTime(pid)` unless given.
@@ -130,6 +121,9 @@ class AppFixture {
     }
 
     TempDir dir_;
+    ScopedEnv dataHome_{"XDG_DATA_HOME", (dir_ / "home").c_str()};
+    ScopedEnv dataDirs_{"XDG_DATA_DIRS", (dir_ / "data").c_str()};
+    ScopedEnv language_{"LANGUAGE", "C"};
 };
 
 }  // namespace headroom::test

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "AppFixtureSupport.h"
 #include "KeyFileTestSupport.h"
-#include "TestSupport.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/ProcWorkspace.h"
@@ -79,35 +79,42 @@ mode_t typeOf(const std::string& path) {
 }
 
 TEST(FileKinds, AreRefusedAtOnceNamedAndNeverReplaced) {
-    TempDir dir;
     for (const Kind& kind : kinds()) {
         SCOPED_TRACE(kind.name);
-        const std::string root = dir / kind.name;
-        std::filesystem::create_directories(root + "/4242");
-        const std::string meminfo = root + "/meminfo";
-        make(kind.name, meminfo);
-        for (const char* file : {"/4242/statm", "/4242/cgroup", "/4242/environ", "/4242/stat"}) {
+        // The browser's first process has a statm of this kind; every file of the second is.
+        test::AppFixture fixture;
+        test::AppFixture::copyEntry(fixture.dataApplications(), "firefox-esr.desktop");
+        const std::string root = fixture.procfs();
+        const std::string cgroup =
+            test::AppFixture::appSlice(R"(app-gnome-firefox\x2desr-4242.scope)");
+        fixture.addProcess(4242, cgroup);
+        fixture.addProcess(4343, cgroup);
+        std::filesystem::remove(root + "/4242/statm");
+        make(kind.name, root + "/4242/statm");
+        for (const char* file : {"/4343/statm", "/4343/cgroup", "/4343/environ", "/4343/stat"}) {
+            std::filesystem::remove(root + file);
             make(kind.name, root + file);
         }
+        const std::string meminfo = root + "/meminfo";
+        make(kind.name, meminfo);
         const mode_t before = typeOf(meminfo);
 
-        // The monitor's reader and the command line's check of --procfs.
-        const auto problem = ProcHostMemory::checkProcfs(root);
-        ASSERT_TRUE(problem);
-        EXPECT_TRUE(contains(*problem, kind.says)) << *problem;
+        // The monitor's reader (the command line's check is run end to end).
         ProcHostMemory memory(root);
         std::string failure;
         EXPECT_FALSE(memory.statistics(failure));
         EXPECT_TRUE(contains(failure, meminfo)) << failure;
         EXPECT_TRUE(contains(failure, kind.says)) << failure;
 
-        // A process's files: its statm cannot be measured (and says which file), its cgroup
-        // and environment make it no application.
-        ProcWorkspace workspace(root, ProcWorkspaceSettings{{}, std::vector<std::string>{}, {}});
-        EXPECT_TRUE(workspace.runningApplications().empty());
-        const auto reading = workspace.residentSize(4242);
+        // A process's files: the application cannot be measured (which file says why), and
+        // the other process's cgroup and environment make it no application.
+        ProcWorkspace workspace(root);
+        const auto applications = workspace.runningApplications();
+        ASSERT_EQ(applications.size(), 1u);
+        const ResidentSizeReading& reading = applications[0].residentSize;
         EXPECT_EQ(reading.status, ResidentSizeReading::Status::Unreadable);
         EXPECT_TRUE(contains(reading.problem, root + "/4242/statm")) << reading.problem;
+        EXPECT_TRUE(contains(reading.problem, kind.says)) << reading.problem;
 
         // The preference store: not loaded, and a write never replaces the file.
         RecordingLog log;

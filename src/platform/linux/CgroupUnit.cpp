@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <algorithm>
+
 namespace headroom {
 
 namespace {
@@ -39,10 +41,8 @@ std::optional<std::string_view> withoutScopeRandom(std::string_view body) {
     if (const auto stem = withoutDashedUuid(body)) {
         return stem;
     }
+    // With no dash at all, npos + 1 is 0: a body without RANDOM is taken leniently as the id.
     const auto dash = body.rfind('-');
-    if (dash == std::string_view::npos) {
-        return body;  // no RANDOM at all: lenient, the whole body is the id
-    }
     if (dash == 0 || dash + 1 == body.size()) {
         return std::nullopt;
     }
@@ -65,40 +65,24 @@ std::string_view withoutServiceInstance(std::string_view body) {
 /// and stay inside a segment): one segment of launcher first, then none, then longer ones.
 std::vector<std::string> candidatesOf(std::string_view body) {
     std::vector<std::string_view> segments;
-    while (true) {
-        const auto dash = body.find('-');
-        const std::string_view segment = body.substr(0, dash);
+    for (std::size_t start = 0, dash = 0; dash != std::string_view::npos; start = dash + 1) {
+        dash = body.find('-', start);
+        const std::string_view segment = body.substr(start, dash - start);
         // A D-Bus unique name (":1.42") between launcher and id is not part of either.
         if (!segment.empty() && segment.front() != ':') {
             segments.push_back(segment);
         }
-        if (dash == std::string_view::npos) {
-            break;
-        }
-        body = body.substr(dash + 1);
     }
     std::vector<std::string> candidates;
-    auto add = [&](std::size_t first) {
-        std::string joined;
-        for (std::size_t i = first; i < segments.size(); ++i) {
-            if (i > first) {
-                joined += '-';
+    for (std::size_t n = 0; n < std::max<std::size_t>(segments.size(), 2); ++n) {
+        const std::size_t first = n < 2 ? 1 - n : n;  // 1, 0, 2, 3, ...
+        if (first < segments.size()) {
+            std::string joined(segments[first]);
+            for (std::size_t i = first + 1; i < segments.size(); ++i) {
+                (joined += '-') += segments[i];
             }
-            joined += segments[i];
+            candidates.push_back(unescapeUnitName(joined));
         }
-        std::string id = unescapeUnitName(joined);
-        if (!id.empty()) {
-            candidates.push_back(std::move(id));
-        }
-    };
-    if (segments.size() >= 2) {
-        add(1);
-    }
-    if (!segments.empty()) {
-        add(0);
-    }
-    for (std::size_t first = 2; first < segments.size(); ++first) {
-        add(first);
     }
     return candidates;
 }
@@ -171,21 +155,12 @@ std::optional<AppUnit> parseAppUnitName(std::string_view unitName) {
     } else {
         return std::nullopt;
     }
-    switch (kind) {
-        case UnitKind::Scope: {
-            const auto id = withoutScopeRandom(body);
-            if (!id) {
-                return std::nullopt;
-            }
-            body = *id;
-            break;
-        }
-        case UnitKind::Service:
-        case UnitKind::Slice:
-            body = withoutServiceInstance(body);
-            break;
-        case UnitKind::Other:
-            return std::nullopt;
+    if (kind != UnitKind::Scope) {
+        body = withoutServiceInstance(body);
+    } else if (const auto id = withoutScopeRandom(body)) {
+        body = *id;
+    } else {
+        return std::nullopt;
     }
     unit.candidates = candidatesOf(body);
     if (unit.candidates.empty()) {
@@ -226,34 +201,25 @@ std::optional<AppUnit> appUnitOfCgroupPath(std::string_view path) {
 }
 
 std::optional<AppUnit> appUnitOfCgroupFile(std::string_view text) {
-    std::optional<std::string_view> unified;
-    std::optional<std::string_view> systemdV1;
-    while (!text.empty()) {
-        const auto newline = text.find('\n');
-        const std::string_view line = text.substr(0, newline);
-        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
-        // "hierarchy-ID:controller-list:cgroup-path"; the path may itself hold ':'.
-        const auto first = line.find(':');
-        if (first == std::string_view::npos) {
-            continue;
-        }
-        const auto second = line.find(':', first + 1);
-        if (second == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view hierarchy = line.substr(0, first);
-        const std::string_view controllers = line.substr(first + 1, second - first - 1);
-        const std::string_view path = line.substr(second + 1);
-        if (hierarchy == "0" && controllers.empty()) {
-            unified = unified.value_or(path);
-        } else if (controllers == "name=systemd") {
-            systemdV1 = systemdV1.value_or(path);
-        }
-    }
-    for (const auto& path : {unified, systemdV1}) {
-        if (path) {
-            if (auto unit = appUnitOfCgroupPath(*path)) {
-                return unit;
+    // Lines of "hierarchy-ID:controller-list:cgroup-path" (the path may itself hold ':'): the
+    // first of the unified hierarchy ("0::") decides, then the first of systemd's own.
+    for (const std::string_view controllers : {"", "name=systemd"}) {
+        for (std::string_view rest = text; !rest.empty();) {
+            const auto newline = rest.find('\n');
+            std::string_view line = rest.substr(0, newline);
+            rest =
+                newline == std::string_view::npos ? std::string_view{} : rest.substr(newline + 1);
+            const auto colon = line.find(':');
+            if (colon == std::string_view::npos ||
+                (controllers.empty() && line.substr(0, colon) != "0")) {
+                continue;
+            }
+            line.remove_prefix(colon + 1);
+            if (line.starts_with(controllers) && line.substr(controllers.size()).starts_with(':')) {
+                if (auto unit = appUnitOfCgroupPath(line.substr(controllers.size() + 1))) {
+                    return unit;
+                }
+                break;
             }
         }
     }

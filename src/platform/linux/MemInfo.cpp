@@ -63,25 +63,20 @@ MemInfo parseMemInfo(std::string_view text) {
     MemInfo info;
     // Keys seen so far (even with an unusable value), so that the first occurrence wins.
     bool seen[kFieldCount] = {};
-    while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        const std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-
+    for (std::size_t start = 0, newline = 0; newline != std::string_view::npos;
+         start = newline + 1) {
+        newline = text.find('\n', start);
+        const std::string_view line = text.substr(start, newline - start);
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0) {
             continue;  // not "Key: value"
         }
         const std::string_view key = line.substr(0, colon);
         for (std::size_t i = 0; i < kFieldCount; ++i) {
-            if (kFields[i].key != key) {
-                continue;
-            }
-            if (!seen[i]) {  // first occurrence wins
+            if (kFields[i].key == key && !seen[i]) {  // first occurrence wins
                 seen[i] = true;
                 info.*kFields[i].member = parseKilobytes(line.substr(colon + 1));
             }
-            break;
         }
         // Keys we do not use, and garbage before a colon, match nothing and are skipped.
     }

@@ -42,7 +42,7 @@ ProcHostMemory::~ProcHostMemory() {
 std::optional<MemInfo> ProcHostMemory::readMemInfo(std::string& failure) {
     FileStatus status = FileStatus::Ok;
     if (meminfoFd_ < 0) {
-        meminfoFd_ = openRegularFile(AT_FDCWD, meminfo_, status, failure);
+        meminfoFd_ = openRegularFile(meminfo_, status, failure);
     }
     if (meminfoFd_ >= 0) {
         status = readOpenFile(meminfoFd_, meminfo_, kMeminfoLimit, text_, failure);
@@ -102,22 +102,11 @@ std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) 
     if (!info) {
         return "--procfs " + root + ": " + failure;
     }
-    std::string missing;
-    for (const auto& [field, name] : {std::pair{&info->memTotal, "MemTotal"},
-                                      {&info->memFree, "MemFree"},
-                                      {&info->active, "Active"},
-                                      {&info->inactive, "Inactive"}}) {
-        if (!*field) {
-            missing += (missing.empty() ? "" : ", ") + std::string(name);
-        }
-    }
-    if (missing.empty()) {
+    if (info->memTotal && vmStatisticsFromMemInfo(*info)) {
         return std::nullopt;
     }
-    if (const auto last = missing.rfind(", "); last != std::string::npos) {
-        missing.replace(last, 2, " or ");
-    }
-    return "--procfs " + root + ": " + path + " is not a meminfo file (no " + missing + " in kB)";
+    return "--procfs " + root + ": " + path +
+           " is not a meminfo file (it needs MemTotal, MemFree, Active and Inactive in kB)";
 }
 
 }  // namespace headroom

@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -13,7 +12,7 @@
 
 #include "platform/Workspace.h"
 #include "platform/linux/CgroupUnit.h"
-#include "platform/linux/DesktopEntryCache.h"
+#include "platform/linux/DesktopEntry.h"
 
 namespace headroom {
 
@@ -32,28 +31,19 @@ std::optional<std::uint64_t> parseStatStartTime(std::string_view text);
 /// parent's pid, so the check keeps helpers and shells started from an application out of it.
 std::optional<std::string> parseLaunchedDesktopFile(std::string_view environment, std::int32_t pid);
 
-/// What a `ProcWorkspace` takes from its surroundings unless told otherwise (tests tell it).
-struct ProcWorkspaceSettings {
-    /// Whose processes are listed: the owner of <root>/<pid>. Default: getuid().
-    std::optional<std::uint32_t> uid;
-    /// Where desktop entries are looked for, in order. Default:
-    /// DesktopEntryCache::applicationFoldersFromEnvironment().
-    std::optional<std::vector<std::string>> applicationFolders;
-    /// The locale of application names ("de_DE.UTF-8"). Default: the user's languages.
-    std::string locale;
-};
-
 /// The user's running desktop applications and their memory, from a procfs tree.
 ///
 /// A process belongs to an application when (1) its systemd unit, read from <pid>/cgroup, is
 /// an application unit (see CgroupUnit.h: `app-gnome-firefox\x2desr-1234.scope` is the
 /// application "firefox-esr"), or else (2) GLib launched it from a desktop file:
 /// GIO_LAUNCHED_DESKTOP_FILE in <pid>/environ, with GIO_LAUNCHED_DESKTOP_FILE_PID equal to its
-/// pid. All processes of one unit (or, for (2), of one desktop file) make one application,
+/// pid. All processes of one unit (or, for (2), of one desktop file id) make one application,
 /// measured whole (see ResidentSizeReading; its first process is the lowest pid). The desktop
-/// entry of the application's id gives the localized name and the icon, and only an entry that
+/// entry of the application's id (DesktopEntryCache, on the folders of the environment at
+/// construction) gives the name in the user's languages and the icon, and only an entry that
 /// is `regular` lists it: helpers (NoDisplay), hidden entries, ids with no entry and processes
-/// of no application are background processes. Applications come in the order of their first
+/// of no application are background processes. Only the processes of the user who runs the
+/// program (the owner of <root>/<pid>) count. Applications come in the order of their first
 /// pid.
 ///
 /// Costs of one listing: the desktop entries' folders are stat'ed (entries are parsed again
@@ -67,26 +57,15 @@ struct ProcWorkspaceSettings {
 /// each listing until it is older. Nothing is spawned. Not thread-safe.
 class ProcWorkspace : public Workspace {
   public:
-    explicit ProcWorkspace(std::string procfsRoot = "/proc", ProcWorkspaceSettings settings = {});
+    explicit ProcWorkspace(std::string procfsRoot = "/proc");
 
     std::vector<RunningApplication> runningApplications() override;
-
-    /// Resident size of one process from <root>/<pid>/statm: Unreadable when the file cannot be
-    /// read (the process has gone or is not ours to read), Short when it does not hold the field.
-    ResidentSizeReading residentSize(std::int32_t processIdentifier);
-
-    const DesktopEntryCache& desktopEntries() const { return desktopEntries_; }
-    /// Times a process's cgroup (and environ) were read to find its application.
-    std::size_t identityReadCount() const { return identityReadCount_; }
-    /// Processes of the user remembered from the last listing.
-    std::size_t knownProcessCount() const { return processes_.size(); }
 
   private:
     /// What a process's cgroup and environment say about its application.
     struct ProcessIdentity {
         std::optional<AppUnit> unit;
-        std::string desktopFile;    ///< GIO_LAUNCHED_DESKTOP_FILE, when its _PID matched
-        std::string desktopFileId;  ///< its desktop file id
+        std::string launchedId;  ///< the desktop file id of GIO_LAUNCHED_DESKTOP_FILE
     };
     struct ProcessRecord {
         ino_t inode = 0;
@@ -97,19 +76,20 @@ class ProcWorkspace : public Workspace {
         ProcessIdentity identity;
     };
 
-    ProcessIdentity readIdentity(int rootFd, const std::string& pidName, std::int32_t pid);
-    std::optional<std::uint64_t> readStartTime(int rootFd, const std::string& pidName);
+    ProcessIdentity readIdentity(const std::string& pidFolder, std::int32_t pid);
     bool isYoung(const std::optional<std::uint64_t>& startTime) const;
-    bool readAt(int rootFd, const std::string& relative, std::size_t limit);
+    /// <root>/<pid>/statm: Unreadable when the file cannot be read (the process has gone or is
+    /// not ours to read), Short when it does not hold the field.
+    ResidentSizeReading residentSize(std::int32_t pid);
+    /// Reads a process's own file into buffer_; false when it cannot be read.
+    bool read(const std::string& path, std::size_t limit);
 
     std::string root_;
     std::uint64_t pageSize_;
-    std::uint32_t uid_;
     std::uint64_t ticksPerSecond_;
     DesktopEntryCache desktopEntries_;
     std::unordered_map<std::int32_t, ProcessRecord> processes_;
     std::uint64_t generation_ = 0;
-    std::size_t identityReadCount_ = 0;
     std::string buffer_;  // reused for every file read during a listing
 };
 

@@ -1,5 +1,6 @@
 #include "platform/linux/RegularFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,13 +11,11 @@
 namespace headroom {
 
 std::string fileKind(mode_t mode) {
-    for (const auto& [type, kind] : {std::pair<mode_t, const char*>{S_IFREG, "a regular file"},
-                                     {S_IFDIR, "a folder"},
+    for (const auto& [type, kind] : {std::pair<mode_t, const char*>{S_IFDIR, "a folder"},
                                      {S_IFCHR, "a character device"},
                                      {S_IFBLK, "a block device"},
                                      {S_IFIFO, "a FIFO"},
-                                     {S_IFSOCK, "a socket"},
-                                     {S_IFLNK, "a symbolic link"}}) {
+                                     {S_IFSOCK, "a socket"}}) {
         if ((mode & S_IFMT) == type) {
             return kind;
         }
@@ -24,11 +23,11 @@ std::string fileKind(mode_t mode) {
     return "not a regular file";
 }
 
-int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
+int openRegularFile(const std::string& path, FileStatus& status, std::string& reason,
                     struct stat* info) {
     int fd = -1;
     do {
-        fd = ::openat(folderFd, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     struct stat own {};
     struct stat& st = info != nullptr ? *info : own;
@@ -82,11 +81,11 @@ FileStatus readOpenFile(int fd, const std::string& path, std::size_t limit, std:
     return status;
 }
 
-FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
-                           std::string& contents, std::string& reason, struct stat* info) {
+FileStatus readRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                           std::string& reason, struct stat* info) {
     contents.clear();
     FileStatus status = FileStatus::Failed;
-    const int fd = openRegularFile(folderFd, path, status, reason, info);
+    const int fd = openRegularFile(path, status, reason, info);
     if (fd < 0) {
         return status;
     }

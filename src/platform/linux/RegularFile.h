@@ -1,6 +1,5 @@
 #pragma once
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstddef>
@@ -21,12 +20,12 @@ enum class FileStatus {
 /// messages.
 std::string fileKind(mode_t mode);
 
-/// Opens `path` (relative to `folderFd` when that is not AT_FDCWD) for reading without
-/// blocking, and keeps it open only if fstat(2) says it is a regular file. O_NONBLOCK keeps a
-/// FIFO without a writer (or a device) from hanging the open itself; O_NOCTTY keeps a terminal
-/// from becoming ours. Returns the descriptor (close-on-exec) or -1, with `status` and a
-/// one-line `reason` that names the path. `status` of the file is left in `info` when given.
-int openRegularFile(int folderFd, const std::string& path, FileStatus& status, std::string& reason,
+/// Opens `path` for reading without blocking, and keeps it open only if fstat(2) says it is a
+/// regular file. O_NONBLOCK keeps a FIFO without a writer (or a device) from hanging the open
+/// itself; O_NOCTTY keeps a terminal from becoming ours. Returns the descriptor (close-on-exec) or
+/// -1, with `status` and a one-line `reason` that names the path. `status` of the file is left in
+/// `info` when given.
+int openRegularFile(const std::string& path, FileStatus& status, std::string& reason,
                     struct stat* info = nullptr);
 
 /// Reads an open file whole from its start into `contents`, as `readRegularFile` does.
@@ -36,12 +35,7 @@ FileStatus readOpenFile(int fd, const std::string& path, std::size_t limit, std:
 /// Reads `path` whole into `contents`, as `openRegularFile` opens it. A file of more than
 /// `limit` bytes gives TooLarge with its first `limit` bytes in `contents`, for a caller that
 /// only needs its start; any other failure leaves `contents` empty. EINTR is retried.
-FileStatus readRegularFile(int folderFd, const std::string& path, std::size_t limit,
-                           std::string& contents, std::string& reason, struct stat* info = nullptr);
-
-inline FileStatus readRegularFile(const std::string& path, std::size_t limit, std::string& contents,
-                                  std::string& reason, struct stat* info = nullptr) {
-    return readRegularFile(AT_FDCWD, path, limit, contents, reason, info);
-}
+FileStatus readRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                           std::string& reason, struct stat* info = nullptr);
 
 }  // namespace headroom
