@@ -59,18 +59,6 @@ void make(const std::string& kind, const std::string& path) {
     }
 }
 
-const std::vector<Kind>& kinds() {
-    static const std::vector<Kind> all = {
-        {"fifo", "a FIFO"},
-        {"null", "a character device"},
-        {"zero", "a character device"},
-        {"link-to-zero", "a character device"},
-        {"folder", "a folder"},
-        {"huge", "larger than"},
-    };
-    return all;
-}
-
 /// The type of `path` itself (not of what a link names), to see that it was not replaced.
 mode_t typeOf(const std::string& path) {
     struct stat info {};
@@ -79,7 +67,15 @@ mode_t typeOf(const std::string& path) {
 }
 
 TEST(FileKinds, AreRefusedAtOnceNamedAndNeverReplaced) {
-    for (const Kind& kind : kinds()) {
+    const Kind kinds[] = {
+        {"fifo", "a FIFO"},
+        {"null", "a character device"},
+        {"zero", "a character device"},
+        {"link-to-zero", "a character device"},
+        {"folder", "a folder"},
+        {"huge", "larger than"},
+    };
+    for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         // The browser's first process has a statm of this kind; every file of the second is.
         test::AppFixture fixture;

@@ -62,48 +62,36 @@ TEST(ProcHostMemory, RealProc) {
     }
 }
 
-TEST(ProcHostMemory, MachineMemoryReadsTheRealProcEvenWithAFixtureRoot) {
+TEST(ProcHostMemory, AFixtureRootGivesTheFiguresShownAndNothingElse) {
     // The fixture says 1 TiB installed and 1 kB available; the cleaner must see the real
     // machine instead.
     TempDir dir;
-    std::string text = readFile(fixturePath("proc/machine8g/meminfo"));
-    for (const auto& [from, to] :
-         {std::pair<std::string, std::string>{"MemAvailable:    4194304 kB",
-                                              "MemAvailable:          1 kB"},
-          {"MemTotal:        8388608 kB", "MemTotal:     1073741824 kB"}}) {
-        ASSERT_NE(text.find(from), std::string::npos) << from;
-        text.replace(text.find(from), from.size(), to);
-    }
-    writeFile(dir / "meminfo", text);
-
+    writeFile(dir / "meminfo",
+              "MemTotal: 1073741824 kB\nMemFree: 512 kB\nMemAvailable: 1 kB\nActive: 256 kB\n"
+              "Inactive: 128 kB\n");
     ProcHostMemory memory(dir.path());
+    EXPECT_EQ(memory.physicalMemory(), 1024 * kGiB);
     const std::uint64_t before = realMemAvailableBytes();
     const auto machine = memory.machineMemory();
     const std::uint64_t after = realMemAvailableBytes();
     ASSERT_TRUE(machine);
     EXPECT_EQ(machine->total, *parseMemInfo(readFile("/proc/meminfo")).memTotal * 1024);
-    EXPECT_NE(memory.physicalMemory(), machine->total);
     // The machine's figure moves a little between reads; allow 64 MiB either side.
     const std::uint64_t slack = 64ull * 1024 * 1024;
     EXPECT_GE(machine->available + slack, std::min(before, after));
     EXPECT_LE(machine->available, std::max(before, after) + slack);
     EXPECT_LE(machine->available, machine->total);
-}
 
-TEST(ProcHostMemory, PhysicalMemoryIsReadOnceAndKeptWhileTheStatisticsFollowTheFile) {
-    TempDir dir;
-    writeFile(dir / "meminfo", readFile(fixturePath("proc/machine8g/meminfo")));
-    ProcHostMemory memory(dir.path());
-    EXPECT_EQ(memory.physicalMemory(), 8 * kGiB);
+    // The installed memory is read once and kept; the statistics follow the file, and one
+    // replaced by rename, as a fixture is, is seen at the next read.
     writeFile(dir / "meminfo",
-              "MemTotal: 1024 kB\nMemFree: 512 kB\nActive: 256 kB\nInactive: 128 kB\n");
-    EXPECT_EQ(memory.physicalMemory(), 8 * kGiB);
+              "MemTotal: 1024 kB\nMemFree: 256 kB\nActive: 256 kB\nInactive: 1 kB\n");
+    EXPECT_EQ(memory.physicalMemory(), 1024 * kGiB);
     std::string failure;
-    EXPECT_EQ(memory.statistics(failure)->free, 512u * 1024);
-    // A file replaced by rename, as a fixture is, is seen at the next read.
-    writeFile(dir / "next", "MemFree: 256 kB\nActive: 256 kB\nInactive: 128 kB\n");
-    ASSERT_EQ(std::rename((dir / "next").c_str(), (dir / "meminfo").c_str()), 0);
     EXPECT_EQ(memory.statistics(failure)->free, 256u * 1024);
+    writeFile(dir / "next", "MemFree: 128 kB\nActive: 256 kB\nInactive: 1 kB\n");
+    ASSERT_EQ(std::rename((dir / "next").c_str(), (dir / "meminfo").c_str()), 0);
+    EXPECT_EQ(memory.statistics(failure)->free, 128u * 1024);
 }
 
 TEST(ProcHostMemory, RootsAreCheckedAndBrokenOnesSayWhatIsWrongInOneLine) {
