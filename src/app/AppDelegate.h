@@ -63,9 +63,6 @@ class AppDelegate : public PreferenceModel {
     /// The status title (and icon) from the last figures; nothing while a clean runs.
     void changeStatusItemTitle();
 
-    /// The preferences window's controller: none until the first `preferencePressed`.
-    const std::shared_ptr<SettingWindowController>& settingWindow() const { return settingWindow_; }
-
     // The subsystems, named as their folders.
     MemoryMonitor monitor;
     StatusMenu statusMenu;

@@ -1,5 +1,6 @@
 #include "preferences/SettingWindowController.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -7,13 +8,9 @@ namespace headroom {
 
 namespace {
 
-bool isOn(const CheckBox& box) {
-    return box.state() == kControlStateOn;
-}
-
-int stateFor(bool on) {
-    return on ? kControlStateOn : kControlStateOff;
-}
+/// A check box's states: on is 1, and only 1 counts as on.
+constexpr std::int32_t kStateOff = 0;
+constexpr std::int32_t kStateOn = 1;
 
 /// The two text sizes: segment 0 and every other segment.
 constexpr const char* kTextSizeNormal = "Normal";
@@ -30,48 +27,52 @@ SettingWindowController::SettingWindowController(PreferenceModel& appDel, UrlOpe
       bundle_(std::move(bundle)),
       links_(std::move(links)) {}
 
-PreferencesWindow* SettingWindowController::window() {
-    if (!nib_) {
-        nib_ = factory_.loadWindow(*this);
-        if (!nib_) {
-            return nullptr;
+SettingWindow* SettingWindowController::window() {
+    if (!window_) {
+        window_ = factory_.loadWindow(*this);
+        if (window_) {
+            windowDidLoad();
         }
-        outlets_.emplace(nib_->outlets());
-        windowDidLoad();
     }
-    return &outlets_->window;
+    return window_.get();
 }
 
 void SettingWindowController::showWindow() {
-    if (PreferencesWindow* shown = window()) {
+    if (SettingWindow* shown = window()) {
         shown->makeKeyAndOrderFront();
     }
 }
 
 void SettingWindowController::windowDidLoad() {
-    const SettingOutlets& o = *outlets_;
+    SettingWindow& w = *window_;
     // The General size, keeping the top edge; no redisplay, no animation.
-    o.window.setFrame(frameForTab(o.window.frame(), SettingTab::General), false, false);
-    o.settingsToolbar.setSelectedItemIdentifier(kGeneralItem);
+    w.setFrame(frameForTab(w.frame(), SettingTab::General), false, false);
+    w.setSelectedItemIdentifier("General");
 
-    // The controls from the application's values.
-    o.btnShowText.setState(stateFor(appDel_.isShowText));
-    o.btnShowIcon.setState(stateFor(appDel_.isShowIcon));
-    o.btnRunOnStartup.setState(stateFor(appDel_.isRunOnStartUp));
-    o.btnPercentage.setState(stateFor(appDel_.isPercentage));
-    o.segmentSize.setSelectedSegment(appDel_.strTextSize == kTextSizeNormal ? 0 : 1);
-    o.btnAutomaticFree.setState(stateFor(appDel_.isAutoFreeMemory));
-    o.sliderFrequency.setIntegerValue(appDel_.refreshInterval);
-    o.txtSliderValue.setStringValue(std::to_string(appDel_.refreshInterval));
-    o.txtMemoryLevel.setStringValue(std::to_string(appDel_.memoryLevel));
-    o.txtSignificantLevel.setStringValue(std::to_string(appDel_.significantThreshold));
-
-    // The About texts from the application's own description.
-    o.txtVersionString.setStringValue(versionString(bundle_.shortVersion, bundle_.buildVersion));
-    o.txtAppName.setStringValue(bundle_.name);
-    o.txtCopyrightText.setStringValue(bundle_.copyright);
-
-    o.window.makeKeyAndOrderFront();
+    // The controls from the application's values, then the About texts from the application's
+    // own description.
+    const std::pair<const char*, std::int64_t> values[] = {
+        {"btnShowText", appDel_.isShowText},
+        {"btnShowIcon", appDel_.isShowIcon},
+        {"btnRunOnStartup", appDel_.isRunOnStartUp},
+        {"btnPercentage", appDel_.isPercentage},
+        {"segmentSize", appDel_.strTextSize == kTextSizeNormal ? 0 : 1},
+        {"btnAutomaticFree", appDel_.isAutoFreeMemory},
+        {"sliderFrequency", appDel_.refreshInterval}};
+    for (const auto& [outlet, value] : values) {
+        w.setIntValue(outlet, value);
+    }
+    const std::pair<const char*, std::string> texts[] = {
+        {"txtSliderValue", std::to_string(appDel_.refreshInterval)},
+        {"txtMemoryLevel", std::to_string(appDel_.memoryLevel)},
+        {"txtSignificantLevel", std::to_string(appDel_.significantThreshold)},
+        {"txtVersionString", versionString(bundle_.shortVersion, bundle_.buildVersion)},
+        {"txtAppName", bundle_.name},
+        {"txtCopyrightText", bundle_.copyright}};
+    for (const auto& [outlet, text] : texts) {
+        w.setStringValue(outlet, text);
+    }
+    w.makeKeyAndOrderFront();
 }
 
 void SettingWindowController::btnGeneralSelected() {
@@ -87,114 +88,115 @@ void SettingWindowController::btnAboutUsSelected() {
 }
 
 void SettingWindowController::selectTab(SettingTab tab) {
-    if (!outlets_) {
+    if (!window_) {
         return;
     }
-    outlets_->generalView.setHidden(tab != SettingTab::General);
-    outlets_->advancedView.setHidden(tab != SettingTab::Advanced);
-    outlets_->aboutUsView.setHidden(tab != SettingTab::AboutUs);
-    outlets_->window.setFrame(frameForTab(outlets_->window.frame(), tab), true, true);
+    window_->setHidden("generalView", tab != SettingTab::General);
+    window_->setHidden("advancedView", tab != SettingTab::Advanced);
+    window_->setHidden("aboutUsView", tab != SettingTab::AboutUs);
+    window_->setFrame(frameForTab(window_->frame(), tab), true, true);
 }
 
 void SettingWindowController::mouseUp() {
-    if (outlets_) {
-        outlets_->window.makeFirstResponder(nullptr);
+    if (window_) {
+        window_->endEditing();
     }
 }
 
 void SettingWindowController::btnTwitterPressed() {
-    openLink("https://" + links_.twitter + "/orvane1");
+    urlOpener_.openURL("https://" + links_.twitter + "/orvane1");
 }
 
 void SettingWindowController::btnOrvaneDotComPressed() {
-    openLink("http://" + links_.website);
+    urlOpener_.openURL("http://" + links_.website);
 }
 
 void SettingWindowController::btnFaqPressed() {
-    openLink("http://" + links_.faq + "/discussions/lumora");
+    urlOpener_.openURL("http://" + links_.faq + "/discussions/lumora");
 }
 
 void SettingWindowController::btnFanPagePressed() {
-    openLink("http://" + links_.fanPage + "/orvanes");
+    urlOpener_.openURL("http://" + links_.fanPage + "/orvanes");
 }
 
-void SettingWindowController::openLink(const std::string& url) {
-    urlOpener_.openURL(url);
+bool SettingWindowController::isOn(const char* checkBox) const {
+    return window_ && window_->intValue(checkBox) == kStateOn;
 }
 
-void SettingWindowController::btnUsePercentagePressed(CheckBox& sender) {
-    appDel_.setIsPercentage(isOn(sender));
+void SettingWindowController::btnUsePercentagePressed() {
+    appDel_.setIsPercentage(isOn("btnPercentage"));
 }
 
-void SettingWindowController::btnShowIconPressed(CheckBox& sender) {
+void SettingWindowController::btnShowIconPressed() {
     // Icon and text are never both off: the text comes back.
-    if (!isOn(sender) && outlets_ && outlets_->btnShowText.state() == kControlStateOff) {
-        outlets_->btnShowText.setState(kControlStateOn);
+    const bool on = isOn("btnShowIcon");
+    if (!on && window_ && window_->intValue("btnShowText") == kStateOff) {
+        window_->setIntValue("btnShowText", kStateOn);
         appDel_.setIsShowText(true);
     }
-    appDel_.setIsShowIcon(isOn(sender));
+    appDel_.setIsShowIcon(on);
 }
 
-void SettingWindowController::btnShowTextPressed(CheckBox& sender) {
-    if (!isOn(sender) && outlets_ && outlets_->btnShowIcon.state() == kControlStateOff) {
-        outlets_->btnShowIcon.setState(kControlStateOn);
+void SettingWindowController::btnShowTextPressed() {
+    const bool on = isOn("btnShowText");
+    if (!on && window_ && window_->intValue("btnShowIcon") == kStateOff) {
+        window_->setIntValue("btnShowIcon", kStateOn);
         appDel_.setIsShowIcon(true);
     }
-    appDel_.setIsShowText(isOn(sender));
+    appDel_.setIsShowText(on);
 }
 
-void SettingWindowController::btnTextSizeSegmentChange(SegmentedControl& sender) {
-    appDel_.setStrTextSize(sender.selectedSegment() == 0 ? kTextSizeNormal : kTextSizeSmall);
+void SettingWindowController::btnTextSizeSegmentChange() {
+    if (window_) {
+        appDel_.setStrTextSize(window_->intValue("segmentSize") == 0 ? kTextSizeNormal
+                                                                     : kTextSizeSmall);
+    }
 }
 
-void SettingWindowController::btnAutoFreeMemoryPressed(CheckBox& sender) {
-    // The outlet and the sender are the same box; the outlet is what is read.
-    appDel_.setIsAutoFreeMemory(isOn(outlets_ ? outlets_->btnAutomaticFree : sender));
+void SettingWindowController::btnAutoFreeMemoryPressed() {
+    appDel_.setIsAutoFreeMemory(isOn("btnAutomaticFree"));
 }
 
-void SettingWindowController::btnRunOnstartupPressed(CheckBox& sender) {
-    appDel_.setIsRunOnStartUp(isOn(sender));
+void SettingWindowController::btnRunOnstartupPressed() {
+    appDel_.setIsRunOnStartUp(isOn("btnRunOnStartup"));
 }
 
-void SettingWindowController::frequencySliderChange(Slider& /*sender*/) {
-    if (!outlets_) {
+void SettingWindowController::frequencySliderChange() {
+    if (!window_) {
         return;
     }
-    const std::int32_t value = outlets_->sliderFrequency.intValue();
+    const std::int32_t value = window_->intValue("sliderFrequency");
     // A drag within the same whole value changes nothing.
     if (value == appDel_.refreshInterval) {
         return;
     }
-    outlets_->txtSliderValue.setStringValue(std::to_string(value));
+    window_->setStringValue("txtSliderValue", std::to_string(value));
     appDel_.setRefreshInterval(value);
 }
 
-void SettingWindowController::applyMemoryLevel(TextField& field) {
-    const std::int32_t value = boundMemoryLevel(intValue(field.stringValue()));
-    field.setStringValue(std::to_string(value));
-    appDel_.setMemoryLevel(value);
+void SettingWindowController::controlTextDidChange(const std::string& field) {
+    applyField(field, true);
 }
 
-void SettingWindowController::applySignificantLevel(TextField& field, std::int32_t value) {
-    field.setStringValue(std::to_string(value));
-    appDel_.setSignificantThreshold(value);
+void SettingWindowController::controlTextDidEndEditing(const std::string& field) {
+    applyField(field, false);
 }
 
-void SettingWindowController::controlTextDidChange(TextField& field) {
-    if (field.tag() == kMemoryLevelTag) {
-        applyMemoryLevel(field);
-    } else if (field.tag() == kSignificantLevelTag) {
-        applySignificantLevel(field, boundSignificantThreshold(intValue(field.stringValue())));
+void SettingWindowController::applyField(const std::string& field, bool typing) {
+    if (!window_) {
+        return;
     }
-}
-
-void SettingWindowController::controlTextDidEndEditing(TextField& field) {
-    if (field.tag() == kMemoryLevelTag) {
-        applyMemoryLevel(field);
-    } else if (field.tag() == kSignificantLevelTag) {
-        // No bound here: typing has already applied it.
-        const std::string text = field.stringValue();
-        applySignificantLevel(field, text.empty() ? 0 : intValue(text));
+    // An empty or non-numeric text reads 0, then takes the bound.
+    const std::int32_t typed = intValue(window_->stringValue(field));
+    if (field == "txtMemoryLevel") {
+        const std::int32_t value = boundMemoryLevel(typed);
+        window_->setStringValue(field, std::to_string(value));
+        appDel_.setMemoryLevel(value);
+    } else if (field == "txtSignificantLevel") {
+        // No bound at the end of editing: typing has already applied it.
+        const std::int32_t value = typing ? boundSignificantThreshold(typed) : typed;
+        window_->setStringValue(field, std::to_string(value));
+        appDel_.setSignificantThreshold(value);
     }
 }
 

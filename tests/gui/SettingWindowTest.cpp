@@ -195,10 +195,12 @@ TEST_F(SettingWindowGui, EachTabsFrameHasItsSizeAndKeepsTheTopEdge) {
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(widget(window, "txtVersionString"))),
                  "Version 0.1.0 (7)");
     screenshot(window, "preferences-general");
+    const int left = frame(window).x;
     const int top = frame(window).y;
 
     ASSERT_TRUE(test::clickOn(widget(window, "Advanced")));
     settleFrameAt(window, 390, 370);
+    EXPECT_EQ(frame(window).x, left);
     EXPECT_EQ(frame(window).y, top);
     EXPECT_TRUE(gtk_widget_get_visible(widget(window, "advancedView")));
     EXPECT_FALSE(gtk_widget_get_visible(widget(window, "generalView")));
@@ -206,7 +208,10 @@ TEST_F(SettingWindowGui, EachTabsFrameHasItsSizeAndKeepsTheTopEdge) {
 
     ASSERT_TRUE(test::clickOn(widget(window, "AboutUs")));
     settleFrameAt(window, 440, 290);
+    EXPECT_EQ(frame(window).x, left);
     EXPECT_EQ(frame(window).y, top);
+    EXPECT_TRUE(gtk_widget_get_visible(widget(window, "aboutUsView")));
+    EXPECT_FALSE(gtk_widget_get_visible(widget(window, "advancedView")));
     screenshot(window, "preferences-about");
 }
 
@@ -310,8 +315,11 @@ TEST_F(SettingWindowGui, ABrokenInterfaceFileIsRefusedWithTheReason) {
     const std::string id = "id=\"txtMemoryLevel\"";
     std::string renamed = text;
     renamed.replace(renamed.find(id), id.size(), "id=\"somethingElse\"");
+    const std::string action = "handler=\"btnFaqPressed\"";
+    std::string unknown = text;
+    unknown.replace(unknown.find(action), action.size(), "handler=\"btnFaq\"");
     for (const Case& c :
-         {Case{renamed, "\"txtMemoryLevel\""},
+         {Case{renamed, "\"txtMemoryLevel\""}, Case{unknown, "no action \"btnFaq\""},
           Case{"<interface><object class=\"NoSuchWidget\" id=\"window\"/></interface>",
                "not valid"}}) {
         SCOPED_TRACE(c.reason);
