@@ -25,8 +25,8 @@ class PreferenceStore {
     virtual void setBool(bool value, const std::string& key) = 0;
     virtual void setInteger(std::int64_t value, const std::string& key) = 0;
     virtual void setObject(const std::string& value, const std::string& key) = 0;
-    /// Untyped write, used for keys that no property mirrors.
-    virtual void setValue(const std::string& value, const std::string& key) = 0;
+    /// Untyped write, used for keys that no property mirrors: stored as text.
+    void setValue(const std::string& value, const std::string& key) { setObject(value, key); }
 };
 
 }  // namespace headroom

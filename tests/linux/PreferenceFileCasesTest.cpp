@@ -1,15 +1,15 @@
 // The preference file as users keep it: read-only, linked from a dotfiles folder, edited by
-// hand (or by our other program) while Headroom runs, and left with temporary files by a
-// killed run.
+// hand (or by our other program) while Headroom runs, left with temporary files by a killed
+// run, corrupt, or in a folder that cannot be written.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +23,7 @@ namespace headroom {
 namespace {
 
 using test::contains;
+using test::fixturePath;
 using test::open;
 using test::readFile;
 using test::RecordingLog;
@@ -30,13 +31,18 @@ using test::Status;
 using test::TempDir;
 using test::writeFile;
 
-mode_t modeOf(const std::string& path) {
+struct stat statOf(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
+    return info;
+}
+
+std::size_t entriesIn(const std::string& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 TEST(PreferenceFileCases, ReadOnlyFileIsNeverRewrittenAndSaysSoOnce) {
+    ::umask(022);
     TempDir dir;
     RecordingLog log;
     const std::string path = dir / "preferences.ini";
@@ -48,25 +54,23 @@ TEST(PreferenceFileCases, ReadOnlyFileIsNeverRewrittenAndSaysSoOnce) {
     store->setBool(true, "isShowIcon");
     store->setInteger(9, "refreshInterval");
     EXPECT_EQ(readFile(path), original);
-    EXPECT_EQ(modeOf(path), 0444u);
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0444u);
     EXPECT_TRUE(store->boolForKey("isShowIcon"));  // kept for the session
-    EXPECT_EQ(store->integerForKey("refreshInterval"), 9);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_TRUE(contains(log.lines[0], path + " is read-only")) << log.lines[0];
     EXPECT_EQ(dir.list(), std::vector<std::string>{"preferences.ini"});
 
-    // Made writable again, the next change saves everything held, in the file's own mode.
-    ::chmod(path.c_str(), 0640);
+    // Made writable again (with a mode the umask would narrow), the next change saves
+    // everything held, in the file's own mode.
+    ::chmod(path.c_str(), 0664);
     store->setBool(false, "isShowText");
-    EXPECT_EQ(modeOf(path), 0640u);
-    auto reopened = open(path, log, Status::Loaded);
-    EXPECT_EQ(reopened->integerForKey("memoryLevel"), 300);
-    EXPECT_EQ(reopened->integerForKey("refreshInterval"), 9);
-    EXPECT_TRUE(reopened->boolForKey("isShowIcon"));
-    EXPECT_TRUE(contains(readFile(path), "# mine"));
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0664u);
+    EXPECT_EQ(readFile(path),
+              "# mine\n\n[Preferences]\nmemoryLevel=300\nisShowIcon=true\nisShowText=false\n"
+              "refreshInterval=9\n");
 }
 
-TEST(PreferenceFileCases, LinkIsFollowedAndTheTargetReplacedInItsOwnFolder) {
+TEST(PreferenceFileCases, LinkIsFollowedAndTheTargetReplacedInItsOwnFolderWithItsOwner) {
     TempDir dir;
     RecordingLog log;
     std::filesystem::create_directories(dir / "dotfiles");
@@ -74,6 +78,11 @@ TEST(PreferenceFileCases, LinkIsFollowedAndTheTargetReplacedInItsOwnFolder) {
     const std::string target = dir / "dotfiles/headroom.ini";
     writeFile(target, "[Preferences]\nmemoryLevel=300\n");
     ::chmod(target.c_str(), 0600);
+    // Root saving another user's file gives it back to its owner.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
     // A link to a link, the first one relative, as dotfiles managers make them.
     std::filesystem::create_symlink(target, dir / "dotfiles/current.ini");
     const std::string path = dir / "config/headroom/preferences.ini";
@@ -85,11 +94,14 @@ TEST(PreferenceFileCases, LinkIsFollowedAndTheTargetReplacedInItsOwnFolder) {
     EXPECT_TRUE(std::filesystem::is_symlink(path));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "dotfiles/current.ini"));
     EXPECT_EQ(readFile(target), "[Preferences]\nmemoryLevel=300\nrefreshInterval=2\n");
-    EXPECT_EQ(modeOf(target), 0600u);
+    const struct stat info = statOf(target);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 65534u);
+    }
     // No temporary file is left in either folder.
-    EXPECT_EQ(std::filesystem::directory_entry(dir / "config/headroom").exists(), true);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "config/headroom"), {}), 1);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dotfiles"), {}), 2);
+    EXPECT_EQ(entriesIn(dir / "config/headroom"), 1u);
+    EXPECT_EQ(entriesIn(dir / "dotfiles"), 2u);
 }
 
 TEST(PreferenceFileCases, OnlyChangedKeysAreWrittenSoEditsMadeMeanwhileSurvive) {
@@ -103,16 +115,11 @@ TEST(PreferenceFileCases, OnlyChangedKeysAreWrittenSoEditsMadeMeanwhileSurvive) 
     // Edited by hand while both run: a new value, a comment and a key of its own.
     writeFile(path, "[Preferences]\n# raised by hand\nmemoryLevel=900\nisShowIcon=true\nmine=1\n");
     tray->setBool(false, "isShowIcon");
-    welcome->setBool(true, "Show");
+    welcome->setValue("n", "Show");
     tray->setInteger(3, "refreshInterval");
-
-    auto reopened = open(path, log, Status::Loaded);
-    EXPECT_EQ(reopened->integerForKey("memoryLevel"), 900);
-    EXPECT_FALSE(reopened->boolForKey("isShowIcon"));
-    EXPECT_TRUE(reopened->boolForKey("Show"));
-    EXPECT_EQ(reopened->integerForKey("refreshInterval"), 3);
-    EXPECT_TRUE(reopened->valueForKey("mine"));
-    EXPECT_TRUE(contains(readFile(path), "# raised by hand"));
+    EXPECT_EQ(readFile(path),
+              "[Preferences]\n# raised by hand\nmemoryLevel=900\nisShowIcon=false\nmine=1\n"
+              "Show=n\nrefreshInterval=3\n");
     // The store that saved last reads what is on disk now.
     EXPECT_EQ(tray->integerForKey("memoryLevel"), 900);
 
@@ -124,13 +131,13 @@ TEST(PreferenceFileCases, OnlyChangedKeysAreWrittenSoEditsMadeMeanwhileSurvive) 
     EXPECT_TRUE(contains(log.lines[0], "not a valid key file now")) << log.lines[0];
     writeFile(path, "[Preferences]\nmemoryLevel=100\n");
     tray->setBool(true, "isShowText");
-    reopened = open(path, log, Status::Loaded);
-    EXPECT_EQ(reopened->integerForKey("memoryLevel"), 100);
-    EXPECT_EQ(reopened->integerForKey("refreshInterval"), 4);
+    EXPECT_EQ(readFile(path),
+              "[Preferences]\nmemoryLevel=100\nisShowText=true\nrefreshInterval=4\n");
 }
 
-TEST(PreferenceFileCases, WritersAtTheSameTimeLoseNoChange) {
-    // The tray and the welcome window save the same file; here three stores do, at once.
+TEST(PreferenceFileCases, WritersAndLoadsAtTheSameTimeLoseNoChange) {
+    // The tray and the welcome window save the same file, and each removes what a killed run
+    // left when it loads; here three stores do both, at once.
     TempDir dir;
     RecordingLog log;
     const std::string path = dir / "preferences.ini";
@@ -138,8 +145,10 @@ TEST(PreferenceFileCases, WritersAtTheSameTimeLoseNoChange) {
     const auto writer = [&path, &log](char name) {
         auto store = std::make_unique<KeyFilePreferenceStore>(path, log);
         std::string message;
-        store->load(message);
         for (int i = 0; i < kKeys; ++i) {
+            if (i % 10 == 0) {
+                store->load(message);
+            }
             store->setInteger(i, name + std::to_string(i));
         }
     };
@@ -155,7 +164,7 @@ TEST(PreferenceFileCases, WritersAtTheSameTimeLoseNoChange) {
         }
     }
     EXPECT_EQ(lost, 0);
-    EXPECT_TRUE(log.lines.empty());
+    EXPECT_TRUE(log.lines.empty()) << log.lines.front();
     EXPECT_EQ(dir.list(), std::vector<std::string>{"preferences.ini"});
 }
 
@@ -167,28 +176,101 @@ TEST(PreferenceFileCases, TemporaryFilesOfAKilledRunAreRemovedAtLoad) {
     for (const char* name : {"preferences.ini.Ab12Cd", "preferences.ini.ZZZZZZ"}) {
         writeFile(dir / name, "[Preferences]\nhalf");
     }
-    // Not ours to remove: a backup, other files' temporaries, other names, a live writer's.
-    const std::vector<std::string> kept = {"other.ini.Ab12Cd",
-                                           "preferences.ini",
-                                           "preferences.ini.Ab12C",
-                                           "preferences.ini.Ab12Cde",
-                                           "preferences.ini.corrupt-20260101-000000",
-                                           "preferences.ini.Live01"};
+    // Not ours to remove: a backup, other files' temporaries, other names, a folder.
+    std::vector<std::string> kept = {"other.ini.Ab12Cd", "preferences.ini.Ab12C",
+                                     "preferences.ini.Ab12Cde",
+                                     "preferences.ini.corrupt-20260101-000000"};
     for (const std::string& name : kept) {
-        if (name != "preferences.ini") {
-            writeFile(dir / name, "x");
-        }
+        writeFile(dir / name, "x");
     }
-    const int live = ::open((dir / "preferences.ini.Live01").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(live, 0);
-    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    std::filesystem::create_directory(dir / "preferences.ini.Dir123");
+    kept.insert(kept.end(), {"preferences.ini", "preferences.ini.Dir123"});
+    std::sort(kept.begin(), kept.end());
 
-    auto store = open(path, log, Status::Loaded);
-    ::close(live);
-    auto sorted = kept;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(dir.list(), sorted);
+    open(path, log, Status::Loaded);
+    EXPECT_EQ(dir.list(), kept);
     EXPECT_TRUE(log.lines.empty());
+}
+
+class CorruptFile : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CorruptFile, IsNeverOverwrittenBeforeItsBackupAndNoBackupIsOverwritten) {
+    TempDir dir;
+    RecordingLog log;
+    const std::string path = dir / "preferences.ini";
+    const std::string original = readFile(fixturePath(std::string("config/") + GetParam()));
+    ASSERT_FALSE(original.empty());
+    writeFile(path, original);
+    // Earlier backups with the names of this second and the next few (and one with -2).
+    std::vector<std::string> earlier;
+    for (std::time_t t = std::time(nullptr), end = t + 3; t <= end; ++t) {
+        std::tm local{};
+        ::localtime_r(&t, &local);
+        char stamp[32];
+        const std::string name(stamp, std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local));
+        earlier.insert(earlier.end(),
+                       {path + ".corrupt-" + name, path + ".corrupt-" + name + "-2"});
+    }
+    for (const auto& name : earlier) {
+        writeFile(name, "earlier backup");
+    }
+
+    auto store = open(path, log, Status::Corrupt);
+    // It starts empty: nothing parsed before the error survives.
+    EXPECT_FALSE(store->valueForKey("isPercentage"));
+    // Writes before the backup stay in memory; the corrupt file is untouched.
+    store->setBool(true, "isPercentage");
+    store->setInteger(300, "memoryLevel");
+    EXPECT_EQ(store->integerForKey("memoryLevel"), 300);
+    EXPECT_EQ(readFile(path), original);
+    ASSERT_EQ(log.lines.size(), 1u) << "logged once, not on every write";
+    EXPECT_TRUE(contains(log.lines[0], path + ": the file is not valid")) << log.lines[0];
+
+    std::string backup;
+    ASSERT_TRUE(store->backUpCorruptFile(backup)) << backup;
+    EXPECT_EQ(backup.rfind(path + ".corrupt-", 0), 0u) << backup;
+    EXPECT_EQ(readFile(backup), original);
+    for (const auto& name : earlier) {
+        EXPECT_NE(backup, name);
+        EXPECT_EQ(readFile(name), "earlier backup");
+    }
+    // Now the held changes are saved, over the original.
+    EXPECT_EQ(readFile(path), "[Preferences]\nisPercentage=true\nmemoryLevel=300\n");
+    EXPECT_EQ(log.lines.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, CorruptFile,
+                         ::testing::Values("corrupt.ini", "corrupt-binary.ini", "no-group.ini"));
+
+TEST(PreferenceFileCases, FailedSavesKeepTheValuesAndAreLoggedOncePerReason) {
+    TempDir dir;
+    writeFile(dir / "blocker", "a file, not a folder");
+    // A folder that cannot be made (its parent is a file), and one that takes no new file
+    // (/proc), where each attempt's temporary file has another random name: both fail for
+    // root too.
+    for (const std::string& path :
+         {dir / "blocker/headroom/preferences.ini", std::string("/proc/preferences.ini")}) {
+        RecordingLog log;
+        auto store = open(path, log, Status::Missing);
+        store->setBool(true, "isShowIcon");
+        store->setInteger(7, "refreshInterval");
+        store->setObject("Large", "strTextSize");
+        EXPECT_EQ(store->integerForKey("refreshInterval"), 7);
+        ASSERT_EQ(log.lines.size(), 1u) << path;
+        EXPECT_TRUE(contains(log.lines[0], path)) << log.lines[0];
+    }
+    EXPECT_EQ(readFile(dir / "blocker"), "a file, not a folder");
+
+    // Once the folder can be made, the next write saves everything held, and says so.
+    RecordingLog log;
+    const std::string path = dir / "blocker/headroom/preferences.ini";
+    auto store = open(path, log, Status::Missing);
+    store->setBool(true, "isShowIcon");
+    std::filesystem::remove(dir / "blocker");
+    store->setBool(false, "isShowText");
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_TRUE(contains(log.lines[1], "again")) << log.lines[1];
+    EXPECT_EQ(readFile(path), "[Preferences]\nisShowIcon=true\nisShowText=false\n");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <limits>
-#include <ostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,179 +16,100 @@ namespace {
 using Write = FakePreferenceStore::Write;
 using Value = FakePreferenceStore::Value;
 
+/// The property that mirrors `key`, as a store value (the 32-bit ones widened).
+Value property(const PreferenceModel& m, const std::string& key) {
+    const std::map<std::string, Value> all = {
+        {"isRunOnStartUp", m.isRunOnStartUp},
+        {"isPercentage", m.isPercentage},
+        {"isShowIcon", m.isShowIcon},
+        {"isShowText", m.isShowText},
+        {"strTextSize", m.strTextSize},
+        {"refreshInterval", m.refreshInterval},
+        {"isAutoFreeMemory", m.isAutoFreeMemory},
+        {"memoryLevel", std::int64_t{m.memoryLevel}},
+        {"significantThreshold", std::int64_t{m.significantThreshold}},
+    };
+    return all.at(key);
+}
+
 const std::vector<Write> kDefaultsInLoadOrder = {
-    {"isRunOnStartUp", Value(false)},
-    {"isPercentage", Value(false)},
-    {"isShowIcon", Value(true)},
-    {"isShowText", Value(true)},
-    {"strTextSize", Value(std::string("Normal"))},
-    {"refreshInterval", Value(std::int64_t{5})},
-    {"isAutoFreeMemory", Value(false)},
-    {"memoryLevel", Value(std::int64_t{200})},
-    {"significantThreshold", Value(std::int64_t{2})},
+    {"isRunOnStartUp", false},
+    {"isPercentage", false},
+    {"isShowIcon", true},
+    {"isShowText", true},
+    {"strTextSize", std::string("Normal")},
+    {"refreshInterval", std::int64_t{5}},
+    {"isAutoFreeMemory", false},
+    {"memoryLevel", std::int64_t{200}},
+    {"significantThreshold", std::int64_t{2}},
 };
 
-class PreferenceLoad : public DelegateTest {
-  protected:
-    AppDelegate& load() {
-        delegate().setDefaultValueForPreferences();
-        return delegate();
-    }
-};
-
-TEST_F(PreferenceLoad, EmptyStoreGetsEveryDefaultInLoadOrderWithItsType) {
-    const AppDelegate& d = load();
-
-    // The variant's alternative is the typed write used: a bool written as an integer, or the
-    // text size as anything but text, would fail here.
+TEST(PreferenceLoad, EmptyStoreGetsEveryDefaultWithItsTypeAndTheNextLaunchWritesNothing) {
+    FakePlatform fakes;
+    fakes.preferences.put("Show", "n");  // the welcome window's: neither read nor written here
+    AppDelegate first(fakes.platform());
+    first.setDefaultValueForPreferences();
+    // The variant's alternative is the typed write used.
     EXPECT_EQ(fakes.preferences.writes(), kDefaultsInLoadOrder);
-    EXPECT_FALSE(d.isRunOnStartUp);
-    EXPECT_FALSE(d.isPercentage);
-    EXPECT_TRUE(d.isShowIcon);
-    EXPECT_TRUE(d.isShowText);
-    EXPECT_EQ(d.strTextSize, "Normal");
-    EXPECT_EQ(d.refreshInterval, 5);
-    EXPECT_FALSE(d.isAutoFreeMemory);
-    EXPECT_EQ(d.memoryLevel, 200);
-    EXPECT_EQ(d.significantThreshold, 2);
-}
 
-TEST_F(PreferenceLoad, PresentKeyIsTakenAndNotRewritten) {
-    fakes.preferences.put("isShowIcon", false);
-    const AppDelegate& d = load();
-
-    EXPECT_FALSE(d.isShowIcon);
-    std::vector<Write> expected = kDefaultsInLoadOrder;
-    std::erase_if(expected, [](const Write& w) { return w.key == "isShowIcon"; });
-    EXPECT_EQ(fakes.preferences.writes(), expected);
-    EXPECT_EQ(fakes.preferences.stored("isShowIcon"), Value(false));
-}
-
-TEST_F(PreferenceLoad, StoredValuesWinOverEveryDefault) {
-    fakes.preferences.put("isRunOnStartUp", true);
-    fakes.preferences.put("isPercentage", true);
-    fakes.preferences.put("isShowIcon", false);
-    fakes.preferences.put("isShowText", false);
-    fakes.preferences.put("strTextSize", "Small");
-    fakes.preferences.put("refreshInterval", 30);
-    fakes.preferences.put("isAutoFreeMemory", true);
-    fakes.preferences.put("memoryLevel", 512);
-    fakes.preferences.put("significantThreshold", 10);
-    const AppDelegate& d = load();
-
+    fakes.preferences.clearWrites();
+    AppDelegate next(fakes.platform());
+    next.setDefaultValueForPreferences();
     EXPECT_TRUE(fakes.preferences.writes().empty());
-    EXPECT_TRUE(d.isRunOnStartUp);
-    EXPECT_TRUE(d.isPercentage);
-    EXPECT_FALSE(d.isShowIcon);
-    EXPECT_FALSE(d.isShowText);
-    EXPECT_EQ(d.strTextSize, "Small");
-    EXPECT_EQ(d.refreshInterval, 30);
-    EXPECT_TRUE(d.isAutoFreeMemory);
-    EXPECT_EQ(d.memoryLevel, 512);
-    EXPECT_EQ(d.significantThreshold, 10);
+    for (const Write& w : kDefaultsInLoadOrder) {
+        EXPECT_EQ(property(first, w.key), w.value) << w.key;
+        EXPECT_EQ(property(next, w.key), w.value) << w.key;
+    }
+    EXPECT_EQ(fakes.preferences.values().at("Show"), Value(std::string("n")));
 }
 
-TEST_F(PreferenceLoad, OutOfRangeLevelIsTakenUnclamped) {
-    fakes.preferences.put("memoryLevel", 5000);
-    fakes.preferences.put("significantThreshold", 250);
-    fakes.preferences.put("refreshInterval", -3);
-    const AppDelegate& d = load();
-
-    EXPECT_EQ(d.memoryLevel, 5000);
-    EXPECT_EQ(d.significantThreshold, 250);
-    EXPECT_EQ(d.refreshInterval, -3);
-}
-
-struct WideCase {
-    std::int64_t stored;
-    std::int32_t expected;
+struct Stored {
+    std::string key;
+    Value stored;
+    Value read;
 };
 
-void PrintTo(const WideCase& c, std::ostream* os) {
-    *os << "stored " << c.stored;
-}
-
-class WideIntegers : public PreferenceLoad, public ::testing::WithParamInterface<WideCase> {};
-
-TEST_P(WideIntegers, ThirtyTwoBitPropertiesKeepTheLowBitsAsSigned) {
-    fakes.preferences.put("memoryLevel", GetParam().stored);
-    fakes.preferences.put("significantThreshold", GetParam().stored);
-    const AppDelegate& d = load();
-
-    EXPECT_EQ(d.memoryLevel, GetParam().expected);
-    EXPECT_EQ(d.significantThreshold, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(PreferenceLoad, WideIntegers,
-                         ::testing::Values(WideCase{0x1000000C8, 200}, WideCase{0xFFFFFFFF, -1},
-                                           WideCase{4294967296 + 5, 5},
-                                           WideCase{0x80000000, -2147483647 - 1}, WideCase{-1, -1},
-                                           WideCase{-4294967296 + 7, 7},
-                                           WideCase{std::numeric_limits<std::int64_t>::min(), 0}));
-
-TEST_F(PreferenceLoad, RefreshIntervalKeepsAllSixtyFourBits) {
-    fakes.preferences.put("refreshInterval", std::int64_t{0x100000005});
-    EXPECT_EQ(load().refreshInterval, 0x100000005);
-}
-
-TEST_F(PreferenceLoad, WrongTypedValuesReadAsNoOrZeroAndKeepTheirKeys) {
-    fakes.preferences.put("isShowIcon", "maybe");
-    fakes.preferences.put("isShowText", "yes");
-    fakes.preferences.put("memoryLevel", "12 MB");
-    fakes.preferences.put("refreshInterval", "soon");
-    const AppDelegate& d = load();
-
-    EXPECT_FALSE(d.isShowIcon);
-    EXPECT_FALSE(d.isShowText);
-    EXPECT_EQ(d.memoryLevel, 0);
-    EXPECT_EQ(d.refreshInterval, 0);
-    for (const auto& key : fakes.preferences.writtenKeys()) {
-        EXPECT_NE(key, "isShowIcon");
-        EXPECT_NE(key, "isShowText");
-        EXPECT_NE(key, "memoryLevel");
-        EXPECT_NE(key, "refreshInterval");
-    }
-    EXPECT_EQ(fakes.preferences.stored("memoryLevel"), Value(std::string("12 MB")));
-}
-
-TEST_F(PreferenceLoad, ConvertibleValuesOfAnotherTypeAreConverted) {
-    fakes.preferences.put("isPercentage", "true");
-    fakes.preferences.put("isRunOnStartUp", 1);
-    fakes.preferences.put("isShowIcon", "0");
-    fakes.preferences.put("memoryLevel", "300");
-    fakes.preferences.put("significantThreshold", true);
-    fakes.preferences.put("strTextSize", 7);
-    const AppDelegate& d = load();
-
-    EXPECT_TRUE(d.isPercentage);
-    EXPECT_TRUE(d.isRunOnStartUp);
-    EXPECT_FALSE(d.isShowIcon);
-    EXPECT_EQ(d.memoryLevel, 300);
-    EXPECT_EQ(d.significantThreshold, 1);
-    EXPECT_EQ(d.strTextSize, "7");
-}
-
-TEST_F(PreferenceLoad, SecondLaunchOnTheStoreTheFirstLeftWritesNothing) {
-    launch();
-    const auto first = fakes.preferences.values();
-    fakes.preferences.clearWrites();
-
-    AppDelegate second(fakes.platform());
-    second.setDefaultValueForPreferences();
-
-    EXPECT_TRUE(fakes.preferences.writes().empty());
-    EXPECT_EQ(fakes.preferences.values(), first);
-    EXPECT_EQ(second.memoryLevel, 200);
-    EXPECT_TRUE(second.isShowText);
-    EXPECT_EQ(second.strTextSize, "Normal");
-}
-
-TEST_F(PreferenceLoad, WelcomeChoiceIsNeitherReadNorWritten) {
-    fakes.preferences.put("Show", "n");
-    load();
-    EXPECT_EQ(fakes.preferences.stored("Show"), Value(std::string("n")));
-    for (const auto& key : fakes.preferences.writtenKeys()) {
-        EXPECT_NE(key, "Show");
+TEST(PreferenceLoad, StoredValuesAreTakenAsTheyReadAndNeverRewritten) {
+    constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kMin32 = std::numeric_limits<std::int32_t>::min();
+    const std::vector<Stored> cases = {
+        // Stored values win over the defaults, unclamped.
+        {"isRunOnStartUp", true, true},
+        {"isPercentage", true, true},
+        {"isShowIcon", false, false},
+        {"isShowText", false, false},
+        {"isAutoFreeMemory", true, true},
+        {"strTextSize", std::string("Small"), std::string("Small")},
+        {"refreshInterval", std::int64_t{-3}, std::int64_t{-3}},
+        {"memoryLevel", std::int64_t{5000}, std::int64_t{5000}},
+        {"significantThreshold", std::int64_t{250}, std::int64_t{250}},
+        // The 32-bit properties keep the low 32 bits, as signed; the interval all 64.
+        {"refreshInterval", std::int64_t{0x100000005}, std::int64_t{0x100000005}},
+        {"memoryLevel", std::int64_t{0x1000000C8}, std::int64_t{200}},
+        {"significantThreshold", std::int64_t{0xFFFFFFFF}, std::int64_t{-1}},
+        {"memoryLevel", std::int64_t{0x80000000}, kMin32},
+        {"significantThreshold", std::int64_t{-4294967296 + 7}, std::int64_t{7}},
+        {"memoryLevel", kMin64, std::int64_t{0}},
+        // Another type reads as its text does; what does not read is NO or 0, and stays.
+        {"isPercentage", std::string("true"), true},
+        {"isRunOnStartUp", std::int64_t{1}, true},
+        {"isShowIcon", std::string("maybe"), false},
+        {"isShowText", std::string("yes"), false},
+        {"memoryLevel", std::string("300"), std::int64_t{300}},
+        {"memoryLevel", std::string("12 MB"), std::int64_t{0}},
+        {"refreshInterval", std::string("soon"), std::int64_t{0}},
+        {"significantThreshold", true, std::int64_t{0}},
+        {"strTextSize", std::int64_t{7}, std::string("7")},
+    };
+    for (const Stored& c : cases) {
+        SCOPED_TRACE(c.key + " stored as " + ::testing::PrintToString(c.stored));
+        FakePlatform fakes;
+        fakes.preferences.put(c.key, c.stored);
+        AppDelegate delegate(fakes.platform());
+        delegate.setDefaultValueForPreferences();
+        EXPECT_EQ(property(delegate, c.key), c.read);
+        EXPECT_EQ(fakes.preferences.values().at(c.key), c.stored);
+        EXPECT_EQ(fakes.preferences.writes().size(), kDefaultsInLoadOrder.size() - 1);
     }
 }
 

@@ -1,18 +1,15 @@
 #include "platform/linux/KeyFilePreferenceStore.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <glib.h>
 #include <glib/gstdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/linux/RegularFile.h"
 
@@ -27,27 +24,14 @@ constexpr int kMaximumBackupsPerSecond = 1000;
 constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
 /// Symbolic links followed before giving up (the kernel's own limit, MAXSYMLINKS).
 constexpr int kMaximumLinks = 40;
-/// Temporary files are named `<file>.XXXXXX`, six letters or digits, as g_mkstemp makes them.
+/// The random part of a temporary file's name, `<file>.XXXXXX`, as g_file_set_contents makes it.
 constexpr std::size_t kTemporarySuffixLength = 6;
-constexpr std::string_view kTemporaryLetters =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 // Why saving is held back.
 constexpr const char* kHeldUnreadable =
     "the file could not be read, so saving would replace it unseen";
 constexpr const char* kHeldCorrupt = "the file is not valid and has not been copied aside yet";
 constexpr auto kKeyFileFlags =
     static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-
-std::string_view trim(std::string_view s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && blank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 /// The text GLib allocated, freed.
 std::string take(gchar* text) {
@@ -56,57 +40,24 @@ std::string take(gchar* text) {
     return taken;
 }
 
+/// The error's message, the error freed.
+std::string takeError(GError* error) {
+    std::string message = error->message;
+    g_error_free(error);
+    return message;
+}
+
 /// Parses `contents` into `file`; the parser's reason when it cannot.
 std::string parse(GKeyFile* file, const std::string& contents) {
     GError* error = nullptr;
     if (g_key_file_load_from_data(file, contents.data(), contents.size(), kKeyFileFlags, &error)) {
         return {};
     }
-    std::string reason = error->message;
-    g_error_free(error);
-    return reason;
-}
-
-/// Writes all of `data` to `fd`; false with errno set on failure.
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-/// Writes `data`, syncs it to disk and closes `fd` whatever happens; the first error, or 0.
-int writeSyncAndClose(int fd, std::string_view data) {
-    int error = 0;
-    if (!writeAll(fd, data) || ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    return error;
-}
-
-std::string timestamp() {
-    GDateTime* now = g_date_time_new_now_local();
-    std::string text = take(g_date_time_format(now, "%Y%m%d-%H%M%S"));
-    g_date_time_unref(now);
-    return text;
+    return takeError(error);
 }
 
 std::string folderOf(const std::string& path) {
     return take(g_path_get_dirname(path.c_str()));
-}
-
-std::string nameOf(const std::string& path) {
-    return take(g_path_get_basename(path.c_str()));
 }
 
 /// The file that `path` finally names, following symbolic links (a relative link is read
@@ -127,126 +78,74 @@ std::string followLinks(std::string path) {
     return path;
 }
 
-/// Whether `name` is `<base>.XXXXXX`, a temporary file of a save of `base`.
-bool isTemporaryName(std::string_view name, std::string_view base) {
-    if (name.size() != base.size() + 1 + kTemporarySuffixLength || !name.starts_with(base) ||
-        name[base.size()] != '.') {
-        return false;
-    }
-    const std::string_view suffix = name.substr(base.size() + 1);
-    return suffix.find_first_not_of(kTemporaryLetters) == std::string_view::npos;
-}
-
-/// Removes the temporary files of saves of `base` in `folder` that no process is writing:
-/// a writer holds a lock on its temporary file until the rename, so one whose lock can be
-/// taken was left by a run that was killed. Only the user's own regular files are touched.
-void removeStaleTemporaryFiles(const std::string& folder, const std::string& base) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return;
-    }
-    const int folderFd = ::dirfd(dir);
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!isTemporaryName(entry->d_name, base)) {
-            continue;
-        }
-        const int fd = ::openat(folderFd, entry->d_name,
-                                O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            continue;
-        }
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            stale.emplace_back(entry->d_name);
-        }
-        ::close(fd);
-    }
-    for (const std::string& name : stale) {
-        ::unlinkat(folderFd, name.c_str(), 0);
-    }
-    ::closedir(dir);
-}
-
 /// Holds an advisory lock on a folder while a save reads, merges and replaces a file in it,
-/// so that two programs saving the same file (the tray and the welcome window) take turns.
-/// Only saves take it, each for the time of one save, so waiting for it is short; where locks
-/// are not supported the save goes ahead without.
-class FolderLock {
-  public:
+/// so that two programs saving the same file (the tray and the welcome window) take turns,
+/// and while a load removes temporary files, so that it never takes a save's for a killed
+/// run's. Each holds it for the time of one save, so waiting for it is short; where locks are
+/// not supported the work goes ahead without.
+struct FolderLock {
     explicit FolderLock(const std::string& folder)
-        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        while (fd >= 0 && ::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
         }
     }
     ~FolderLock() {
-        if (fd_ >= 0) {
-            ::close(fd_);  // releases the lock
+        if (fd >= 0) {
+            ::close(fd);  // releases the lock
         }
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
-
-  private:
-    int fd_;
+    int fd;
 };
 
-/// Replaces `target` with `data` atomically: a temporary file in the target's own folder
-/// (locked while it is written, see removeStaleTemporaryFiles), written and flushed, given the
-/// old file's mode and owner when there was one, then renamed over the target. Returns the
-/// reason on failure, in words that do not change from one attempt to the next (the
-/// temporary file's name is left out), and removes the temporary file.
-std::string replaceAtomically(const std::string& target, std::string_view data,
-                              const struct stat* old) {
-    const std::string folder = folderOf(target);
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target + ".XXXXXX";
-        fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            return "cannot create a temporary file in " + folder + ": " + std::strerror(errno);
-        }
-        // Locked from now on, so that another program's load does not take it for a killed
-        // run's (where locks are not supported, saving goes on without). One that got the
-        // lock first may have removed it already: then take another name.
-        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-        }
-        struct stat created {};
-        if (::fstat(fd, &created) == 0 && created.st_nlink == 0) {
-            ::close(fd);
-            fd = -1;
+/// Removes the temporary files `<file>.XXXXXX` that saves of `file` left when their run was
+/// killed between writing and renaming: with the folder's lock held, no save of ours is under
+/// way. Only the user's own regular files are touched.
+void removeStaleTemporaryFiles(const std::string& file) {
+    const std::string folder = folderOf(file);
+    const std::string prefix = take(g_path_get_basename(file.c_str())) + ".";
+    const FolderLock lock(folder);
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    if (dir == nullptr) {
+        return;
+    }
+    while (const gchar* entry = g_dir_read_name(dir)) {
+        const std::string_view name(entry);
+        const std::string path = folder + "/" + entry;
+        struct stat info {};
+        if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix) &&
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                        [](char c) { return g_ascii_isalnum(c); }) &&
+            ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid()) {
+            ::unlink(path.c_str());
         }
     }
-    if (fd < 0) {
-        return "cannot find a free temporary name in " + folder;
+    g_dir_close(dir);
+}
+
+/// Replaces `target` with `data` (see g_file_set_contents_full); the reason on failure, in
+/// words that do not change from one attempt to the next.
+std::string replace(const std::string& target, const std::string& data, mode_t mode) {
+    GError* error = nullptr;
+    if (g_file_set_contents_full(target.c_str(), data.data(), static_cast<gssize>(data.size()),
+                                 G_FILE_SET_CONTENTS_CONSISTENT, static_cast<int>(mode), &error)) {
+        return {};
     }
-    if (old != nullptr) {
-        // Keep the file as it was set up: its permissions, and its owner when root saves it.
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
-            // Not allowed for others than root; the file is ours already then.
-        }
-        ::fchmod(fd, old->st_mode & 07777);
+    std::string reason = takeError(error);
+    // GLib names its temporary file, whose end is random: left out, so that the same failure
+    // reads the same next time.
+    if (const auto at = reason.find(target + "."); at != std::string::npos) {
+        reason.replace(at + target.size() + 1, kTemporarySuffixLength, "XXXXXX");
     }
-    if (const int error = writeSyncAndClose(fd, data); error != 0) {
-        ::unlink(temporary.c_str());
-        return "cannot write a temporary file in " + folder + ": " + std::strerror(error);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return "cannot replace " + target + ": " + std::strerror(error);
-    }
-    return {};
+    return reason;
 }
 
 }  // namespace
 
 KeyFilePreferenceStore::KeyFilePreferenceStore(std::string path, SystemLog& log)
-    : path_(std::move(path)), log_(log), keyFile_(g_key_file_new()) {}
-
-KeyFilePreferenceStore::~KeyFilePreferenceStore() = default;
+    : path_(std::move(path)), log_(log), keyFile_(g_key_file_new(), &g_key_file_unref) {}
 
 std::string KeyFilePreferenceStore::defaultPath() {
     return take(g_build_filename(g_get_user_config_dir(), "headroom", "preferences.ini", nullptr));
@@ -255,89 +154,75 @@ std::string KeyFilePreferenceStore::defaultPath() {
 KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& message) {
     message.clear();
     keyFile_.reset(g_key_file_new());
-    dirty_ = false;
     holdLogged_ = false;
     changedKeys_.clear();
     overwriteCorrupt_ = false;
-    // Saves killed between writing their temporary file and renaming it leave it behind.
-    removeStaleTemporaryFiles(folderOf(path_), nameOf(path_));
-    if (const std::string target = followLinks(path_); target != path_) {
-        removeStaleTemporaryFiles(folderOf(target), nameOf(target));
-    }
+    removeStaleTemporaryFiles(followLinks(path_));
 
     std::string contents;
-    std::string reason;
     struct stat info {};
-    switch (readRegularFile(path_, kMaximumFileSize, contents, reason, &info)) {
+    switch (readRegularFile(path_, kMaximumFileSize, contents, message, &info)) {
         case FileStatus::Ok:
             break;
         case FileStatus::Missing:
             // No file, or a path through something that is not a folder: nothing to lose.
+            message.clear();
             hold_ = nullptr;
-            return *(loadStatus_ = LoadStatus::Missing);
+            return LoadStatus::Missing;
         case FileStatus::NotRegular:
             // A device, FIFO or folder is never read, and never replaced by a save.
             message = "it is " + fileKind(info.st_mode) + ", not a regular file";
-            hold_ = kHeldUnreadable;
-            return *(loadStatus_ = LoadStatus::Unreadable);
+            [[fallthrough]];
         case FileStatus::TooLarge:
         case FileStatus::Failed:
-            message = reason;
             hold_ = kHeldUnreadable;
-            return *(loadStatus_ = LoadStatus::Unreadable);
+            return LoadStatus::Unreadable;
     }
-
     if (message = parse(keyFile_.get(), contents); !message.empty()) {
         keyFile_.reset(g_key_file_new());  // whatever was parsed before the error goes
         hold_ = kHeldCorrupt;
-        backupPath_.clear();
-        return *(loadStatus_ = LoadStatus::Corrupt);
+        return LoadStatus::Corrupt;
     }
     hold_ = nullptr;
-    return *(loadStatus_ = LoadStatus::Loaded);
+    return LoadStatus::Loaded;
 }
 
 bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
-    if (loadStatus_ != LoadStatus::Corrupt) {
+    if (hold_ != kHeldCorrupt) {
         backupPathOrError = "nothing to back up: " + path_ + " was not loaded as corrupt";
         return false;
-    }
-    if (!backupPath_.empty()) {
-        backupPathOrError = backupPath_;  // already copied aside
-        return true;
     }
     std::string contents;
     if (readRegularFile(path_, kMaximumFileSize, contents, backupPathOrError) != FileStatus::Ok) {
         return false;
     }
-
-    const std::string base = path_ + ".corrupt-" + timestamp();
+    GDateTime* now = g_date_time_new_now_local();
+    const std::string base = path_ + ".corrupt-" + take(g_date_time_format(now, "%Y%m%d-%H%M%S"));
+    g_date_time_unref(now);
     for (int attempt = 1; attempt <= kMaximumBackupsPerSecond; ++attempt) {
         const std::string candidate = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        // O_EXCL: an existing backup is never opened, let alone overwritten.
-        int fd = -1;
-        do {
-            fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kBackupMode);
-        } while (fd < 0 && errno == EINTR);
+        // The name is taken first (O_EXCL), so an earlier backup is never overwritten.
+        const int fd =
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kBackupMode);
+        if (fd < 0 && errno == EEXIST) {
+            continue;
+        }
         if (fd < 0) {
             const int error = errno;
-            if (error == EEXIST) {
-                continue;
-            }
-            backupPathOrError = "cannot create " + candidate + ": " + std::strerror(error);
+            backupPathOrError = "cannot create " + candidate + ": " + g_strerror(error);
             return false;
         }
-        if (const int error = writeSyncAndClose(fd, contents); error != 0) {
-            backupPathOrError = "cannot write " + candidate + ": " + std::strerror(error);
+        ::close(fd);
+        if (std::string failure = replace(candidate, contents, kBackupMode); !failure.empty()) {
             ::unlink(candidate.c_str());
+            backupPathOrError = std::move(failure);
             return false;
         }
-        backupPath_ = candidate;
         backupPathOrError = candidate;
         overwriteCorrupt_ = true;  // the copy is made: the next save may replace the file
         hold_ = nullptr;
         holdLogged_ = false;
-        if (dirty_) {
+        if (!changedKeys_.empty()) {
             save();  // the changes held back while the file was not yet copied
         }
         return true;
@@ -346,51 +231,35 @@ bool KeyFilePreferenceStore::backUpCorruptFile(std::string& backupPathOrError) {
     return false;
 }
 
-std::optional<std::string> KeyFilePreferenceStore::rawValue(const std::string& key) const {
-    gchar* value = g_key_file_get_value(keyFile_.get(), kGroup, key.c_str(), nullptr);
-    if (value == nullptr) {
-        return std::nullopt;  // no such key, or no group at all
-    }
-    return take(value);
-}
-
 bool KeyFilePreferenceStore::valueForKey(const std::string& key) const {
-    return rawValue(key).has_value();
+    return g_key_file_has_key(keyFile_.get(), kGroup, key.c_str(), nullptr) != FALSE;
 }
 
 bool KeyFilePreferenceStore::boolForKey(const std::string& key) const {
-    // The key-file booleans (g_key_file_get_boolean): true/1 and false/0; anything else NO.
-    const auto value = rawValue(key);
-    if (!value) {
-        return false;
-    }
-    const std::string_view text = trim(*value);
-    return text == "true" || text == "1";
+    return g_key_file_get_boolean(keyFile_.get(), kGroup, key.c_str(), nullptr) != FALSE;
 }
 
 std::int64_t KeyFilePreferenceStore::integerForKey(const std::string& key) const {
-    const auto value = rawValue(key);
-    if (!value) {
-        return 0;
-    }
-    // Decimal only, the whole text; out of the 64-bit range is not a number either.
+    // Decimal only, the whole text but trailing blanks; out of the 64-bit range is not a
+    // number either (g_key_file_get_int64 would give the nearest limit).
+    gchar* value = g_key_file_get_value(keyFile_.get(), kGroup, key.c_str(), nullptr);
     gint64 number = 0;
-    const std::string text(trim(*value));
-    return g_ascii_string_to_signed(text.c_str(), 10, G_MININT64, G_MAXINT64, &number, nullptr)
-               ? number
-               : 0;
+    const bool read =
+        value != nullptr &&
+        g_ascii_string_to_signed(g_strchomp(value), 10, G_MININT64, G_MAXINT64, &number, nullptr);
+    g_free(value);
+    return read ? number : 0;
 }
 
 std::optional<std::string> KeyFilePreferenceStore::objectForKey(const std::string& key) const {
-    auto raw = rawValue(key);
-    if (!raw) {
-        return std::nullopt;
+    if (gchar* text = g_key_file_get_string(keyFile_.get(), kGroup, key.c_str(), nullptr)) {
+        return take(text);  // escapes undone
     }
-    gchar* text = g_key_file_get_string(keyFile_.get(), kGroup, key.c_str(), nullptr);
-    if (text == nullptr) {
-        return raw;  // a bad escape or text that is not UTF-8: the value as written
+    // A bad escape or text that is not UTF-8: the value as written.
+    if (gchar* raw = g_key_file_get_value(keyFile_.get(), kGroup, key.c_str(), nullptr)) {
+        return take(raw);
     }
-    return take(text);  // escapes undone
+    return std::nullopt;
 }
 
 void KeyFilePreferenceStore::setBool(bool value, const std::string& key) {
@@ -408,13 +277,8 @@ void KeyFilePreferenceStore::setObject(const std::string& value, const std::stri
     changed(key);
 }
 
-void KeyFilePreferenceStore::setValue(const std::string& value, const std::string& key) {
-    setObject(value, key);
-}
-
 void KeyFilePreferenceStore::changed(const std::string& key) {
     changedKeys_.insert(key);
-    dirty_ = true;
     save();
 }
 
@@ -427,7 +291,6 @@ void KeyFilePreferenceStore::save() {
         }
         return;
     }
-
     std::string failure = writeMerged();
     if (!failure.empty()) {
         if (failure != lastSaveError_) {
@@ -441,7 +304,6 @@ void KeyFilePreferenceStore::save() {
         log_.log("Saved the preferences to " + path_ + " again");
         lastSaveError_.clear();
     }
-    dirty_ = false;
     changedKeys_.clear();
     overwriteCorrupt_ = false;
 }
@@ -451,7 +313,7 @@ std::string KeyFilePreferenceStore::writeMerged() {
     const std::string folder = folderOf(target);
     if (g_mkdir_with_parents(folder.c_str(), kFolderMode) != 0) {
         const int error = errno;
-        return "cannot create the folder " + folder + ": " + std::strerror(error);
+        return "cannot create the folder " + folder + ": " + g_strerror(error);
     }
     const FolderLock lock(folder);
 
@@ -461,24 +323,23 @@ std::string KeyFilePreferenceStore::writeMerged() {
     std::string reason;
     struct stat info {};
     const FileStatus status = readRegularFile(target, kMaximumFileSize, contents, reason, &info);
-    if (status == FileStatus::NotRegular) {
-        return target + " is " + fileKind(info.st_mode) + ", not a regular file";
-    }
     if (status != FileStatus::Ok && status != FileStatus::Missing) {
         return reason;
     }
-    if (status == FileStatus::Ok) {
+    const bool existed = status == FileStatus::Ok;
+    if (existed) {
         // A file without write permission is the user's way of saying "leave it": root could
         // replace it anyway, so the mode is asked, not only access(2).
         if ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
             return target + " is read-only";
         }
-        std::unique_ptr<GKeyFile, KeyFileUnref> onDisk(g_key_file_new());
+        std::unique_ptr<GKeyFile, decltype(&g_key_file_unref)> onDisk(g_key_file_new(),
+                                                                      &g_key_file_unref);
         if (const std::string error = parse(onDisk.get(), contents); error.empty()) {
             for (const std::string& key : changedKeys_) {
-                if (const auto value = rawValue(key)) {
-                    g_key_file_set_value(onDisk.get(), kGroup, key.c_str(), value->c_str());
-                }
+                gchar* value = g_key_file_get_value(keyFile_.get(), kGroup, key.c_str(), nullptr);
+                g_key_file_set_value(onDisk.get(), kGroup, key.c_str(), value);
+                g_free(value);
             }
             keyFile_ = std::move(onDisk);
         } else if (!overwriteCorrupt_) {
@@ -487,8 +348,26 @@ std::string KeyFilePreferenceStore::writeMerged() {
             return target + " is not a valid key file now (" + error + ")";
         }
     }
-    return replaceAtomically(target, take(g_key_file_to_data(keyFile_.get(), nullptr, nullptr)),
-                             status == FileStatus::Ok ? &info : nullptr);
+    const mode_t mode = existed ? info.st_mode & 07777 : 0666;
+    if (std::string failure =
+            replace(target, take(g_key_file_to_data(keyFile_.get(), nullptr, nullptr)), mode);
+        !failure.empty()) {
+        return failure;
+    }
+    if (existed) {
+        // Keep the file as it was set up: its mode whatever the umask, and its owner when root
+        // saves it. Through a descriptor that follows no link, so that a name swapped since
+        // the rename changes nothing else.
+        const int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+                // Not allowed for others than root; the file is ours already then.
+            }
+            ::fchmod(fd, mode);
+            ::close(fd);
+        }
+    }
+    return {};
 }
 
 }  // namespace headroom

@@ -24,7 +24,7 @@ namespace headroom {
 ///
 /// Reads (never fail):
 /// - `valueForKey`: the key is present, whatever its value;
-/// - `boolForKey`: `true`/`1` → YES, `false`/`0` → NO, anything else NO;
+/// - `boolForKey`: the key-file booleans, `true`/`1` → YES, `false`/`0` → NO, anything else NO;
 /// - `integerForKey`: a signed 64-bit decimal (an optional sign, then digits); anything else,
 ///   including a number out of range, 0;
 /// - `objectForKey`: the value's text (key-file escapes such as `\n` undone; when they cannot
@@ -34,10 +34,12 @@ namespace headroom {
 /// escaped as key files require) change the value in memory and save at once: the file is read
 /// again and only the keys changed since the last save are set in it, so values edited by hand
 /// (or saved by another of our programs) meanwhile stay; then the file is replaced atomically
-/// (a temporary `<file>.XXXXXX` in the same folder, renamed over it) keeping its mode. A
-/// symbolic link is followed: the file it names is replaced, in its own folder, and the link
-/// stays. The parent folder is created with mode 0700 when needed. Temporary files that a
-/// killed run left behind are removed by `load()`.
+/// (g_file_set_contents: a temporary `<file>.XXXXXX` in the same folder, renamed over it),
+/// keeping its mode, and its owner when root saves. A symbolic link is followed: the file it
+/// names is replaced, in its own folder, and the link stays. The parent folder is created
+/// with mode 0700 when needed. A save holds a lock on that folder, so that our two programs
+/// take turns; `load()` takes it too and then removes the temporary files that a killed run
+/// left behind.
 ///
 /// Only a regular file is read (opened without blocking, at most 1 MiB): a FIFO, a device or
 /// a folder loads as Unreadable and is never written.
@@ -70,10 +72,6 @@ class KeyFilePreferenceStore final : public PreferenceStore {
 
     /// Nothing is read until `load()`. `log` must outlive the store.
     KeyFilePreferenceStore(std::string path, SystemLog& log);
-    ~KeyFilePreferenceStore() override;
-
-    KeyFilePreferenceStore(const KeyFilePreferenceStore&) = delete;
-    KeyFilePreferenceStore& operator=(const KeyFilePreferenceStore&) = delete;
 
     /// `$XDG_CONFIG_HOME/headroom/preferences.ini` (`~/.config` when the variable is unset),
     /// through g_get_user_config_dir().
@@ -88,15 +86,10 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     /// `<file>.corrupt-YYYYMMDD-HHMMSS` (local time; `-2`, `-3`… appended when that name is
     /// taken: an earlier backup is never overwritten). On success `backupPathOrError` receives
     /// the copy's path, saving is allowed again and any changes made meanwhile are saved at
-    /// once. On failure it receives the reason, and saving stays held back. Called again after
-    /// a success, it returns the same copy.
+    /// once. On failure it receives the reason, and saving stays held back.
     bool backUpCorruptFile(std::string& backupPathOrError);
 
     const std::string& path() const { return path_; }
-    /// The outcome of the last `load()`, if any.
-    std::optional<LoadStatus> loadStatus() const { return loadStatus_; }
-    /// Whether changes made in memory have not reached the file yet.
-    bool hasUnsavedChanges() const { return dirty_; }
 
     bool valueForKey(const std::string& key) const override;
     bool boolForKey(const std::string& key) const override;
@@ -106,10 +99,8 @@ class KeyFilePreferenceStore final : public PreferenceStore {
     void setBool(bool value, const std::string& key) override;
     void setInteger(std::int64_t value, const std::string& key) override;
     void setObject(const std::string& value, const std::string& key) override;
-    void setValue(const std::string& value, const std::string& key) override;
 
   private:
-    std::optional<std::string> rawValue(const std::string& key) const;
     void changed(const std::string& key);
     void save();
     /// Merges the changed keys into the file as it is now and replaces it; the reason when
@@ -118,19 +109,13 @@ class KeyFilePreferenceStore final : public PreferenceStore {
 
     std::string path_;
     SystemLog& log_;
-    struct KeyFileUnref {
-        void operator()(GKeyFile* file) const { g_key_file_unref(file); }
-    };
-    std::unique_ptr<GKeyFile, KeyFileUnref> keyFile_;
-    std::optional<LoadStatus> loadStatus_;
+    std::unique_ptr<GKeyFile, decltype(&g_key_file_unref)> keyFile_;
     /// Why saving is held back, or nothing when it is not.
     const char* hold_ = "the store was not loaded first, so saving would replace the file unseen";
     bool holdLogged_ = false;
-    bool dirty_ = false;
     std::set<std::string> changedKeys_;  // changed since the last save that succeeded
     bool overwriteCorrupt_ = false;      // the corrupt file has been copied aside, not saved
     std::string lastSaveError_;          // empty while saves succeed
-    std::string backupPath_;             // the copy made by backUpCorruptFile, once made
 };
 
 }  // namespace headroom
