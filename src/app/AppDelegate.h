@@ -51,9 +51,9 @@ class AppDelegate : public PreferenceModel {
     void setMemoryLevel(std::int32_t value) override;
     void setSignificantThreshold(std::int32_t value) override;
 
-    // Start at login. `url` is the application's own file URL; registration goes by the login
-    // helper's identity, and a refusal is logged with its reason.
-    void setStartAtLogin(const std::string& url, bool enabled);
+    // Start at login. Registration goes by the login helper's identity (the application's own
+    // location is not needed for it), and a refusal is logged with its reason.
+    void setStartAtLogin(bool enabled);
 
     /// One refresh, in order: the figures, the low-memory step (the automatic clean), the
     /// breakdown rows, the status title and icon, the application rows.

@@ -5,7 +5,6 @@
 
 #include "app/AppDelegate.h"
 #include "app/PreferenceKeys.h"
-#include "preferences/PreferenceRules.h"
 
 namespace headroom {
 
@@ -85,7 +84,7 @@ void AppDelegate::setIsAutoFreeMemory(bool value) {
 void AppDelegate::setIsRunOnStartUp(bool value) {
     isRunOnStartUp = value;
     platform_.preferences.setBool(value, std::string(kIsRunOnStartUp));
-    setStartAtLogin(fileURLWithPath(platform_.bundle.bundlePath), value);
+    setStartAtLogin(value);
 }
 
 void AppDelegate::setRefreshInterval(std::int64_t value) {
@@ -104,8 +103,7 @@ void AppDelegate::setSignificantThreshold(std::int32_t value) {
     platform_.preferences.setInteger(value, std::string(kSignificantThreshold));
 }
 
-void AppDelegate::setStartAtLogin(const std::string& /*url*/, bool enabled) {
-    // The identity of the helper is what is registered; the application's own URL is not.
+void AppDelegate::setStartAtLogin(bool enabled) {
     if (!platform_.loginItems.setLoginItemEnabled(kHelperBundleIdentifier, enabled)) {
         // The preference keeps the user's choice; the refusal must not go unnoticed.
         platform_.log.log(std::string("Could not ") + (enabled ? "turn on" : "turn off") +

@@ -7,18 +7,6 @@
 
 namespace headroom {
 
-namespace {
-
-bool isUnreservedInPath(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-        return true;
-    }
-    return std::string_view("-._~!$&'()*+,=:@/").find(static_cast<char>(c)) !=
-           std::string_view::npos;
-}
-
-}  // namespace
-
 std::int32_t intValue(std::string_view text) {
     // strtoll reads just that (white space, a sign, decimal digits) and gives its 64-bit limit
     // for a number beyond it.
@@ -54,25 +42,6 @@ WindowFrame frameForTab(const WindowFrame& current, SettingTab tab) {
 
 std::string versionString(std::string_view shortVersion, std::string_view buildVersion) {
     return "Version " + std::string(shortVersion) + " (" + std::string(buildVersion) + ")";
-}
-
-std::string fileURLWithPath(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    if (path.empty() || path.front() != '/') {
-        url += '/';
-    }
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (isUnreservedInPath(byte)) {
-            url += c;
-        } else {
-            url += '%';
-            url += kHex[byte >> 4];
-            url += kHex[byte & 0x0F];
-        }
-    }
-    return url;
 }
 
 }  // namespace headroom

@@ -44,9 +44,4 @@ WindowFrame frameForTab(const WindowFrame& current, SettingTab tab);
 /// "Version <short> (<build>)", the About tab's version line.
 std::string versionString(std::string_view shortVersion, std::string_view buildVersion);
 
-/// A `file:` URL for an absolute path. Bytes outside the unreserved characters and
-/// "!$&'()*+,=:@/" are percent-encoded (upper-case hex), as GLib's g_filename_to_uri does, so
-/// that URLs made here and by the desktop compare equal.
-std::string fileURLWithPath(std::string_view path);
-
 }  // namespace headroom

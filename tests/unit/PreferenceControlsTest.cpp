@@ -259,11 +259,5 @@ TEST(PreferenceRules, IntValueReadsTheLeadingNumberLikeTheDesktop) {
     EXPECT_EQ(intValue("-99999999999999999999999"), std::numeric_limits<std::int32_t>::min());
 }
 
-TEST(PreferenceRules, FileURLsEscapeAsTheDesktopDoes) {
-    EXPECT_EQ(fileURLWithPath("/opt/headroom"), "file:///opt/headroom");
-    EXPECT_EQ(fileURLWithPath("/opt/my apps/Head;room%/é"),
-              "file:///opt/my%20apps/Head%3Broom%25/%C3%A9");
-}
-
 }  // namespace
 }  // namespace headroom::test
