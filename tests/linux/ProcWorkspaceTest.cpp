@@ -208,8 +208,19 @@ TEST(ProcWorkspace, WhatAProcessSaysIsKeptWhileItLives) {
     fixture.removeProcess(4250);
     EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 30000}, {"New", 500}}));
     fixture.addProcess(4250, editorUnit, {}, 20000);
-    EXPECT_EQ(listed(workspace),
-              (Listing{{"Firefox ESR", 30000}, {"Text Editor", 20000}, {"New", 500}}));
+    const Listing now = {{"Firefox ESR", 30000}, {"Text Editor", 20000}, {"New", 500}};
+    EXPECT_EQ(listed(workspace), now);
+
+    // What an old process's launch environment said goes with it when its pid is reused.
+    const std::string session = "0::/user.slice/user-1000.slice/session-2.scope\n";
+    const std::string gedit = fixture.dataApplications() + "/org.gnome.gedit.desktop";
+    const std::uint64_t started = AppFixture::defaultStartTime(1200);
+    fixture.replaceProcess(1200, session, launchedFrom(gedit, 1200), 7, started + 1);
+    Listing withLaunch = now;
+    withLaunch.insert(withLaunch.begin(), {"Text Editor", 7});
+    EXPECT_EQ(listed(workspace), withLaunch);
+    fixture.replaceProcess(1200, session, {}, 7, started + 2);
+    EXPECT_EQ(listed(workspace), now);
 }
 
 TEST(ProcWorkspace, AYoungProcessIsLookedAtAgainUntilItSettles) {

@@ -142,20 +142,13 @@ const DesktopEntry* DesktopEntryCache::find(std::string_view id) const {
 }
 
 std::string DesktopEntryCache::idForPath(std::string_view path) const {
-    std::string_view relative;
+    std::string id(path.substr(path.rfind('/') + 1));  // the base name (npos + 1 is 0)
     for (const std::string& root : roots_) {
         if (path.size() > root.size() + 1 && path.starts_with(root) && path[root.size()] == '/') {
-            relative = path.substr(root.size() + 1);
+            id = path.substr(root.size() + 1);
+            std::replace(id.begin(), id.end(), '/', '-');
             break;
         }
-    }
-    std::string id;
-    if (relative.empty()) {
-        const auto slash = path.rfind('/');
-        id = std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-    } else {
-        id = std::string(relative);
-        std::replace(id.begin(), id.end(), '/', '-');
     }
     if (id.size() > kDesktopSuffix.size() && id.ends_with(kDesktopSuffix)) {
         id.resize(id.size() - kDesktopSuffix.size());

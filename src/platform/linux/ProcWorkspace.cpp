@@ -130,7 +130,7 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
             const auto startTime =
                 read(folder + "/stat", kStatLimit) ? parseStatStartTime(buffer_) : std::nullopt;
             if (inserted || record.provisional || startTime != record.startTime) {
-                record.identity = readIdentity(folder, *pid);
+                readIdentity(record, folder, *pid);
                 record.startTime = startTime;
                 record.provisional = isYoung(startTime);
             }
@@ -138,7 +138,7 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
             record.changed = status.st_ctim;
         }
         record.generation = generation_;
-        if (record.identity.unit || !record.identity.launchedId.empty()) {
+        if (record.unit || !record.launchedId.empty()) {
             members.push_back(*pid);
         }
     }
@@ -156,11 +156,11 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     std::vector<std::pair<const DesktopEntry*, std::vector<std::int32_t>>> gatherings;
     std::unordered_map<std::string, std::size_t> byKey;
     for (const std::int32_t pid : members) {
-        const ProcessIdentity& identity = processes_.at(pid).identity;
+        const ProcessRecord& process = processes_.at(pid);
         std::optional<std::string> id =
-            identity.unit ? identity.unit->applicationId(isKnown) : std::nullopt;
-        std::string key = id ? "unit:" + identity.unit->unit : "file:" + identity.launchedId;
-        const DesktopEntry* entry = desktopEntries_.find(id.value_or(identity.launchedId));
+            process.unit ? process.unit->applicationId(isKnown) : std::nullopt;
+        std::string key = id ? "unit:" + process.unit->unit : "file:" + process.launchedId;
+        const DesktopEntry* entry = desktopEntries_.find(id.value_or(process.launchedId));
         if (entry == nullptr || !entry->regular) {
             continue;
         }
@@ -189,23 +189,19 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     return applications;
 }
 
-ProcWorkspace::ProcessIdentity ProcWorkspace::readIdentity(const std::string& pidFolder,
-                                                           std::int32_t pid) {
-    ProcessIdentity identity;
-    if (read(pidFolder + "/cgroup", kCgroupLimit)) {
-        identity.unit = appUnitOfCgroupFile(buffer_);
-    }
-    if (identity.unit && !identity.unit->requiresKnownId) {
-        return identity;
-    }
+void ProcWorkspace::readIdentity(ProcessRecord& record, const std::string& pidFolder,
+                                 std::int32_t pid) {
+    record.unit =
+        read(pidFolder + "/cgroup", kCgroupLimit) ? appUnitOfCgroupFile(buffer_) : std::nullopt;
+    record.launchedId.clear();
     // A D-Bus activated service is an application only if its bus name has a desktop entry;
     // the environment may still say which one launched it.
-    if (read(pidFolder + "/environ", kEnvironLimit)) {
-        if (auto file = parseLaunchedDesktopFile(buffer_, pid)) {
-            identity.launchedId = desktopEntries_.idForPath(*file);
+    if ((!record.unit || record.unit->requiresKnownId) &&
+        read(pidFolder + "/environ", kEnvironLimit)) {
+        if (const auto file = parseLaunchedDesktopFile(buffer_, pid)) {
+            record.launchedId = desktopEntries_.idForPath(*file);
         }
     }
-    return identity;
 }
 
 bool ProcWorkspace::isYoung(const std::optional<std::uint64_t>& startTime) const {

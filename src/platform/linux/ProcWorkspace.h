@@ -62,21 +62,19 @@ class ProcWorkspace : public Workspace {
     std::vector<RunningApplication> runningApplications() override;
 
   private:
-    /// What a process's cgroup and environment say about its application.
-    struct ProcessIdentity {
-        std::optional<AppUnit> unit;
-        std::string launchedId;  ///< the desktop file id of GIO_LAUNCHED_DESKTOP_FILE
-    };
     struct ProcessRecord {
         ino_t inode = 0;
         timespec changed{};
         std::optional<std::uint64_t> startTime;
         bool provisional = false;  ///< young: looked at again on the next listing
         std::uint64_t generation = 0;
-        ProcessIdentity identity;
+        // What its cgroup and environment say about its application.
+        std::optional<AppUnit> unit;
+        std::string launchedId;  ///< the desktop file id of GIO_LAUNCHED_DESKTOP_FILE
     };
 
-    ProcessIdentity readIdentity(const std::string& pidFolder, std::int32_t pid);
+    /// Fills in the record's unit and launchedId.
+    void readIdentity(ProcessRecord& record, const std::string& pidFolder, std::int32_t pid);
     bool isYoung(const std::optional<std::uint64_t>& startTime) const;
     /// <root>/<pid>/statm: Unreadable when the file cannot be read (the process has gone or is
     /// not ours to read), Short when it does not hold the field.
