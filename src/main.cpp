@@ -104,8 +104,7 @@ int runTray(TrayApplication& tray, LinuxPlatform& platform,
                                platform.urlOpener());
     GtkSettingWindowFactory settingWindows(resourcesDirectory(), log);
     // The welcome window writes its check box into the same preference file.
-    WelcomeWindowProcess welcomeWindows(WelcomeWindowProcess::besideExecutable(),
-                                        {"--config", preferences.path()}, log);
+    WelcomeWindowProcess welcomeWindows(preferences.path(), log);
     AppDelegate delegate(
         platform.platform({&statusBar, &feedback, &tray, &settingWindows, &welcomeWindows}));
     // The application's own loop turns the default main context, which the run loop's timers

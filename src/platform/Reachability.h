@@ -1,22 +1,16 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace headroom {
-
-/// What the system knows about reaching a host.
-struct ReachabilityFlags {
-    bool reachable = false;           ///< a route to the host exists now
-    bool connectionRequired = false;  ///< a connection must be brought up (or signed in) first
-};
 
 /// Tells whether a host could be reached, without sending anything to it.
 class Reachability {
   public:
     virtual ~Reachability() = default;
-    /// The flags for `hostName`, or nothing when they cannot be had. Synchronous.
-    virtual std::optional<ReachabilityFlags> flagsForHost(const std::string& hostName) = 0;
+    /// Whether a route to `hostName` exists now with no connection to bring up (or sign in to)
+    /// first; false when that cannot be told. Synchronous.
+    virtual bool isReachable(const std::string& hostName) = 0;
 };
 
 }  // namespace headroom

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -75,26 +74,10 @@ class ThanaksWindow : public Window {
     /// Where a page that the form opens in a new window loads; never shown.
     virtual WebView& tempweb() = 0;
     virtual ProgressIndicator& indicatoraminate() = 0;
-    virtual void showWindow() = 0;
-};
-
-/// A page among the application's resources.
-struct ResourcePage {
-    std::string fileURL;  ///< its `file:` address
-    std::string text;     ///< its content, valid UTF-8
-};
-
-/// Loads the welcome window and the page it shows.
-class ThanaksWindowFactory {
-  public:
-    virtual ~ThanaksWindowFactory() = default;
-    /// The window of the interface file `nibName`, hidden, reporting to `owner`; nothing, after
-    /// a line in the log that says why, when the file cannot be loaded.
-    virtual std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName,
-                                                         ThanaksWindowDelegate& owner) = 0;
-    /// The page `page`: a file of the application's resources by name, or an absolute path.
-    /// Nothing, after a line in the log that says why, when it cannot be read as UTF-8 text.
-    virtual std::optional<ResourcePage> pageForResource(const std::string& page) = 0;
+    /// A native alert over this window (a message, an informative text, one button), modal;
+    /// returns at once, and `dismissed` (may be empty) runs when the user has answered it.
+    virtual void runModal(const std::string& messageText, const std::string& informativeText,
+                          std::function<void()> dismissed) = 0;
 };
 
 }  // namespace headroom

@@ -22,9 +22,11 @@ struct URLRequest {
 class URLConnectionDelegate {
   public:
     virtual ~URLConnectionDelegate() = default;
-    /// Before the request goes out, and again before each redirect is followed.
+    /// Before the request goes out.
     virtual void willSendRequest() = 0;
-    virtual void didReceiveData(std::string_view bytes) = 0;
+    /// The body, when it is UTF-8 text: a body that is not is never told, and its load
+    /// finishes as one without a body.
+    virtual void didReceiveData(std::string_view text) = 0;
     virtual void connectionDidFinishLoading() = 0;
     virtual void didFailWithError(const std::string& error) = 0;
 };

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Alerts.h"
 #include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
 #include "platform/TextCase.h"
@@ -18,20 +17,24 @@ namespace headroom {
 
 /// The ports the welcome window's controller works through.
 struct ThanaksWindowPorts {
-    ThanaksWindowFactory& windows;
     URLConnectionFactory& connections;
-    Alerts& alerts;
     UrlOpener& workspace;
     PreferenceStore& preferences;
     SystemLog& log;
     const TextCase& textCase;
 };
 
+/// A page among the application's resources.
+struct ResourcePage {
+    std::string fileURL;  ///< its `file:` address
+    std::string text;     ///< its content, valid UTF-8
+};
+
 /// What the welcome window shows, from the bundle and the deployment.
 struct ThanaksWindowContent {
     std::string bundleName;
     std::string promoPageURL;
-    std::string subscriptionPage;  ///< a resource file name or an absolute path
+    std::optional<ResourcePage> subscriptionPage;  ///< nothing when it could not be read
 };
 
 /// The welcome window: the application's name over a thanks text, the maker's promotional
@@ -42,6 +45,7 @@ struct ThanaksWindowContent {
 /// only while the window and the connection (owned here) live.
 class ThanaksWindowController final : public ThanaksWindowDelegate, public URLConnectionDelegate {
   public:
+    /// The interface file of the window, "<name>.ui" among the resources.
     static constexpr const char* kNibName = "ThanaksWindowController";
     /// The preference the "do not show" check box writes: "n" when checked, "y" otherwise.
     static constexpr const char* kShowKey = "Show";
@@ -53,31 +57,35 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
         "We need to confirm your email address.                          To complete the "
         "subscription process, please click the link in the email we just sent you.";
 
-    ThanaksWindowController(ThanaksWindowPorts ports, ThanaksWindowContent content);
-    ~ThanaksWindowController() override;
-    ThanaksWindowController(const ThanaksWindowController&) = delete;
-    ThanaksWindowController& operator=(const ThanaksWindowController&) = delete;
+    ThanaksWindowController(ThanaksWindowPorts ports, ThanaksWindowContent content)
+        : ports_(ports), content_(std::move(content)) {}
 
-    /// The window, loaded from its interface file on first use (windowDidLoad runs then);
-    /// null when the file cannot be loaded.
-    ThanaksWindow* window();
+    /// Takes the window loaded from the interface file (reporting to this controller) and sets
+    /// it up: name, promotional page, subscription form.
+    void windowDidLoad(std::unique_ptr<ThanaksWindow> window);
+    ThanaksWindow* window() { return window_.get(); }
+    /// Shows the window on every workspace, key and in front. This program is the window's own,
+    /// so bringing the window forward is bringing the application forward.
     void showWindow();
-    void windowDidLoad();
 
     void doNotShowWindow(bool checkBoxOn) override;
 
     PolicyDecision decidePolicyForNavigationAction(WebView& sender,
                                                    const URLRequest& request) override;
     PolicyDecision decidePolicyForNewWindowAction(WebView& sender,
-                                                  const URLRequest& request) override;
+                                                  const URLRequest& request) override {
+        return decidePolicyForNavigationAction(sender, request);
+    }
     void didStartProvisionalLoadForFrame(WebView& sender) override;
     void didFinishLoadForFrame(WebView& sender) override;
-    void runJavaScriptAlertPanelWithMessage(WebView& sender, const std::string& message,
-                                            std::function<void()> dismissed) override;
+    void runJavaScriptAlertPanelWithMessage(WebView& /*sender*/, const std::string& message,
+                                            std::function<void()> dismissed) override {
+        window_->runModal("Alert", message, std::move(dismissed));
+    }
     WebView* createWebViewWithRequest(WebView& sender, const URLRequest& request) override;
 
     void willSendRequest() override;
-    void didReceiveData(std::string_view bytes) override;
+    void didReceiveData(std::string_view text) override { data_.append(text); }
     void connectionDidFinishLoading() override;
     void didFailWithError(const std::string& error) override;
 
@@ -85,24 +93,14 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     const std::string& data() const { return data_; }
 
   private:
-    bool isPromoView(const WebView& view) const;
     void startConnection(const URLRequest& request);
 
     ThanaksWindowPorts ports_;
     ThanaksWindowContent content_;
-    bool windowLoaded_ = false;
     std::string data_;
     std::unique_ptr<URLConnection> con_;
     // Last, so that it goes first: its views call back into the members above.
     std::unique_ptr<ThanaksWindow> window_;
 };
-
-/// Shows the welcome window: a fresh controller and its window, which shows on every
-/// workspace and comes key and in front, and then the controller shows its window. This program
-/// is the window's own, so bringing the window forward is bringing the application forward. The
-/// controller is returned to be kept as long as the window stays; without its interface file it
-/// has no window.
-std::unique_ptr<ThanaksWindowController> showThanaksWindow(ThanaksWindowPorts ports,
-                                                           ThanaksWindowContent content);
 
 }  // namespace headroom

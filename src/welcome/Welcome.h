@@ -12,9 +12,12 @@ class Welcome {
         : welcomeWindows_(welcomeWindows), reachability_(reachability), deployment_(deployment) {}
 
     void showThanksWindow() { showwindow(); }
-    void showwindow();
+    /// The window runs apart, with a fresh controller on every call; the one before closes.
+    void showwindow() {
+        welcomeWindows_.showWelcomeWindow(deployment_.promoPageURL, deployment_.subscriptionPage);
+    }
     /// Whether the deployment's reachability host can be reached now (nothing is sent to it).
-    bool isInternetAvail();
+    bool isInternetAvail() { return reachability_.isReachable(deployment_.reachabilityHost); }
 
   private:
     WelcomeWindows& welcomeWindows_;

@@ -14,12 +14,8 @@ inline constexpr std::string_view kConfirmationPhrase = "Almost finished";
 inline constexpr std::string_view kAlreadySubscribedPhrase = "already subscribed";
 inline constexpr std::string_view kLinkStart = "<a href=";
 
-/// Whether `bytes` are well-formed UTF-8 (no overlong forms, surrogates or values past
-/// U+10FFFF). Written here because the core has no GLib to ask.
-bool isValidUtf8(std::string_view bytes);
-
-/// Whether a response body asks the user to confirm the subscription by e-mail: it is UTF-8,
-/// says "Almost finished" and is not a test page.
+/// Whether a response body (UTF-8 text) asks the user to confirm the subscription by e-mail:
+/// it says "Almost finished" and is not a test page.
 bool asksForEmailConfirmation(std::string_view body);
 
 /// The informative text of the form-error alert for the error element's inner HTML `error`;
@@ -27,9 +23,5 @@ bool asksForEmailConfirmation(std::string_view body);
 /// is cut before its link, one character before "<a href=" (the space that leads to it); an
 /// error where that cut has no length left (no link, or a link first) is shown whole.
 std::optional<std::string> formErrorInformativeText(const std::optional<std::string>& error);
-
-/// Whether `url` may go to the desktop's browser: an http or https address (scheme in any
-/// case) with a host.
-bool isBrowserURL(std::string_view url);
 
 }  // namespace headroom

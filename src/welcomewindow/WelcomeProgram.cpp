@@ -13,13 +13,13 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/BuildInfo.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibTextCase.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/SysLog.h"
-#include "ui/gtk/DialogAlerts.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/SoupURLConnection.h"
@@ -96,20 +96,26 @@ int main(int argc, char** argv) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         g_unix_signal_add(signal, &quit, nullptr);
     }
-    GtkThanaksWindowFactory windows(resourcesDirectory(), log);
+    const std::string resources = resourcesDirectory();
     SoupURLConnectionFactory connections;
-    DialogAlerts alerts;
     GioUrlOpener browser(log);
     GlibTextCase textCase;
-    const auto controller = showThanaksWindow(
-        ThanaksWindowPorts{windows, connections, alerts, browser, preferences, log, textCase},
-        ThanaksWindowContent{build::kName, promo, page});
-    auto* window = static_cast<GtkThanaksWindow*>(controller->window());
+    ThanaksWindowController controller(
+        ThanaksWindowPorts{connections, browser, preferences, log, textCase},
+        ThanaksWindowContent{
+            build::kName, promo,
+            GtkThanaksWindow::readPage(
+                g_path_is_absolute(page.c_str()) != FALSE ? page : resources + "/" + page, log)});
+    auto window = GtkThanaksWindow::load(
+        resources + "/" + ThanaksWindowController::kNibName + ".ui", controller, log);
     if (window == nullptr) {
         return 1;  // the log says why
     }
+    GtkWindow* shown = window->gtkWindow();
+    controller.windowDidLoad(std::move(window));
+    controller.showWindow();
     // Closing the window hides it; that ends this program.
-    g_signal_connect(window->gtkWindow(), "hide", G_CALLBACK(quit), nullptr);
+    g_signal_connect(shown, "hide", G_CALLBACK(quit), nullptr);
     gtk_main();
     return 0;
 }

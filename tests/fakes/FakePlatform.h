@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CallJournal.h"
-#include "FakeAlerts.h"
 #include "FakeApplication.h"
 #include "FakeBundleResources.h"
 #include "FakeFeedback.h"

@@ -1,22 +1,25 @@
 // The welcome window on the real web engine (WebKitGTK under Xvfb), its real connections
-// (libsoup) and the real key-file store, against a web site of the test's own on 127.0.0.1.
-// Only the alert and the browser hand-off are intercepted, through their ports.
+// (libsoup), alerts and key-file store, against a web site of the test's own on 127.0.0.1.
+// Only the browser hand-off is intercepted, through its port.
 
+#include <libsoup/soup.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "FakeAlerts.h"
 #include "FakeLoginItems.h"
+#include "FakePreferenceStore.h"
 #include "GuiTestSupport.h"
-#include "WelcomeTestSupport.h"
 #include "platform/linux/GlibTextCase.h"
-#include "platform/linux/KeyFilePreferenceStore.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/SoupURLConnection.h"
 #include "welcome/ThanaksWindowController.h"
@@ -24,35 +27,109 @@
 namespace headroom {
 namespace {
 
-using test::readFile;
-
 namespace fs = std::filesystem;
-using test::spinUntil;
+using test::readFile;
+using Alert = std::pair<std::string, std::string>;
+
+/// Turns the default main context until `done` holds or `seconds` have passed; whether it held.
+bool spinUntil(const std::function<bool()>& done, double seconds = 15.0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        if (g_main_context_iteration(nullptr, FALSE) == FALSE) {
+            g_usleep(2000);
+        }
+    }
+    return true;
+}
+
+/// Turns the default main context for `seconds`, whatever happens.
+void spinFor(double seconds) {
+    spinUntil([] { return false; }, seconds);
+}
+
+/// A web site on 127.0.0.1 (a port of the system's choosing), served from this process's main
+/// loop by libsoup, with the answers its owner gives; it keeps every request, in order.
+class LocalSite {
+  public:
+    struct Request {
+        std::string path;
+        std::string query;
+        std::string accept;  ///< its Accept header
+    };
+    /// An answer: a status and an HTML body, or for a redirect the address to go to.
+    struct Response {
+        int status = 200;
+        std::string body;
+        std::string location;
+    };
+
+    explicit LocalSite(std::function<Response(const Request&)> answer)
+        : answer_(std::move(answer)), server_(soup_server_new(nullptr, nullptr)) {
+        soup_server_add_handler(server_, nullptr, &LocalSite::handle, this, nullptr);
+        if (soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr)) {
+            GSList* uris = soup_server_get_uris(server_);
+            port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
+            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        }
+    }
+    ~LocalSite() {
+        soup_server_disconnect(server_);
+        g_object_unref(server_);
+    }
+    LocalSite(const LocalSite&) = delete;
+    LocalSite& operator=(const LocalSite&) = delete;
+
+    bool listening() const { return port_ > 0; }
+    /// "http://127.0.0.1:<port>" followed by `path`.
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    const std::vector<Request>& requests() const { return requests_; }
+    std::size_t count(const std::string& path) const {
+        return static_cast<std::size_t>(std::count_if(
+            requests_.begin(), requests_.end(), [&](const auto& r) { return r.path == path; }));
+    }
+
+  private:
+    static void handle(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
+                       gpointer self) {
+        auto* site = static_cast<LocalSite*>(self);
+        const char* query = g_uri_get_query(soup_server_message_get_uri(message));
+        const char* accept = soup_message_headers_get_one(
+            soup_server_message_get_request_headers(message), "Accept");
+        site->requests_.push_back(
+            Request{path, query != nullptr ? query : "", accept != nullptr ? accept : ""});
+        const Response response = site->answer_(site->requests_.back());
+        if (!response.location.empty()) {
+            soup_server_message_set_redirect(message, static_cast<guint>(response.status),
+                                             response.location.c_str());
+            return;
+        }
+        soup_server_message_set_status(message, static_cast<guint>(response.status), nullptr);
+        soup_server_message_set_response(message, "text/html; charset=utf-8", SOUP_MEMORY_COPY,
+                                         response.body.data(), response.body.size());
+    }
+
+    std::function<Response(const Request&)> answer_;
+    SoupServer* server_;
+    int port_ = 0;
+    std::vector<Request> requests_;
+};
 
 const std::string kConfirmationInformative =
     "We need to confirm your email address." + std::string(26, ' ') +
     "To complete the subscription process, please click the link in the email we just sent "
     "you.";
 
-/// The value of `script` in `view`, waited for.
-std::optional<std::string> evaluate(WebView& view, const std::string& script) {
-    struct Answer {
-        bool done = false;
-        std::optional<std::string> value;
-    };
-    auto answer = std::make_shared<Answer>();
-    view.stringByEvaluatingJavaScriptFromString(script, [answer](std::optional<std::string> v) {
-        answer->value = std::move(v);
-        answer->done = true;
-    });
-    EXPECT_TRUE(spinUntil([&] { return answer->done; })) << script;
-    return answer->value;
-}
-
-bool spinning(GtkThanaksWindow& window) {
-    gboolean active = FALSE;
-    g_object_get(window.spinnerWidget(), "active", &active, nullptr);
-    return active != FALSE;
+std::string property(GtkWidget* dialog, const char* name) {
+    gchar* value = nullptr;
+    g_object_get(dialog, name, &value, nullptr);
+    std::string text = value != nullptr ? value : "";
+    g_free(value);
+    return text;
 }
 
 class WelcomeWindow : public test::DisplayTest {
@@ -68,32 +145,6 @@ class WelcomeWindow : public test::DisplayTest {
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder);
 
-        site.serve("/promo/",
-                   "<html><body><h1>Headroom</h1>"
-                   "<a id=\"more\" href=\"" +
-                       site.url("/elsewhere.html") +
-                       "\">More</a><iframe src=\"/promo/frame.html\"></iframe>"
-                       "</body></html>");
-        site.serve("/promo/frame.html", "<html><body>a frame of the page</body></html>");
-        site.serve("/newsletter/subscribe", [this](const std::string& query) {
-            if (query.find("email=moved%40") != std::string::npos) {
-                return test::LocalSite::Response{303, "", site.url("/newsletter/pending")};
-            }
-            std::string body;
-            if (query.find("email=new%40") != std::string::npos) {
-                body = "<h1>Almost finished...</h1><p>We need to confirm your email.</p>";
-            } else if (query.find("email=old%40") != std::string::npos) {
-                body =
-                    "<div class=\"errorText\">old@example.com is already subscribed to list "
-                    "Headroom News. <a href=\"" +
-                    site.url("/profile") + "\">Click here to update your profile.</a></div>";
-            } else {
-                body = "<div class=\"errorText\">This address looks <b>invalid</b>.</div>";
-            }
-            return test::LocalSite::Response{200, body, ""};
-        });
-        site.serve("/newsletter/pending", "<h1>Almost finished...</h1><p>Check your mail.</p>");
-
         // The shipped page, sending its form to this site instead of the maker's.
         std::string page = readFile(fs::path(HEADROOM_RESOURCES_DIR) / "index.html");
         const std::string maker = "http://tidewell.example";
@@ -101,11 +152,37 @@ class WelcomeWindow : public test::DisplayTest {
         page.replace(page.find(maker), maker.size(), site.url(""));
         std::ofstream(folder / "index.html") << page;
         pageText = page;
+    }
 
-        store =
-            std::make_unique<KeyFilePreferenceStore>((folder / "preferences.ini").string(), log);
-        std::string message;
-        store->load(message);
+    /// The maker's site and the list service.
+    LocalSite::Response answer(const LocalSite::Request& request) {
+        const auto asks = [&](const char* who) {
+            return request.query.find(who) != std::string::npos;
+        };
+        std::string body = "<div class=\"errorText\">This address looks <b>invalid</b>.</div>";
+        if (request.path == "/promo/") {
+            body = "<html><body><h1>Headroom</h1><a id=\"more\" href=\"" +
+                   site.url("/elsewhere.html") +
+                   "\">More</a><iframe src=\"/promo/frame.html\"></iframe></body></html>";
+        } else if (request.path == "/promo/frame.html") {
+            body = "<html><body>a frame of the page</body></html>";
+        } else if (request.path == "/newsletter/pending") {
+            body = "<h1>Almost finished...</h1><p>Check your mail.</p>";
+        } else if (request.path != "/newsletter/subscribe") {
+            return {404, "<p>Not here</p>", ""};
+        } else if (asks("email=moved%40")) {
+            return {303, "", site.url("/newsletter/pending")};
+        } else if (asks("email=new%40")) {
+            body = "<h1>Almost finished...</h1><p>We need to confirm your email.</p>";
+        } else if (asks("email=latin1%40")) {
+            body = "<h1>Almost finished... caf\xe9</h1>";  // not UTF-8: no text at all
+        } else if (asks("email=old%40")) {
+            body =
+                "<div class=\"errorText\">old@example.com is already subscribed to list "
+                "Headroom News. <a href=\"" +
+                site.url("/profile") + "\">Click here to update your profile.</a></div>";
+        }
+        return {200, body, ""};
     }
 
     void TearDown() override {
@@ -115,24 +192,62 @@ class WelcomeWindow : public test::DisplayTest {
         }
     }
 
-    ThanaksWindowController& open(std::string promo = {}) {
+    /// Opens the window as the welcome program does.
+    GtkThanaksWindow& open(std::string promo = {}) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{factory, connections, alerts, opener, *store, log, textCase},
-            ThanaksWindowContent{"Mémoire vive", promo.empty() ? site.url("/promo/") : promo,
-                                 (folder / "index.html").string()});
+            ThanaksWindowPorts{connections, opener, preferences, log, textCase},
+            ThanaksWindowContent{
+                "Mémoire vive", promo.empty() ? site.url("/promo/") : promo,
+                GtkThanaksWindow::readPage((folder / "index.html").string(), log)});
+        auto loaded = GtkThanaksWindow::load(
+            std::string(HEADROOM_RESOURCES_DIR) + "/ThanaksWindowController.ui", *controller, log);
+        GtkThanaksWindow& window = *loaded;
+        controller->windowDidLoad(std::move(loaded));
         controller->showWindow();
-        return *controller;
+        return window;
     }
 
     GtkThanaksWindow& window() { return *static_cast<GtkThanaksWindow*>(controller->window()); }
 
-    bool alerted(const std::string& message, const std::string& informative) {
-        for (const auto& shown : alerts.shown) {
-            if (shown.messageText == message && shown.informativeText == informative) {
-                return true;
+    /// Answers the alerts on screen, as the user's OK does, after noting them; each must be
+    /// modal over the welcome window.
+    void answerAlerts() {
+        std::vector<GtkWidget*> open;
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* item = windows; item != nullptr; item = item->next) {
+            if (GTK_IS_MESSAGE_DIALOG(item->data) &&
+                gtk_widget_get_visible(GTK_WIDGET(item->data))) {
+                open.push_back(GTK_WIDGET(item->data));
             }
         }
-        return false;
+        g_list_free(windows);
+        for (GtkWidget* dialog : open) {
+            EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+            EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window().gtkWindow());
+            EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(dialog)), property(dialog, "text"));
+            alerts.emplace_back(property(dialog, "text"), property(dialog, "secondary-text"));
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+        }
+    }
+
+    /// Whether the alert `shown` comes up (and is answered) within a few seconds.
+    bool alerted(const Alert& shown) {
+        return spinUntil([&] {
+            answerAlerts();
+            return std::find(alerts.begin(), alerts.end(), shown) != alerts.end();
+        });
+    }
+
+    /// The value of `script` in `view`, waited for while the page's alerts are answered.
+    std::optional<std::string> evaluate(WebView& view, const std::string& script) {
+        auto answer = std::make_shared<std::optional<std::optional<std::string>>>();
+        view.stringByEvaluatingJavaScriptFromString(
+            script, [answer](std::optional<std::string> value) { *answer = std::move(value); });
+        EXPECT_TRUE(spinUntil([&] {
+            answerAlerts();
+            return answer->has_value();
+        })) << script;
+        return answer->value_or(std::nullopt);
     }
 
     /// Fills the subscription form with `email` and sends it, as the user's click does.
@@ -142,22 +257,27 @@ class WelcomeWindow : public test::DisplayTest {
                      "'; document.getElementById('subscribe').requestSubmit(); 'sent'");
     }
 
-    test::LocalSite site;
+    bool spinning() {
+        gboolean active = FALSE;
+        g_object_get(window().spinnerWidget(), "active", &active, nullptr);
+        return active != FALSE;
+    }
+
+    LocalSite site{[this](const LocalSite::Request& request) { return answer(request); }};
     fs::path folder;
     std::string pageText;
     test::LinesLog log;
-    test::FakeAlerts alerts;
+    std::vector<Alert> alerts;
     test::FakeUrlOpener opener;
     SoupURLConnectionFactory connections;
-    GtkThanaksWindowFactory factory{HEADROOM_RESOURCES_DIR, log};
     GlibTextCase textCase;
-    std::unique_ptr<KeyFilePreferenceStore> store;
+    test::FakePreferenceStore
+        preferences;  // the check box's writes: tests/gui/test_welcome_process.py
     std::unique_ptr<ThanaksWindowController> controller;
 };
 
 TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
-    open();
-    GtkThanaksWindow& w = window();
+    GtkThanaksWindow& w = open();
     // Capitals by the Unicode tables, not by ASCII alone.
     EXPECT_STREQ(gtk_label_get_text(w.nameLabel()), "MÉMOIRE VIVE");
     ASSERT_TRUE(spinUntil([&] {
@@ -175,41 +295,51 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     evaluate(w.MultipleAppView(), "document.getElementById('more').click(); 'clicked'");
     ASSERT_TRUE(spinUntil([&] { return !opener.opened().empty(); }));
     EXPECT_EQ(opener.opened(), std::vector<std::string>{site.url("/elsewhere.html")});
-    test::spinFor(0.3);
+    spinFor(0.3);
     EXPECT_EQ(webkit_web_view_get_uri(w.promoView().engineView()), site.url("/promo/"));
     EXPECT_EQ(site.count("/elsewhere.html"), 0U);
     EXPECT_EQ(site.count("/promo/"), 1U);
 
-    // Script dialogs: an alert is shown natively, confirmations and prompts are answered.
-    evaluate(w.MultipleAppView(), "alert('Hello from the promo'); 'done'");
-    EXPECT_EQ(alerts.shown,
-              (std::vector<test::FakeAlerts::Shown>{{"Alert", "Hello from the promo"}}));
-    EXPECT_EQ(evaluate(w.SubscribeWebview(),
-                       "String(confirm('Sure?')) + '|' + prompt('Who?', "
-                       "'Ada')"),
-              std::optional<std::string>("true|Ada"));
-    EXPECT_EQ(alerts.shown.size(), 1U);
+    // Script dialogs: an alert is shown natively and the page waits for its answer;
+    // confirmations and prompts are answered without a panel.
+    EXPECT_EQ(evaluate(w.MultipleAppView(), "alert('Hello from the promo'); 'answered'"),
+              std::optional<std::string>("answered"));
+    EXPECT_EQ(alerts, (std::vector<Alert>{{"Alert", "Hello from the promo"}}));
+    EXPECT_EQ(
+        evaluate(w.SubscribeWebview(), "String(confirm('Sure?')) + '|' + prompt('Who?', 'Ada')"),
+        std::optional<std::string>("true|Ada"));
+    EXPECT_EQ(alerts.size(), 1U);
     EXPECT_EQ(log.lines, std::vector<std::string>{});
+
+    // Closing only hides: the controller keeps the window until it goes.
+    gtk_window_close(w.gtkWindow());
+    spinFor(0.1);
+    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(w.gtkWindow())));
+    EXPECT_EQ(controller->window(), &w);
 }
 
 TEST_F(WelcomeWindow, PromoThatCannotLoadLeavesAPlainEmptyView) {
-    // A port of the loopback address that was free a moment ago: nothing listens there.
-    const std::string promo = "http://127.0.0.1:" + std::to_string(test::freePort()) + "/promo/";
-    open(promo);
+    std::string promo;
+    {
+        LocalSite gone{[](const LocalSite::Request&) {
+            return LocalSite::Response{};
+        }};  // its port of the loopback address is free again once it has gone
+        promo = gone.url("/promo/");
+    }
+    GtkThanaksWindow& w = open(promo);
     ASSERT_TRUE(spinUntil([&] { return !log.lines.empty(); }));
     EXPECT_NE(log.lines[0].find(promo + " did not load"), std::string::npos) << log.lines[0];
-    test::spinFor(0.5);  // the engine's error page, were it shown, loads after the failure
-    EXPECT_EQ(evaluate(window().MultipleAppView(), "document.body ? document.body.innerText : ''"),
+    spinFor(0.5);  // the engine's error page, were it shown, loads after the failure
+    EXPECT_EQ(evaluate(w.MultipleAppView(), "document.body ? document.body.innerText : ''"),
               std::optional<std::string>(""));
 }
 
 TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
-    open();
-    GtkThanaksWindow& w = window();
+    GtkThanaksWindow& w = open();
     // The first connection reads the page itself: a test page, so no alert, and the spinner
     // stops when it is read.
     ASSERT_TRUE(spinUntil([&] { return controller->data() == pageText; }));
-    EXPECT_FALSE(spinning(w));
+    EXPECT_FALSE(spinning());
     ASSERT_TRUE(spinUntil([&] {
         return evaluate(w.SubscribeWebview(),
                         "document.getElementById('subscribe') ? document.readyState : 'none'") ==
@@ -217,7 +347,7 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     }));
 
     subscribe("new@example.com");
-    ASSERT_TRUE(spinUntil([&] { return alerted("Almost finished...", kConfirmationInformative); }))
+    ASSERT_TRUE(alerted({"Almost finished...", kConfirmationInformative}))
         << site.count("/newsletter/subscribe") << " subscription requests";
     // The form's own window and the controller's connection both sent the request.
     EXPECT_TRUE(spinUntil([&] { return site.count("/newsletter/subscribe") == 2; }));
@@ -232,22 +362,31 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     }
     EXPECT_EQ(queries, std::vector<std::string>(2, "email=new%40example.com&list=headroom-news"));
     EXPECT_EQ(accepts.size(), 1U) << *accepts.begin() << " | " << *accepts.rbegin();
-    EXPECT_FALSE(spinning(w));
+    EXPECT_FALSE(spinning());
 
     subscribe("old@example.com");
-    ASSERT_TRUE(spinUntil([&] {
-        return alerted("Error", "old@example.com is already subscribed to list Headroom News.");
-    }));
+    ASSERT_TRUE(alerted({"Error", "old@example.com is already subscribed to list Headroom News."}));
     subscribe("bad@example");
-    ASSERT_TRUE(spinUntil([&] { return alerted("Error", "This address looks <b>invalid</b>."); }));
+    ASSERT_TRUE(alerted({"Error", "This address looks <b>invalid</b>."}));
+
+    // A body that is not UTF-8 is no text: it raises nothing.
+    subscribe("latin1@example.com");
+    ASSERT_TRUE(spinUntil([&] { return site.count("/newsletter/subscribe") == 8 && !spinning(); }));
+    spinFor(0.3);
+    answerAlerts();
+    EXPECT_EQ(alerts.size(), 3U);
 
     // A service that answers with a redirect: the connection follows it to the notice.
     subscribe("moved@example.com");
-    ASSERT_TRUE(spinUntil([&] { return alerts.shown.size() == 4; }));
-    EXPECT_EQ(alerts.shown.back().messageText, "Almost finished...");
+    ASSERT_TRUE(spinUntil([&] {
+        answerAlerts();
+        return alerts.size() == 4;
+    }));
+    EXPECT_EQ(alerts.back().first, "Almost finished...");
     EXPECT_EQ(controller->data(), "<h1>Almost finished...</h1><p>Check your mail.</p>");
-    test::spinFor(0.3);
-    EXPECT_EQ(alerts.shown.size(), 4U);
+    spinFor(0.3);
+    answerAlerts();
+    EXPECT_EQ(alerts.size(), 4U);
     EXPECT_TRUE(opener.opened().empty());
     for (const auto& request : site.requests()) {
         EXPECT_NE(request.path, "/profile");
@@ -256,46 +395,28 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     EXPECT_EQ(log.lines, std::vector<std::string>{});
 }
 
-TEST_F(WelcomeWindow, CheckBoxStoresShowAndClosingOnlyHides) {
-    open();
-    GtkThanaksWindow& w = window();
-    gtk_toggle_button_set_active(w.doNotShowBox(), TRUE);
-    EXPECT_EQ(store->objectForKey("Show"), std::optional<std::string>("n"));
-    gtk_toggle_button_set_active(w.doNotShowBox(), FALSE);
-    EXPECT_EQ(store->objectForKey("Show"), std::optional<std::string>("y"));
-    EXPECT_NE(readFile(folder / "preferences.ini").find("Show=y"), std::string::npos);
-
-    ASSERT_TRUE(gtk_widget_get_visible(GTK_WIDGET(w.gtkWindow())));
-    gtk_window_close(w.gtkWindow());
-    test::spinFor(0.1);
-    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(w.gtkWindow())));
-    EXPECT_EQ(controller->window(), &w);
-}
-
 TEST_F(WelcomeWindow, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
-    open();
     std::ofstream(folder / "latin1.html") << "caf\xe9";
     std::ofstream(folder / "Broken.ui") << "<interface><object class=\"GtkWindow\" id=\"x\">";
     std::ofstream(folder / "Bare.ui")
-        << "<interface><object class=\"GtkWindow\" id=\"ThanaksWindow\"/>"
-           "</interface>";
-    test::spinFor(0.5);
-    log.lines.clear();
-    GtkThanaksWindowFactory empty(folder.string(), log);
-    EXPECT_EQ(empty.loadWindowNib("ThanaksWindowController", *controller), nullptr);
-    EXPECT_EQ(empty.loadWindowNib("Broken", *controller), nullptr);
-    EXPECT_EQ(empty.loadWindowNib("Bare", *controller), nullptr);
-    EXPECT_EQ(empty.pageForResource("missing.html"), std::nullopt);
-    EXPECT_EQ(empty.pageForResource((folder / "latin1.html").string()), std::nullopt);
+        << "<interface><object class=\"GtkWindow\" id=\"ThanaksWindow\"/></interface>";
+    ThanaksWindowController owner(
+        ThanaksWindowPorts{connections, opener, preferences, log, textCase},
+        ThanaksWindowContent{});
+    for (const char* ui : {"Missing.ui", "Broken.ui", "Bare.ui"}) {
+        EXPECT_EQ(GtkThanaksWindow::load((folder / ui).string(), owner, log), nullptr) << ui;
+    }
+    for (const char* page : {"missing.html", "latin1.html"}) {
+        EXPECT_EQ(GtkThanaksWindow::readPage((folder / page).string(), log), std::nullopt);
+    }
     ASSERT_EQ(log.lines.size(), 5U);
-    EXPECT_NE(log.lines[0].find("ThanaksWindowController.ui"), std::string::npos);
+    EXPECT_NE(log.lines[0].find("Missing.ui"), std::string::npos);
     EXPECT_NE(log.lines[2].find("lacks appName, AppView"), std::string::npos) << log.lines[2];
     EXPECT_NE(log.lines[3].find("missing.html"), std::string::npos);
     EXPECT_NE(log.lines[4].find("not UTF-8"), std::string::npos);
 
-    // The shipped files load.
-    EXPECT_NE(factory.loadWindowNib("ThanaksWindowController", *controller), nullptr);
-    const auto page = factory.pageForResource("index.html");
+    // The shipped page loads.
+    const auto page = GtkThanaksWindow::readPage(HEADROOM_RESOURCES_DIR "/index.html", log);
     ASSERT_TRUE(page.has_value());
     EXPECT_EQ(page->fileURL.rfind("file:///", 0), 0U);
     EXPECT_NE(page->text.find("quillbarktesting"), std::string::npos);

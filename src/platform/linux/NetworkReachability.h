@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "platform/Reachability.h"
@@ -14,12 +13,11 @@ namespace headroom {
 ///
 /// Limited connectivity counts: it means a route exists but the monitor's own check of the
 /// internet failed, which a firewall in front of that check also causes; the name lookup still
-/// has to succeed. A captive portal counts as needing a connection first (sign-in), local
-/// connectivity as not reachable. A name that does not resolve, or an empty one, is not
-/// reachable.
+/// has to succeed. A captive portal needs a sign-in first and local connectivity reaches no
+/// host: neither counts. A name that does not resolve, or an empty one, is not reachable.
 class NetworkReachability final : public Reachability {
   public:
-    std::optional<ReachabilityFlags> flagsForHost(const std::string& hostName) override;
+    bool isReachable(const std::string& hostName) override;
 };
 
 }  // namespace headroom

@@ -6,11 +6,6 @@
 
 namespace headroom {
 
-std::string WelcomeWindowProcess::besideExecutable() {
-    const std::string folder = executableFolder();
-    return (folder.empty() ? std::string(".") : folder) + "/" + kProgramName;
-}
-
 void WelcomeWindowProcess::closeShown() {
     if (shown_ != nullptr) {
         // Nothing happens to a program that has ended already.
@@ -22,18 +17,14 @@ void WelcomeWindowProcess::closeShown() {
 void WelcomeWindowProcess::showWelcomeWindow(const std::string& promoPageURL,
                                              const std::string& subscriptionPage) {
     closeShown();
-    std::vector<std::string> argv{program_};
-    argv.insert(argv.end(), arguments_.begin(), arguments_.end());
-    argv.insert(argv.end(), {"--promo", promoPageURL, "--page", subscriptionPage});
-    std::vector<const gchar*> args;
-    for (const std::string& arg : argv) {
-        args.push_back(arg.c_str());
-    }
-    args.push_back(nullptr);
+    const std::string folder = executableFolder();
+    const std::string program = (folder.empty() ? std::string(".") : folder) + "/headroom-welcome";
     GError* error = nullptr;
-    shown_ = g_subprocess_newv(args.data(), G_SUBPROCESS_FLAGS_NONE, &error);
+    shown_ = g_subprocess_new(G_SUBPROCESS_FLAGS_NONE, &error, program.c_str(), "--config",
+                              preferenceFile_.c_str(), "--promo", promoPageURL.c_str(), "--page",
+                              subscriptionPage.c_str(), nullptr);
     if (shown_ == nullptr) {
-        log_.log("Cannot show the welcome window: " + program_ + " does not start (" +
+        log_.log("Cannot show the welcome window: " + program + " does not start (" +
                  error->message + ")");
         g_error_free(error);
     }

@@ -2,9 +2,8 @@
 
 #include <gio/gio.h>
 
-#include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "platform/SystemLog.h"
 #include "platform/WelcomeWindows.h"
@@ -18,29 +17,23 @@ namespace headroom {
 /// programs that end.
 class WelcomeWindowProcess final : public WelcomeWindows {
   public:
-    static constexpr const char* kProgramName = "headroom-welcome";
-
-    /// `program` is the executable; `arguments` go to it before the pages (the preference
-    /// file, so that the window's check box writes where the tray reads).
-    WelcomeWindowProcess(std::string program, std::vector<std::string> arguments, SystemLog& log)
-        : program_(std::move(program)), arguments_(std::move(arguments)), log_(log) {}
+    /// `preferenceFile` goes to the program, so that the window's check box writes where the
+    /// tray reads.
+    WelcomeWindowProcess(std::string preferenceFile, SystemLog& log)
+        : preferenceFile_(std::move(preferenceFile)), log_(log) {}
     ~WelcomeWindowProcess() override { closeShown(); }
     WelcomeWindowProcess(const WelcomeWindowProcess&) = delete;
     WelcomeWindowProcess& operator=(const WelcomeWindowProcess&) = delete;
 
-    /// `headroom-welcome` in the running program's own folder.
-    static std::string besideExecutable();
-
-    /// Starts `program --promo URL --page PAGE` after the arguments; a program that cannot be
-    /// started is said in the log.
+    /// Starts `headroom-welcome --config FILE --promo URL --page PAGE` from this program's own
+    /// folder; a program that cannot be started is said in the log.
     void showWelcomeWindow(const std::string& promoPageURL,
                            const std::string& subscriptionPage) override;
 
   private:
     void closeShown();
 
-    std::string program_;
-    std::vector<std::string> arguments_;
+    std::string preferenceFile_;
     SystemLog& log_;
     /// The program of the window shown last (it may have ended since).
     GSubprocess* shown_ = nullptr;

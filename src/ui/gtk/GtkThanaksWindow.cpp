@@ -16,6 +16,8 @@ void packInto(GtkWidget* slot, GtkWebView& view) {
     gtk_box_pack_start(GTK_BOX(slot), GTK_WIDGET(view.engineView()), TRUE, TRUE, 0);
 }
 
+using Dismissed = std::function<void()>;
+
 }  // namespace
 
 std::unique_ptr<GtkThanaksWindow> GtkThanaksWindow::load(const std::string& uiFile,
@@ -59,7 +61,6 @@ GtkThanaksWindow::GtkThanaksWindow(GtkBuilder* builder, ThanaksWindowDelegate& o
     : window_(GTK_WINDOW(widget(builder, "ThanaksWindow"))),
       name_(GTK_LABEL(widget(builder, "appName"))),
       spinner_(GTK_SPINNER(widget(builder, "indicatoraminate"))),
-      doNotShow_(GTK_TOGGLE_BUTTON(widget(builder, "doNotShow"))),
       promo_(owner, log),
       subscribe_(owner, log),
       target_(owner, log, false) {
@@ -73,7 +74,7 @@ GtkThanaksWindow::GtkThanaksWindow(GtkBuilder* builder, ThanaksWindowDelegate& o
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(panel);
     connectSignal(
-        doNotShow_, "toggled",
+        widget(builder, "doNotShow"), "toggled",
         +[](GtkToggleButton* box, gpointer data) {
             static_cast<ThanaksWindowDelegate*>(data)->doNotShowWindow(
                 gtk_toggle_button_get_active(box) != FALSE);
@@ -83,8 +84,52 @@ GtkThanaksWindow::GtkThanaksWindow(GtkBuilder* builder, ThanaksWindowDelegate& o
     connectSignal(window_.get(), "delete-event", &gtk_widget_hide_on_delete, nullptr);
 }
 
+std::optional<ResourcePage> GtkThanaksWindow::readPage(const std::string& path, SystemLog& log) {
+    gchar* contents = nullptr;
+    gsize length = 0;
+    GError* error = nullptr;
+    gchar* uri = nullptr;
+    std::optional<ResourcePage> found;
+    if (g_file_get_contents(path.c_str(), &contents, &length, &error) == FALSE ||
+        (uri = g_filename_to_uri(path.c_str(), nullptr, &error)) == nullptr) {
+        log.log("Cannot read the page " + path + " (" + error->message + "); going on without it");
+    } else if (g_utf8_validate(contents, static_cast<gssize>(length), nullptr) == FALSE) {
+        log.log("The page " + path + " is not UTF-8 text; going on without it");
+    } else {
+        found = ResourcePage{uri, std::string(contents, length)};
+    }
+    g_clear_error(&error);
+    g_free(uri);
+    g_free(contents);
+    return found;
+}
+
 void GtkThanaksWindow::setAppName(const std::string& text) {
     gtk_label_set_text(name_, text.c_str());
+}
+
+void GtkThanaksWindow::runModal(const std::string& messageText, const std::string& informativeText,
+                                Dismissed dismissed) {
+    GtkWidget* dialog = gtk_message_dialog_new(gtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
+                                               GTK_BUTTONS_OK, "%s", messageText.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), messageText.c_str());
+    if (!informativeText.empty()) {
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
+                                                 informativeText.c_str());
+    }
+    // The dialog holds the callback until it goes; answering it ends it.
+    g_signal_connect_data(
+        dialog, "response",
+        reinterpret_cast<GCallback>(+[](GtkWidget* answered, gint, gpointer data) {
+            const Dismissed then = *static_cast<Dismissed*>(data);
+            gtk_widget_destroy(answered);
+            if (then) {
+                then();
+            }
+        }),
+        new Dismissed(std::move(dismissed)),
+        [](gpointer data, GClosure*) { delete static_cast<Dismissed*>(data); }, GConnectFlags{});
+    gtk_widget_show(dialog);
 }
 
 void GtkThanaksWindow::setCollectionBehavior(unsigned behavior) {
@@ -93,33 +138,6 @@ void GtkThanaksWindow::setCollectionBehavior(unsigned behavior) {
     } else {
         gtk_window_unstick(gtkWindow());
     }
-}
-
-std::unique_ptr<ThanaksWindow> GtkThanaksWindowFactory::loadWindowNib(
-    const std::string& nibName, ThanaksWindowDelegate& owner) {
-    return GtkThanaksWindow::load(resourcesDir_ + "/" + nibName + ".ui", owner, log_);
-}
-
-std::optional<ResourcePage> GtkThanaksWindowFactory::pageForResource(const std::string& page) {
-    const std::string path =
-        g_path_is_absolute(page.c_str()) != FALSE ? page : resourcesDir_ + "/" + page;
-    gchar* contents = nullptr;
-    gsize length = 0;
-    GError* error = nullptr;
-    gchar* uri = nullptr;
-    std::optional<ResourcePage> found;
-    if (g_file_get_contents(path.c_str(), &contents, &length, &error) == FALSE ||
-        (uri = g_filename_to_uri(path.c_str(), nullptr, &error)) == nullptr) {
-        log_.log("Cannot read the page " + path + " (" + error->message + "); going on without it");
-    } else if (g_utf8_validate(contents, static_cast<gssize>(length), nullptr) == FALSE) {
-        log_.log("The page " + path + " is not UTF-8 text; going on without it");
-    } else {
-        found = ResourcePage{uri, std::string(contents, length)};
-    }
-    g_clear_error(&error);
-    g_free(uri);
-    g_free(contents);
-    return found;
 }
 
 }  // namespace headroom

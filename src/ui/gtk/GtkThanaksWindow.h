@@ -9,6 +9,7 @@
 #include "platform/SystemLog.h"
 #include "platform/ThanaksWindow.h"
 #include "ui/gtk/GtkWebView.h"
+#include "welcome/ThanaksWindowController.h"
 
 namespace headroom {
 
@@ -23,6 +24,8 @@ class GtkThanaksWindow final : public ThanaksWindow, public ProgressIndicator {
     /// the file cannot be loaded or lacks one of the widgets.
     static std::unique_ptr<GtkThanaksWindow> load(const std::string& uiFile,
                                                   ThanaksWindowDelegate& owner, SystemLog& log);
+    /// The page at `path`; nothing, after one line in the log, when it cannot be read as UTF-8.
+    static std::optional<ResourcePage> readPage(const std::string& path, SystemLog& log);
 
     void setAppName(const std::string& text) override;
     WebView& MultipleAppView() override { return promo_; }
@@ -31,13 +34,15 @@ class GtkThanaksWindow final : public ThanaksWindow, public ProgressIndicator {
     ProgressIndicator& indicatoraminate() override { return *this; }
     void startAnimation() override { gtk_spinner_start(spinner_); }
     void stopAnimation() override { gtk_spinner_stop(spinner_); }
+    /// A message dialog: the message as its title and main text, the informative text below,
+    /// one OK button; it goes when it is answered, and no nested main loop runs meanwhile.
+    void runModal(const std::string& messageText, const std::string& informativeText,
+                  std::function<void()> dismissed) override;
     void setCollectionBehavior(unsigned behavior) override;
     void makeKeyAndOrderFront() override { gtk_window_present(gtkWindow()); }
-    void showWindow() override { gtk_widget_show(GTK_WIDGET(gtkWindow())); }
 
-    // The widgets themselves, for whoever drives the window from outside (tests).
+    // The widgets themselves, for whoever drives the window from outside.
     GtkWindow* gtkWindow() const { return window_.get(); }
-    GtkToggleButton* doNotShowBox() const { return doNotShow_; }
     GtkSpinner* spinnerWidget() const { return spinner_; }
     GtkLabel* nameLabel() const { return name_; }
     GtkWebView& promoView() { return promo_; }
@@ -52,26 +57,9 @@ class GtkThanaksWindow final : public ThanaksWindow, public ProgressIndicator {
     std::unique_ptr<GtkWindow, Destroy> window_;
     GtkLabel* name_;
     GtkSpinner* spinner_;
-    GtkToggleButton* doNotShow_;
     GtkWebView promo_;
     GtkWebView subscribe_;
     GtkWebView target_;
-};
-
-/// The welcome window from `<nib>.ui` in the resources folder, and its pages from the same
-/// folder (or from an absolute path).
-class GtkThanaksWindowFactory final : public ThanaksWindowFactory {
-  public:
-    GtkThanaksWindowFactory(std::string resourcesDir, SystemLog& log)
-        : resourcesDir_(std::move(resourcesDir)), log_(log) {}
-
-    std::unique_ptr<ThanaksWindow> loadWindowNib(const std::string& nibName,
-                                                 ThanaksWindowDelegate& owner) override;
-    std::optional<ResourcePage> pageForResource(const std::string& page) override;
-
-  private:
-    std::string resourcesDir_;
-    SystemLog& log_;
 };
 
 }  // namespace headroom

@@ -119,23 +119,14 @@ struct GtkWebView::Callbacks {
         auto* self = static_cast<GtkWebView*>(data);
         switch (webkit_script_dialog_get_dialog_type(dialog)) {
             case WEBKIT_SCRIPT_DIALOG_ALERT: {
+                // The page waits until the alert is answered (always later, from the main
+                // loop: the delegate's alert returns at once), or until this view goes.
                 auto pending =
                     std::make_shared<WebKitScriptDialog*>(webkit_script_dialog_ref(dialog));
                 self->alerts_.push_back(pending);
-                // Answered from the main loop: WebKit must not see the dialog end inside its
-                // own signal, and a view that has gone has answered it already.
                 self->delegate_.runJavaScriptAlertPanelWithMessage(
-                    *self, webkit_script_dialog_get_message(dialog), [pending] {
-                        g_idle_add(
-                            [](gpointer held) {
-                                auto* alert =
-                                    static_cast<std::shared_ptr<WebKitScriptDialog*>*>(held);
-                                answer(**alert);
-                                delete alert;
-                                return G_SOURCE_REMOVE;
-                            },
-                            new std::shared_ptr<WebKitScriptDialog*>(pending));
-                    });
+                    *self, webkit_script_dialog_get_message(dialog),
+                    [pending] { answer(*pending); });
                 return TRUE;
             }
             case WEBKIT_SCRIPT_DIALOG_CONFIRM:
@@ -199,7 +190,7 @@ void GtkWebView::attach(WebKitWebView* view) {
         WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
     webkit_user_content_manager_add_script(webkit_web_view_get_user_content_manager(view_), app);
     webkit_user_script_unref(app);
-    gtk_widget_set_visible(GTK_WIDGET(view_), hidden_ ? FALSE : TRUE);
+    gtk_widget_show(GTK_WIDGET(view_));
 }
 
 void GtkWebView::detach() {
@@ -239,7 +230,6 @@ void GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string& scrip
 }
 
 void GtkWebView::setHidden(bool hidden) {
-    hidden_ = hidden;
     if (view_ != nullptr) {
         gtk_widget_set_visible(GTK_WIDGET(view_), hidden ? FALSE : TRUE);
     }

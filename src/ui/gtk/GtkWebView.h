@@ -51,7 +51,6 @@ class GtkWebView final : public WebView {
     SystemLog& log_;
     WebKitWebView* view_ = nullptr;
     GCancellable* cancellable_ = nullptr;
-    bool hidden_ = false;
     bool loadFailed_ = false;
     /// The alerts the page waits on; each is answered once, at the latest when the view goes.
     std::vector<std::shared_ptr<WebKitScriptDialog*>> alerts_;

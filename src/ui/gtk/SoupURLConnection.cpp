@@ -101,7 +101,8 @@ class SoupURLConnection final : public URLConnection {
     static void finish(gpointer data, GError* error, const char* body, gsize size) {
         auto* self = static_cast<SoupURLConnection*>(data);
         if (error == nullptr) {
-            if (size > 0) {
+            // Only text is told: bytes that are not UTF-8 give no text at all.
+            if (size > 0 && g_utf8_validate(body, static_cast<gssize>(size), nullptr) != FALSE) {
                 self->delegate_.didReceiveData(std::string_view(body, size));
             }
             self->delegate_.connectionDidFinishLoading();
