@@ -82,11 +82,11 @@ std::string followLinks(std::string path) {
 /// so that two programs saving the same file (the tray and the welcome window) take turns,
 /// and while a load removes temporary files, so that it never takes a save's for a killed
 /// run's. Each holds it for the time of one save, so waiting for it is short; where locks are
-/// not supported the work goes ahead without.
+/// not supported (`held` stays false) a save goes ahead without.
 struct FolderLock {
     explicit FolderLock(const std::string& folder)
         : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        while (fd >= 0 && ::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        while (fd >= 0 && !(held = ::flock(fd, LOCK_EX) == 0) && errno == EINTR) {
         }
     }
     ~FolderLock() {
@@ -97,16 +97,18 @@ struct FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
     int fd;
+    bool held = false;
 };
 
 /// Removes the temporary files `<file>.XXXXXX` that saves of `file` left when their run was
 /// killed between writing and renaming: with the folder's lock held, no save of ours is under
-/// way. Only the user's own regular files are touched.
+/// way (without it, one could not be told from a killed run's, so none is removed). Only the
+/// user's own regular files are touched.
 void removeStaleTemporaryFiles(const std::string& file) {
     const std::string folder = folderOf(file);
     const std::string prefix = take(g_path_get_basename(file.c_str())) + ".";
     const FolderLock lock(folder);
-    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    GDir* dir = lock.held ? g_dir_open(folder.c_str(), 0, nullptr) : nullptr;
     if (dir == nullptr) {
         return;
     }
