@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,19 +15,6 @@ class CallJournal {
     void record(std::string entry) { entries_.push_back(std::move(entry)); }
     const std::vector<std::string>& entries() const { return entries_; }
     void clear() { entries_.clear(); }
-
-    /// Position of the first (or the `occurrence`-th, from 0) entry named `entry`.
-    std::optional<std::size_t> indexOf(std::string_view entry, std::size_t occurrence = 0) const {
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            if (entries_[i] == entry) {
-                if (occurrence == 0) {
-                    return i;
-                }
-                --occurrence;
-            }
-        }
-        return std::nullopt;
-    }
 
     std::size_t count(std::string_view entry) const {
         std::size_t n = 0;

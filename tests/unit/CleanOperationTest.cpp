@@ -148,7 +148,9 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefusedAndOneTimerRestartsAfterIt)
     EXPECT_EQ(
         std::count_if(steps.begin(), steps.end(), [](const Step& s) { return s.text == "0%"; }), 2);
 
+    // The restart runs at the next turn of the loop, the menu open or not.
     const Seconds end = fakes.runLoop.now();
+    fakes.runLoop.setTracking(true);
     fakes.runLoop.turn();
     EXPECT_EQ(statusItem().title()->text, "2.00 GB");
     EXPECT_EQ(rowTitle(2), "  Free: 2.00 GB");

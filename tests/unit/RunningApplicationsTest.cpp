@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,189 +13,143 @@
 namespace headroom::test {
 namespace {
 
+using Status = ResidentSizeReading::Status;
+
 class RunningApplications : public DelegateTest {
   protected:
-    /// Launched on 8 GiB with the default threshold of 2 per cent.
-    void SetUp() override { fakes.hostMemory.setPhysicalMemory(8 * kGiB); }
-
-    std::vector<std::string> listedNames() {
-        std::vector<std::string> names;
-        for (const auto& record : delegate().monitor.applicationListArray()) {
-            names.push_back(record.appName);
+    /// The application rows: their titles and icons, checking what every such row is.
+    std::vector<std::string> rows() {
+        std::vector<std::string> shown;
+        for (const auto& row : applicationRows()) {
+            EXPECT_FALSE(row->isEnabled()) << row->title();
+            EXPECT_FALSE(row->hasAction()) << row->title();
+            EXPECT_EQ(row->onStateImage(), row->offStateImage()) << row->title();
+            shown.push_back(row->title() + " " + row->onStateImage());
         }
-        return names;
+        return shown;
     }
 
-    std::vector<std::string> rowTitles(std::size_t from, std::size_t count) {
-        std::vector<std::string> titles;
-        for (std::size_t i = from; i < from + count; ++i) {
-            titles.push_back(rowTitle(i));
-        }
-        return titles;
-    }
-
-    /// Separators in the menu, and whether the header row is among its rows.
-    std::size_t separators() {
-        std::size_t count = 0;
+    /// The rows stand right after the separator and the header at rows 8 and 9, and that
+    /// header is there only while they are.
+    void expectHeaderWith(std::size_t count) {
+        std::size_t headers = 0;
+        std::size_t separators = 0;
         for (const auto& item : menu().itemArray()) {
-            count += item->isSeparatorItem() ? 1U : 0U;
+            headers += item->title() == "Significant Usage" ? 1U : 0U;
+            separators += item->isSeparatorItem() ? 1U : 0U;
         }
-        return count;
-    }
-
-    void expectHeaderShown() {
-        EXPECT_TRUE(menu().itemAtIndex(8)->isSeparatorItem());
-        EXPECT_EQ(rowTitle(9), "Significant Usage");
-        EXPECT_EQ(separators(), 3U);
-    }
-
-    void expectHeaderHidden() {
-        for (const auto& item : menu().itemArray()) {
-            EXPECT_NE(item->title(), "Significant Usage");
+        EXPECT_EQ(headers, count > 0 ? 1U : 0U);
+        EXPECT_EQ(separators, count > 0 ? 3U : 2U);
+        if (count > 0) {
+            EXPECT_TRUE(menu().itemAtIndex(8)->isSeparatorItem());
+            EXPECT_EQ(rowTitle(9), "Significant Usage");
+            const auto rows = applicationRows();
+            EXPECT_TRUE(!rows.empty() && rows.front() == menu().itemAtIndex(10));
         }
-        EXPECT_EQ(separators(), 2U);
     }
 };
 
-TEST_F(RunningApplications, ThresholdIsAShareOfInstalledMemory) {
-    fakes.workspace.addRegular("Above", 164 * kMiB);  // 2.002 %
-    fakes.workspace.addRegular("Below", 160 * kMiB);  // 1.953 %
-    launch();
+struct App {
+    const char* name;
+    std::uint64_t bytes;
+    const char* icon = "app-icon";
+    Status status = Status::Ok;
+};
 
-    EXPECT_EQ(listedNames(), std::vector<std::string>{"Above"});
-    EXPECT_FLOAT_EQ(delegate().monitor.applicationListArray().front().appUsage,
-                    164.0f * 100 / 8192);
+struct ListCase {
+    const char* name;
+    std::int64_t threshold;
+    std::vector<App> apps;
+    std::vector<std::string> rows;  ///< title and icon
+    std::vector<std::string> log;
+};
+
+void PrintTo(const ListCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-TEST_F(RunningApplications, AShareEqualToTheThresholdIsListed) {
-    fakes.preferences.put("significantThreshold", 25);
-    fakes.workspace.addRegular("Exactly", 2 * kGiB);           // 25 % to the bit
-    fakes.workspace.addRegular("JustUnder", 2 * kGiB - 4096);  // 24.99995 %
-    launch();
+class Listed : public RunningApplications, public ::testing::WithParamInterface<ListCase> {};
 
-    ASSERT_EQ(listedNames(), std::vector<std::string>{"Exactly"});
-    EXPECT_EQ(delegate().monitor.applicationListArray().front().appUsage, 25.0f);
-}
-
-TEST_F(RunningApplications, RowsFollowTheShareLargestFirst) {
-    fakes.workspace.addRegular("Small", 266287972);   // 3.1 %
-    fakes.workspace.addRegular("Large", kGiB);        // 12.5 %
-    fakes.workspace.addRegular("Middle", 601295421);  // 7.0 %
-    launch();
-
-    EXPECT_EQ(listedNames(), (std::vector<std::string>{"Large", "Middle", "Small"}));
-    EXPECT_EQ(rowTitles(10, 3), (std::vector<std::string>{"  Large", "  Middle", "  Small"}));
-    EXPECT_EQ(applicationRows().size(), 3U);
-    expectHeaderShown();
-    EXPECT_NE(rowTitle(13), "  Small");
-    EXPECT_NE(menu().itemAtIndex(13)->tag(), StatusMenu::kApplicationRowTag);
-}
-
-TEST_F(RunningApplications, ApplicationRowsAreDisabledTaggedAndCarryTheIcon) {
-    fakes.workspace.addRegular("Editor", kGiB, "org.example.Editor");
-    fakes.workspace.addRegular("Bare", kGiB, "");
-    launch();
-
-    const auto rows = applicationRows();
-    ASSERT_EQ(rows.size(), 2U);
-    for (const auto& row : rows) {
-        EXPECT_EQ(row->tag(), StatusMenu::kApplicationRowTag);
-        EXPECT_FALSE(row->isEnabled());
-        EXPECT_FALSE(row->hasAction());
-        EXPECT_EQ(row->onStateImage(), row->offStateImage());
+TEST_P(Listed, ApplicationsAtOrAboveTheThresholdLargestFirst) {
+    const ListCase& c = GetParam();
+    fakes.preferences.put("significantThreshold", c.threshold);
+    for (const App& app : c.apps) {
+        fakes.workspace.addRegular(app.name, app.bytes, app.icon).residentSize.status = app.status;
     }
-    EXPECT_EQ(rows[0]->title(), "  Editor");
-    EXPECT_EQ(rows[0]->onStateImage(), "org.example.Editor");
-    EXPECT_EQ(rows[1]->title(), "  Bare");
-    EXPECT_EQ(rows[1]->onStateImage(), "application-x-executable");
-}
-
-TEST_F(RunningApplications, NoOtherRowCarriesTheApplicationTag) {
     launch();
-    EXPECT_TRUE(applicationRows().empty());
+
+    EXPECT_EQ(rows(), c.rows);
+    expectHeaderWith(c.rows.size());
+    EXPECT_EQ(fakes.log.lines(), c.log);
+    // The next refreshes list the same again, and say nothing new.
+    fakes.runLoop.advanceBy(15.0);
+    EXPECT_EQ(rows(), c.rows);
+    EXPECT_EQ(fakes.log.lines(), c.log);
 }
 
-TEST_F(RunningApplications, FewerApplicationsReuseRowsAndRemoveTheRest) {
-    for (std::int32_t i = 0; i < 5; ++i) {
-        fakes.workspace.addRegular("App" + std::to_string(i),
-                                   static_cast<std::uint64_t>(6 - i) * kGiB / 8);  // 9.4 % to 3.1 %
+INSTANTIATE_TEST_SUITE_P(
+    RunningApplications, Listed,
+    ::testing::Values(
+        // Of 8 GiB installed: 164 MiB is 2.002 %, 160 MiB 1.953 %.
+        ListCase{"share_of_installed_memory",
+                 2,
+                 {{"Above", 164 * kMiB}, {"Below", 160 * kMiB}},
+                 {"  Above app-icon"},
+                 {}},
+        ListCase{"equal_to_the_threshold",
+                 25,
+                 {{"Exactly", 2 * kGiB}, {"JustUnder", 2 * kGiB - 4096}},
+                 {"  Exactly app-icon"},
+                 {}},
+        ListCase{"largest_first",
+                 2,
+                 {{"Small", 266287972}, {"Large", kGiB, ""}, {"Middle", 601295421, "org.ex.Mid"}},
+                 {"  Large application-x-executable", "  Middle org.ex.Mid", "  Small app-icon"},
+                 {}},
+        ListCase{"none", 2, {}, {}, {}},
+        ListCase{"unreadable_are_logged_once_and_left_out",
+                 0,
+                 {{"Gone", 0, "app-icon", Status::Unreadable},
+                  {"Truncated", 0, "app-icon", Status::Short},
+                  {"Fine", kMiB}},
+                 {"  Fine app-icon"},
+                 {"Error", "Error 2"}}),
+    [](const ::testing::TestParamInfo<ListCase>& p) { return std::string(p.param.name); });
+
+TEST_F(RunningApplications, RowsAreRetitledInPlaceAndTheHeaderGoesAndComesBack) {
+    for (std::uint64_t i = 0; i < 5; ++i) {
+        fakes.workspace.addRegular("App" + std::to_string(i), (6 - i) * kGiB / 8);
     }
     launch();
     ASSERT_EQ(applicationRows().size(), 5U);
     const std::size_t fullSize = menu().numberOfItems();
     const auto row10 = menu().itemAtIndex(10);
-    const auto row11 = menu().itemAtIndex(11);
+    const auto firstCommand = menu().itemAtIndex(15);
 
+    // Fewer: the first rows are retitled in place, the rest go.
     fakes.workspace.clearApplications();
     fakes.workspace.addRegular("Second", 2 * kGiB);
     fakes.workspace.addRegular("First", 3 * kGiB);
-    delegate().addRunningAppsToMenu();
-
-    EXPECT_EQ(menu().numberOfItems(), fullSize - 3);
-    EXPECT_EQ(menu().itemAtIndex(10), row10);  // retitled in place
-    EXPECT_EQ(menu().itemAtIndex(11), row11);
-    EXPECT_EQ(rowTitles(10, 2), (std::vector<std::string>{"  First", "  Second"}));
-    EXPECT_EQ(applicationRows().size(), 2U);
-    expectHeaderShown();
-}
-
-TEST_F(RunningApplications, NoneLeftTakesTheHeaderOutAndTheFirstBringsItBack) {
-    fakes.workspace.addRegular("Big", 2 * kGiB);
-    launch();
-    const std::size_t shownSize = menu().numberOfItems();
-    const auto firstCommand = menu().itemAtIndex(11);
-
-    fakes.workspace.clearApplications();
-    delegate().addRunningAppsToMenu();
-
-    expectHeaderHidden();
-    EXPECT_TRUE(applicationRows().empty());
-    EXPECT_EQ(menu().numberOfItems(), shownSize - 3);
-    EXPECT_EQ(menu().itemAtIndex(8), firstCommand);  // what followed moved up
-
-    // Still none: nothing more goes.
-    delegate().addRunningAppsToMenu();
-    EXPECT_EQ(menu().numberOfItems(), shownSize - 3);
-
-    fakes.workspace.addRegular("Back", 3 * kGiB);
-    delegate().addRunningAppsToMenu();
-
-    expectHeaderShown();
-    EXPECT_EQ(rowTitle(10), "  Back");
-    EXPECT_EQ(menu().numberOfItems(), shownSize);
-    EXPECT_EQ(menu().itemAtIndex(11), firstCommand);
-}
-
-TEST_F(RunningApplications, LaunchWithNoneHidesTheHeader) {
-    launch();
-    expectHeaderHidden();
-    EXPECT_EQ(rowTitle(7), "  Total: 8.00 GB");
-}
-
-TEST_F(RunningApplications, TicksKeepTheRowsCurrent) {
-    fakes.workspace.addRegular("Early", 2 * kGiB);
-    launch();
-    fakes.workspace.clearApplications();
-    fakes.workspace.addRegular("Later", 2 * kGiB);
     fakes.runLoop.advanceBy(5.0);
-    EXPECT_EQ(rowTitles(10, 1), std::vector<std::string>{"  Later"});
-    EXPECT_EQ(applicationRows().size(), 1U);
-}
+    EXPECT_EQ(rows(), (std::vector<std::string>{"  First app-icon", "  Second app-icon"}));
+    EXPECT_EQ(menu().itemAtIndex(10), row10);
+    EXPECT_EQ(menu().numberOfItems(), fullSize - 3);
+    expectHeaderWith(2);
 
-TEST_F(RunningApplications, UnreadableProcessesAreLoggedAndLeftOut) {
-    fakes.preferences.put("significantThreshold", 0);
-    fakes.workspace.addRegular("Gone", 0).residentSize.status =
-        ResidentSizeReading::Status::Unreadable;
-    fakes.workspace.addRegular("Truncated", 0).residentSize.status =
-        ResidentSizeReading::Status::Short;
-    fakes.workspace.addRegular("Fine", kMiB);
-    launch();
+    // None: the header goes too, and what followed moves up; twice changes nothing more.
+    fakes.workspace.clearApplications();
+    fakes.runLoop.advanceBy(10.0);
+    EXPECT_TRUE(rows().empty());
+    expectHeaderWith(0);
+    EXPECT_EQ(menu().itemAtIndex(8), firstCommand);
+    EXPECT_EQ(menu().numberOfItems(), fullSize - 7);
 
-    EXPECT_EQ(fakes.log.lines(), (std::vector<std::string>{"Error", "Error 2"}));
-    EXPECT_EQ(listedNames(), std::vector<std::string>{"Fine"});
-    // The same problems on the next refreshes are not logged again.
-    fakes.runLoop.advanceBy(15.0);
-    EXPECT_EQ(fakes.log.lines().size(), 2U);
+    // The first one back brings the header back.
+    fakes.workspace.addRegular("Back", 3 * kGiB);
+    fakes.runLoop.advanceBy(5.0);
+    EXPECT_EQ(rows(), std::vector<std::string>{"  Back app-icon"});
+    expectHeaderWith(1);
+    EXPECT_EQ(menu().itemAtIndex(11), firstCommand);
 }
 
 }  // namespace

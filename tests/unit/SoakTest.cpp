@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,14 +36,6 @@ std::size_t soakDays() {
     return days > 0 ? static_cast<std::size_t>(days) : 1;
 }
 
-/// One application of the pool the session draws from; sizes are whole MiB so that shares
-/// never sit on the 2% threshold and their order is the order of the sizes.
-struct PoolApp {
-    std::string name;
-    bool regular;
-    bool twoProcesses;
-};
-
 class Soak : public DelegateTest {
   protected:
     void SetUp() override {
@@ -53,125 +46,94 @@ class Soak : public DelegateTest {
         fakes.hostMemory.setStatistics({200 * kMiB, 256 * kMiB, 128 * kMiB, 128 * kMiB});
         // Blocks of 16 KiB and tens of MiB free at most: a clean is at most a few thousand passes.
         fakes.bundleResources.blockLength = 16 * 1024;
-        for (int i = 0; i < 12; ++i) {
-            pool_.push_back(PoolApp{"App" + std::to_string(i), i % 5 != 4, i % 4 == 1});
-        }
     }
 
     std::uint32_t random(std::uint32_t below) { return static_cast<std::uint32_t>(rng_() % below); }
 
-    /// A new set of running applications, with new sizes, in a new order.
+    /// A new set of running applications from a pool of twelve, with new sizes (whole MiB, so
+    /// that shares never sit on the 2% threshold), in a new order.
     void changeApplications() {
         fakes.workspace.clearApplications();
-        std::vector<PoolApp> chosen;
-        for (const PoolApp& app : pool_) {
-            if (random(3) != 0) {
-                chosen.push_back(app);
-            }
-        }
-        std::shuffle(chosen.begin(), chosen.end(), rng_);
-        expected_.clear();
         std::vector<std::pair<std::uint64_t, std::string>> significant;
-        for (const PoolApp& app : chosen) {
-            std::uint64_t totalMiB = 1 + random(60);
-            if (app.twoProcesses) {
-                totalMiB += random(30);
+        std::vector<int> pool(12);
+        std::iota(pool.begin(), pool.end(), 0);
+        std::shuffle(pool.begin(), pool.end(), rng_);
+        for (const int app : pool) {
+            const std::uint64_t sizeMiB = 1 + random(90);
+            if (random(3) == 0) {
+                continue;
             }
-            if (!app.regular) {
-                continue;  // the workspace lists regular applications only
-            }
-            fakes.workspace.addRegular(app.name, totalMiB * kMiB);
-            // 2% of 768 MiB is 15.36 MiB.
-            if (totalMiB >= 16) {
-                significant.emplace_back(totalMiB, app.name);
+            const std::string name = "App" + std::to_string(app);
+            fakes.workspace.addRegular(name, sizeMiB * kMiB);
+            if (sizeMiB >= 16) {  // 2% of 768 MiB is 15.36 MiB
+                significant.emplace_back(sizeMiB, name);
             }
         }
         std::stable_sort(significant.begin(), significant.end(),
                          [](const auto& a, const auto& b) { return a.first > b.first; });
+        expected_.clear();
         for (const auto& entry : significant) {
             expected_.push_back("  " + entry.second);
         }
         listingsAtChange_ = fakes.workspace.listingCount();
     }
 
-    void setFree(std::uint64_t bytes) {
-        fakes.hostMemory.setFreeBytes(bytes);
-        freeNow_ = bytes;
-    }
-
     /// Checked at every title, clean passes included: one clean or one timer, nothing queued
     /// behind a running clean, blocks only while it runs and no more than its passes.
     void checkAtTitle(const AttributedTitle& title) {
-        AppDelegate& d = delegate();
+        const Cleaner& cleaner = delegate().cleaner;
         FakeRunLoop& loop = fakes.runLoop;
         ++titles_;
-        if (title.attributes.foregroundColor == TitleColor::Red) {
-            ++redTitles_;
-        }
+        redTitles_ += title.attributes.foregroundColor == TitleColor::Red ? 1 : 0;
         ASSERT_LE(loop.pendingDelayedPerformCount(), 1u) << at();
-        if (d.cleaner.isCleanRunning()) {
-            if (!inClean_) {
-                inClean_ = true;
-                ++cleans_;
-                cleanPassBound_ = static_cast<std::size_t>(std::max<std::int64_t>(
-                                      cleanBlockCount(d.monitor.freeMemoryInStart(),
-                                                      fakes.bundleResources.blockLength,
-                                                      fakes.hostMemory.machineMemory()->total),
-                                      0)) +
-                                  1 +
-                                  100 * static_cast<std::size_t>(
-                                            cleanDuration(d.monitor.totalMemory(), false) + 2);
-            }
-            ASSERT_EQ(loop.validTimerCount(), 0u) << "a refresh timer beside a clean " << at();
-            ASSERT_EQ(loop.pendingDelayedPerformCount(), 0u) << "a clean queued behind " << at();
-            ASSERT_LE(d.cleaner.DataArray().size(), cleanPassBound_) << at();
-            maxBlocks_ = std::max(maxBlocks_, d.cleaner.DataArray().size());
-        } else {
+        if (!cleaner.isCleanRunning()) {
             ASSERT_LE(loop.validTimerCount(), 1u) << at();
-            ASSERT_TRUE(d.cleaner.DataArray().empty()) << at();
+            ASSERT_TRUE(cleaner.DataArray().empty()) << at();
+            return;
         }
+        if (!inClean_) {
+            inClean_ = true;
+            ++cleans_;
+            passBound_ = static_cast<std::size_t>(std::max<std::int64_t>(
+                             cleanBlockCount(delegate().monitor.freeMemoryInStart(),
+                                             fakes.bundleResources.blockLength, kInstalled),
+                             0)) +
+                         1 + 100 * static_cast<std::size_t>(cleanDuration(kInstalled, true) + 2);
+        }
+        ASSERT_EQ(loop.validTimerCount(), 0u) << "a refresh timer beside a clean " << at();
+        ASSERT_EQ(loop.pendingDelayedPerformCount(), 0u) << "a clean queued behind " << at();
+        ASSERT_LE(cleaner.DataArray().size(), passBound_) << at();
+        maxBlocks_ = std::max(maxBlocks_, cleaner.DataArray().size());
     }
 
     /// Checked after every tick, once the loop has settled.
     void checkSettled() {
-        AppDelegate& d = delegate();
         FakeRunLoop& loop = fakes.runLoop;
-        ASSERT_FALSE(d.cleaner.isCleanRunning()) << at();
+        ASSERT_FALSE(delegate().cleaner.isCleanRunning()) << at();
         inClean_ = false;
         ASSERT_EQ(loop.heldTimerCount(), 1u) << "the loop holds dropped timers " << at();
         ASSERT_EQ(loop.validTimerCount(), 1u) << "no refresh timer " << at();
         ASSERT_EQ(loop.validTimers().front()->interval(), Seconds(1.0)) << at();
         ASSERT_LE(loop.pendingDelayedPerformCount(), 1u) << at();
         ASSERT_EQ(loop.pendingMainQueueCount(), 0u) << at();
-        ASSERT_TRUE(d.cleaner.DataArray().empty()) << at();
-        ASSERT_LE(d.monitor.applicationListArray().size(), fakes.workspace.applications().size())
-            << at();
+        ASSERT_TRUE(delegate().cleaner.DataArray().empty()) << at();
 
-        // The rows are the list, in order, right after their header, and nothing else carries
-        // their tag.
-        const auto& list = d.monitor.applicationListArray();
-        const auto& items = menu().itemArray();
-        const bool hasRows = !list.empty();
-        ASSERT_EQ(
-            std::count_if(items.begin(), items.end(),
-                          [](const auto& item) { return item->title() == "Significant Usage"; }),
-            hasRows ? 1 : 0)
-            << at();
-        ASSERT_EQ(items.size(), baseItems_ + (hasRows ? 2 + list.size() : 0)) << at();
+        // The rows are the list, in order, right after their header, and nothing else is in
+        // the menu beside the fixed rows.
         std::vector<std::string> rows;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i]->tag() == StatusMenu::kApplicationRowTag) {
-                ASSERT_EQ(i, 10 + rows.size()) << "a row out of place " << at();
-                rows.push_back(items[i]->title());
-            }
+        for (const auto& row : applicationRows()) {
+            rows.push_back(row->title());
         }
-        ASSERT_EQ(rows.size(), list.size()) << at();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            ASSERT_EQ(rows[i], "  " + list[i].appName) << at();
+        std::vector<std::string> listed;
+        for (const auto& record : delegate().monitor.applicationListArray()) {
+            listed.push_back("  " + record.appName);
         }
-        if (hasRows) {
-            ASSERT_TRUE(items[8]->isSeparatorItem()) << at();
-            ASSERT_EQ(items[9]->title(), "Significant Usage") << at();
+        ASSERT_EQ(rows, listed) << at();
+        ASSERT_EQ(menu().numberOfItems(), kFixedRows + (rows.empty() ? 0 : 2 + rows.size()))
+            << at();
+        if (!rows.empty()) {
+            ASSERT_EQ(rowTitle(9), "Significant Usage") << at();
+            ASSERT_EQ(applicationRows().front(), menu().itemAtIndex(10)) << at();
         }
         // Once a refresh has listed the session since it changed, the rows are its own.
         if (fakes.workspace.listingCount() > listingsAtChange_) {
@@ -179,27 +141,18 @@ class Soak : public DelegateTest {
         }
     }
 
-    /// Every simulated hour: a bounded log, and the fakes' records dropped.
-    void hourly() {
-        EXPECT_LE(fakes.log.lines().size(), 4u) << "the log grows " << at();
-        fakes.log.clear();
-        fakes.runLoop.clearFireLog();
-        statusItem().clearHistory();
-    }
-
     std::string at() const {
         return "at " + std::to_string(fakes.runLoop.now().count()) + " s (clean " +
                std::to_string(cleans_) + ")";
     }
 
+    /// The command, separator and breakdown rows above the applications, and the commands below.
+    static constexpr std::size_t kFixedRows = 13;
     std::mt19937 rng_{20240607};
-    std::vector<PoolApp> pool_;
     std::vector<std::string> expected_;
     std::size_t listingsAtChange_ = 0;
-    std::size_t baseItems_ = 0;
-    std::uint64_t freeNow_ = 0;
     bool inClean_ = false;
-    std::size_t cleanPassBound_ = 0;
+    std::size_t passBound_ = 0;
     std::size_t cleans_ = 0;
     std::size_t titles_ = 0;
     std::size_t redTitles_ = 0;
@@ -208,7 +161,7 @@ class Soak : public DelegateTest {
 
 TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
     changeApplications();
-    setFree(200 * kMiB);
+    fakes.hostMemory.setFreeBytes(200 * kMiB);
     launch();
     // The call journal is for tests of call order; here it would only cost time.
     for (Journaled* fake :
@@ -217,12 +170,6 @@ TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
         fake->setJournal(nullptr);
     }
     statusItem().onTitle = [this](const AttributedTitle& title) { checkAtTitle(title); };
-    {
-        const AppDelegate& d = delegate();
-        baseItems_ = menu().numberOfItems() - (d.monitor.applicationListArray().empty()
-                                                   ? 0
-                                                   : 2 + d.monitor.applicationListArray().size());
-    }
 
     FakeRunLoop& loop = fakes.runLoop;
     const std::size_t days = soakDays();
@@ -248,20 +195,21 @@ TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
         }
         if (dipEnd >= 0.0 && now >= dipEnd) {
             dipEnd = -1.0;
-            setFree((12 + random(48)) * kMiB);
+            fakes.hostMemory.setFreeBytes((12 + random(48)) * kMiB);
         } else if (dipEnd < 0.0 && now >= nextDip) {
             // Low memory for a few seconds to two minutes; at the level exactly now and then.
             ++dips;
             dipEnd = now + 5.0 + random(115);
             nextDip = now + 3600.0 + random(7200);
-            setFree(random(8) == 0 ? std::uint64_t{kLevelMiB} * kMiB
-                                   : (1 + random(kLevelMiB)) * kMiB - 4096 * random(200));
+            fakes.hostMemory.setFreeBytes(random(8) == 0 ? std::uint64_t{kLevelMiB} * kMiB
+                                                         : (1 + random(kLevelMiB)) * kMiB -
+                                                               4096 * random(200));
             // Half of the dips leave room for blocks above the safety floor, half do not.
             const bool room = random(2) == 0;
             claimingDips += room ? 1 : 0;
             fakes.hostMemory.setAvailableMemory(room ? 600 * kMiB : 200 * kMiB);
         } else if (dipEnd < 0.0 && now >= nextWalk) {
-            setFree((12 + random(48)) * kMiB);
+            fakes.hostMemory.setFreeBytes((12 + random(48)) * kMiB);
             nextWalk = now + 30.0;
         }
         if (menuEnd >= 0.0 && now >= menuEnd) {
@@ -283,8 +231,12 @@ TEST_F(Soak, DaysAtOneSecondWithAutomaticFreeing) {
         if (HasFatalFailure() || HasFailure()) {
             return;
         }
+        // Every simulated hour: a bounded log, and the fakes' records dropped.
         if (loop.now().count() >= nextHour) {
-            hourly();
+            EXPECT_LE(fakes.log.lines().size(), 4u) << "the log grows " << at();
+            fakes.log.clear();
+            loop.clearFireLog();
+            statusItem().clearHistory();
             nextHour += kHour;
         }
     }
