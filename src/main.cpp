@@ -1,10 +1,11 @@
 // Wires one platform and one front end together.
 
+#include <glib-unix.h>
+
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/BuildInfo.h"
@@ -37,25 +38,35 @@ int fail(const std::string& line) {
     return kBadInput;
 }
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
+/// SIGINT, SIGTERM and SIGHUP end the program as Quit does, a clean that runs included, so that
+/// the terminal is given back and what the tray leaves on disk is removed. The watches stay for
+/// the rest of the process, as the application they end does.
+void terminateOnSignals(Application& application) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        g_unix_signal_add(
+            signal,
+            +[](gpointer app) {
+                static_cast<Application*>(app)->terminate();
+                return gboolean{G_SOURCE_CONTINUE};
+            },
+            &application);
+    }
 }
 
 /// The tray when a display can be opened; nothing, with `notice` saying why, otherwise, or
 /// when another process of this session already shows the tray (`elsewhere`).
 std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& problem,
                                           bool& elsewhere) {
-    std::string display = environment("DISPLAY");
-    if (display.empty()) {
-        display = environment("WAYLAND_DISPLAY");
+    const char* display = g_getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        display = g_getenv("WAYLAND_DISPLAY");
     }
-    if (display.empty()) {
+    if (display == nullptr || *display == '\0') {
         notice = "no display found; showing the terminal view";
         return nullptr;
     }
     if (!TrayApplication::openDisplay(build::kApplicationId)) {
-        notice = "cannot open the display " + display + "; showing the terminal view";
+        notice = std::string("cannot open the display ") + display + "; showing the terminal view";
         return nullptr;
     }
     auto tray = std::make_unique<TrayApplication>(build::kApplicationId);
@@ -99,14 +110,14 @@ std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line,
 /// The desktop front end: the tray item, its windows and dialogs, until the application ends.
 int runTray(TrayApplication& tray, LinuxPlatform& platform,
             const KeyFilePreferenceStore& preferences, SystemLog& log) {
-    IndicatorStatusBar statusBar(build::kApplicationId, build::kName, platform.runLoop(), log);
-    EnjoymentFeedback feedback(build::kName, EnjoymentFeedback::projectPages(),
-                               platform.urlOpener());
+    IndicatorStatusBar statusBar(build::kApplicationId, build::kName, platform.runLoop, log);
+    EnjoymentFeedback feedback(build::kName, EnjoymentFeedback::projectPages(), platform.urlOpener);
     GtkSettingWindowFactory settingWindows(resourcesDirectory(), log);
     // The welcome window writes its check box into the same preference file.
     WelcomeWindowProcess welcomeWindows(preferences.path(), log);
     AppDelegate delegate(
         platform.platform({&statusBar, &feedback, &tray, &settingWindows, &welcomeWindows}));
+    terminateOnSignals(tray);
     // The application's own loop turns the default main context, which the run loop's timers
     // and queues live on.
     return tray.run([&delegate] { delegate.applicationDidFinishLaunching(); });
@@ -116,7 +127,7 @@ int runTray(TrayApplication& tray, LinuxPlatform& platform,
 
 int main(int argc, char** argv) {
     std::string error;
-    const auto line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
+    const auto line = parseCommandLine(argc, argv, error);
     if (!line) {
         return fail(error);
     }
@@ -165,24 +176,20 @@ int main(int argc, char** argv) {
         std::fputs(("headroom: " + notice + "\n").c_str(), stderr);
     }
 
-    Platform ports = platform.platform();
-    AppDelegate delegate(ports);
+    AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();
+    TerminalStatusItem& item = *platform.statusBar.item();
 
     if (line->mode == CommandLine::Mode::Print) {
         delegate.updateMemoryDisplay();
-        TerminalStatusItem& item = *platform.statusBar().item();
-        const StatusSnapshot snapshot{item.title(), item.image(), item.menu().get()};
-        const std::string out = line->json ? renderJson(snapshot) + "\n" : renderPlain(snapshot);
+        const std::string out = line->json ? renderJson(item) + "\n" : renderPlain(item);
         std::fputs(out.c_str(), stdout);
         return 0;
     }
 
-    // A signal ends the view as `q` does, a clean that runs included.
-    TerminalView view(delegate, *platform.statusBar().item(), platform.runLoop(),
-                      [&ports] { ports.application.terminate(); });
-    view.start();
-    platform.runLoop().run();
-    view.stop();
+    terminateOnSignals(platform.application);
+    TerminalView view(item, platform.runLoop, delegate, delegate.cleaner, delegate.monitor,
+                      platform.application);
+    platform.runLoop.run();
     return 0;
 }

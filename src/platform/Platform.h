@@ -28,7 +28,6 @@ struct BundleInfo {
     std::string shortVersion;
     std::string buildVersion;
     std::string copyright;
-    std::string bundlePath;  ///< the folder the application runs from
 };
 
 /// The hosts of the pages the About tab's link buttons open; each page's scheme and path are

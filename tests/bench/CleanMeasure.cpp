@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     ReservedHostMemory memory(static_cast<std::uint64_t>(reserveGib * static_cast<double>(kGiB)));
     LinuxPlatform platform(preferences, log, memory,
                            {.resourcesDirectory = HEADROOM_BENCH_RESOURCES_DIR});
-    GlibRunLoop& runLoop = platform.runLoop();
+    GlibRunLoop& runLoop = platform.runLoop;
     AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();
 
@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
             milestones.push_back({blocks, (runLoop.now() - loopStart).count()});
         }
         mostBlocks = std::max(mostBlocks, blocks);
-        if (firstPhase < 0.0 && platform.statusBar().item()->title().text == phaseEnd) {
+        if (firstPhase < 0.0 && platform.statusBar.item()->title().text == phaseEnd) {
             firstPhase = (runLoop.now() - loopStart).count();
         }
     });

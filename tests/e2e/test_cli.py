@@ -6,11 +6,14 @@ Run by ctest as: python3 test_cli.py <path to headroom> <TestCase>
 import contextlib
 import json
 import os
+import pty
 import shutil
+import signal
 import stat
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -402,6 +405,33 @@ class TestTerminalView(TempDirCase):
         self.assertEqual([e for e in errors if "Failed to fetch vm statistics" in e],
                          ["headroom: Failed to fetch vm statistics: cannot open %s: No such "
                           "file or directory" % os.path.join(procfs, "meminfo")])
+
+    def test_signals_end_the_view_and_give_the_terminal_back(self):
+        config = os.path.join(self.tmp, "prefs.ini")
+        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(signal=signal.Signals(number).name):
+                master, slave = pty.openpty()
+                proc = subprocess.Popen([BINARY, "--terminal", "--procfs", PROCFS, "--config",
+                                         config], env=self.run_binary.env, stdin=slave,
+                                        stdout=slave, stderr=subprocess.DEVNULL)
+                try:
+                    # The view has the keyboard once echo and line editing are off.
+                    deadline = time.monotonic() + 10
+                    while termios.tcgetattr(slave)[3] & termios.ECHO and \
+                            time.monotonic() < deadline:
+                        time.sleep(0.02)
+                    self.assertFalse(termios.tcgetattr(slave)[3] & termios.ECHO)
+                    proc.send_signal(number)
+                    self.assertEqual(proc.wait(timeout=10), 0)
+                    lflag = termios.tcgetattr(slave)[3]
+                    self.assertEqual(lflag & (termios.ECHO | termios.ICANON),
+                                     termios.ECHO | termios.ICANON)
+                finally:
+                    if proc.poll() is None:
+                        proc.kill()
+                        proc.wait()
+                    os.close(master)
+                    os.close(slave)
 
     def test_no_display_falls_back_to_the_terminal_view_with_a_notice(self):
         config = os.path.join(self.tmp, "prefs.ini")

@@ -38,7 +38,7 @@ Platform FakePlatform::platform() {
         reachability,
         welcomeWindows,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
-                   "Copyright © 2026 Tidewell. All rights reserved.", "/opt/headroom"},
+                   "Copyright © 2026 Tidewell. All rights reserved."},
         DeploymentSettings{kReachabilityHost, LinkAddresses{"social.example", "maker.example",
                                                             "support.example", "fans.example"}},
     };

@@ -77,7 +77,7 @@ class SettingWindowGui : public test::DisplayTest {
                      application, bundleResources, processControl, *loginItems, *factory, urlOpener,
                      reachability, welcomeWindows,
                      BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
-                                "Copyright © 2026 Tidewell. All rights reserved.", home.string()},
+                                "Copyright © 2026 Tidewell. All rights reserved."},
                      DeploymentSettings{}});
         delegate->applicationDidFinishLaunching();
     }

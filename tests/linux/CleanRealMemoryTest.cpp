@@ -78,9 +78,9 @@ TEST(CleanRealMemory, ClaimsAboutTheFreeMemoryAndGivesItBack) {
     LinuxPlatform platform(preferences, log, memory,
                            {.resourcesDirectory = HEADROOM_TEST_RESOURCES_DIR,
                             .autostart = AutostartFolders{dir / "config", {}}});
-    GlibRunLoop& runLoop = platform.runLoop();
-    TerminalStatusBar& statusBar = platform.statusBar();
-    ProcSelfControl& processControl = platform.processControl();
+    GlibRunLoop& runLoop = platform.runLoop;
+    TerminalStatusBar& statusBar = platform.statusBar;
+    ProcSelfControl& processControl = platform.processControl;
     const int originalScore = processControl.oomScoreAdj().value_or(-1);
     AppDelegate delegate(platform.platform());
     delegate.applicationDidFinishLaunching();

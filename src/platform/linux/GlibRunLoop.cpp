@@ -63,9 +63,6 @@ GlibRunLoop::~GlibRunLoop() {
         g_source_destroy(source);
         g_source_unref(source);
     }
-    if (mainLoop_ != nullptr) {
-        g_main_loop_unref(mainLoop_);
-    }
 }
 
 GSource* GlibRunLoop::attach(GSource* source, std::function<void()> work, bool repeats) {
@@ -139,22 +136,15 @@ void GlibRunLoop::setTracking(bool tracking) {
 }
 
 void GlibRunLoop::run() {
-    if (std::exchange(quitRequested_, false)) {
-        return;
+    while (!quit_) {
+        g_main_context_iteration(nullptr, TRUE);
     }
-    if (mainLoop_ == nullptr) {
-        mainLoop_ = g_main_loop_new(nullptr, FALSE);
-    }
-    g_main_loop_run(mainLoop_);
-    quitRequested_ = false;
+    quit_ = false;
 }
 
 void GlibRunLoop::quit() {
-    if (mainLoop_ != nullptr && g_main_loop_is_running(mainLoop_) != FALSE) {
-        g_main_loop_quit(mainLoop_);
-    } else {
-        quitRequested_ = true;
-    }
+    quit_ = true;
+    g_main_context_wakeup(nullptr);
 }
 
 }  // namespace headroom

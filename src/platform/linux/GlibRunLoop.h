@@ -38,7 +38,7 @@ class GlibRunLoop final : public RunLoop {
     void setTracking(bool tracking) override;
     bool isTracking() const { return tracking_; }
 
-    /// Runs the main loop until `quit()`. A `quit()` made before `run()` makes it return at once.
+    /// Turns the loop until `quit()`; a `quit()` made before makes it return at once.
     void run();
     /// Ends `run()` once the current callback returns.
     void quit();
@@ -49,8 +49,7 @@ class GlibRunLoop final : public RunLoop {
     std::vector<GSource*> sources_;  // made here and not yet found destroyed; one reference each
     std::vector<std::function<void()>> held_;  // delayed work that fell due while tracking
     bool tracking_ = false;
-    GMainLoop* mainLoop_ = nullptr;
-    bool quitRequested_ = false;
+    bool quit_ = false;
 };
 
 }  // namespace headroom

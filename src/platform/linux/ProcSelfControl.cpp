@@ -9,17 +9,10 @@
 
 namespace headroom {
 
-namespace {
-
-constexpr gint64 kLowest = -1000;
-constexpr gint64 kHighest = 1000;
-
-}  // namespace
-
 ProcSelfControl::ProcSelfControl(std::string path) : path_(std::move(path)) {}
 
 std::optional<int> ProcSelfControl::oomScoreAdj() {
-    gchar* text = nullptr;
+    g_autofree gchar* text = nullptr;
     GError* error = nullptr;
     if (g_file_get_contents(path_.c_str(), &text, nullptr, &error) == FALSE) {
         error_ = error->message;
@@ -27,12 +20,8 @@ std::optional<int> ProcSelfControl::oomScoreAdj() {
         return std::nullopt;
     }
     // The kernel writes the value as "%d\n".
-    gchar* end = nullptr;
-    const gint64 value = g_ascii_strtoll(text, &end, 10);
-    const bool valid = end != text && (*end == '\0' || std::strcmp(end, "\n") == 0) &&
-                       value >= kLowest && value <= kHighest;
-    g_free(text);
-    if (!valid) {
+    gint64 value = 0;
+    if (g_ascii_string_to_signed(g_strchomp(text), 10, -1000, 1000, &value, nullptr) == FALSE) {
         error_ = path_ + " does not hold a score adjustment from -1000 to 1000";
         return std::nullopt;
     }

@@ -21,12 +21,6 @@ std::string folderOf(const std::string& base) {
     return base + "/autostart";
 }
 
-std::string messageOf(GError* error) {
-    std::string message = error != nullptr ? error->message : "unknown error";
-    g_clear_error(&error);
-    return message;
-}
-
 }  // namespace
 
 std::string quoteExecArgument(std::string_view argument) {
@@ -96,7 +90,20 @@ bool XdgAutostartLoginItems::setLoginItemEnabled(const std::string& identifier, 
         }
         return writeEntry(identifier, false);
     }
-    return systemEntryExists(identifier) ? writeEntry(identifier, true) : removeEntry(identifier);
+    // A system entry the user cannot remove is turned off by a hidden entry of the same name.
+    for (const auto& folder : systemFolders_) {
+        if (auto entry = readDesktopEntry(folder + "/" + identifier + ".desktop")) {
+            if (!entry->hidden) {
+                return writeEntry(identifier, true);
+            }
+            break;
+        }
+    }
+    const std::string path = entryPath(identifier);
+    if (g_unlink(path.c_str()) != 0 && errno != ENOENT) {
+        return fail("cannot remove " + path + ": " + std::strerror(errno));
+    }
+    return true;
 }
 
 bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidden) {
@@ -119,7 +126,9 @@ bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidd
     GError* error = nullptr;
     const std::string path = entryPath(identifier);
     if (g_file_set_contents(path.c_str(), data, static_cast<gssize>(length), &error) == FALSE) {
-        return fail("cannot write " + path + ": " + messageOf(error));
+        const std::string reason = error->message;
+        g_error_free(error);
+        return fail("cannot write " + path + ": " + reason);
     }
     return true;
 }
@@ -142,23 +151,6 @@ bool sessionBusNameHasOwner(const std::string& name) {
         g_variant_get(reply, "(b)", &owned);
     }
     return owned != FALSE;
-}
-
-bool XdgAutostartLoginItems::removeEntry(const std::string& identifier) {
-    const std::string path = entryPath(identifier);
-    if (g_unlink(path.c_str()) != 0 && errno != ENOENT) {
-        return fail("cannot remove " + path + ": " + std::strerror(errno));
-    }
-    return true;
-}
-
-bool XdgAutostartLoginItems::systemEntryExists(const std::string& identifier) const {
-    for (const auto& folder : systemFolders_) {
-        if (auto entry = readDesktopEntry(folder + "/" + identifier + ".desktop")) {
-            return !entry->hidden;
-        }
-    }
-    return false;
 }
 
 }  // namespace headroom

@@ -57,8 +57,6 @@ class XdgAutostartLoginItems final : public LoginItems {
 
   private:
     bool writeEntry(const std::string& identifier, bool hidden);
-    bool removeEntry(const std::string& identifier);
-    bool systemEntryExists(const std::string& identifier) const;
     bool fail(std::string reason);
 
     std::string helperPath_;

@@ -26,28 +26,21 @@ void EnjoymentFeedback::showEnjoymentDialog() {
     }
     ask(FeedbackQuestion{"Do you enjoy using " + appName_ + "?", "", "No", "Yes"},
         [this](bool enjoys) {
-            if (enjoys) {
-                offer(FeedbackQuestion{"Would you rate " + appName_ + "?",
-                                       "A rating on the project's page helps others find " +
-                                           appName_ + ". It takes a minute.",
-                                       "No, Thanks", "Rate " + appName_},
-                      pages_.rate);
-            } else {
-                offer(FeedbackQuestion{"Would you tell us what to improve?",
-                                       "The project's issue page takes problem reports and "
-                                       "wishes.",
-                                       "No, Thanks", "Open the Issue Page"},
-                      pages_.issues);
-            }
+            const FeedbackQuestion next =
+                enjoys ? FeedbackQuestion{"Would you rate " + appName_ + "?",
+                                          "A rating on the project's page helps others find " +
+                                              appName_ + ". It takes a minute.",
+                                          "No, Thanks", "Rate " + appName_}
+                       : FeedbackQuestion{"Would you tell us what to improve?",
+                                          "The project's issue page takes problem reports and "
+                                          "wishes.",
+                                          "No, Thanks", "Open the Issue Page"};
+            ask(next, [this, page = enjoys ? pages_.rate : pages_.issues](bool yes) {
+                if (yes) {
+                    opener_.openURL(page);
+                }
+            });
         });
-}
-
-void EnjoymentFeedback::offer(const FeedbackQuestion& question, const std::string& page) {
-    ask(question, [this, page](bool yes) {
-        if (yes) {
-            opener_.openURL(page);
-        }
-    });
 }
 
 void EnjoymentFeedback::ask(const FeedbackQuestion& question, std::function<void(bool)> answered) {

@@ -46,7 +46,6 @@ class EnjoymentFeedback final : public Feedback {
     /// Puts `question` to the user; `answered` gets true for yes, false for no (or a dialog
     /// closed without an answer).
     void ask(const FeedbackQuestion& question, std::function<void(bool)> answered);
-    void offer(const FeedbackQuestion& question, const std::string& page);
 
     std::string appName_;
     Pages pages_;

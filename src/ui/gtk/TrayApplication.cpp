@@ -1,9 +1,7 @@
 #include "ui/gtk/TrayApplication.h"
 
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 
-#include <csignal>
 #include <utility>
 
 namespace headroom {
@@ -36,9 +34,6 @@ TrayApplication::TrayApplication(const std::string& applicationId)
     : application_(gtk_application_new(applicationId.c_str(), G_APPLICATION_DEFAULT_FLAGS)) {}
 
 TrayApplication::~TrayApplication() {
-    for (const guint watch : signalWatches_) {
-        g_source_remove(watch);
-    }
     g_object_unref(application_);
 }
 
@@ -59,27 +54,15 @@ bool TrayApplication::isAlreadyRunning(std::string& problem) {
     return true;
 }
 
-int TrayApplication::run(const std::function<void()>& launch) {
-    // A second launch activates this process again; the tray is already there.
-    struct Launch {
-        const std::function<void()>& launch;
-        bool launched = false;
-    } once{launch};
+int TrayApplication::run(std::function<void()> launch) {
     auto onActivate = +[](GApplication*, gpointer data) {
-        auto* state = static_cast<Launch*>(data);
-        if (!std::exchange(state->launched, true)) {
-            state->launch();
+        // A second launch activates this process again; the tray is already there.
+        if (auto once = std::exchange(*static_cast<std::function<void()>*>(data), nullptr)) {
+            once();
         }
     };
     const gulong activation =
-        g_signal_connect(application_, "activate", G_CALLBACK(onActivate), &once);
-    auto onSignal = +[](gpointer self) {
-        static_cast<TrayApplication*>(self)->terminate();
-        return gboolean{G_SOURCE_CONTINUE};
-    };
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        signalWatches_.push_back(g_unix_signal_add(signal, onSignal, this));
-    }
+        g_signal_connect(application_, "activate", G_CALLBACK(onActivate), &launch);
     // Nothing but the tray item: no window keeps the application alive, so hold it.
     g_application_hold(G_APPLICATION(application_));
     const int status = g_application_run(G_APPLICATION(application_), 0, nullptr);

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/Application.h"
 
@@ -11,8 +10,7 @@ typedef struct _GtkApplication GtkApplication;
 namespace headroom {
 
 /// The program as a desktop application: one GtkApplication per session bus, held alive
-/// without windows, quitting when asked to terminate or on SIGINT, SIGTERM and SIGHUP (so that
-/// what the tray leaves on disk is cleaned up).
+/// without windows until asked to terminate.
 class TrayApplication final : public Application {
   public:
     /// Initialises GTK (gtk_init_check) on the default display, with the program known by
@@ -34,7 +32,7 @@ class TrayApplication final : public Application {
 
     /// Runs the application's loop until terminate(); `launch` runs once, as it starts.
     /// Returns the exit status.
-    int run(const std::function<void()>& launch);
+    int run(std::function<void()> launch);
 
     /// Quits once the current callback returns, after the session bus has sent what it holds
     /// (the reply to the menu click that asked for it among them).
@@ -44,7 +42,6 @@ class TrayApplication final : public Application {
 
   private:
     GtkApplication* application_;
-    std::vector<unsigned> signalWatches_;
     bool terminating_ = false;
 };
 

@@ -6,8 +6,7 @@
 
 namespace headroom {
 
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string& error) {
+std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& error) {
     // GLib reads the options; the help text below is the program's own.
     gboolean help = FALSE, version = FALSE, print = FALSE, json = FALSE, terminal = FALSE;
     gchar* procfs = nullptr;
@@ -25,16 +24,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         g_option_context_new(nullptr), g_option_context_free);
     g_option_context_set_help_enabled(context.get(), FALSE);
     g_option_context_add_main_entries(context.get(), entries, nullptr);
-    std::vector<std::string> copies = arguments;
-    copies.insert(copies.begin(), "headroom");
-    std::vector<char*> argv;
-    for (std::string& argument : copies) {
-        argv.push_back(argument.data());
-    }
-    int argc = static_cast<int>(argv.size());
-    char** args = argv.data();
     GError* failure = nullptr;
-    const bool parsed = g_option_context_parse(context.get(), &argc, &args, &failure);
+    const bool parsed = g_option_context_parse(context.get(), &argc, &argv, &failure);
     const std::unique_ptr<gchar, decltype(&g_free)> procfsOwner(procfs, g_free);
     const std::unique_ptr<gchar, decltype(&g_free)> configOwner(config, g_free);
     CommandLine line;
@@ -42,7 +33,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         error = std::string(failure->message) + " (try --help)";
         g_error_free(failure);
     } else if (argc > 1) {
-        error = std::string("unknown option '") + args[1] + "' (try --help)";
+        error = std::string("unknown option '") + argv[1] + "' (try --help)";
     } else if (help || version) {
         line.mode = help ? CommandLine::Mode::Help : CommandLine::Mode::Version;
         return line;

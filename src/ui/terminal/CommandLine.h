@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace headroom {
 
@@ -15,10 +14,9 @@ struct CommandLine {
     std::optional<std::string> config;  ///< nothing: the default preference file
 };
 
-/// Parses the arguments after the program name. On a mistake, returns nothing and sets
-/// `error` to one line that says what was wrong.
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string& error);
+/// Parses main's arguments (GLib takes out those it reads). On a mistake, returns nothing and
+/// sets `error` to one line that says what was wrong.
+std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& error);
 
 /// The text of --help.
 std::string usageText(const std::string& program);

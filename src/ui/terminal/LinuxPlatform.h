@@ -4,8 +4,13 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
+#include "platform/linux/NetworkReachability.h"
+#include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcSelfControl.h"
+#include "platform/linux/ProcWorkspace.h"
+#include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
 #include "ui/terminal/TerminalStatusBar.h"
 
@@ -20,6 +25,44 @@ struct DesktopPorts {
     WelcomeWindows* welcomeWindows = nullptr;
 };
 
+/// The application without a desktop shell: terminating ends the run loop, and there is no
+/// window to bring to the front.
+class LoopApplication final : public Application {
+  public:
+    explicit LoopApplication(GlibRunLoop& loop) : loop_(loop) {}
+    void terminate() override {
+        terminating_ = true;
+        loop_.quit();
+    }
+    bool isTerminating() const override { return terminating_; }
+    void activateIgnoringOtherApps(bool /*flag*/) override {}
+
+  private:
+    GlibRunLoop& loop_;
+    bool terminating_ = false;
+};
+
+/// The windows and the rating flow where there is no display to show them on: asking for one
+/// opens nothing and says so in the log.
+class NoWindows final : public SettingWindowFactory, public WelcomeWindows, public Feedback {
+  public:
+    explicit NoWindows(SystemLog& log) : log_(log) {}
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& /*owner*/) override {
+        log_.log(
+            "The preferences window needs a display; the settings are kept in the preference "
+            "file (see --config)");
+        return nullptr;
+    }
+    void showWelcomeWindow(const std::string& /*promoPageURL*/,
+                           const std::string& /*subscriptionPage*/) override {
+        log_.log("The welcome window needs a display");
+    }
+    void showEnjoymentDialog() override { log_.log("The rating dialog needs a display"); }
+
+  private:
+    SystemLog& log_;
+};
+
 /// Every Linux adapter of the ports, composed in one place for the program and for what else
 /// drives the delegate on this machine (the benchmarks, the measured clean, the tests on real
 /// memory). The ports that need a display are a desktop front end's to pass in; those it
@@ -27,17 +70,15 @@ struct DesktopPorts {
 /// windows and dialogs that say in the log that they need a display. The preferences, the log
 /// and the memory readings are the caller's, so that a program can put its own file or a
 /// measuring wrapper in front of the real /proc.
-class LinuxPlatform {
-  public:
+struct LinuxPlatform {
     struct Options {
         std::string procfs = "/proc";    ///< where the processes are listed
         std::string resourcesDirectory;  ///< where the clean's image is found
         AutostartFolders autostart{};    ///< where start at login writes
     };
 
-    LinuxPlatform(PreferenceStore& preferences, SystemLog& log, HostMemory& hostMemory,
+    LinuxPlatform(PreferenceStore& store, SystemLog& systemLog, HostMemory& memory,
                   Options options);
-    ~LinuxPlatform();
     LinuxPlatform(const LinuxPlatform&) = delete;
     LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
@@ -45,17 +86,20 @@ class LinuxPlatform {
     /// object and the desktop's ports live.
     Platform platform(const DesktopPorts& desktop = {});
 
-    GlibRunLoop& runLoop();
-    TerminalStatusBar& statusBar();
-    ProcSelfControl& processControl();
-    UrlOpener& urlOpener();
-
-  private:
-    struct Adapters;
-    PreferenceStore& preferences_;
-    SystemLog& log_;
-    HostMemory& hostMemory_;
-    std::unique_ptr<Adapters> adapters_;
+    PreferenceStore& preferences;
+    SystemLog& log;
+    HostMemory& hostMemory;
+    GlibRunLoop runLoop;
+    ProcWorkspace workspace;
+    SessionBusNotificationCenter notifications{log};
+    TerminalStatusBar statusBar;
+    LoopApplication application{runLoop};
+    PixbufBundleResources resources;
+    ProcSelfControl processControl;
+    XdgAutostartLoginItems loginItems;
+    GioUrlOpener urlOpener{log};
+    NetworkReachability reachability;
+    NoWindows noWindows{log};
 };
 
 }  // namespace headroom

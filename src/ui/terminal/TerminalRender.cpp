@@ -24,62 +24,43 @@ std::string floatText(float value) {
     return std::string(buffer.data(), end);
 }
 
-}  // namespace
-
+/// Text as a JSON string literal, quotes included.
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    std::array<char, 8> escaped{};
-                    std::snprintf(escaped.data(), escaped.size(), "\\u%04x",
-                                  static_cast<unsigned>(static_cast<unsigned char>(c)));
-                    out += escaped.data();
-                } else {
-                    out += c;
-                }
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            // No control character may stand in a string as it is (RFC 8259, section 7).
+            std::array<char, 8> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(byte));
+            out += escaped.data();
+        } else {
+            out += c;
         }
     }
     out += '"';
     return out;
 }
 
-std::string renderPlain(const StatusSnapshot& snapshot) {
+}  // namespace
+
+std::string renderPlain(const TerminalStatusItem& item) {
     // Titles carry names from outside (desktop entries): nothing in them may steer the terminal.
-    std::string out = "Title: " + escapeControlCharacters(snapshot.title.text) + " (" +
-                      colorName(snapshot.title.attributes.foregroundColor) + ")\n";
-    if (!snapshot.image) {
+    std::string out = "Title: " + escapeControlCharacters(item.title().text) + " (" +
+                      colorName(item.title().attributes.foregroundColor) + ")\n";
+    if (!item.image()) {
         out += "Icon: none\n";
-    } else if (snapshot.image->kind == StatusImage::Kind::BarIcon) {
-        out += "Icon: bar " + floatText(snapshot.image->barWidth) + " of 11.4\n";
+    } else if (item.image()->kind == StatusImage::Kind::BarIcon) {
+        out += "Icon: bar " + floatText(item.image()->barWidth) + " of 11.4\n";
     } else {
-        out += "Icon: " + escapeControlCharacters(snapshot.image->name) + "\n";
+        out += "Icon: " + escapeControlCharacters(item.image()->name) + "\n";
     }
     out += "Menu:\n";
-    if (snapshot.menu != nullptr) {
-        for (const MenuRow& row : snapshot.menu->rows()) {
+    if (item.menu()) {
+        for (const MenuRow& row : item.menu()->rows()) {
             out +=
                 row.separator ? std::string("  ----") : "  " + escapeControlCharacters(row.title);
             out += '\n';
@@ -88,28 +69,26 @@ std::string renderPlain(const StatusSnapshot& snapshot) {
     return out;
 }
 
-std::string renderJson(const StatusSnapshot& snapshot) {
-    std::string out = "{\"title\":{\"text\":" + jsonString(snapshot.title.text) + ",\"color\":\"" +
-                      colorName(snapshot.title.attributes.foregroundColor) + "\"},\"icon\":";
-    if (!snapshot.image) {
+std::string renderJson(const TerminalStatusItem& item) {
+    std::string out = "{\"title\":{\"text\":" + jsonString(item.title().text) + ",\"color\":\"" +
+                      colorName(item.title().attributes.foregroundColor) + "\"},\"icon\":";
+    if (!item.image()) {
         out += "null";
-    } else if (snapshot.image->kind == StatusImage::Kind::BarIcon) {
-        out += "{\"barWidth\":" + floatText(snapshot.image->barWidth) + "}";
+    } else if (item.image()->kind == StatusImage::Kind::BarIcon) {
+        out += "{\"barWidth\":" + floatText(item.image()->barWidth) + "}";
     } else {
-        out += "{\"name\":" + jsonString(snapshot.image->name) + "}";
+        out += "{\"name\":" + jsonString(item.image()->name) + "}";
     }
     out += ",\"menu\":[";
-    if (snapshot.menu != nullptr) {
-        bool first = true;
-        for (const MenuRow& row : snapshot.menu->rows()) {
-            if (!first) {
-                out += ',';
-            }
-            first = false;
+    if (item.menu()) {
+        for (const MenuRow& row : item.menu()->rows()) {
             out += "{\"title\":" + jsonString(row.title) + ",\"tag\":" + std::to_string(row.tag) +
                    ",\"enabled\":" + (row.enabled ? "true" : "false") +
-                   ",\"separator\":" + (row.separator ? "true" : "false") + "}";
+                   ",\"separator\":" + (row.separator ? "true" : "false") + "},";
         }
+    }
+    if (out.back() == ',') {
+        out.pop_back();
     }
     out += "]}";
     return out;

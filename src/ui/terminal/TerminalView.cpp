@@ -5,9 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/linux/TerminalText.h"
 #include "ui/terminal/TerminalRender.h"
@@ -18,28 +19,16 @@ namespace {
 
 termios savedTerminal{};
 
-gboolean onStdin(gint fd, GIOCondition condition, gpointer data) {
-    return static_cast<TerminalView*>(data)->readKeys(fd, (condition & G_IO_IN) != 0)
-               ? G_SOURCE_CONTINUE
-               : G_SOURCE_REMOVE;
-}
-
-gboolean onSignal(gpointer data) {
-    (*static_cast<std::function<void()>*>(data))();
-    return G_SOURCE_CONTINUE;
-}
-
 }  // namespace
 
-TerminalView::TerminalView(AppDelegate& delegate, TerminalStatusItem& item, RunLoop& runLoop,
-                           std::function<void()> quit)
-    : delegate_(delegate), item_(item), runLoop_(runLoop), quit_(std::move(quit)) {}
-
-TerminalView::~TerminalView() {
-    stop();
-}
-
-void TerminalView::start() {
+TerminalView::TerminalView(TerminalStatusItem& item, RunLoop& runLoop, PreferenceModel& settings,
+                           Cleaner& cleaner, const MemoryMonitor& monitor, Application& application)
+    : item_(item),
+      runLoop_(runLoop),
+      settings_(settings),
+      cleaner_(cleaner),
+      monitor_(monitor),
+      application_(application) {
     colour_ = ::isatty(STDOUT_FILENO) == 1;
     if (::isatty(STDIN_FILENO) == 1 && ::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
         // Keys without Enter and without echo; signals (Ctrl-C) still work.
@@ -49,29 +38,32 @@ void TerminalView::start() {
         raw.c_cc[VTIME] = 0;
         rawMode_ = ::tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
     }
+    auto onStdin = +[](gint fd, GIOCondition condition, gpointer self) -> gboolean {
+        return static_cast<TerminalView*>(self)->readKeys(fd, (condition & G_IO_IN) != 0)
+                   ? G_SOURCE_CONTINUE
+                   : G_SOURCE_REMOVE;
+    };
     stdinWatch_ = g_unix_fd_add(
         STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), onStdin, this);
-    // Ctrl-C and a closed terminal end the view like the quit key, so the terminal is restored.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        signalWatches_.push_back(g_unix_signal_add(signal, onSignal, &quit_));
-    }
-    item_.onChange = [this] { scheduleDraw(); };
+    item_.onChange = [this] {
+        // A refresh changes the title and several rows; draw once, after all of them.
+        if (!std::exchange(drawPending_, true)) {
+            runLoop_.dispatchToMainQueue([this] {
+                drawPending_ = false;
+                draw();
+            });
+        }
+    };
     draw();
 }
 
-void TerminalView::stop() {
+TerminalView::~TerminalView() {
     item_.onChange = nullptr;
-    for (const unsigned watch : signalWatches_) {
-        g_source_remove(watch);
-    }
-    signalWatches_.clear();
     if (stdinWatch_ != 0) {
         g_source_remove(stdinWatch_);
-        stdinWatch_ = 0;
     }
     if (rawMode_) {
         ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-        rawMode_ = false;
     }
 }
 
@@ -84,58 +76,39 @@ bool TerminalView::readKeys(int fd, bool readable) {
         return false;
     }
     for (ssize_t i = 0; i < count; ++i) {
-        handleKey(buffer[i]);
+        switch (std::tolower(static_cast<unsigned char>(buffer[i]))) {
+            case 'q':
+                application_.terminate();  // as the menu's Quit
+                break;
+            case 'c':
+                // The same command as the menu's first row, queued as a menu click is, so that
+                // the keys that follow are read while it runs; refused while a clean runs.
+                runLoop_.dispatchToMainQueue([this] { cleaner_.performCleanOperation(); });
+                break;
+            case 'p':
+                // As the preferences window's control: stored, and the view refreshed.
+                settings_.setIsPercentage(!settings_.isPercentage);
+                break;
+            default:
+                break;
+        }
     }
     return true;
 }
 
-bool TerminalView::handleKey(char key) {
-    switch (key) {
-        case 'q':
-        case 'Q':
-            delegate_.quitPressed();
-            return true;
-        case 'c':
-        case 'C':
-            // The same command as the menu's first row, queued as a menu click is, so that the
-            // keys that follow are read while it runs; refused while a clean runs.
-            runLoop_.dispatchToMainQueue([this] { delegate_.cleaner.performCleanOperation(); });
-            return true;
-        case 'p':
-        case 'P':
-            delegate_.setIsPercentage(!delegate_.isPercentage);
-            return true;
-        default:
-            return false;
-    }
-}
-
-void TerminalView::scheduleDraw() {
-    // A refresh changes the title and several rows; draw once, after all of them.
-    if (drawPending_) {
-        return;
-    }
-    drawPending_ = true;
-    runLoop_.dispatchToMainQueue([this] {
-        drawPending_ = false;
-        draw();
-    });
-}
-
 void TerminalView::draw() {
-    StatusSnapshot snapshot{item_.title(), item_.image(), item_.menu().get()};
     std::string frame;
     if (colour_) {
         frame += "\x1b[H\x1b[2J";
     }
-    std::string body = renderPlain(snapshot);
-    if (colour_ && snapshot.title.attributes.foregroundColor == TitleColor::Red) {
+    std::string body = renderPlain(item_);
+    if (colour_ && item_.title().attributes.foregroundColor == TitleColor::Red) {
         // Low memory stands out in red, as in the tray.
         const auto end = body.find('\n');
         body = "\x1b[31m" + body.substr(0, end) + "\x1b[0m" + body.substr(end);
     }
     frame += body;
-    if (const auto& failure = delegate_.monitor.statisticsFailure()) {
+    if (const auto& failure = monitor_.statisticsFailure()) {
         // The figures above are the last ones that could be read: say so, and why.
         frame += "\nStale: memory figures not updated";
         frame += failure->empty() ? std::string() : " (" + escapeControlCharacters(*failure) + ")";
