@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "CallJournal.h"
@@ -15,33 +16,23 @@ namespace headroom::test {
 /// owner dropped its handle goes on firing until it is invalidated.
 class FakeTimer final : public Timer {
   public:
-    FakeTimer(std::uint64_t id, Seconds interval, Seconds firstFire, std::function<void()> fire);
+    FakeTimer(Seconds interval, Seconds firstFire, std::function<void()> fire)
+        : interval_(interval), nextFire_(firstFire), fire_(std::move(fire)) {}
 
     void invalidate() override { valid_ = false; }
     bool isValid() const override { return valid_; }
     Seconds interval() const { return interval_; }
 
-    std::uint64_t id() const { return id_; }
-    Seconds nextFireDate() const { return nextFire_; }
-    std::size_t fireCount() const { return fireCount_; }
-
   private:
     friend class FakeRunLoop;
 
-    std::uint64_t id_;
     Seconds interval_;
     Seconds nextFire_;
     std::function<void()> fire_;
     std::uint64_t sequence_ = 0;
-    std::size_t fireCount_ = 0;
     bool valid_ = true;
     bool firing_ = false;
 };
-
-/// The interval of a timer the fake loop made.
-inline Seconds intervalOf(const std::shared_ptr<Timer>& timer) {
-    return static_cast<const FakeTimer&>(*timer).interval();
-}
 
 /// A deterministic run loop on a virtual clock that starts at 0 and moves only when a test (or
 /// code under test, through `runUntil`) turns the loop.
@@ -59,14 +50,6 @@ inline Seconds intervalOf(const std::shared_ptr<Timer>& timer) {
 /// again.
 class FakeRunLoop final : public RunLoop, public Journaled {
   public:
-    enum class WorkKind { Timer, DelayedPerform, MainQueue };
-
-    struct FireRecord {
-        WorkKind kind;
-        Seconds at;
-        std::uint64_t timerId = 0;  ///< for timers
-    };
-
     // The port.
     Seconds now() const override { return now_; }
     std::shared_ptr<Timer> addRepeatingTimer(Seconds interval, std::function<void()> fire) override;
@@ -76,9 +59,10 @@ class FakeRunLoop final : public RunLoop, public Journaled {
     void setTracking(bool tracking) override { tracking_ = tracking; }
 
     /// Runs everything due up to `moment` and leaves the clock there (never moves it back).
+    /// Work that keeps falling due at one moment would never let it return: past a million
+    /// pieces in one call it throws instead.
     void advanceTo(Seconds moment);
-    void advanceBy(Seconds delta) { advanceTo(now_ + delta); }
-    void advanceBy(double seconds) { advanceBy(Seconds(seconds)); }
+    void advanceBy(double seconds) { advanceTo(now_ + Seconds(seconds)); }
     /// One turn at the current moment: main-queue work and whatever is already due.
     void turn() { advanceTo(now_); }
 
@@ -87,40 +71,33 @@ class FakeRunLoop final : public RunLoop, public Journaled {
     std::size_t validTimerCount() const { return validTimers().size(); }
     /// Timers the loop still holds, invalidated ones not yet dropped included.
     std::size_t heldTimerCount() const { return timers_.size(); }
-    std::size_t pendingDelayedPerformCount() const { return performs_.size(); }
-    std::size_t pendingMainQueueCount() const { return mainQueue_.size(); }
+    std::size_t pendingDelayedPerformCount() const { return pendingDelayedPerformDates().size(); }
+    std::size_t pendingMainQueueCount() const;
     /// Moments at which delayed performs are due, in due order.
     std::vector<Seconds> pendingDelayedPerformDates() const;
 
-    /// Every piece of work run so far, in the order it ran.
-    const std::vector<FireRecord>& fireLog() const { return fireLog_; }
-    /// Moments of the timer fires in the log (any timer), in seconds.
-    std::vector<double> timerFireTimes() const;
-    /// Forgets the log, for a long run that would otherwise keep every fire.
-    void clearFireLog() { fireLog_.clear(); }
-
-    /// A loop that keeps scheduling work at the same moment would never return; past this many
-    /// pieces of work in one turn the fake throws instead.
-    static constexpr std::size_t kMaximumWorkPerAdvance = 1'000'000;
+    /// Moments of the timer fires so far (any timer), in seconds.
+    const std::vector<double>& timerFireTimes() const { return timerFires_; }
+    /// Forgets them, for a long run that would otherwise keep every fire.
+    void clearFireLog() { timerFires_.clear(); }
 
   private:
     struct PendingWork {
         Seconds due;
         std::uint64_t sequence;
+        bool delayed;  ///< a delayed perform, which waits while tracking; else main-queue work
         std::function<void()> work;
     };
 
     bool runNext(Seconds limit);
-    void fireTimer(const std::shared_ptr<FakeTimer>& timer);
+    void fireTimer(FakeTimer& timer);
 
     Seconds now_{0.0};
     bool tracking_ = false;
     std::uint64_t nextSequence_ = 0;
-    std::uint64_t nextTimerId_ = 1;
     std::vector<std::shared_ptr<FakeTimer>> timers_;
-    std::vector<PendingWork> performs_;
-    std::vector<PendingWork> mainQueue_;
-    std::vector<FireRecord> fireLog_;
+    std::vector<PendingWork> pending_;
+    std::vector<double> timerFires_;
 };
 
 }  // namespace headroom::test
