@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/linux/DesktopEntry.h"
@@ -21,8 +22,11 @@ std::string folderOf(const std::string& base) {
     return base + "/autostart";
 }
 
-}  // namespace
-
+/// One argument of an Exec line as the Desktop Entry Specification ("The Exec key") asks: an
+/// argument holding a reserved character (space, quotes, `$`, `\`, …) goes in double quotes,
+/// with `"`, `` ` ``, `$` and `\` escaped by a backslash. A `%` would be taken for a field code:
+/// paths that hold one are refused before. The string escapes of the key file (`\\` for a
+/// backslash) are the writer's to add on top.
 std::string quoteExecArgument(std::string_view argument) {
     // The reserved characters of the Exec key; an argument without them stays bare, which is
     // also how simpler readers of Exec (such as g_app_info_get_executable) expect it.
@@ -32,8 +36,6 @@ std::string quoteExecArgument(std::string_view argument) {
     for (const char c : argument) {
         if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) {
             text += '\\';
-        } else if (c == '%') {
-            text += '%';
         }
         text += c;
     }
@@ -42,6 +44,8 @@ std::string quoteExecArgument(std::string_view argument) {
     }
     return text;
 }
+
+}  // namespace
 
 XdgAutostartLoginItems::XdgAutostartLoginItems(std::string helperPath, AutostartFolders folders)
     : helperPath_(std::move(helperPath)) {

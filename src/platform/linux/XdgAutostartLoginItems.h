@@ -2,19 +2,11 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/LoginItems.h"
 
 namespace headroom {
-
-/// One argument of an Exec line as the Desktop Entry Specification ("The Exec key") asks: an
-/// argument holding a reserved character (space, quotes, `$`, `\`, …) goes in double quotes,
-/// with `"`, `` ` ``, `$` and `\` escaped by a backslash; `%` is doubled so that it is not taken
-/// for a field code. The string escapes of the key file (`\\` for a backslash) are the
-/// writer's to add on top.
-std::string quoteExecArgument(std::string_view argument);
 
 /// Whether `name` has an owner on the session bus (NameHasOwner); false without a session bus.
 bool sessionBusNameHasOwner(const std::string& name);
