@@ -211,28 +211,6 @@ TEST_F(CleanOperation, TheFirstPhaseIsBoundedByWhatTheMachineCouldHold) {
     EXPECT_EQ(statusItem().title()->text, "100%");
 }
 
-TEST_F(CleanOperation, QuitDuringACleanEndsItAtTheNextPassAndStartsNothingAfter) {
-    fakes.processControl.setCurrent(300);
-    launchWithFreeBlocks(4);
-    fakes.runLoop.performAfterDelay(Seconds(1.0), [this] { delegate().quitPressed(); });
-
-    const double took = clean();
-
-    EXPECT_GE(took, 1.0);
-    EXPECT_LT(took, 1.011);
-    EXPECT_EQ(fakes.application.terminateCount(), 1u);
-    EXPECT_FALSE(delegate().cleaner.isCleanRunning());
-    EXPECT_TRUE(delegate().cleaner.DataArray().empty());
-    EXPECT_EQ(fakes.processControl.writes(), (std::vector<int>{1000, 300}));
-    fakes.runLoop.advanceBy(30.0);
-    EXPECT_EQ(fakes.runLoop.validTimerCount(), 0u);
-    EXPECT_EQ(fakes.runLoop.pendingMainQueueCount(), 0u);
-    // And no new clean begins on the way out.
-    steps.clear();
-    delegate().cleaner.performCleanOperation();
-    EXPECT_TRUE(steps.empty());
-}
-
 TEST_F(CleanOperation, WithoutItsImageOrAReadingACleanClaimsNothingAndSaysWhyOnce) {
     fakes.bundleResources.hasImage = false;
     launchWithFreeBlocks(4);

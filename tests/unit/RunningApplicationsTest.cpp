@@ -106,7 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Small", 266287972}, {"Large", kGiB, ""}, {"Middle", 601295421, "org.ex.Mid"}},
                  {"  Large application-x-executable", "  Middle org.ex.Mid", "  Small app-icon"},
                  {}},
-        ListCase{"none", 2, {}, {}, {}},
         ListCase{"unreadable_are_logged_once_and_left_out",
                  0,
                  {{"Gone", 0, "app-icon", Status::Unreadable},
