@@ -41,8 +41,8 @@ class SettingWindow : public Window {
     virtual void setSelectedItemIdentifier(const std::string& identifier) = 0;
 
     virtual WindowFrame frame() const = 0;
-    /// Moves and resizes the window; `display` redraws at once, `animate` may animate.
-    virtual void setFrame(const WindowFrame& frame, bool display, bool animate) = 0;
+    /// Moves and resizes the window, which is drawn again at its new size.
+    virtual void setFrame(const WindowFrame& frame) = 0;
     /// The window gives up the keyboard focus: a numeric field that was being edited tells the
     /// controller `controlTextDidEndEditing`.
     virtual void endEditing() = 0;

@@ -45,33 +45,27 @@ void SettingWindowController::showWindow() {
 
 void SettingWindowController::windowDidLoad() {
     SettingWindow& w = *window_;
-    // The General size, keeping the top edge; no redisplay, no animation.
-    w.setFrame(frameForTab(w.frame(), SettingTab::General), false, false);
+    // The General size, keeping the top edge.
+    w.setFrame(frameForTab(w.frame(), SettingTab::General));
     w.setSelectedItemIdentifier("General");
 
-    // The controls from the application's values, then the About texts from the application's
-    // own description.
-    const std::pair<const char*, std::int64_t> values[] = {
-        {"btnShowText", appDel_.isShowText},
-        {"btnShowIcon", appDel_.isShowIcon},
-        {"btnRunOnStartup", appDel_.isRunOnStartUp},
-        {"btnPercentage", appDel_.isPercentage},
-        {"segmentSize", appDel_.strTextSize == kTextSizeNormal ? 0 : 1},
-        {"btnAutomaticFree", appDel_.isAutoFreeMemory},
-        {"sliderFrequency", appDel_.refreshInterval}};
-    for (const auto& [outlet, value] : values) {
-        w.setIntValue(outlet, value);
-    }
-    const std::pair<const char*, std::string> texts[] = {
-        {"txtSliderValue", std::to_string(appDel_.refreshInterval)},
-        {"txtMemoryLevel", std::to_string(appDel_.memoryLevel)},
-        {"txtSignificantLevel", std::to_string(appDel_.significantThreshold)},
-        {"txtVersionString", versionString(bundle_.shortVersion, bundle_.buildVersion)},
-        {"txtAppName", bundle_.name},
-        {"txtCopyrightText", bundle_.copyright}};
-    for (const auto& [outlet, text] : texts) {
-        w.setStringValue(outlet, text);
-    }
+    // The controls from the application's values.
+    w.setIntValue("btnShowText", appDel_.isShowText);
+    w.setIntValue("btnShowIcon", appDel_.isShowIcon);
+    w.setIntValue("btnRunOnStartup", appDel_.isRunOnStartUp);
+    w.setIntValue("btnPercentage", appDel_.isPercentage);
+    w.setIntValue("segmentSize", appDel_.strTextSize == kTextSizeNormal ? 0 : 1);
+    w.setIntValue("btnAutomaticFree", appDel_.isAutoFreeMemory);
+    w.setIntValue("sliderFrequency", appDel_.refreshInterval);
+    w.setStringValue("txtSliderValue", std::to_string(appDel_.refreshInterval));
+    w.setStringValue("txtMemoryLevel", std::to_string(appDel_.memoryLevel));
+    w.setStringValue("txtSignificantLevel", std::to_string(appDel_.significantThreshold));
+
+    // The About texts from the application's own description.
+    w.setStringValue("txtVersionString", versionString(bundle_.shortVersion, bundle_.buildVersion));
+    w.setStringValue("txtAppName", bundle_.name);
+    w.setStringValue("txtCopyrightText", bundle_.copyright);
+
     w.makeKeyAndOrderFront();
 }
 
@@ -94,7 +88,7 @@ void SettingWindowController::selectTab(SettingTab tab) {
     window_->setHidden("generalView", tab != SettingTab::General);
     window_->setHidden("advancedView", tab != SettingTab::Advanced);
     window_->setHidden("aboutUsView", tab != SettingTab::AboutUs);
-    window_->setFrame(frameForTab(window_->frame(), tab), true, true);
+    window_->setFrame(frameForTab(window_->frame(), tab));
 }
 
 void SettingWindowController::mouseUp() {

@@ -19,8 +19,6 @@ class SettingWindowController {
     /// the hosts of the link buttons' pages.
     SettingWindowController(PreferenceModel& appDel, UrlOpener& urlOpener,
                             SettingWindowFactory& factory, BundleInfo bundle, LinkAddresses links);
-    SettingWindowController(const SettingWindowController&) = delete;
-    SettingWindowController& operator=(const SettingWindowController&) = delete;
 
     /// The window, loaded on first use (then set up by `windowDidLoad`). Nothing when the
     /// interface file cannot be loaded; the next use tries again.

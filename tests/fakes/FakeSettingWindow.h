@@ -41,9 +41,7 @@ class FakeSettingWindow final : public SettingWindow {
         selectedItem = identifier;
     }
     WindowFrame frame() const override { return placed; }
-    void setFrame(const WindowFrame& frame, bool /*display*/, bool /*animate*/) override {
-        placed = frame;
-    }
+    void setFrame(const WindowFrame& frame) override { placed = frame; }
     void endEditing() override {
         if (!editing.empty()) {
             controller.controlTextDidEndEditing(std::exchange(editing, std::string()));

@@ -7,6 +7,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DelegateTestSupport.h"
@@ -39,9 +40,13 @@ struct CheckBoxCase {
     const char* refresh;  ///< nullptr: none
 };
 
-void PrintTo(const CheckBoxCase& c, std::ostream* out) {
-    *out << c.box;
-}
+const CheckBoxCase kCheckBoxes[] = {
+    {"btnPercentage", &AppDelegate::isPercentage, "isPercentage", "hostMemory.statistics"},
+    {"btnShowIcon", &AppDelegate::isShowIcon, "isShowIcon", "statusItem.setImage"},
+    {"btnShowText", &AppDelegate::isShowText, "isShowText", "statusItem.setAttributedTitle"},
+    {"btnAutomaticFree", &AppDelegate::isAutoFreeMemory, "isAutoFreeMemory", nullptr},
+    {"btnRunOnStartup", &AppDelegate::isRunOnStartUp, "isRunOnStartUp",
+     "loginItems.setLoginItemEnabled"}};
 
 class CheckBoxes : public PreferenceControls, public ::testing::WithParamInterface<CheckBoxCase> {};
 
@@ -63,19 +68,8 @@ TEST_P(CheckBoxes, SetThePropertyStoreItAndRefresh) {
     EXPECT_FALSE(delegate().*c.property);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Each, CheckBoxes,
-    ::testing::Values(CheckBoxCase{"btnPercentage", &AppDelegate::isPercentage, "isPercentage",
-                                   "hostMemory.statistics"},
-                      CheckBoxCase{"btnShowIcon", &AppDelegate::isShowIcon, "isShowIcon",
-                                   "statusItem.setImage"},
-                      CheckBoxCase{"btnShowText", &AppDelegate::isShowText, "isShowText",
-                                   "statusItem.setAttributedTitle"},
-                      CheckBoxCase{"btnAutomaticFree", &AppDelegate::isAutoFreeMemory,
-                                   "isAutoFreeMemory", nullptr},
-                      CheckBoxCase{"btnRunOnStartup", &AppDelegate::isRunOnStartUp,
-                                   "isRunOnStartUp", "loginItems.setLoginItemEnabled"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.box); });
+INSTANTIATE_TEST_SUITE_P(Each, CheckBoxes, ::testing::ValuesIn(kCheckBoxes),
+                         [](const auto& testInfo) { return std::string(testInfo.param.box); });
 
 TEST_F(PreferenceControls, PercentageShowsAtOnceWithoutWaitingForATick) {
     w().click("btnPercentage");
@@ -84,7 +78,8 @@ TEST_F(PreferenceControls, PercentageShowsAtOnceWithoutWaitingForATick) {
     EXPECT_NE(statusItem().title()->text.find('%'), std::string::npos);
 }
 
-// Icon and text are never both off: clicks from both on, and what the last one writes.
+// Icon and text are never both off: clicks from both on, what the last one writes, and what
+// is shown after it.
 struct OneStaysOnCase {
     const char* name;
     std::vector<const char*> clicks;
@@ -93,9 +88,18 @@ struct OneStaysOnCase {
     bool text;
 };
 
-void PrintTo(const OneStaysOnCase& c, std::ostream* out) {
-    *out << c.name;
-}
+const OneStaysOnCase kOneStaysOn[] = {
+    {"IconOffWhileTextOn", {"btnShowIcon"}, {{"isShowIcon", false}}, false, true},
+    {"IconOffWhileTextOff",
+     {"btnShowText", "btnShowIcon"},
+     {{"isShowText", true}, {"isShowIcon", false}},
+     false,
+     true},
+    {"TextOffWhileIconOff",
+     {"btnShowIcon", "btnShowText"},
+     {{"isShowIcon", true}, {"isShowText", false}},
+     true,
+     false}};
 
 class OneStaysOn : public PreferenceControls,
                    public ::testing::WithParamInterface<OneStaysOnCase> {};
@@ -117,21 +121,8 @@ TEST_P(OneStaysOn, IconOrTextComesBack) {
     EXPECT_EQ(statusItem().title()->text.empty(), !c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Each, OneStaysOn,
-    ::testing::Values(
-        OneStaysOnCase{"IconOffWhileTextOn", {"btnShowIcon"}, {{"isShowIcon", false}}, false, true},
-        OneStaysOnCase{"IconOffWhileTextOff",
-                       {"btnShowText", "btnShowIcon"},
-                       {{"isShowText", true}, {"isShowIcon", false}},
-                       false,
-                       true},
-        OneStaysOnCase{"TextOffWhileIconOff",
-                       {"btnShowIcon", "btnShowText"},
-                       {{"isShowIcon", true}, {"isShowText", false}},
-                       true,
-                       false}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(Each, OneStaysOn, ::testing::ValuesIn(kOneStaysOn),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(PreferenceControls, SegmentZeroIsNormalAndEveryOtherSmall) {
     w().change("segmentSize", 1);
@@ -164,9 +155,17 @@ TEST_F(PreferenceControls, SliderRestartsTheTimerOnlyWhenItsWholeValueChanges) {
 struct Typed {
     const char* field;
     const char* text;
-    const char* key;
     std::int32_t value;
 };
+
+constexpr const char* kLevel = "txtMemoryLevel";
+constexpr const char* kThreshold = "txtSignificantLevel";
+const Typed kEdits[] = {
+    {kLevel, "0", 1},         {kLevel, "2048", 1024},        {kLevel, "", 1},
+    {kLevel, "abc", 1},       {kLevel, "12abc", 12},         {kLevel, " +7", 7},
+    {kLevel, "-5", 1},        {kLevel, "99999999999", 1024}, {kLevel, "1024", 1024},
+    {kThreshold, "150", 100}, {kThreshold, "", 0},           {kThreshold, "-3", 0},
+    {kThreshold, "007", 7},   {kThreshold, "100", 100}};
 
 void PrintTo(const Typed& t, std::ostream* out) {
     *out << t.field << " \"" << t.text << "\"";
@@ -176,69 +175,47 @@ class Typing : public PreferenceControls, public ::testing::WithParamInterface<T
 
 TEST_P(Typing, ShowsSetsAndStoresTheBoundedValue) {
     const Typed& t = GetParam();
+    const bool level = std::string(t.field) == kLevel;
     w().type(t.field, t.text);
     EXPECT_EQ(w().stringValue(t.field), std::to_string(t.value));
-    EXPECT_EQ(std::string(t.key) == "memoryLevel" ? delegate().memoryLevel
-                                                  : delegate().significantThreshold,
-              t.value);
-    EXPECT_EQ(writes(), (std::vector<Write>{{t.key, std::int64_t{t.value}}}));
+    EXPECT_EQ(level ? delegate().memoryLevel : delegate().significantThreshold, t.value);
+    EXPECT_EQ(writes(), (std::vector<Write>{{level ? "memoryLevel" : "significantThreshold",
+                                             std::int64_t{t.value}}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edits, Typing,
-    ::testing::Values(Typed{"txtMemoryLevel", "0", "memoryLevel", 1},
-                      Typed{"txtMemoryLevel", "2048", "memoryLevel", 1024},
-                      Typed{"txtMemoryLevel", "", "memoryLevel", 1},
-                      Typed{"txtMemoryLevel", "abc", "memoryLevel", 1},
-                      Typed{"txtMemoryLevel", "12abc", "memoryLevel", 12},
-                      Typed{"txtMemoryLevel", " +7", "memoryLevel", 7},
-                      Typed{"txtMemoryLevel", "-5", "memoryLevel", 1},
-                      Typed{"txtMemoryLevel", "99999999999", "memoryLevel", 1024},
-                      Typed{"txtMemoryLevel", "1024", "memoryLevel", 1024},
-                      Typed{"txtSignificantLevel", "150", "significantThreshold", 100},
-                      Typed{"txtSignificantLevel", "", "significantThreshold", 0},
-                      Typed{"txtSignificantLevel", "-3", "significantThreshold", 0},
-                      Typed{"txtSignificantLevel", "007", "significantThreshold", 7},
-                      Typed{"txtSignificantLevel", "100", "significantThreshold", 100}));
+INSTANTIATE_TEST_SUITE_P(Edits, Typing, ::testing::ValuesIn(kEdits));
 
 TEST_F(PreferenceControls, EndOfEditingBoundsTheLevelButNotTheThresholdAndIgnoresOtherFields) {
     SettingWindowController& controller = w().controller;
-    w().setStringValue("txtMemoryLevel", "0");
-    controller.controlTextDidEndEditing("txtMemoryLevel");
-    w().setStringValue("txtSignificantLevel", "");
-    controller.controlTextDidEndEditing("txtSignificantLevel");
-    w().setStringValue("txtSignificantLevel", "150");
-    controller.controlTextDidEndEditing("txtSignificantLevel");
+    for (const auto& [field, text] :
+         {std::pair{kLevel, "0"}, std::pair{kThreshold, ""}, std::pair{kThreshold, "150"}}) {
+        w().setStringValue(field, text);
+        controller.controlTextDidEndEditing(field);
+    }
     controller.controlTextDidChange("txtSliderValue");
     controller.controlTextDidEndEditing("txtAppName");
 
-    EXPECT_EQ(w().stringValue("txtMemoryLevel"), "1");
+    EXPECT_EQ(w().stringValue(kLevel), "1");
     EXPECT_EQ(w().stringValue("txtAppName"), "Headroom");
     EXPECT_EQ(writes(), (std::vector<Write>{{"memoryLevel", std::int64_t{1}},
                                             {"significantThreshold", std::int64_t{0}},
                                             {"significantThreshold", std::int64_t{150}}}));
 }
 
-TEST_F(PreferenceControls, StartAtLoginRegistersTheHelperEachTime) {
+TEST_F(PreferenceControls, StartAtLoginRegistersTheHelperEachTimeAndLogsARefusalKeepingTheChoice) {
     w().click("btnRunOnStartup");
     w().click("btnRunOnStartup");
-    w().click("btnRunOnStartup");
-
-    const std::vector<Registration> expected = {{"com.Tidewell.Helper", true},
-                                                {"com.Tidewell.Helper", false},
-                                                {"com.Tidewell.Helper", true}};
-    EXPECT_EQ(fakes.loginItems.registrations(), expected);
-    EXPECT_TRUE(fakes.preferences.boolForKey("isRunOnStartUp"));
     EXPECT_TRUE(fakes.log.lines().empty());
-}
-
-TEST_F(PreferenceControls, ARefusedRegistrationKeepsTheChoiceAndIsLoggedWithItsReason) {
     fakes.loginItems.refusal = "cannot write /home/u/.config/autostart: Permission denied";
     w().click("btnRunOnStartup");
 
+    EXPECT_EQ(fakes.loginItems.registrations(),
+              (std::vector<Registration>{{"com.Tidewell.Helper", true},
+                                         {"com.Tidewell.Helper", false},
+                                         {"com.Tidewell.Helper", true}}));
     EXPECT_TRUE(delegate().isRunOnStartUp);
     EXPECT_EQ(w().intValue("btnRunOnStartup"), 1);
-    EXPECT_EQ(writes(), (std::vector<Write>{{"isRunOnStartUp", true}}));
+    EXPECT_TRUE(fakes.preferences.boolForKey("isRunOnStartUp"));
     EXPECT_EQ(fakes.log.lines(),
               std::vector<std::string>{"Could not turn on start at login: cannot write "
                                        "/home/u/.config/autostart: Permission denied"});

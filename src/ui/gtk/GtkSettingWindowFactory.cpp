@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <forward_list>
 #include <iterator>
 #include <optional>
@@ -107,7 +106,8 @@ class GtkSettingWindow final : public SettingWindow {
         }
         connectSignal(window_, "configure-event", &GtkSettingWindow::configured, this);
         connectSignal(window_, "set-focus", &GtkSettingWindow::focusMoved, this);
-        connectSignal(window_, "delete-event", &GtkSettingWindow::closing, this);
+        connectSignal(window_, "delete-event", &gtk_widget_hide_on_delete, nullptr);
+        connectSignal(window_, "hide", &GtkSettingWindow::hidden, this);
         connectSignal(window_, "key-press-event", &GtkSettingWindow::keyPressed, this);
         gtk_widget_add_events(GTK_WIDGET(window_), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
         connectSignal(window_, "button-release-event", &GtkSettingWindow::buttonReleased, this);
@@ -129,12 +129,9 @@ class GtkSettingWindow final : public SettingWindow {
             if (field.pending != 0) {
                 g_source_remove(field.pending);
             }
-            g_signal_handlers_disconnect_by_data(field.entry, &field);
         }
         gtk_widget_destroy(GTK_WIDGET(window_));
     }
-    GtkSettingWindow(const GtkSettingWindow&) = delete;
-    GtkSettingWindow& operator=(const GtkSettingWindow&) = delete;
 
     /// The first <signal> handler of the file that names no action; empty when there is none.
     const std::string& unknownAction() const { return unknownAction_; }
@@ -219,21 +216,15 @@ class GtkSettingWindow final : public SettingWindow {
                            static_cast<double>(width), static_cast<double>(height)};
     }
 
-    void setFrame(const WindowFrame& frame, bool display, bool /*animate*/) override {
+    void setFrame(const WindowFrame& frame) override {
         asked_ = frame;
         appliedWith_ = decorations();
         const int width = std::max(1, pixels(frame.width) - appliedWith_.width);
         const int height = std::max(1, pixels(frame.height) - appliedWith_.height);
-        if (canMove()) {
-            gtk_window_move(window_, pixels(frame.x),
-                            rootHeight() - pixels(frame.y + frame.height));
-        }
+        gtk_window_move(window_, pixels(frame.x), rootHeight() - pixels(frame.y + frame.height));
         gtk_widget_set_size_request(content_, width, height);
         // The window follows its content's size; a visible one is told at once.
         gtk_window_resize(window_, width, height);
-        if (display) {
-            gtk_widget_queue_draw(GTK_WIDGET(window_));
-        }
     }
 
     void setCollectionBehavior(unsigned behavior) override {
@@ -383,29 +374,16 @@ class GtkSettingWindow final : public SettingWindow {
                 std::max(0, outer.height - gdk_window_get_height(window))};
     }
 
-    bool canMove() const {
-        // X11 lets a window place itself; Wayland leaves that to the compositor.
-        return std::strcmp(G_OBJECT_TYPE_NAME(gtk_widget_get_display(GTK_WIDGET(window_))),
-                           "GdkX11Display") == 0;
-    }
-
     int rootHeight() const {
         return gdk_window_get_height(
             gdk_screen_get_root_window(gtk_widget_get_screen(GTK_WIDGET(window_))));
-    }
-
-    /// Closing only hides the window; an edit in progress is kept, as leaving the field would
-    /// keep it.
-    void hide() {
-        endEditingAll();
-        gtk_widget_hide(GTK_WIDGET(window_));
     }
 
     /// The window manager frames the window after it is mapped: the frame asked for then has a
     /// title bar more than the window's own area.
     static gboolean configured(GtkWidget* /*window*/, GdkEvent* /*event*/, GtkSettingWindow* self) {
         if (self->asked_ && self->decorations() != self->appliedWith_) {
-            self->setFrame(*self->asked_, true, false);
+            self->setFrame(*self->asked_);
         }
         return FALSE;
     }
@@ -419,16 +397,15 @@ class GtkSettingWindow final : public SettingWindow {
         }
     }
 
-    static gboolean closing(GtkWidget* /*window*/, GdkEvent* /*event*/, GtkSettingWindow* self) {
-        self->hide();
-        return TRUE;
-    }
+    /// Closing only hides the window; an edit in progress is kept, as leaving the field would
+    /// keep it.
+    static void hidden(GtkWidget* /*window*/, GtkSettingWindow* self) { self->endEditingAll(); }
 
     static gboolean keyPressed(GtkWidget* /*window*/, GdkEventKey* key, GtkSettingWindow* self) {
         if (key->keyval != GDK_KEY_Escape) {
             return FALSE;
         }
-        self->hide();
+        gtk_widget_hide(GTK_WIDGET(self->window_));
         return TRUE;
     }
 
