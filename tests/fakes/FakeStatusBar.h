@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "CallJournal.h"
@@ -17,10 +19,24 @@ class FakeStatusItem final : public StatusItem, public Journaled {
   public:
     explicit FakeStatusItem(double length) : length_(length) {}
 
-    // The port.
-    void setAttributedTitle(const AttributedTitle& title) override;
-    void setImage(const std::optional<StatusImage>& image) override;
-    void setMenu(std::shared_ptr<StatusItemMenu> menu) override;
+    void setAttributedTitle(const AttributedTitle& title) override {
+        note("statusItem.setAttributedTitle");
+        title_ = title;
+        titleHistory_.push_back(title);
+        if (onTitle) {
+            onTitle(title);
+        }
+    }
+    void setImage(const std::optional<StatusImage>& image) override {
+        note("statusItem.setImage");
+        image_ = image;
+        imageHistory_.push_back(image);
+    }
+    void setMenu(std::shared_ptr<StatusItemMenu> menu) override {
+        note("statusItem.setMenu");
+        menu_ = std::move(menu);
+        ++setMenuCount_;
+    }
 
     double length() const { return length_; }
     /// The last title set; nothing before the first.
@@ -55,13 +71,37 @@ class FakeStatusItem final : public StatusItem, public Journaled {
 /// A status area that keeps a record of every item it hands out.
 class FakeStatusBar final : public StatusBar, public Journaled {
   public:
-    std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
+    std::unique_ptr<StatusItem> statusItemWithLength(double length) override {
+        note("statusBar.statusItemWithLength");
+        auto record = std::make_shared<FakeStatusItem>(length);
+        record->setJournal(journal());
+        items_.push_back(record);
+        return std::make_unique<Handle>(std::move(record));
+    }
 
     std::size_t itemCount() const { return items_.size(); }
     /// The most recent item; the test fails loudly (throws) if there is none.
-    FakeStatusItem& item() const;
+    FakeStatusItem& item() const {
+        if (items_.empty()) {
+            throw std::logic_error("FakeStatusBar: no status item has been made");
+        }
+        return *items_.back();
+    }
 
   private:
+    /// The handle the program owns; every call goes to the record the bar keeps.
+    struct Handle final : StatusItem {
+        explicit Handle(std::shared_ptr<FakeStatusItem> kept) : record(std::move(kept)) {}
+        void setAttributedTitle(const AttributedTitle& title) override {
+            record->setAttributedTitle(title);
+        }
+        void setImage(const std::optional<StatusImage>& image) override { record->setImage(image); }
+        void setMenu(std::shared_ptr<StatusItemMenu> menu) override {
+            record->setMenu(std::move(menu));
+        }
+        std::shared_ptr<FakeStatusItem> record;
+    };
+
     std::vector<std::shared_ptr<FakeStatusItem>> items_;
 };
 

@@ -8,6 +8,9 @@ namespace headroom {
 
 namespace {
 
+/// The desktop's sans-serif font, for when the title font is not installed.
+constexpr const char* kFallbackFont = "Sans";
+
 /// The size an icon is read at before it is stretched into its square.
 constexpr int kIconReadSize = 48;
 
@@ -90,26 +93,14 @@ GdkPixbuf* CustomMenuItemWidget::imageNamed(const std::string& name) {
 }
 
 void CustomMenuItemWidget::paint(cairo_t* cr, double height) {
-    PangoContext* pango = gtk_widget_get_pango_context(area_.get());
-    const auto fontInstalled = [pango](const std::string& family) {
-        PangoFontFamily** families = nullptr;
-        int count = 0;
-        pango_context_list_families(pango, &families, &count);
-        bool found = false;
-        for (int i = 0; i < count && !found; ++i) {
-            found =
-                g_ascii_strcasecmp(pango_font_family_get_name(families[i]), family.c_str()) == 0;
-        }
-        g_free(families);
-        return found;
-    };
-    for (const MenuRowElement& element : view_.drawRect(fontInstalled)) {
+    for (const MenuRowElement& element : view_.drawRect()) {
         cairo_save(cr);
         if (const auto* text = std::get_if<MenuRowText>(&element)) {
             GObjectPtr<PangoLayout> layout(
                 gtk_widget_create_pango_layout(area_.get(), text->text.c_str()));
             PangoFontDescription* font = pango_font_description_new();
-            pango_font_description_set_family(font, text->fontName.c_str());
+            // Pango takes the first family of the list that is installed.
+            pango_font_description_set_family(font, (text->fontName + "," + kFallbackFont).c_str());
             pango_font_description_set_absolute_size(font, text->pointSize * PANGO_SCALE);
             pango_layout_set_font_description(layout.get(), font);
             pango_font_description_free(font);
@@ -120,7 +111,7 @@ void CustomMenuItemWidget::paint(cairo_t* cr, double height) {
             gtk_style_context_get_color(gtk_widget_get_style_context(area_.get()),
                                         GTK_STATE_FLAG_NORMAL, &ink);
             gdk_cairo_set_source_rgba(cr, &ink);
-            cairo_move_to(cr, text->x, CustomMenuItemView::topOffset(text->y, lineHeight, height));
+            cairo_move_to(cr, text->x, height - text->y - lineHeight);
             pango_cairo_show_layout(cr, layout.get());
         } else if (const auto* image = std::get_if<MenuRowImage>(&element)) {
             if (GdkPixbuf* pixbuf = imageNamed(image->image)) {
@@ -128,7 +119,7 @@ void CustomMenuItemWidget::paint(cairo_t* cr, double height) {
                 const GObjectPtr<GdkPixbuf> stretched(
                     gdk_pixbuf_scale_simple(pixbuf, static_cast<int>(image->width),
                                             static_cast<int>(image->height), GDK_INTERP_BILINEAR));
-                const double top = CustomMenuItemView::topOffset(image->y, image->height, height);
+                const double top = height - image->y - image->height;
                 gdk_cairo_set_source_pixbuf(cr, stretched.get(), image->x, top);
                 cairo_rectangle(cr, image->x, top, image->width, image->height);
                 cairo_fill(cr);

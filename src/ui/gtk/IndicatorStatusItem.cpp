@@ -101,9 +101,7 @@ IndicatorStatusItem::~IndicatorStatusItem() {
         root_.reset();
     }
     g_signal_handlers_disconnect_by_data(indicator_.get(), this);
-    if (menuOpen_) {
-        bar_.runLoop().setTracking(false);
-    }
+    setMenuOpen(false);
     // The library lets go of the old-style icon as the indicator goes: it must not call back.
     if (trayIcon_ != nullptr) {
         g_signal_handlers_disconnect_by_data(trayIcon_, this);
@@ -174,18 +172,9 @@ void IndicatorStatusItem::showIcon() {
         }
         return;
     }
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    // The old-style icon loads its file again on every set: only when it changed.
-    if (trayIcon_ != nullptr && (name != trayShown_ || itemTitle_ != trayTooltip_)) {
-        gtk_status_icon_set_from_file(trayIcon_, folder->fileOf(name).c_str());
-        gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
-        trayShown_ = name;
-        trayTooltip_ = itemTitle_;
-    }
-    G_GNUC_END_IGNORE_DEPRECATIONS
-    // A name serves every figure: the icon's description changes with the figure (the title
-    // does), so that the library sends NewIcon and the panel loads the file again.
-    const std::string& description = icon.figure.empty() ? bar_.title() : itemTitle_;
+    // A name serves every figure: where the icon shows one, its description is the title, so
+    // that the library sends NewIcon as the figure changes and the panel loads the file again.
+    const std::string& description = host_ == TrayHost::Label ? bar_.title() : itemTitle_;
     if (name == shownIcon_ && description == shownDescription_ && folder->path() == shownFolder_) {
         return;
     }
@@ -195,6 +184,12 @@ void IndicatorStatusItem::showIcon() {
     }
     shownIcon_ = name;
     shownDescription_ = description;
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    if (trayIcon_ != nullptr) {
+        gtk_status_icon_set_from_file(trayIcon_, folder->fileOf(name).c_str());
+        gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
+    }
+    G_GNUC_END_IGNORE_DEPRECATIONS
     // The same picture either way: some panels show only IconName, others the attention icon
     // while the item asks for attention.
     app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), description.c_str());
@@ -248,40 +243,30 @@ void IndicatorStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
     connectSignal(
         mirror_.gtkMenu(), "map",
         +[](GtkWidget* /*menu*/, gpointer self) {
-            static_cast<IndicatorStatusItem*>(self)->menuOpened();
+            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(true);
         },
         this);
     connectSignal(
         mirror_.gtkMenu(), "unmap",
         +[](GtkWidget* /*menu*/, gpointer self) {
-            static_cast<IndicatorStatusItem*>(self)->menuClosed();
+            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(false);
         },
         this);
 }
 
-void IndicatorStatusItem::menuOpened() {
-    if (menuOpen_) {
-        return;
+void IndicatorStatusItem::setMenuOpen(bool open) {
+    if (open != menuOpen_) {
+        menuOpen_ = open;
+        bar_.runLoop().setTracking(open);
     }
-    menuOpen_ = true;
-    bar_.runLoop().setTracking(true);
-}
-
-void IndicatorStatusItem::menuClosed() {
-    if (!menuOpen_) {
-        return;
-    }
-    menuOpen_ = false;
-    bar_.runLoop().setTracking(false);
 }
 
 gboolean IndicatorStatusItem::onRootEvent(DbusmenuMenuitem* /*item*/, const gchar* name,
                                           GVariant* /*data*/, guint /*timestamp*/, gpointer self) {
     auto* item = static_cast<IndicatorStatusItem*>(self);
-    if (std::strcmp(name, DBUSMENU_MENUITEM_EVENT_OPENED) == 0) {
-        item->menuOpened();
-    } else if (std::strcmp(name, DBUSMENU_MENUITEM_EVENT_CLOSED) == 0) {
-        item->menuClosed();
+    if (std::strcmp(name, DBUSMENU_MENUITEM_EVENT_OPENED) == 0 ||
+        std::strcmp(name, DBUSMENU_MENUITEM_EVENT_CLOSED) == 0) {
+        item->setMenuOpen(std::strcmp(name, DBUSMENU_MENUITEM_EVENT_OPENED) == 0);
     }
     return FALSE;  // others may handle it too
 }
@@ -290,7 +275,7 @@ void IndicatorStatusItem::onConnectionChanged(AppIndicator* /*indicator*/, gbool
                                               gpointer self) {
     auto* item = static_cast<IndicatorStatusItem*>(self);
     if (connected == FALSE) {
-        item->menuClosed();  // the panel that showed the menu has gone
+        item->setMenuOpen(false);  // the panel that showed the menu has gone
     }
     // Another panel may have taken over, or the old-style tray icon: draw for it.
     item->host_ = connected != FALSE ? IndicatorStatusBar::watcherHost() : TrayHost::XEmbed;
@@ -311,7 +296,7 @@ GtkStatusIcon* IndicatorStatusItem::makeTrayIcon(AppIndicator* indicator) {
     connectSignal(icon, "popup-menu", &onTrayIconMenu, item);
     item->trayIcon_ = icon;
     item->host_ = TrayHost::XEmbed;
-    item->trayShown_.clear();
+    item->shownIcon_.clear();
     item->showIcon();
     gtk_status_icon_set_visible(icon, TRUE);
     return icon;

@@ -22,9 +22,10 @@ namespace headroom {
 ///   attention icon), any other Active.
 /// - Image: drawn for the panel that shows the item (see TrayIconArt), once per loop turn
 ///   however many setters ran: on panels that show no label the short figure is drawn into the
-///   icon. Each icon is an SVG file in the bar's icon folder, written once under a name of its
-///   own and kept until the end, so that names are reused and a panel's cache stays small.
-///   There is always an icon: without the bar icon the module (or the figure) stands in.
+///   icon. Each icon is an SVG file in the bar's icon folder (see IconFolder), one name per
+///   bar length and colour so that a panel's cache stays small, written again as the figure
+///   changes. There is always an icon: without the bar icon the module (or the figure) stands
+///   in.
 /// - Without a StatusNotifierWatcher the item makes the old-style (XEmbed) tray icon itself,
 ///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
 ///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
@@ -57,8 +58,7 @@ class IndicatorStatusItem final : public StatusItem {
     void iconChanged();
     void showIcon();
     void checkForPanel();
-    void menuOpened();
-    void menuClosed();
+    void setMenuOpen(bool open);
     static gboolean onRootEvent(DbusmenuMenuitem* item, const gchar* name, GVariant* data,
                                 guint timestamp, gpointer self);
     static void onConnectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
@@ -92,8 +92,6 @@ class IndicatorStatusItem final : public StatusItem {
     guint activateFilter_ = 0;
     std::string itemTitle_;
     GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop
-    std::string trayShown_;
-    std::string trayTooltip_;
     guint panelCheck_ = 0;
     guint iconUpdate_ = 0;
     bool writeFailureLogged_ = false;

@@ -147,8 +147,8 @@ MenuMirror::Row MenuMirror::makeRow(const MenuRow& wanted) {
         // Drawn by hand where the menu shows locally; the label stays in the row, unshown, so
         // that the row keeps its text where the menu is exported over dbusmenu.
         row.custom = std::make_unique<CustomMenuItemWidget>();
-        row.custom->view().setTitle(wanted.title);
-        row.custom->view().setImage(wanted.image);
+        row.custom->view().title = wanted.title;
+        row.custom->view().image = wanted.image;
         content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
         gtk_box_pack_start(GTK_BOX(content), row.custom->widget(), TRUE, TRUE, 0);
         gtk_box_pack_start(GTK_BOX(content), GTK_WIDGET(row.label), FALSE, FALSE, 0);
@@ -184,7 +184,7 @@ void MenuMirror::update(Row& row, const MenuRow& wanted, int position) {
     if (wanted.title != row.shown.title && row.label != nullptr) {
         gtk_label_set_text(row.label, wanted.title.c_str());
         if (row.custom) {
-            row.custom->view().setTitle(wanted.title);
+            row.custom->view().title = wanted.title;
         }
     }
     if (wanted.enabled != row.shown.enabled) {
@@ -194,7 +194,7 @@ void MenuMirror::update(Row& row, const MenuRow& wanted, int position) {
         if (row.image != nullptr) {
             showImage(row.image, wanted.image);
         } else if (row.custom) {
-            row.custom->view().setImage(wanted.image);
+            row.custom->view().image = wanted.image;
         }
     }
     if (row.custom) {

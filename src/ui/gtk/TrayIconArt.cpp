@@ -198,17 +198,12 @@ bool allDigits(std::string_view text) {
 }
 
 std::optional<double> number(std::string_view text) {
-    // Only plain decimals: digits with at most one dot inside.
-    const std::size_t dot = text.find('.');
-    const bool plain = dot == std::string_view::npos
-                           ? allDigits(text)
-                           : allDigits(text.substr(0, dot)) && allDigits(text.substr(dot + 1));
-    if (!plain) {
-        return std::nullopt;
-    }
+    // Only plain decimals: digits with at most one dot inside, none at either end.
     double value = 0.0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
+    const char* last = text.data() + text.size();
+    if (!allDigits(text.substr(0, 1)) || !allDigits(text.substr(text.size() - 1)) ||
+        text.find_first_not_of("0123456789.") != std::string_view::npos ||
+        std::from_chars(text.data(), last, value).ptr != last) {
         return std::nullopt;
     }
     return value;
@@ -253,25 +248,12 @@ int barCapacity(const TrayIcon& icon) {
 
 TrayIcon trayIconFor(const TrayIconRequest& request) {
     TrayIcon icon;
-    switch (request.host) {
-        case TrayHost::Label:
-            icon.size = 16;  // GNOME fits item icons into a 16-pixel box
-            icon.style = IconStyle::Symbolic;
-            break;
-        case TrayHost::ColorScheme:
-            icon.size = 22;
-            icon.style = IconStyle::ColorScheme;
-            break;
-        case TrayHost::IconOnly:
-        case TrayHost::XEmbed:
-            icon.size = 22;
-            icon.style = IconStyle::Plate;
-            break;
-        case TrayHost::IconOnlySmall:
-            icon.size = 16;
-            icon.style = IconStyle::Plate;
-            break;
-    }
+    // GNOME fits item icons into a 16-pixel box; waybar draws its tray at 16 pixels.
+    const TrayHost host = request.host;
+    icon.size = host == TrayHost::Label || host == TrayHost::IconOnlySmall ? 16 : 22;
+    icon.style = host == TrayHost::Label         ? IconStyle::Symbolic
+                 : host == TrayHost::ColorScheme ? IconStyle::ColorScheme
+                                                 : IconStyle::Plate;
     icon.red = request.red;
     if (request.host != TrayHost::Label) {
         icon.figure = shortFigure(request.title);
@@ -306,17 +288,9 @@ std::string shortFigure(std::string_view title) {
 }
 
 std::string trayIconName(const TrayIcon& icon) {
+    static constexpr std::array<std::string_view, 3> kStyles{"", "-scheme", "-plate"};
     std::string name = "headroom-" + std::to_string(icon.size);
-    switch (icon.style) {
-        case IconStyle::Symbolic:
-            break;
-        case IconStyle::ColorScheme:
-            name += "-scheme";
-            break;
-        case IconStyle::Plate:
-            name += "-plate";
-            break;
-    }
+    name += kStyles.at(static_cast<std::size_t>(icon.style));
     if (icon.bar) {
         name += "-bar" + std::to_string(icon.barPixels);
     }
