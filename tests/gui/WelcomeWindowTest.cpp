@@ -328,16 +328,17 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     EXPECT_EQ(accepts.size(), 1U) << *accepts.begin() << " | " << *accepts.rbegin();
     EXPECT_FALSE(spinning());
 
+    // A body that is not UTF-8 is no text: it raises nothing.
+    subscribe("latin1@example.com");
+    ASSERT_TRUE(spin([&] { return site.count("/newsletter/subscribe") == 4 && !spinning(); }))
+        << site.count("/newsletter/subscribe") << " subscription requests, spinning " << spinning();
+    spin([] { return false; }, 0.3);
+    EXPECT_EQ(alerts.size(), 1U);
+
     subscribe("old@example.com");
     ASSERT_TRUE(alerted({"Error", "old@example.com is already subscribed to list Headroom News."}));
     subscribe("bad@example");
     ASSERT_TRUE(alerted({"Error", "This address looks <b>invalid</b>."}));
-
-    // A body that is not UTF-8 is no text: it raises nothing.
-    subscribe("latin1@example.com");
-    ASSERT_TRUE(spin([&] { return site.count("/newsletter/subscribe") == 8 && !spinning(); }));
-    spin([] { return false; }, 0.3);
-    EXPECT_EQ(alerts.size(), 3U);
 
     // A service that answers with a redirect: the connection follows it to the notice.
     subscribe("moved@example.com");
