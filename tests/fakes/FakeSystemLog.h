@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,13 +18,6 @@ class FakeSystemLog final : public SystemLog, public Journaled {
     }
 
     const std::vector<std::string>& lines() const { return lines_; }
-    std::size_t count(std::string_view line) const {
-        std::size_t n = 0;
-        for (const auto& l : lines_) {
-            n += l == line ? 1U : 0U;
-        }
-        return n;
-    }
     void clear() { lines_.clear(); }
 
   private:
