@@ -14,7 +14,7 @@ TEST(GioUrlOpener, OpensOnlyWebAddresses) {
     test::RecordingLog log;
     GioUrlOpener opener(log);
     for (const char* url : {"file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm",
-                            "ftp://example.org/", ""}) {
+                            "ftp://example.org/", "http:///etc/passwd", ""}) {
         log.lines.clear();
         opener.openURL(url);
         ASSERT_EQ(log.lines.size(), 1U) << url;

@@ -5,10 +5,17 @@
 namespace headroom {
 
 bool GioUrlOpener::isWebAddress(const std::string& url) {
-    gchar* scheme = g_uri_parse_scheme(url.c_str());
-    const bool web = scheme != nullptr && (g_ascii_strcasecmp(scheme, "http") == 0 ||
-                                           g_ascii_strcasecmp(scheme, "https") == 0);
-    g_free(scheme);
+    // A web address names a host: "http:///etc/passwd" parses, but no browser should be handed it.
+    GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (uri == nullptr) {
+        return false;
+    }
+    const char* scheme = g_uri_get_scheme(uri);
+    const char* host = g_uri_get_host(uri);
+    const bool web =
+        (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0) &&
+        host != nullptr && *host != '\0';
+    g_uri_unref(uri);
     return web;
 }
 
