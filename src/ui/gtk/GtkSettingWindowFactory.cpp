@@ -320,8 +320,9 @@ class GtkSettingWindow final : public SettingWindow {
         // A choice in a radio group toggles two items: only the one chosen sends its action.
         const bool left = (GTK_IS_RADIO_BUTTON(control) || GTK_IS_RADIO_TOOL_BUTTON(control)) &&
                           !isActive(control);
-        if (!connection->window->quiet_ && !left) {
-            (connection->window->owner_.*connection->action)();
+        GtkSettingWindow& window = *connection->window;
+        if (!window.quiet_ && !left) {
+            (window.owner_.*connection->action)();
         }
         // The controller opens a link button's page; the button's own handler must not.
         return TRUE;
