@@ -247,7 +247,13 @@ TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepThei
     const auto pointed = shoot(row, seen);
     seen = draws;
     drawn->setTitle("Hello");
-    const auto retitled = shoot(row, seen);
+    auto retitled = shoot(row, seen);
+    // A draw the pointer asked for may be the one counted: give the title's own up to 5 s.
+    for (int turn = 0;
+         turn < 50 && plain && retitled && bytesOf(plain.get()) == bytesOf(retitled.get());
+         ++turn) {
+        retitled = shoot(row, -1);
+    }
     gtk_menu_popdown(mirror.gtkMenu());
     fs::remove(icon);
     ASSERT_TRUE(plain && pointed && noImage && retitled);
