@@ -12,9 +12,9 @@ AppDelegate::AppDelegate(Platform platform)
     : platform_(std::move(platform)),
       monitor(platform_.hostMemory, platform_.workspace, platform_.log),
       statusMenu(platform_.statusBar,
-                 {[this] { cleaner.performCleanOperation(); }, [] {},
-                  [this] { preferencePressed(); }, [this] { welcome.showThanksWindow(); },
-                  [this] { rateAppPressed(); }, [this] { quitPressed(); }}),
+                 {[this] { cleaner.performCleanOperation(); }, [this] { preferencePressed(); },
+                  [this] { welcome.showThanksWindow(); }, [this] { rateAppPressed(); },
+                  [this] { quitPressed(); }}),
       cleaner(
           platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
           platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },

@@ -37,7 +37,9 @@ StatusMenu::StatusMenu(StatusBar& statusBar, const Commands& commands) : statusB
         appMenu_->addItem(info(row));
     }
     // Rows 8 and 9: present only while some application is listed below them.
-    SignificantItem_ = std::make_shared<MenuItem>("Significant Usage", commands.significantUsage);
+    // The header's action (`significantUsagePressed`) does nothing: choosing it only closes the
+    // menu, as choosing any enabled row does.
+    SignificantItem_ = std::make_shared<MenuItem>("Significant Usage", [] {});
     appMenu_->addItem(significantSaperator_);
     appMenu_->addItem(SignificantItem_);
     // The commands, after the application rows.

@@ -20,7 +20,7 @@ class StatusMenu {
   public:
     /// What the menu's command rows do.
     struct Commands {
-        std::function<void()> clean, significantUsage, preferences, welcome, rate, quit;
+        std::function<void()> clean, preferences, welcome, rate, quit;
     };
 
     /// Builds the menu; the item itself comes at launch (`createStatusItem`).
