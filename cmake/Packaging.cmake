@@ -24,12 +24,21 @@ install(FILES resources/${HEADROOM_APPLICATION_ID}.desktop
     DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES resources/${HEADROOM_APPLICATION_ID}.svg
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+# The software centres' description (AppStream metainfo), by the entry's id.
+install(FILES resources/${HEADROOM_APPLICATION_ID}.metainfo.xml
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(FILES docs/headroom.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 if(BUILD_TESTING AND NOT HEADROOM_CORE_ONLY)
     add_test(NAME desktop_entry_valid
         COMMAND desktop-file-validate
                 "${PROJECT_SOURCE_DIR}/resources/${HEADROOM_APPLICATION_ID}.desktop")
+    # The validator's exit status counts only errors and warnings; its hints ("I:") are refused
+    # too. The pedantic note on the id's upper-case letter stays: the name part keeps the
+    # program's own spelling.
+    add_test(NAME metainfo_valid
+        COMMAND bash -c [[out=$(appstreamcli validate --no-net --pedantic "$1" 2>&1); rc=$?; echo "$out"; test $rc -eq 0 && ! grep -qE '^[EWI]:' <<<"$out"]]
+                check "${PROJECT_SOURCE_DIR}/resources/${HEADROOM_APPLICATION_ID}.metainfo.xml")
     # groff's warnings go to standard error while its exit status stays 0: any output fails.
     add_test(NAME man_page_without_warnings
         COMMAND bash -c [[out=$(groff -man -ww -z -Tutf8 "$1" 2>&1) && test -z "$out" || { echo "$out"; exit 1; }]]
