@@ -11,6 +11,7 @@
 #include "app/BuildInfo.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
 #include "platform/linux/TerminalText.h"
@@ -21,7 +22,6 @@
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/TrayApplication.h"
 #include "ui/terminal/CommandLine.h"
-#include "ui/terminal/LinuxPlatform.h"
 #include "ui/terminal/TerminalRender.h"
 #include "ui/terminal/TerminalStatusBar.h"
 #include "ui/terminal/TerminalView.h"
@@ -116,7 +116,7 @@ int runTray(TrayApplication& tray, LinuxPlatform& platform,
     // The welcome window writes its check box into the same preference file.
     WelcomeWindowProcess welcomeWindows(preferences.path(), log);
     AppDelegate delegate(
-        platform.platform({&statusBar, &feedback, &tray, &settingWindows, &welcomeWindows}));
+        platform.platform(statusBar, {&feedback, &tray, &settingWindows, &welcomeWindows}));
     terminateOnSignals(tray);
     // The application's own loop turns the default main context, which the run loop's timers
     // and queues live on.
@@ -176,9 +176,10 @@ int main(int argc, char** argv) {
         std::fputs(("headroom: " + notice + "\n").c_str(), stderr);
     }
 
-    AppDelegate delegate(platform.platform());
+    TerminalStatusBar statusBar;
+    AppDelegate delegate(platform.platform(statusBar));
     delegate.applicationDidFinishLaunching();
-    TerminalStatusItem& item = *platform.statusBar.item();
+    TerminalStatusItem& item = *statusBar.item();
 
     if (line->mode == CommandLine::Mode::Print) {
         delegate.updateMemoryDisplay();

@@ -32,12 +32,13 @@
 #include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MemInfo.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/RegularFile.h"
 #include "platform/linux/SysLog.h"
-#include "ui/terminal/LinuxPlatform.h"
+#include "ui/terminal/TerminalStatusBar.h"
 
 namespace {
 
@@ -201,7 +202,8 @@ int main(int argc, char** argv) {
     LinuxPlatform platform(preferences, log, memory,
                            {.resourcesDirectory = HEADROOM_BENCH_RESOURCES_DIR});
     GlibRunLoop& runLoop = platform.runLoop;
-    AppDelegate delegate(platform.platform());
+    TerminalStatusBar statusBar;
+    AppDelegate delegate(platform.platform(statusBar));
     delegate.applicationDidFinishLaunching();
 
     std::uint64_t lowestAvailable = UINT64_MAX;
@@ -223,7 +225,7 @@ int main(int argc, char** argv) {
             milestones.push_back({blocks, (runLoop.now() - loopStart).count()});
         }
         mostBlocks = std::max(mostBlocks, blocks);
-        if (firstPhase < 0.0 && platform.statusBar.item()->title().text == phaseEnd) {
+        if (firstPhase < 0.0 && statusBar.item()->title().text == phaseEnd) {
             firstPhase = (runLoop.now() - loopStart).count();
         }
     });

@@ -18,9 +18,10 @@
 
 #include "app/AppDelegate.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
-#include "ui/terminal/LinuxPlatform.h"
+#include "ui/terminal/TerminalStatusBar.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ class RealDelegate {
         preferences_->load(message);
         platform_ = std::make_unique<LinuxPlatform>(*preferences_, log_, hostMemory_,
                                                     LinuxPlatform::Options{});
-        delegate_ = std::make_unique<AppDelegate>(platform_->platform());
+        delegate_ = std::make_unique<AppDelegate>(platform_->platform(statusBar_));
     }
     ~RealDelegate() {
         delegate_.reset();
@@ -76,6 +77,7 @@ class RealDelegate {
     std::unique_ptr<KeyFilePreferenceStore> preferences_;
     ProcHostMemory hostMemory_{"/proc"};
     std::unique_ptr<LinuxPlatform> platform_;
+    TerminalStatusBar statusBar_;
     std::unique_ptr<AppDelegate> delegate_;
 };
 

@@ -19,10 +19,11 @@ extern "C" void __sanitizer_purge_allocator();
 #include "app/AppDelegate.h"
 #include "cleaner/CleanArithmetic.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/MemInfo.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/LinuxPlatform.h"
+#include "ui/terminal/TerminalStatusBar.h"
 
 namespace headroom {
 namespace {
@@ -79,10 +80,10 @@ TEST(CleanRealMemory, ClaimsAboutTheFreeMemoryAndGivesItBack) {
                            {.resourcesDirectory = HEADROOM_TEST_RESOURCES_DIR,
                             .autostart = AutostartFolders{dir / "config", {}}});
     GlibRunLoop& runLoop = platform.runLoop;
-    TerminalStatusBar& statusBar = platform.statusBar;
+    TerminalStatusBar statusBar;
     ProcSelfControl& processControl = platform.processControl;
     const int originalScore = processControl.oomScoreAdj().value_or(-1);
-    AppDelegate delegate(platform.platform());
+    AppDelegate delegate(platform.platform(statusBar));
     delegate.applicationDidFinishLaunching();
     const std::uint64_t before = residentBytes();
 

@@ -1,4 +1,4 @@
-#include "ui/terminal/LinuxPlatform.h"
+#include "platform/linux/LinuxPlatform.h"
 
 #include <utility>
 
@@ -15,7 +15,7 @@ LinuxPlatform::LinuxPlatform(PreferenceStore& store, SystemLog& systemLog, HostM
       resources(std::move(options.resourcesDirectory)),
       loginItems(XdgAutostartLoginItems::helperBesideExecutable(), std::move(options.autostart)) {}
 
-Platform LinuxPlatform::platform(const DesktopPorts& desktop) {
+Platform LinuxPlatform::platform(StatusBar& statusBar, const DesktopPorts& desktop) {
     return Platform{
         runLoop,
         preferences,
@@ -23,7 +23,7 @@ Platform LinuxPlatform::platform(const DesktopPorts& desktop) {
         log,
         workspace,
         notifications,
-        desktop.statusBar != nullptr ? *desktop.statusBar : statusBar,
+        statusBar,
         desktop.feedback != nullptr ? *desktop.feedback : noWindows,
         desktop.application != nullptr ? *desktop.application : application,
         resources,

@@ -12,13 +12,11 @@
 #include "platform/linux/ProcWorkspace.h"
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
-#include "ui/terminal/TerminalStatusBar.h"
 
 namespace headroom {
 
 /// The ports a desktop front end brings; null ones are the terminal's.
 struct DesktopPorts {
-    StatusBar* statusBar = nullptr;
     Feedback* feedback = nullptr;
     Application* application = nullptr;
     SettingWindowFactory* settingWindows = nullptr;
@@ -65,8 +63,8 @@ class NoWindows final : public SettingWindowFactory, public WelcomeWindows, publ
 
 /// Every Linux adapter of the ports, composed in one place for the program and for what else
 /// drives the delegate on this machine (the benchmarks, the measured clean, the tests on real
-/// memory). The ports that need a display are a desktop front end's to pass in; those it
-/// leaves out get the terminal's: its status bar, an application that ends the run loop, and
+/// memory). The status bar and the ports that need a display are a front end's to pass in;
+/// those a terminal front end leaves out get an application that ends the run loop, and
 /// windows and dialogs that say in the log that they need a display. The preferences, the log
 /// and the memory readings are the caller's, so that a program can put its own file or a
 /// measuring wrapper in front of the real /proc.
@@ -83,8 +81,8 @@ struct LinuxPlatform {
     LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
     /// The ports for a delegate, with the program's own bundle and deployment; valid while this
-    /// object and the desktop's ports live.
-    Platform platform(const DesktopPorts& desktop = {});
+    /// object and the front end's ports live.
+    Platform platform(StatusBar& statusBar, const DesktopPorts& desktop = {});
 
     PreferenceStore& preferences;
     SystemLog& log;
@@ -92,7 +90,6 @@ struct LinuxPlatform {
     GlibRunLoop runLoop;
     ProcWorkspace workspace;
     SessionBusNotificationCenter notifications{log};
-    TerminalStatusBar statusBar;
     LoopApplication application{runLoop};
     PixbufBundleResources resources;
     ProcSelfControl processControl;
