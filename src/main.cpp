@@ -14,7 +14,6 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
-#include "platform/linux/TerminalText.h"
 #include "platform/linux/WelcomeWindowProcess.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
@@ -24,6 +23,7 @@
 #include "ui/terminal/CommandLine.h"
 #include "ui/terminal/TerminalRender.h"
 #include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/TerminalText.h"
 #include "ui/terminal/TerminalView.h"
 
 namespace {
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    SysLog log(!tray);
+    SysLog log(escapeControlCharacters, !tray);
     auto preferences = openPreferences(*line, log, error);
     if (!preferences) {
         return fail(error);

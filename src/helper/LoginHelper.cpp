@@ -17,6 +17,7 @@
 #include "platform/linux/SessionBusNotificationCenter.h"
 #include "platform/linux/SysLog.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int fail(SystemLog& log, const std::string& what, GError* error) {
 }
 
 int runHelper() {
-    SysLog log(true);
+    SysLog log(escapeControlCharacters, true);
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (bus == nullptr) {

@@ -23,6 +23,7 @@
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/SoupURLConnection.h"
+#include "ui/terminal/TerminalText.h"
 #include "welcome/ThanaksWindowController.h"
 
 namespace {
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
     // WM_CLASS's class too (GTK's start makes it the prgname with a capital first letter).
     gdk_set_program_class(build::kApplicationId);
 
-    SysLog log;
+    SysLog log(escapeControlCharacters);
     KeyFilePreferenceStore preferences(
         config.empty() ? KeyFilePreferenceStore::defaultPath() : config, log);
     std::string message;

@@ -39,6 +39,7 @@
 #include "platform/linux/RegularFile.h"
 #include "platform/linux/SysLog.h"
 #include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
 
     // 3. One clean on the real adapters.
     const std::string config = cachePath + ".ini";
-    SysLog log(true);
+    SysLog log(escapeControlCharacters, true);
     KeyFilePreferenceStore preferences(config, log);
     std::string message;
     preferences.load(message);

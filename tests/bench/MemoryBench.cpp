@@ -22,6 +22,7 @@
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
 #include "ui/terminal/TerminalStatusBar.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ class RealDelegate {
   private:
     char folder_[32] = "/tmp/headroom-bench-XXXXXX";
     std::string config_;
-    SysLog log_;
+    SysLog log_{escapeControlCharacters};
     std::unique_ptr<KeyFilePreferenceStore> preferences_;
     ProcHostMemory hostMemory_{"/proc"};
     std::unique_ptr<LinuxPlatform> platform_;

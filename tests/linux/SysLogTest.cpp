@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/linux/SysLog.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace headroom {
 namespace {
@@ -21,7 +22,7 @@ TEST(SysLog, TerminalModeAloneEchoesEachLineToStderrAsItIs) {
     for (const bool echo : {true, false}) {
         testing::internal::CaptureStderr();
         {
-            SysLog log(echo);
+            SysLog log(escapeControlCharacters, echo);
             log.log("Failed to fetch vm statistics");
             log.log("100% sure: %s %n %d");  // a format would crash or print garbage here
             log.log(std::string_view("cut here|not this", 8));
@@ -55,7 +56,7 @@ TEST(SysLog, SyslogReceivesTheLineVerbatimAtNoticeFromHeadroom) {
             answer = std::string("cannot listen on /dev/log: ") + std::strerror(errno);
             if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
                 answer = "nothing arrived on /dev/log";
-                SysLog(false).log("low memory: 100% %s %n");
+                SysLog(escapeControlCharacters).log("low memory: 100% %s %n");
                 char datagram[2048];
                 const ssize_t size = ::recv(listener, datagram, sizeof datagram, MSG_DONTWAIT);
                 if (size > 0) {

@@ -1,6 +1,6 @@
 // Text from outside written to a terminal: control characters are shown, never obeyed.
 
-#include "platform/linux/TerminalText.h"
+#include "ui/terminal/TerminalText.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/linux/TerminalText.h"
-
 namespace headroom {
 
 namespace {
@@ -17,7 +15,7 @@ constexpr const char* kIdent = "headroom";
 
 }  // namespace
 
-SysLog::SysLog(bool echoToStderr) : echoToStderr_(echoToStderr) {
+SysLog::SysLog(TextFilter shown, bool echoToStderr) : shown_(shown), echoToStderr_(echoToStderr) {
     ::openlog(kIdent, LOG_PID, LOG_USER);
 }
 
@@ -26,9 +24,7 @@ SysLog::~SysLog() {
 }
 
 void SysLog::log(std::string_view raw) {
-    // Lines name files and applications from outside: on a terminal, and in the journal,
-    // their control characters are shown, not obeyed.
-    const std::string escaped = escapeControlCharacters(raw);
+    const std::string escaped = shown_(raw);
     const std::string_view line = escaped;
     // "%.*s": the line is data, never a format, and need not end in a NUL.
     const int length =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/SystemLog.h"
@@ -10,11 +11,13 @@ namespace headroom {
 /// priority LOG_NOTICE, which systemd's journal collects. The line is always passed as an
 /// argument of a constant format, never as the format itself.
 ///
-/// With `echoToStderr` (terminal mode) each line is also written to standard error as
-/// `headroom: <line>\n`, in one write.
+/// Lines name files and applications from outside: `shown` makes each safe to show (on a
+/// terminal, and in the journal) before it is sent. With `echoToStderr` (terminal mode) each
+/// line is also written to standard error as `headroom: <line>\n`, in one write.
 class SysLog final : public SystemLog {
   public:
-    explicit SysLog(bool echoToStderr = false);
+    using TextFilter = std::string (*)(std::string_view);
+    explicit SysLog(TextFilter shown, bool echoToStderr = false);
     /// closelog(3).
     ~SysLog() override;
 
@@ -24,6 +27,7 @@ class SysLog final : public SystemLog {
     void log(std::string_view line) override;
 
   private:
+    TextFilter shown_;
     bool echoToStderr_;
 };
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "platform/linux/TerminalText.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace headroom {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/linux/TerminalText.h"
 #include "ui/terminal/TerminalRender.h"
+#include "ui/terminal/TerminalText.h"
 
 namespace headroom {
 

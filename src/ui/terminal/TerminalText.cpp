@@ -1,4 +1,4 @@
-#include "platform/linux/TerminalText.h"
+#include "ui/terminal/TerminalText.h"
 
 #include <glib.h>
 
