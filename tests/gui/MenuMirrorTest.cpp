@@ -1,10 +1,12 @@
 // The GTK menu mirror on real GTK widgets (Xvfb) and the real GLib loop, and its hand-drawn
 // row under the real pointer.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,30 @@ GtkWidget* imageIn(GtkWidget* widget) {
         }
     }
     return nullptr;
+}
+
+/// What a row's image shows, at the rows' size: its icon name or its file ("" for none).
+std::string iconOf(GtkWidget* row) {
+    GtkWidget* image = imageIn(row);
+    if (image == nullptr || gtk_image_get_pixel_size(GTK_IMAGE(image)) != MenuMirror::kIconSize) {
+        return "";
+    }
+    const gchar* name = nullptr;
+    GIcon* icon = nullptr;
+    switch (gtk_image_get_storage_type(GTK_IMAGE(image))) {
+        case GTK_IMAGE_ICON_NAME:
+            gtk_image_get_icon_name(GTK_IMAGE(image), &name, nullptr);
+            return name;
+        case GTK_IMAGE_GICON:
+            gtk_image_get_gicon(GTK_IMAGE(image), &icon, nullptr);
+            if (G_IS_FILE_ICON(icon)) {
+                g_autofree gchar* path = g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon)));
+                return path;
+            }
+            return "";
+        default:
+            return "";
+    }
 }
 
 std::vector<GtkWidget*> rowsOf(const MenuMirror& mirror) {
@@ -110,11 +136,8 @@ TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
     EXPECT_EQ(after[1], before[1]);
     EXPECT_EQ(after[4], before[2]);
     EXPECT_FALSE(gtk_widget_get_sensitive(after[4]));
-    // An icon no theme has shows the generic one, at the rows' size.
-    ASSERT_NE(imageIn(after[3]), nullptr);
-    GdkPixbuf* generic = gtk_image_get_pixbuf(GTK_IMAGE(imageIn(after[3])));
-    ASSERT_NE(generic, nullptr);
-    EXPECT_EQ(gdk_pixbuf_get_width(generic), MenuMirror::kIconSize);
+    // An icon no theme has shows the generic one.
+    EXPECT_EQ(iconOf(after[3]), MenuMirror::kFallbackIcon);
 
     // A row that gains an image becomes an image row in the same place; a moved row keeps
     // its widget.
@@ -157,6 +180,56 @@ TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {
     menu.reset();
     test::turnLoop(loop);
     EXPECT_EQ(chosen, 1);
+}
+
+TEST_F(MenuMirrorTest, AppRowsShowTheAppsOwnIconsAndOpenOnlyRegularFiles) {
+    // Icons installed as applications install them, in a folder the theme searches: hicolor
+    // (which the current theme, holding the generic icon, comes before), an unthemed pixmap,
+    // and a file named by its path; beside them a FIFO and a folder, which the image loader
+    // would block on or fail to read.
+    const fs::path root =
+        fs::temp_directory_path() / ("headroom-menu-icons-" + std::to_string(::getpid()));
+    const fs::path apps = root / "hicolor" / "48x48" / "apps";
+    fs::create_directories(apps);
+    const GObjectPtr<GdkPixbuf> red(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 48, 48));
+    gdk_pixbuf_fill(red.get(), 0xff0000ff);
+    for (const fs::path& png : {apps / "headroom-test-themed.png",
+                                root / "headroom-test-pixmap.png", root / "own-file.png"}) {
+        ASSERT_TRUE(gdk_pixbuf_save(red.get(), png.c_str(), "png", nullptr, nullptr));
+    }
+    ASSERT_EQ(::mkfifo((apps / "headroom-test-fifo.png").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((root / "fifo.png").c_str(), 0600), 0);
+    fs::create_directory(root / "folder.png");
+    std::ofstream(root / "not-an-image.png") << "text";
+    gtk_icon_theme_append_search_path(gtk_icon_theme_get_default(), root.c_str());
+
+    const std::string generic = MenuMirror::kFallbackIcon;
+    const struct {
+        std::string icon;
+        std::string shown;
+    } cases[] = {
+        {"headroom-test-themed", "headroom-test-themed"},
+        {"headroom-test-pixmap", "headroom-test-pixmap"},
+        {(root / "own-file.png").string(), (root / "own-file.png").string()},
+        {"headroom-test-fifo", generic},
+        {(root / "fifo.png").string(), generic},
+        {(root / "folder.png").string(), generic},
+        {(root / "not-an-image.png").string(), generic},
+        {(root / "missing.png").string(), generic},
+        {"no-such-icon-anywhere", generic},
+    };
+    auto menu = std::make_shared<Menu>();
+    for (const auto& c : cases) {
+        menu->addItem(appRow(c.icon, c.icon));
+    }
+    MenuMirror mirror(loop);
+    mirror.setMenu(menu);
+    const auto rows = rowsOf(mirror);
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(iconOf(rows[i]), cases[i].shown) << cases[i].icon;
+    }
+    fs::remove_all(root);
 }
 
 /// The red, green and blue of one pixel.

@@ -1,5 +1,7 @@
 #include "ui/gtk/MenuMirror.h"
 
+#include <glib/gstdio.h>
+
 #include <algorithm>
 #include <unordered_set>
 #include <utility>
@@ -204,20 +206,31 @@ void MenuMirror::update(Row& row, const MenuRow& wanted, int position) {
 }
 
 void MenuMirror::showImage(GtkImage* image, const std::string& name) {
-    // Desktop entries may name an image file instead of a themed icon; the icon theme keeps
-    // the icons it loaded lately.
-    GObjectPtr<GdkPixbuf> pixbuf(
-        name.starts_with('/')
-            ? gdk_pixbuf_new_from_file_at_scale(name.c_str(), kIconSize, kIconSize, TRUE, nullptr)
-            : nullptr);
-    const char* names[] = {name.c_str(), kFallbackIcon, nullptr};
-    if (!pixbuf) {
-        if (GObjectPtr<GtkIconInfo> icon{gtk_icon_theme_choose_icon(
-                gtk_icon_theme_get_default(), names, kIconSize, GTK_ICON_LOOKUP_FORCE_SIZE)}) {
-            pixbuf.reset(gtk_icon_info_load_icon(icon.get(), nullptr));
+    // The application's own icon where one is installed: a file its desktop entry names, or
+    // its name alone in the icon theme (given several names, GTK tries each in the current
+    // theme before hicolor, where most applications install theirs, and the generic icon
+    // would win). Names stay names: GTK draws them at the screen's scale, and the dbusmenu
+    // exporter sends the name, which the panel draws at its own. Only regular files are opened:
+    // the image loader would wait for good on a FIFO.
+    const auto regular = [](const char* path) {
+        GStatBuf info;
+        return path == nullptr || (g_stat(path, &info) == 0 && S_ISREG(info.st_mode));
+    };
+    gtk_image_set_pixel_size(image, kIconSize);
+    if (name.starts_with('/')) {
+        if (regular(name.c_str()) && gdk_pixbuf_get_file_info(name.c_str(), nullptr, nullptr)) {
+            g_autoptr(GFile) file = g_file_new_for_path(name.c_str());
+            g_autoptr(GIcon) icon = g_file_icon_new(file);
+            gtk_image_set_from_gicon(image, icon, GTK_ICON_SIZE_MENU);
+            return;
         }
+    } else if (const GObjectPtr<GtkIconInfo> icon{gtk_icon_theme_lookup_icon(
+                   gtk_icon_theme_get_default(), name.c_str(), kIconSize, GtkIconLookupFlags{})};
+               icon && regular(gtk_icon_info_get_filename(icon.get()))) {
+        gtk_image_set_from_icon_name(image, name.c_str(), GTK_ICON_SIZE_MENU);
+        return;
     }
-    gtk_image_set_from_pixbuf(image, pixbuf.get());
+    gtk_image_set_from_icon_name(image, kFallbackIcon, GTK_ICON_SIZE_MENU);
 }
 
 }  // namespace headroom

@@ -21,7 +21,7 @@ class CustomMenuItemWidget;
 /// box of image and label: the dbusmenu exporter sends a row's icon only for that shape, and
 /// only while the `gtk-menu-images` setting is on, which the mirror turns on), or a hand-drawn
 /// row. Images are icon names (or absolute files) drawn at 18 × 18, with the generic
-/// "application-x-executable" when the name is not found.
+/// "application-x-executable" when the name is not installed or names no regular image file.
 ///
 /// The menu says when it changed; one sync on the next turn of the loop then compares it with
 /// what was shown last: rows are matched by id, so that a row keeps its widget (and its
