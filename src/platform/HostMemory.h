@@ -14,12 +14,12 @@ struct VmStatistics {
     std::uint64_t wired = 0;
 };
 
-/// The running machine's own memory, whatever the figures shown come from: what a clean may
-/// claim is judged by these.
+/// The running machine's own memory, whatever the figures shown come from, within the memory
+/// limits this process runs under: what a clean may claim is judged by these.
 struct MachineMemory {
-    /// Installed memory, in bytes.
+    /// Installed memory, or the tightest limit when lower, in bytes.
     std::uint64_t total = 0;
-    /// Memory the kernel could hand out now without swapping, in bytes.
+    /// Memory the kernel could hand out now without swapping or passing a limit, in bytes.
     std::uint64_t available = 0;
 };
 

@@ -4,8 +4,10 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
+#include "platform/linux/CgroupMemoryLimit.h"
 #include "platform/linux/RegularFile.h"
 
 namespace headroom {
@@ -92,7 +94,14 @@ std::optional<MachineMemory> ProcHostMemory::machineMemory() {
         return std::nullopt;
     }
     // Both at most 2^54 kB (the parser's bound): × 1024 fits.
-    return MachineMemory{*info->memTotal * 1024, *info->memAvailable * 1024};
+    MachineMemory memory{*info->memTotal * 1024, *info->memAvailable * 1024};
+    // A limit above this process makes the kernel reclaim, and then kill, inside it whatever
+    // the machine has free.
+    if (const auto cgroup = readOwnCgroupMemoryLimit()) {
+        memory.total = std::min(memory.total, cgroup->limit);
+        memory.available = std::min(memory.available, cgroup->headroom);
+    }
+    return memory;
 }
 
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {

@@ -26,7 +26,9 @@ class ProcHostMemory final : public HostMemory {
     std::uint64_t physicalMemory() override;
     /// `<root>/meminfo` read and mapped by `vmStatisticsFromMemInfo`.
     std::optional<VmStatistics> statistics(std::string& failure) override;
-    /// MemTotal and MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root.
+    /// MemTotal and MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root, each
+    /// lowered to the tightest memory limit above this process and what it leaves to charge
+    /// (see CgroupMemoryLimit.h).
     std::optional<MachineMemory> machineMemory() override;
 
     /// For the command line: nothing when `<root>/meminfo` can be read and holds MemTotal,
