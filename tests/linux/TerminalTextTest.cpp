@@ -32,8 +32,13 @@ TEST(TerminalText, EscapesEveryControlCharacterAndKeepsText) {
         {"\xc0\xaf", R"(\xc0\xaf)"},
         {"\xed\xa0\x80", R"(\xed\xa0\x80)"},
         {"\xf4\x90\x80\x80", R"(\xf4\x90\x80\x80)"},
-        // U+00A0 and U+0100 are not controls.
-        {"\xc2\xa0\xc4\x80", "\xc2\xa0\xc4\x80"},
+        // Bidirectional controls at each end of their ranges ("evil\u202etxt.exe" would show as
+        // "evilexe.txt").
+        {"evil\u202etxt.exe \u202a\u2066\u2069\u200e\u200f\u061c",
+         R"(evil\u202etxt.exe \u202a\u2066\u2069\u200e\u200f\u061c)"},
+        // U+00A0, U+0100 and the neighbours of those ranges (the joiner U+200D of emoji
+        // sequences among them) are not controls.
+        {"\xc2\xa0\xc4\x80\u200d\u202f\u2065\u206a", "\xc2\xa0\xc4\x80\u200d\u202f\u2065\u206a"},
     };
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(escapeControlCharacters(text), shown) << text;
