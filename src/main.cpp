@@ -14,7 +14,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcHostMemory.h"
 #include "platform/linux/SysLog.h"
-#include "platform/linux/WelcomeWindowProcess.h"
+#include "platform/linux/ThanaksWindowProcess.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
 #include "ui/gtk/IndicatorStatusBar.h"
@@ -108,15 +108,14 @@ std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line,
 }
 
 /// The desktop front end: the tray item, its windows and dialogs, until the application ends.
-int runTray(TrayApplication& tray, LinuxPlatform& platform,
-            const KeyFilePreferenceStore& preferences, SystemLog& log) {
+int runTray(TrayApplication& tray, LinuxPlatform& platform, SystemLog& log) {
     IndicatorStatusBar statusBar(build::kApplicationId, build::kName, platform.runLoop, log);
     EnjoymentFeedback feedback(build::kName, EnjoymentFeedback::projectPages(), platform.urlOpener);
     GtkSettingWindowFactory settingWindows(resourcesDirectory(), log);
-    // The welcome window writes its check box into the same preference file.
-    WelcomeWindowProcess welcomeWindows(preferences.path(), log);
+    // The welcome window hands its check box's choice back, to be stored here.
+    ThanaksWindowProcess thanaksWindows(log);
     AppDelegate delegate(
-        platform.platform(statusBar, {&feedback, &tray, &settingWindows, &welcomeWindows}));
+        platform.platform(statusBar, {&feedback, &tray, &settingWindows, &thanaksWindows}));
     terminateOnSignals(tray);
     // The application's own loop turns the default main context, which the run loop's timers
     // and queues live on.
@@ -169,7 +168,7 @@ int main(int argc, char** argv) {
     ProcHostMemory hostMemory(line->procfs);
     LinuxPlatform platform(*preferences, log, hostMemory, {line->procfs, resourcesDirectory()});
     if (tray) {
-        return runTray(*tray, platform, *preferences, log);
+        return runTray(*tray, platform, log);
     }
 
     if (!notice.empty()) {

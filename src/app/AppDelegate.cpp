@@ -19,7 +19,7 @@ AppDelegate::AppDelegate(Platform platform)
           platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
           platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },
           [this](const std::string& text) { statusMenu.displayCleaningPercentage(text); }),
-      welcome(platform_.welcomeWindows, platform_.reachability, platform_.deployment) {}
+      welcome(platform_.thanaksWindows, platform_.preferences, platform_.deployment) {}
 
 AppDelegate::~AppDelegate() = default;
 

@@ -10,13 +10,12 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreferenceStore.h"
 #include "platform/ProcessControl.h"
-#include "platform/Reachability.h"
 #include "platform/RunLoop.h"
 #include "platform/SettingWindowFactory.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
+#include "platform/ThanaksWindows.h"
 #include "platform/UrlOpener.h"
-#include "platform/WelcomeWindows.h"
 #include "platform/Workspace.h"
 
 namespace headroom {
@@ -41,7 +40,6 @@ struct LinkAddresses {
 
 /// Settings of a deployment, kept apart from the logic.
 struct DeploymentSettings {
-    std::string reachabilityHost;  ///< probed by the reachability test, never contacted
     LinkAddresses links{};
     /// The maker's promotional page, shown in the welcome window (plain HTTP, path "/promo/").
     std::string promoPageURL = "http://tidewell.example/promo/";
@@ -66,8 +64,7 @@ struct Platform {
     LoginItems& loginItems;
     SettingWindowFactory& settingWindows;
     UrlOpener& urlOpener;
-    Reachability& reachability;
-    WelcomeWindows& welcomeWindows;
+    ThanaksWindows& thanaksWindows;
     BundleInfo bundle;
     DeploymentSettings deployment;
 };

@@ -30,7 +30,7 @@ void ThanaksWindowController::showWindow() {
 }
 
 void ThanaksWindowController::doNotShowWindow(bool checkBoxOn) {
-    ports_.preferences.setValue(checkBoxOn ? "n" : "y", kShowKey);
+    ports_.handBack << showLine(checkBoxOn) << std::endl;  // at once: the window may be ended
 }
 
 PolicyDecision ThanaksWindowController::decidePolicyForNavigationAction(WebView& sender,

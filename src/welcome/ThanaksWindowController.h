@@ -3,10 +3,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
-#include "platform/PreferenceStore.h"
 #include "platform/SystemLog.h"
 #include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
@@ -19,7 +19,8 @@ namespace headroom {
 struct ThanaksWindowPorts {
     URLConnectionFactory& connections;
     UrlOpener& workspace;
-    PreferenceStore& preferences;
+    /// Where the check box's choice is handed back, one line each (`showLine`).
+    std::ostream& handBack;
     SystemLog& log;
     const TextCase& textCase;
 };
@@ -47,8 +48,6 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
   public:
     /// The interface file of the window, "<name>.ui" among the resources.
     static constexpr const char* kNibName = "ThanaksWindowController";
-    /// The preference the "do not show" check box writes: "n" when checked, "y" otherwise.
-    static constexpr const char* kShowKey = "Show";
     static constexpr const char* kZoomScript = R"(document.documentElement.style.zoom = "0.496")";
     static constexpr const char* kFormErrorScript =
         "function f(){ var v =document.querySelector('.errorText').innerHTML; return v;} f(); ";
@@ -68,6 +67,7 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     /// so bringing the window forward is bringing the application forward.
     void showWindow();
 
+    /// Hands the box's new state back (the program that asked for the window stores it).
     void doNotShowWindow(bool checkBoxOn) override;
 
     PolicyDecision decidePolicyForNavigationAction(WebView& sender,

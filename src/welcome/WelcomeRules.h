@@ -14,6 +14,16 @@ inline constexpr std::string_view kConfirmationPhrase = "Almost finished";
 inline constexpr std::string_view kAlreadySubscribedPhrase = "already subscribed";
 inline constexpr std::string_view kLinkStart = "<a href=";
 
+/// The preference of the "do not show" check box: "n" when the box is on, "y" when it is off.
+inline constexpr std::string_view kShowKey = "Show";
+constexpr std::string_view showValue(bool checkBoxOn) {
+    return checkBoxOn ? "n" : "y";
+}
+/// The line by which the window's program hands that choice back: "Show=n" or "Show=y".
+inline std::string showLine(bool checkBoxOn) {
+    return std::string(kShowKey) + "=" + std::string(showValue(checkBoxOn));
+}
+
 /// Whether a response body (UTF-8 text) asks the user to confirm the subscription by e-mail:
 /// it says "Almost finished" and is not a test page.
 bool asksForEmailConfirmation(std::string_view body);

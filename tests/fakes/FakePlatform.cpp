@@ -15,8 +15,7 @@ FakePlatform::FakePlatform() {
     processControl.setJournal(&journal);
     loginItems.setJournal(&journal);
     urlOpener.setJournal(&journal);
-    reachability.setJournal(&journal);
-    welcomeWindows.setJournal(&journal);
+    thanaksWindows.setJournal(&journal);
 }
 
 Platform FakePlatform::platform() {
@@ -35,12 +34,11 @@ Platform FakePlatform::platform() {
         loginItems,
         settingWindows,
         urlOpener,
-        reachability,
-        welcomeWindows,
+        thanaksWindows,
         BundleInfo{kBundleIdentifier, "Headroom", "0.1.0", "1",
                    "Copyright © 2026 Tidewell. All rights reserved."},
-        DeploymentSettings{kReachabilityHost, LinkAddresses{"social.example", "maker.example",
-                                                            "support.example", "fans.example"}},
+        DeploymentSettings{
+            LinkAddresses{"social.example", "maker.example", "support.example", "fans.example"}},
     };
 }
 

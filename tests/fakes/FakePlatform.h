@@ -21,11 +21,10 @@ namespace headroom::test {
 
 /// One fake of every port, sharing one call journal, and the `Platform` that hands them to the
 /// program. The bundle is the application's own ("com.Tidewell.Headroom"); the deployment has
-/// the hosts of the reachability test and of four link pages, reserved names.
+/// the hosts of four link pages, reserved names.
 class FakePlatform {
   public:
     static constexpr const char* kBundleIdentifier = "com.Tidewell.Headroom";
-    static constexpr const char* kReachabilityHost = "reachability.invalid";
 
     FakePlatform();
     FakePlatform(const FakePlatform&) = delete;
@@ -49,8 +48,7 @@ class FakePlatform {
     FakeLoginItems loginItems;
     FakeSettingWindowFactory settingWindows;
     FakeUrlOpener urlOpener;
-    FakeReachability reachability;
-    FakeWelcomeWindows welcomeWindows;
+    FakeThanaksWindows thanaksWindows;
 };
 
 }  // namespace headroom::test

@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "CallJournal.h"
-#include "platform/Reachability.h"
 #include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
-#include "platform/WelcomeWindows.h"
+#include "platform/ThanaksWindows.h"
 
 namespace headroom::test {
 
@@ -82,23 +81,19 @@ struct FakeURLConnectionFactory final : URLConnectionFactory {
     std::vector<std::shared_ptr<Record>> records;
 };
 
-/// Records each request for the welcome window with its pages.
-class FakeWelcomeWindows final : public WelcomeWindows, public Journaled {
+/// Records each request for the welcome window with its pages; the last window's hand-back
+/// is kept for the test to play.
+class FakeThanaksWindows final : public ThanaksWindows, public Journaled {
   public:
-    void showWelcomeWindow(const std::string& promoPageURL,
-                           const std::string& subscriptionPage) override {
-        note("welcomeWindows.showWelcomeWindow");
+    void showThanksWindow(const std::string& promoPageURL, const std::string& subscriptionPage,
+                          HandedBack handedBack) override {
+        note("thanaksWindows.showThanksWindow");
         shown.emplace_back(promoPageURL, subscriptionPage);
+        handBack = std::move(handedBack);
     }
 
     std::vector<std::pair<std::string, std::string>> shown;
-};
-
-/// Every host is as reachable as `reachable` says.
-class FakeReachability final : public Reachability, public Journaled {
-  public:
-    bool isReachable(const std::string& /*hostName*/) override { return reachable; }
-    bool reachable = false;
+    HandedBack handBack;
 };
 
 /// Leaves the case as it is: the capitals are GLib's (tests/gui).

@@ -72,13 +72,12 @@ class SettingWindowGui : public test::DisplayTest {
         factory = std::make_unique<GtkSettingWindowFactory>(HEADROOM_RESOURCES_DIR, log);
         loginItems = std::make_unique<XdgAutostartLoginItems>(
             "/nonexistent/headroom-login-helper", AutostartFolders{home.string(), {{}}});
-        delegate = std::make_unique<AppDelegate>(
-            Platform{loop, *store, hostMemory, log, workspace, notices, statusBar, feedback,
-                     application, bundleResources, processControl, *loginItems, *factory, urlOpener,
-                     reachability, welcomeWindows,
-                     BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
-                                "Copyright © 2026 Tidewell. All rights reserved."},
-                     DeploymentSettings{}});
+        delegate = std::make_unique<AppDelegate>(Platform{
+            loop, *store, hostMemory, log, workspace, notices, statusBar, feedback, application,
+            bundleResources, processControl, *loginItems, *factory, urlOpener, thanaksWindows,
+            BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
+                       "Copyright © 2026 Tidewell. All rights reserved."},
+            DeploymentSettings{}});
         delegate->applicationDidFinishLaunching();
     }
     void TearDown() override {
@@ -179,8 +178,7 @@ class SettingWindowGui : public test::DisplayTest {
     std::unique_ptr<GtkSettingWindowFactory> factory;
     GioUrlOpener urlOpener{log};
     // The welcome window's port, which nothing here calls.
-    test::FakeReachability reachability;
-    test::FakeWelcomeWindows welcomeWindows;
+    test::FakeThanaksWindows thanaksWindows;
     std::unique_ptr<AppDelegate> delegate;
 
   private:

@@ -13,12 +13,12 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "FakeLoginItems.h"
-#include "FakePreferenceStore.h"
 #include "GuiTestSupport.h"
 #include "platform/linux/GlibTextCase.h"
 #include "ui/gtk/GtkThanaksWindow.h"
@@ -153,7 +153,7 @@ class WelcomeWindow : public test::DisplayTest {
     /// Opens the window as the welcome program does.
     GtkThanaksWindow& open(std::string promo = {}) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{connections, opener, preferences, log, textCase},
+            ThanaksWindowPorts{connections, opener, handedBack, log, textCase},
             ThanaksWindowContent{"Mémoire vive", promo.empty() ? site.url("/promo/") : promo,
                                  page});
         auto loaded = GtkThanaksWindow::load(
@@ -233,7 +233,7 @@ class WelcomeWindow : public test::DisplayTest {
     test::FakeUrlOpener opener;
     SoupURLConnectionFactory connections;
     GlibTextCase textCase;
-    test::FakePreferenceStore preferences;
+    std::ostringstream handedBack;
     std::unique_ptr<ThanaksWindowController> controller;
 };
 
@@ -363,8 +363,7 @@ TEST_F(WelcomeWindow, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
     std::ofstream(folder / "Bare.ui")
         << "<interface><object class=\"GtkWindow\" id=\"ThanaksWindow\"/></interface>";
     ThanaksWindowController owner(
-        ThanaksWindowPorts{connections, opener, preferences, log, textCase},
-        ThanaksWindowContent{});
+        ThanaksWindowPorts{connections, opener, handedBack, log, textCase}, ThanaksWindowContent{});
     for (const char* ui : {"Missing.ui", "Bare.ui"}) {
         EXPECT_EQ(GtkThanaksWindow::load((folder / ui).string(), owner, log), nullptr) << ui;
     }

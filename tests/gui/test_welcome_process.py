@@ -105,8 +105,8 @@ class TestWelcomeProcess(test_tray.TestTray):
         first = self.welcome()
         with open("/proc/%d/cmdline" % first) as f:
             arguments = f.read().split("\0")
-        # Its check box writes the tray's own preference file.
-        self.assertEqual(arguments[1:3], ["--config", self.config])
+        # It is told no preference file: its check box's choice comes back to the tray.
+        self.assertEqual(arguments[1::2][:2], ["--promo", "--page"])
         self.window_of(first)
 
         # A second show closes the first window and its program.
@@ -131,8 +131,8 @@ class TestWelcomeProcess(test_tray.TestTray):
         self.assertEqual(self.proc.wait(timeout=15), 0)
 
     def test_two_programs_saving_at_once_lose_nothing(self):
-        # The tray's preferences window and the welcome window save to the same file: a check
-        # box clicked in each in one burst of input (one xdotool run), twenty times over.
+        # A check box clicked in the tray's preferences window and in the welcome window in one
+        # burst of input (one xdotool run), twenty times over: the tray stores both.
         item = self.start()
         self.until("the menu", lambda: "Preferences..." in item.labels())
         item.click("Preferences...")

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FakeLoginItems.h"
-#include "FakePreferenceStore.h"
 #include "FakeSystemLog.h"
 #include "FakeThanaksWindow.h"
 #include "welcome/ThanaksWindowController.h"
@@ -23,7 +23,7 @@ class WelcomeController : public ::testing::Test {
   protected:
     void open(std::optional<ResourcePage> page) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{connections, browser, preferences, log, textCase},
+            ThanaksWindowPorts{connections, browser, handedBack, log, textCase},
             ThanaksWindowContent{"Headroom", kPromo, std::move(page)});
         auto made = std::make_unique<FakeThanaksWindow>();
         w = made.get();
@@ -33,7 +33,7 @@ class WelcomeController : public ::testing::Test {
 
     FakeURLConnectionFactory connections;
     FakeUrlOpener browser;
-    FakePreferenceStore preferences;
+    std::ostringstream handedBack;
     FakeSystemLog log;
     FakeTextCase textCase;
     std::unique_ptr<ThanaksWindowController> controller;
@@ -50,6 +50,10 @@ TEST_F(WelcomeController, ShowsInFrontThePromoHiddenUntilItLoadsAndAFailedLoadOn
     EXPECT_TRUE(connections.records.empty());
     controller->didStartProvisionalLoadForFrame(w->promo);
     EXPECT_EQ(w->promo.hidden, false);
+    // The check box's choice is handed back, a line each time, and written nowhere else.
+    controller->doNotShowWindow(true);
+    controller->doNotShowWindow(false);
+    EXPECT_EQ(handedBack.str(), "Show=n\nShow=y\n");
 
     // A connection that fails stops the spinner and tells only the log.
     controller->decidePolicyForNavigationAction(w->subscribe,

@@ -6,7 +6,6 @@
 #include "platform/Platform.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
-#include "platform/linux/NetworkReachability.h"
 #include "platform/linux/PixbufBundleResources.h"
 #include "platform/linux/ProcSelfControl.h"
 #include "platform/linux/ProcWorkspace.h"
@@ -20,7 +19,7 @@ struct DesktopPorts {
     Feedback* feedback = nullptr;
     Application* application = nullptr;
     SettingWindowFactory* settingWindows = nullptr;
-    WelcomeWindows* welcomeWindows = nullptr;
+    ThanaksWindows* thanaksWindows = nullptr;
 };
 
 /// The application without a desktop shell: terminating ends the run loop, and there is no
@@ -42,7 +41,7 @@ class LoopApplication final : public Application {
 
 /// The windows and the rating flow where there is no display to show them on: asking for one
 /// opens nothing and says so in the log.
-class NoWindows final : public SettingWindowFactory, public WelcomeWindows, public Feedback {
+class NoWindows final : public SettingWindowFactory, public ThanaksWindows, public Feedback {
   public:
     explicit NoWindows(SystemLog& log) : log_(log) {}
     std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& /*owner*/) override {
@@ -51,8 +50,8 @@ class NoWindows final : public SettingWindowFactory, public WelcomeWindows, publ
             "file (see --config)");
         return nullptr;
     }
-    void showWelcomeWindow(const std::string& /*promoPageURL*/,
-                           const std::string& /*subscriptionPage*/) override {
+    void showThanksWindow(const std::string& /*promoPageURL*/,
+                          const std::string& /*subscriptionPage*/, HandedBack /*unused*/) override {
         log_.log("The welcome window needs a display");
     }
     void showEnjoymentDialog() override { log_.log("The rating dialog needs a display"); }
@@ -95,7 +94,6 @@ struct LinuxPlatform {
     ProcSelfControl processControl;
     XdgAutostartLoginItems loginItems;
     GioUrlOpener urlOpener{log};
-    NetworkReachability reachability;
     NoWindows noWindows{log};
 };
 

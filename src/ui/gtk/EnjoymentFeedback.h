@@ -39,9 +39,6 @@ class EnjoymentFeedback final : public Feedback {
 
     void showEnjoymentDialog() override;
 
-    /// The dialog of the question now open, if one is.
-    GtkWidget* openDialog() const { return dialog_; }
-
   private:
     /// Puts `question` to the user; `answered` gets true for yes, false for no (or a dialog
     /// closed without an answer).

@@ -2,23 +2,24 @@
 // show (after ending the one shown before) so that the web engine never loads into the tray,
 // and it ends when its window closes, or on SIGTERM, SIGINT or SIGHUP.
 //
-//     headroom-welcome [--config FILE] --promo URL --page PAGE
+//     headroom-welcome --promo URL --page PAGE
 //
-// --config names the preference file that the "do not show" check box writes (the tray's);
-// without it the default one is used. --help prints the usage.
+// It writes no file: the "do not show" check box's choice is handed back on the standard
+// output, one line ("Show=n" or "Show=y") per change, and Headroom stores it. --help prints the
+// usage.
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <utility>
 
 #include "app/BuildInfo.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibTextCase.h"
-#include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/SysLog.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/Resources.h"
@@ -50,12 +51,10 @@ gboolean quit(gpointer /*unused*/) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    gchar* options[3] = {};
+    gchar* options[2] = {};
     const GOptionEntry entries[] = {
-        {"config", 0, 0, G_OPTION_ARG_FILENAME, &options[0],
-         "The preference file that the check box writes", "FILE"},
-        {"promo", 0, 0, G_OPTION_ARG_STRING, &options[1], "The promotional page", "URL"},
-        {"page", 0, 0, G_OPTION_ARG_FILENAME, &options[2],
+        {"promo", 0, 0, G_OPTION_ARG_STRING, &options[0], "The promotional page", "URL"},
+        {"page", 0, 0, G_OPTION_ARG_FILENAME, &options[1],
          "The subscription form: a resource file name or an absolute path", "PAGE"},
         {}};
     GOptionContext* context = g_option_context_new("");
@@ -67,9 +66,8 @@ int main(int argc, char** argv) {
     GError* error = nullptr;
     const bool parsed = g_option_context_parse(context, &argc, &argv, &error) != FALSE;
     g_option_context_free(context);
-    const std::string config = take(options[0]);
-    const std::string promo = take(options[1]);
-    const std::string page = take(options[2]);
+    const std::string promo = take(options[0]);
+    const std::string page = take(options[1]);
     if (!parsed || argc > 1 || promo.empty() || page.empty()) {
         std::fprintf(stderr, "headroom-welcome: %s\n",
                      !parsed    ? error->message
@@ -90,10 +88,8 @@ int main(int argc, char** argv) {
     gdk_set_program_class(build::kApplicationId);
 
     SysLog log(escapeControlCharacters);
-    KeyFilePreferenceStore preferences(
-        config.empty() ? KeyFilePreferenceStore::defaultPath() : config, log);
-    std::string message;
-    preferences.load(message);  // a file it cannot use holds its own writes back, and says so
+    // Headroom may have gone: a choice it cannot read any more is not worth dying for.
+    std::signal(SIGPIPE, SIG_IGN);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         g_unix_signal_add(signal, &quit, nullptr);
     }
@@ -102,7 +98,7 @@ int main(int argc, char** argv) {
     GioUrlOpener browser(log);
     GlibTextCase textCase;
     ThanaksWindowController controller(
-        ThanaksWindowPorts{connections, browser, preferences, log, textCase},
+        ThanaksWindowPorts{connections, browser, std::cout, log, textCase},
         ThanaksWindowContent{
             build::kName, promo,
             GtkThanaksWindow::readPage(
