@@ -1,7 +1,7 @@
 // headroom-login-helper: the program the session starts at login (from the autostart entry
 // that start at login writes). It owns the session-bus name com.Tidewell.Helper, starts
 // Headroom from its own folder unless Headroom already runs, and ends when Headroom, at its
-// launch, sends the TERMINATEHELPER signal.
+// launch, sends the TERMINATEHELPER signal, or when Headroom does not come up.
 
 #include <gio/gio.h>
 #include <glib-unix.h>
@@ -28,9 +28,23 @@ constexpr const char* kApplicationProgram = "headroom";
 // org.freedesktop.DBus.RequestName: fail rather than wait in line; "primary owner" on success.
 constexpr guint32 kDoNotQueue = 4;
 constexpr guint32 kPrimaryOwner = 1;
+// Headroom owns its name early in its launch, and tells the helper to end right after.
+constexpr guint kComeUpSeconds = 5;
+
+/// Whether the Headroom the helper started came up, and whether it gave up on it.
+struct Started {
+    GMainLoop* loop;
+    bool up = false;
+    bool failed = false;
+
+    void giveUp() {
+        failed = true;
+        g_main_loop_quit(loop);
+    }
+};
 
 int fail(SystemLog& log, const std::string& what, GError* error) {
-    log.log("Login helper: " + what + ": " + (error != nullptr ? error->message : "unknown error"));
+    log.log("Login helper: " + what + (error != nullptr ? std::string(": ") + error->message : ""));
     g_clear_error(&error);
     return 1;
 }
@@ -81,11 +95,44 @@ int runHelper() {
                           &error) == FALSE) {
             status = fail(log, "cannot start " + path, error);
         } else {
+            // A Headroom that does not come up (it ends at once, or never owns its name) would
+            // keep the helper and its name for the whole session: it waits a few seconds for
+            // the name, and ends when the name goes without the signal.
+            Started started{loop};
+            const guint watch = g_bus_watch_name_on_connection(
+                bus, build::kApplicationId, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                [](GDBusConnection*, const gchar*, const gchar*, gpointer data) {
+                    static_cast<Started*>(data)->up = true;
+                },
+                [](GDBusConnection*, const gchar*, gpointer data) {
+                    if (auto* self = static_cast<Started*>(data); self->up) {
+                        self->giveUp();
+                    }
+                },
+                &started, nullptr);
+            const guint comeUp = g_timeout_add_seconds(
+                kComeUpSeconds,
+                [](gpointer data) {
+                    if (auto* self = static_cast<Started*>(data); !self->up) {
+                        self->giveUp();
+                    }
+                    return gboolean{G_SOURCE_CONTINUE};
+                },
+                &started);
             const guint interrupt = g_unix_signal_add(SIGINT, quit, loop);
             const guint terminate = g_unix_signal_add(SIGTERM, quit, loop);
             g_main_loop_run(loop);
             g_source_remove(interrupt);
             g_source_remove(terminate);
+            g_source_remove(comeUp);
+            g_bus_unwatch_name(watch);
+            if (started.failed) {
+                status = fail(log,
+                              started.up ? path + " ended before telling the helper to"
+                                         : path + " did not come up within " +
+                                               std::to_string(kComeUpSeconds) + " s",
+                              nullptr);
+            }
         }
     }
     g_dbus_connection_signal_unsubscribe(bus, subscription);

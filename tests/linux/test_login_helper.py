@@ -1,7 +1,8 @@
 """The login helper and Headroom's launch on the test run's private session bus.
 
 The helper owns com.Tidewell.Helper, starts the `headroom` beside it unless
-com.Tidewell.Headroom has an owner, and ends on the TERMINATEHELPER signal (interface
+com.Tidewell.Headroom has an owner, and ends on the TERMINATEHELPER signal, or when that
+Headroom does not own its name within a few seconds (or ends without the signal) (interface
 com.Tidewell.Headroom, path /com/Tidewell/Headroom, one string: the sender's id). Headroom
 sends that signal once at launch when the helper's name has an owner, and never otherwise.
 Signals are watched with a match rule of our own.
@@ -188,6 +189,27 @@ class HelperTest(unittest.TestCase):
         self.assertIsNone(first.poll())
         first.send_signal(signal.SIGTERM)
         self.assertEqual(first.wait(timeout=10), 0)
+
+    def test_helper_ends_within_seconds_when_headroom_does_not_come_up(self):
+        # A Headroom that fails at once, and one that hangs without owning its name.
+        for name, script in (("fails", "exit 3\n"), ("hangs", "exec sleep 60\n")):
+            with self.subTest(name):
+                shutil.rmtree(os.path.join(self.dir, "bin"), ignore_errors=True)
+                helper, _ = self.install('#!/bin/sh\necho $$ > "$HEADROOM_TEST_MARKER"\n' + script)
+                started = time.monotonic()
+                process = self.start_helper(helper)
+                try:
+                    self.assertEqual(process.wait(timeout=15), 1)
+                finally:
+                    if read(self.marker).strip():
+                        try:
+                            os.kill(int(read(self.marker)), signal.SIGKILL)
+                        except ProcessLookupError:
+                            pass
+                        os.unlink(self.marker)
+                self.assertLess(time.monotonic() - started, 8)
+                self.assertFalse(has_owner(HELPER_NAME))
+                self.assertEqual(self.watch.arguments, [])
 
     @unittest.skipUnless(os.environ.get("DISPLAY"), "needs a display for Headroom's tray")
     def test_the_real_headroom_started_by_the_helper_ends_it(self):
