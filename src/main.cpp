@@ -1,6 +1,7 @@
 // Wires one platform and one front end together.
 
 #include <glib-unix.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -62,11 +63,11 @@ std::unique_ptr<TrayApplication> openTray(std::string& notice, std::string& prob
         display = g_getenv("WAYLAND_DISPLAY");
     }
     if (display == nullptr || *display == '\0') {
-        notice = "no display found; showing the terminal view";
+        notice = "no display found";
         return nullptr;
     }
     if (!TrayApplication::openDisplay(build::kApplicationId)) {
-        notice = std::string("cannot open the display ") + display + "; showing the terminal view";
+        notice = std::string("cannot open the display ") + display;
         return nullptr;
     }
     auto tray = std::make_unique<TrayApplication>(build::kApplicationId);
@@ -153,6 +154,12 @@ int main(int argc, char** argv) {
             std::fputs("headroom: already running in this session\n", stderr);
             return 0;
         }
+        // A live view redrawn into a pipe or a file would grow without end.
+        if (!tray && ::isatty(STDOUT_FILENO) == 0) {
+            return fail(notice +
+                        " and standard output is not a terminal: use --print for one reading, "
+                        "or --watch to follow the figures");
+        }
     }
 
     SysLog log(escapeControlCharacters, !tray);
@@ -172,7 +179,7 @@ int main(int argc, char** argv) {
     }
 
     if (!notice.empty()) {
-        std::fputs(("headroom: " + notice + "\n").c_str(), stderr);
+        std::fputs(("headroom: " + notice + "; showing the terminal view\n").c_str(), stderr);
     }
 
     TerminalStatusBar statusBar;

@@ -7,6 +7,7 @@ import contextlib
 import json
 import os
 import pty
+import select
 import shutil
 import signal
 import stat
@@ -52,7 +53,6 @@ def read_until(stream, wanted, timeout=10.0):
     """Reads a child's output until a line equals `wanted`; False on timeout or end of output.
 
     Reads the descriptor itself, so that no line waits unseen in a Python buffer."""
-    import select
     deadline = time.monotonic() + timeout
     seen = b""
     while time.monotonic() < deadline:
@@ -433,16 +433,38 @@ class TestTerminalView(TempDirCase):
                     os.close(master)
                     os.close(slave)
 
-    def test_no_display_falls_back_to_the_terminal_view_with_a_notice(self):
+    def test_no_display_shows_the_view_on_a_terminal_and_refuses_anything_else(self):
         config = os.path.join(self.tmp, "prefs.ini")
-        proc = subprocess.run([BINARY, "--procfs", PROCFS, "--config", config],
-                              env=self.run_binary.env, input="q", capture_output=True,
-                              text=True, timeout=20)
-        self.assertEqual(proc.returncode, 0, proc.stderr)
-        self.assertEqual(proc.stderr.strip().splitlines(),
-                         ["headroom: no display found; showing the terminal view"])
-        self.assertIn("Title: 2.00 GB (grey)", proc.stdout)
-
+        args = [BINARY, "--procfs", PROCFS, "--config", config]
+        # Into a pipe a live view would grow without end: one line, status 2, nothing written.
+        refused = subprocess.run(args, env=self.run_binary.env, stdin=subprocess.DEVNULL,
+                                 capture_output=True, text=True, timeout=20)
+        self.assertEqual((refused.returncode, refused.stdout), (2, ""))
+        self.assertEqual(refused.stderr.splitlines(),
+                         ["headroom: no display found and standard output is not a terminal: "
+                          "use --print for one reading, or --watch to follow the figures"])
+        self.assertFalse(os.path.exists(config))
+        master, slave = pty.openpty()
+        proc = subprocess.Popen(args, env=self.run_binary.env, stdin=subprocess.PIPE,
+                                stdout=slave, stderr=subprocess.PIPE)
+        os.close(slave)
+        try:
+            seen, deadline = b"", time.monotonic() + 10
+            while b"Title: 2.00 GB (grey)" not in seen and time.monotonic() < deadline:
+                if select.select([master], [], [], 0.5)[0]:
+                    seen += os.read(master, 65536)
+            self.assertIn(b"Title: 2.00 GB (grey)", seen)
+            proc.stdin.write(b"q")
+            proc.stdin.close()
+            self.assertEqual(proc.wait(timeout=10), 0)
+            self.assertEqual(proc.stderr.read().decode().splitlines(),
+                             ["headroom: no display found; showing the terminal view"])
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            proc.stderr.close()
+            os.close(master)
 
 if __name__ == "__main__":
     BINARY = sys.argv.pop(1)

@@ -75,7 +75,8 @@ same in the terminal.
   --help           show this help and exit
   --version        show the version and exit
 
-Exit status: 0 on success, 2 on a bad option, procfs or preference file.
+Exit status: 0 on success, 2 on a bad option, procfs or preference file, or with no
+display when standard output is not a terminal.
 )";
 }
 
