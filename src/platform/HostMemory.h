@@ -12,6 +12,32 @@ struct VmStatistics {
     std::uint64_t active = 0;
     std::uint64_t inactive = 0;
     std::uint64_t wired = 0;
+    /// What programs could still be given without swapping: MemAvailable, plus the ZFS ARC
+    /// above its floor; nothing where the kernel does not say.
+    std::optional<std::uint64_t> available = {};
+    /// Swap space and the part of it in use; nothing where the kernel does not say.
+    std::optional<std::uint64_t> swapTotal = {};
+    std::optional<std::uint64_t> swapUsed = {};
+};
+
+/// Shares of time, in per cent, in which tasks stalled waiting for memory, averaged over the
+/// last 10, 60 and 300 s; `total` is the whole stall time in microseconds.
+struct StallAverages {
+    double avg10 = 0.0;
+    double avg60 = 0.0;
+    double avg300 = 0.0;
+    std::uint64_t total = 0;
+
+    friend bool operator==(const StallAverages&, const StallAverages&) = default;
+};
+
+/// Memory pressure: `some` task waited, or `full`y all of them did (absent on kernels that do
+/// not report it).
+struct MemoryPressure {
+    StallAverages some;
+    std::optional<StallAverages> full;
+
+    friend bool operator==(const MemoryPressure&, const MemoryPressure&) = default;
 };
 
 /// The running machine's own memory, whatever the figures shown come from, within the memory
@@ -38,6 +64,9 @@ class HostMemory {
     /// The running system's installed and available memory, read from the system itself (never
     /// from a substitute tree) at each call; nothing when either cannot be read.
     virtual std::optional<MachineMemory> machineMemory() = 0;
+
+    /// Memory pressure now; nothing where the kernel does not report it.
+    virtual std::optional<MemoryPressure> pressure() = 0;
 };
 
 }  // namespace headroom

@@ -90,6 +90,7 @@ class ReservedHostMemory final : public HostMemory {
         return real_.statistics(failure);
     }
     std::uint64_t physicalMemory() override { return real_.physicalMemory(); }
+    std::optional<MemoryPressure> pressure() override { return real_.pressure(); }
     std::optional<MachineMemory> machineMemory() override {
         auto machine = real_.machineMemory();
         if (machine) {

@@ -40,6 +40,7 @@ class FakeHostMemory final : public HostMemory, public Journaled {
         }
         return MachineMemory{machineTotal_, *availableMemory_};
     }
+    std::optional<MemoryPressure> pressure() override { return pressure_; }
 
     void setStatistics(const VmStatistics& statistics) { statistics_ = statistics; }
     /// Makes every following statistics read fail, until new statistics are set.
@@ -51,6 +52,11 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     /// The running machine's available memory; nothing makes its reading fail.
     void setAvailableMemory(std::optional<std::uint64_t> bytes) { availableMemory_ = bytes; }
     void setMachineTotal(std::uint64_t bytes) { machineTotal_ = bytes; }
+    /// Pressure with `some avg10` at `percent`; nothing: a kernel without the file.
+    void setPressure(std::optional<double> percent) {
+        pressure_ = percent ? std::optional(MemoryPressure{{*percent, 0.0, 0.0, 0}, std::nullopt})
+                            : std::nullopt;
+    }
     /// When set, answers every reading of the running machine instead of the figures above.
     std::function<std::optional<MachineMemory>()> machineMemoryFrom;
 
@@ -68,6 +74,7 @@ class FakeHostMemory final : public HostMemory, public Journaled {
     std::uint64_t physicalMemory_ = 8 * kGiB;
     std::optional<std::uint64_t> availableMemory_ = 4 * kGiB;
     std::uint64_t machineTotal_ = 8 * kGiB;
+    std::optional<MemoryPressure> pressure_;
     std::size_t statisticsReads_ = 0;
     std::string failure_;
 };

@@ -1,5 +1,5 @@
 // /proc/meminfo text (a --procfs tree is anyone's file) through the parser and the mapping to
-// bytes.
+// bytes; the same text through the pressure and ARC parsers, which read files of the same tree.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
+#include "platform/linux/KernelPressure.h"
 #include "platform/linux/MemInfo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -22,5 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         HEADROOM_FUZZ_CHECK(statistics->free == *info.memFree * 1024);
         HEADROOM_FUZZ_CHECK(statistics->wired % 1024 == 0);
     }
+    if (const auto pressure = headroom::parsePressure(text)) {
+        HEADROOM_FUZZ_CHECK(pressure->some.avg10 >= 0.0 && pressure->some.avg10 <= 100.0);
+    }
+    const auto arc = headroom::parseArcStats(text);
+    HEADROOM_FUZZ_CHECK(headroom::reclaimableArc(arc) <= arc.size.value_or(0));
     return 0;
 }

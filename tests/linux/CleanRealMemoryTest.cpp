@@ -46,6 +46,7 @@ class SmallMachine final : public HostMemory {
     SmallMachine() : baseline_(residentBytes()) {}
     std::optional<VmStatistics> statistics(std::string&) override { return VmStatistics{kFree}; }
     std::uint64_t physicalMemory() override { return kInstalled; }
+    std::optional<MemoryPressure> pressure() override { return real_.pressure(); }
     std::optional<MachineMemory> machineMemory() override {
         const std::uint64_t claimed = std::max(residentBytes(), baseline_) - baseline_;
         const std::uint64_t budget = kFree + cleanSafetyFloor(kInstalled) + 16 * kMiB;

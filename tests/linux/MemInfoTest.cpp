@@ -32,7 +32,9 @@ TEST(MemInfoParse, RealCapture) {
                        .kernelStack = 1812,
                        .pageTables = 1384,
                        .secPageTables = 0,
-                       .percpu = 744}));
+                       .percpu = 744,
+                       .swapTotal = 0,
+                       .swapFree = 0}));
 }
 
 TEST(MemInfoParse, ValueForms) {

@@ -54,6 +54,8 @@ constexpr Field kFields[] = {
     {"PageTables", &MemInfo::pageTables},
     {"SecPageTables", &MemInfo::secPageTables},
     {"Percpu", &MemInfo::percpu},
+    {"SwapTotal", &MemInfo::swapTotal},
+    {"SwapFree", &MemInfo::swapFree},
 };
 constexpr std::size_t kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
 
@@ -94,8 +96,16 @@ std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info) {
                               &info.pageTables, &info.secPageTables, &info.percpu}) {
         wired += field->value_or(0);
     }
-    return VmStatistics{*info.memFree * 1024, *info.active * 1024, *info.inactive * 1024,
-                        std::min(wired, kMaxKilobytes) * 1024};
+    const auto bytes = [](std::optional<std::uint64_t> kB) {
+        return kB ? std::optional(*kB * 1024) : std::nullopt;
+    };
+    const bool swap = info.swapTotal && info.swapFree;
+    return VmStatistics{
+        *info.memFree * 1024, *info.active * 1024, *info.inactive * 1024,
+        std::min(wired, kMaxKilobytes) * 1024, bytes(info.memAvailable),
+        swap ? bytes(info.swapTotal) : std::nullopt,
+        // SwapFree above SwapTotal cannot be: none is used then.
+        swap ? bytes(*info.swapTotal - std::min(*info.swapTotal, *info.swapFree)) : std::nullopt};
 }
 
 }  // namespace headroom

@@ -23,6 +23,8 @@ struct MemInfo {
     std::optional<std::uint64_t> pageTables;     ///< user page tables
     std::optional<std::uint64_t> secPageTables;  ///< secondary (KVM, IOMMU) page tables (6.1+)
     std::optional<std::uint64_t> percpu;         ///< per-CPU allocator backing pages (3.15+)
+    std::optional<std::uint64_t> swapTotal;      ///< swap space, 0 with none
+    std::optional<std::uint64_t> swapFree;       ///< swap space unused
 
     friend bool operator==(const MemInfo&, const MemInfo&) = default;
 };
@@ -44,7 +46,8 @@ MemInfo parseMemInfo(std::string_view text);
 /// The breakdown in bytes (kB × 1024): free = MemFree, active = Active, inactive = Inactive,
 /// wired = Unevictable + SUnreclaim + KernelStack + PageTables + SecPageTables + Percpu (the sum
 /// of those present: SecPageTables exists since Linux 6.1, Percpu since 3.15). MemFree, Active
-/// and Inactive are required: when one is absent the read counts as failed.
+/// and Inactive are required: when one is absent the read counts as failed. Available is
+/// MemAvailable, swap used SwapTotal − SwapFree, each only where its fields are there.
 std::optional<VmStatistics> vmStatisticsFromMemInfo(const MemInfo& info);
 
 }  // namespace headroom

@@ -8,18 +8,30 @@
 #include <utility>
 
 #include "platform/linux/CgroupMemoryLimit.h"
+#include "platform/linux/KernelPressure.h"
 #include "platform/linux/RegularFile.h"
 
 namespace headroom {
 
 namespace {
 
-/// `<root>/meminfo`, with no doubled slash.
-std::string meminfoPath(std::string root) {
+/// `root` with no slash at its end, so that paths under it have no doubled slash.
+std::string withoutSlash(std::string root) {
     while (!root.empty() && root.back() == '/') {
         root.pop_back();
     }
-    return root + "/meminfo";
+    return root;
+}
+
+std::string meminfoPath(const std::string& root) {
+    return withoutSlash(root) + "/meminfo";
+}
+
+/// The kernel's small text files (psi, kstat) whole; empty when they cannot be read.
+std::string readSmallFile(const std::string& path) {
+    std::string text;
+    std::string failure;
+    return readRegularFile(path, 64 * 1024, text, failure) == FileStatus::Ok ? text : std::string();
 }
 
 /// The parsed file, opened afresh; nothing, with the reason in `failure`, when it cannot be read.
@@ -33,7 +45,8 @@ std::optional<MemInfo> readMemInfoAt(const std::string& path, std::string& failu
 
 }  // namespace
 
-ProcHostMemory::ProcHostMemory(const std::string& procfsRoot) : meminfo_(meminfoPath(procfsRoot)) {}
+ProcHostMemory::ProcHostMemory(const std::string& procfsRoot)
+    : root_(withoutSlash(procfsRoot)), meminfo_(meminfoPath(procfsRoot)) {}
 
 ProcHostMemory::~ProcHostMemory() {
     if (meminfoFd_ >= 0) {
@@ -83,6 +96,10 @@ std::optional<VmStatistics> ProcHostMemory::statistics(std::string& failure) {
     auto statistics = vmStatisticsFromMemInfo(*info);
     if (!statistics) {
         failure = meminfo_ + " lacks MemFree, Active or Inactive";
+    } else if (statistics->available) {
+        // The ARC shrinks to c_min under pressure; both are far below 2^64 bytes.
+        *statistics->available +=
+            reclaimableArc(parseArcStats(readSmallFile(root_ + "/spl/kstat/zfs/arcstats")));
     }
     return statistics;
 }
@@ -102,6 +119,10 @@ std::optional<MachineMemory> ProcHostMemory::machineMemory() {
         memory.available = std::min(memory.available, cgroup->headroom);
     }
     return memory;
+}
+
+std::optional<MemoryPressure> ProcHostMemory::pressure() {
+    return parsePressure(readSmallFile(root_ + "/pressure/memory"));
 }
 
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {

@@ -10,7 +10,8 @@
 
 namespace headroom {
 
-/// The machine's memory from the proc filesystem (`<root>/meminfo`, see MemInfo.h). The root is
+/// The machine's memory from the proc filesystem (`<root>/meminfo`, see MemInfo.h;
+/// `<root>/pressure/memory` and `<root>/spl/kstat/zfs/arcstats`, see KernelPressure.h). The root is
 /// `/proc` normally; `--procfs DIR` substitutes a tree of fixtures for everything the monitor
 /// shows. The cleaner's safety figures, `machineMemory()`, are always read from the real
 /// `/proc/meminfo`.
@@ -24,12 +25,16 @@ class ProcHostMemory final : public HostMemory {
     /// MemTotal × 1024 from `<root>/meminfo`, read on the first call and kept; when it cannot be
     /// read, or reads 0 (no machine has no memory), sysconf(_SC_PHYS_PAGES) × page size.
     std::uint64_t physicalMemory() override;
-    /// `<root>/meminfo` read and mapped by `vmStatisticsFromMemInfo`.
+    /// `<root>/meminfo` read and mapped by `vmStatisticsFromMemInfo`; the ZFS ARC above its
+    /// floor is added to the available memory where `<root>/spl/kstat/zfs/arcstats` exists.
     std::optional<VmStatistics> statistics(std::string& failure) override;
     /// MemTotal and MemAvailable × 1024 from the real `/proc/meminfo`, whatever the root, each
     /// lowered to the tightest memory limit above this process and what it leaves to charge
     /// (see CgroupMemoryLimit.h).
     std::optional<MachineMemory> machineMemory() override;
+    /// `<root>/pressure/memory`; nothing where it cannot be read (kernels before 4.20, or built
+    /// without CONFIG_PSI) or parsed.
+    std::optional<MemoryPressure> pressure() override;
 
     /// For the command line: nothing when `<root>/meminfo` can be read and holds MemTotal,
     /// MemFree, Active and Inactive; otherwise one line saying what is wrong, e.g.
@@ -42,6 +47,7 @@ class ProcHostMemory final : public HostMemory {
   private:
     std::optional<MemInfo> readMemInfo(std::string& failure);
 
+    std::string root_;
     std::string meminfo_;
     /// `<root>/meminfo` kept open when it is the kernel's: each read from offset 0 makes a new
     /// snapshot, and opening costs as much again as reading (a fixture elsewhere is opened
