@@ -50,6 +50,7 @@ class AppDelegate : public PreferenceModel {
     void setRefreshInterval(std::int64_t value) override;
     void setMemoryLevel(std::int32_t value) override;
     void setSignificantThreshold(std::int32_t value) override;
+    void setPressureLevel(std::int32_t value) override;
 
     // Start at login. Registration goes by the login helper's identity (the application's own
     // location is not needed for it), and a refusal is logged with its reason.

@@ -49,6 +49,7 @@ void AppDelegate::setDefaultValueForPreferences() {
     memoryLevel = low32Bits(loadInteger(kMemoryLevel, kDefaultMemoryLevel));
     significantThreshold =
         low32Bits(loadInteger(kSignificantThreshold, kDefaultSignificantThreshold));
+    pressureLevel = low32Bits(loadInteger(kPressureLevel, kDefaultPressureLevel));
 }
 
 void AppDelegate::setIsPercentage(bool value) {
@@ -101,6 +102,11 @@ void AppDelegate::setMemoryLevel(std::int32_t value) {
 void AppDelegate::setSignificantThreshold(std::int32_t value) {
     significantThreshold = value;
     platform_.preferences.setInteger(value, std::string(kSignificantThreshold));
+}
+
+void AppDelegate::setPressureLevel(std::int32_t value) {
+    pressureLevel = value;
+    platform_.preferences.setInteger(value, std::string(kPressureLevel));
 }
 
 void AppDelegate::setStartAtLogin(bool enabled) {

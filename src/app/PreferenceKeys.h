@@ -15,6 +15,7 @@ inline constexpr std::string_view kRefreshInterval = "refreshInterval";
 inline constexpr std::string_view kIsAutoFreeMemory = "isAutoFreeMemory";
 inline constexpr std::string_view kMemoryLevel = "memoryLevel";
 inline constexpr std::string_view kSignificantThreshold = "significantThreshold";
+inline constexpr std::string_view kPressureLevel = "pressureLevel";
 /// Written by the welcome window's check box; mirrored by no property.
 inline constexpr std::string_view kShow = "Show";
 
@@ -28,5 +29,6 @@ inline constexpr std::int64_t kDefaultRefreshInterval = 5;
 inline constexpr bool kDefaultIsAutoFreeMemory = false;
 inline constexpr std::int32_t kDefaultMemoryLevel = 200;
 inline constexpr std::int32_t kDefaultSignificantThreshold = 2;
+inline constexpr std::int32_t kDefaultPressureLevel = 10;
 
 }  // namespace headroom

@@ -22,6 +22,7 @@ class PreferenceModel {
     virtual void setRefreshInterval(std::int64_t value) = 0;
     virtual void setMemoryLevel(std::int32_t value) = 0;
     virtual void setSignificantThreshold(std::int32_t value) = 0;
+    virtual void setPressureLevel(std::int32_t value) = 0;
 
     bool isRunOnStartUp = false;
     bool isPercentage = false;
@@ -31,6 +32,9 @@ class PreferenceModel {
     std::string strTextSize;
     std::int32_t memoryLevel = 0;
     std::int32_t significantThreshold = 0;
+    /// The share of the last 10 s in which programs waited for memory (per cent) at which
+    /// Headroom warns; 0 turns the warning off.
+    std::int32_t pressureLevel = 0;
     std::int64_t refreshInterval = 0;
 };
 

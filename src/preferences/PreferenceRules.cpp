@@ -23,6 +23,10 @@ std::int32_t boundSignificantThreshold(std::int32_t value) {
     return std::clamp(value, kMinimumSignificantThreshold, kMaximumSignificantThreshold);
 }
 
+std::int32_t boundPressureLevel(std::int32_t value) {
+    return std::clamp(value, 0, kMaximumPressureLevel);
+}
+
 TabSize tabSize(SettingTab tab) {
     switch (tab) {
         case SettingTab::General:

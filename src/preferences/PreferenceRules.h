@@ -24,7 +24,11 @@ inline constexpr std::int32_t kMinimumSignificantThreshold = 0;
 inline constexpr std::int32_t kMaximumSignificantThreshold = 100;
 
 std::int32_t boundMemoryLevel(std::int32_t value);
+/// The pressure field keeps 0 (no warning) to 100 (per cent), while typing and at the end.
+inline constexpr std::int32_t kMaximumPressureLevel = 100;
+
 std::int32_t boundSignificantThreshold(std::int32_t value);
+std::int32_t boundPressureLevel(std::int32_t value);
 
 /// The three tabs of the window, in toolbar order.
 enum class SettingTab { General, Advanced, AboutUs };

@@ -60,6 +60,7 @@ void SettingWindowController::windowDidLoad() {
     w.setStringValue("txtSliderValue", std::to_string(appDel_.refreshInterval));
     w.setStringValue("txtMemoryLevel", std::to_string(appDel_.memoryLevel));
     w.setStringValue("txtSignificantLevel", std::to_string(appDel_.significantThreshold));
+    w.setStringValue("txtPressureLevel", std::to_string(appDel_.pressureLevel));
 
     // The About texts from the application's own description.
     w.setStringValue("txtVersionString", versionString(bundle_.shortVersion, bundle_.buildVersion));
@@ -191,6 +192,10 @@ void SettingWindowController::applyField(const std::string& field, bool typing) 
         const std::int32_t value = typing ? boundSignificantThreshold(typed) : typed;
         window_->setStringValue(field, std::to_string(value));
         appDel_.setSignificantThreshold(value);
+    } else if (field == "txtPressureLevel") {
+        const std::int32_t value = boundPressureLevel(typed);
+        window_->setStringValue(field, std::to_string(value));
+        appDel_.setPressureLevel(value);
     }
 }
 

@@ -35,7 +35,8 @@ FIXTURE_ROWS = [
 ]
 
 ALL_KEYS = {"isRunOnStartUp", "isPercentage", "isShowIcon", "isShowText", "strTextSize",
-            "refreshInterval", "isAutoFreeMemory", "memoryLevel", "significantThreshold"}
+            "refreshInterval", "isAutoFreeMemory", "memoryLevel", "significantThreshold",
+            "pressureLevel"}
 
 
 def read_key_file(path):

@@ -160,12 +160,14 @@ struct Typed {
 
 constexpr const char* kLevel = "txtMemoryLevel";
 constexpr const char* kThreshold = "txtSignificantLevel";
+constexpr const char* kPressure = "txtPressureLevel";
 const Typed kEdits[] = {
     {kLevel, "0", 1},         {kLevel, "2048", 1024},        {kLevel, "", 1},
     {kLevel, "abc", 1},       {kLevel, "12abc", 12},         {kLevel, " +7", 7},
     {kLevel, "-5", 1},        {kLevel, "99999999999", 1024}, {kLevel, "1024", 1024},
     {kThreshold, "150", 100}, {kThreshold, "", 0},           {kThreshold, "-3", 0},
-    {kThreshold, "007", 7},   {kThreshold, "100", 100}};
+    {kThreshold, "007", 7},   {kThreshold, "100", 100},      {kPressure, "0", 0},
+    {kPressure, "-1", 0},     {kPressure, "250", 100},       {kPressure, "25", 25}};
 
 void PrintTo(const Typed& t, std::ostream* out) {
     *out << t.field << " \"" << t.text << "\"";
@@ -175,12 +177,16 @@ class Typing : public PreferenceControls, public ::testing::WithParamInterface<T
 
 TEST_P(Typing, ShowsSetsAndStoresTheBoundedValue) {
     const Typed& t = GetParam();
-    const bool level = std::string(t.field) == kLevel;
+    const std::string field = t.field;
+    const auto [property, key] =
+        field == kLevel ? std::pair{&AppDelegate::memoryLevel, "memoryLevel"}
+        : field == kThreshold
+            ? std::pair{&AppDelegate::significantThreshold, "significantThreshold"}
+            : std::pair{&AppDelegate::pressureLevel, "pressureLevel"};
     w().type(t.field, t.text);
     EXPECT_EQ(w().stringValue(t.field), std::to_string(t.value));
-    EXPECT_EQ(level ? delegate().memoryLevel : delegate().significantThreshold, t.value);
-    EXPECT_EQ(writes(), (std::vector<Write>{{level ? "memoryLevel" : "significantThreshold",
-                                             std::int64_t{t.value}}}));
+    EXPECT_EQ(delegate().*property, t.value);
+    EXPECT_EQ(writes(), (std::vector<Write>{{key, std::int64_t{t.value}}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, Typing, ::testing::ValuesIn(kEdits));

@@ -1,4 +1,4 @@
-// The launch load of the nine preferences: defaults for missing keys, stored values as they are.
+// The launch load of the preferences: defaults for missing keys, stored values as they are.
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,7 @@ Value property(const PreferenceModel& m, const std::string& key) {
         {"isAutoFreeMemory", m.isAutoFreeMemory},
         {"memoryLevel", std::int64_t{m.memoryLevel}},
         {"significantThreshold", std::int64_t{m.significantThreshold}},
+        {"pressureLevel", std::int64_t{m.pressureLevel}},
     };
     return all.at(key);
 }
@@ -42,6 +43,7 @@ const std::vector<Write> kDefaultsInLoadOrder = {
     {"isAutoFreeMemory", false},
     {"memoryLevel", std::int64_t{200}},
     {"significantThreshold", std::int64_t{2}},
+    {"pressureLevel", std::int64_t{10}},
 };
 
 TEST(PreferenceLoad, EmptyStoreGetsEveryDefaultWithItsTypeAndTheNextLaunchWritesNothing) {
@@ -83,6 +85,7 @@ TEST(PreferenceLoad, StoredValuesAreTakenAsTheyReadAndNeverRewritten) {
         {"refreshInterval", std::int64_t{-3}, std::int64_t{-3}},
         {"memoryLevel", std::int64_t{5000}, std::int64_t{5000}},
         {"significantThreshold", std::int64_t{250}, std::int64_t{250}},
+        {"pressureLevel", std::int64_t{0}, std::int64_t{0}},
         // The 32-bit properties keep the low 32 bits, as signed; the interval all 64.
         {"refreshInterval", std::int64_t{0x100000005}, std::int64_t{0x100000005}},
         {"memoryLevel", std::int64_t{0x1000000C8}, std::int64_t{200}},

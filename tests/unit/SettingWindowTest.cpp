@@ -60,6 +60,7 @@ TEST_F(SettingWindow, ControlsShowTheStoredValuesAsTheyAreAndTheApplicationsDesc
     fakes.preferences.put("refreshInterval", 12);
     fakes.preferences.put("memoryLevel", 5000);  // outside the field's bounds: shown as is
     fakes.preferences.put("significantThreshold", 7);
+    fakes.preferences.put("pressureLevel", 0);
     FakeSettingWindow& w = open();
 
     const std::map<std::string, std::int64_t> values = {
@@ -70,6 +71,7 @@ TEST_F(SettingWindow, ControlsShowTheStoredValuesAsTheyAreAndTheApplicationsDesc
         {"txtSliderValue", "12"},
         {"txtMemoryLevel", "5000"},
         {"txtSignificantLevel", "7"},
+        {"txtPressureLevel", "0"},
         {"txtVersionString", "Version 0.1.0 (1)"},
         {"txtAppName", "Headroom"},
         {"txtCopyrightText", "Copyright © 2026 Tidewell. All rights reserved."}};

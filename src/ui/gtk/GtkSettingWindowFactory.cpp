@@ -49,7 +49,8 @@ constexpr std::pair<std::string_view, Action> kActions[] = {
 };
 
 /// The numeric fields, whose editing the controller hears of.
-constexpr std::array<const char*, 2> kFields = {"txtMemoryLevel", "txtSignificantLevel"};
+constexpr std::array<const char*, 3> kFields = {"txtMemoryLevel", "txtSignificantLevel",
+                                                "txtPressureLevel"};
 
 int pixels(double points) {
     return static_cast<int>(std::lround(points));
@@ -442,7 +443,7 @@ const char* missingObject(GtkBuilder* builder) {
         {GTK_TYPE_BOX, {"segmentSize"}},
         {GTK_TYPE_CHECK_BUTTON,
          {"btnPercentage", "btnRunOnStartup", "btnShowIcon", "btnShowText", "btnAutomaticFree"}},
-        {GTK_TYPE_ENTRY, {"txtMemoryLevel", "txtSignificantLevel"}},
+        {GTK_TYPE_ENTRY, {"txtMemoryLevel", "txtSignificantLevel", "txtPressureLevel"}},
         {GTK_TYPE_SCALE, {"sliderFrequency"}},
         {GTK_TYPE_LABEL, {"txtSliderValue", "txtAppName", "txtCopyrightText", "txtVersionString"}},
     };
