@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,9 @@ class URLConnection {
 /// Sends requests (HTTP, HTTPS and local files).
 class URLConnectionFactory {
   public:
+    /// The largest body kept: a longer one fails, and is not read past this.
+    static constexpr std::size_t kBodyLimit = std::size_t{1} << 20;
+
     virtual ~URLConnectionFactory() = default;
     /// A connection for `request`, started, that reports to `delegate`.
     virtual std::unique_ptr<URLConnection> connectionWithRequest(

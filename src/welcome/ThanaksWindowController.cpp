@@ -20,7 +20,7 @@ void ThanaksWindowController::windowDidLoad(std::unique_ptr<ThanaksWindow> windo
     // own text goes through the body test.
     if (const auto& page = content_.subscriptionPage) {
         window_->SubscribeWebview().loadHTMLString(page->text);
-        startConnection(URLRequest{page->fileURL, "GET", {}});
+        startConnection(URLRequest{page->fileURL, "GET", {}}, false);
     }
 }
 
@@ -44,15 +44,16 @@ PolicyDecision ThanaksWindowController::decidePolicyForNavigationAction(WebView&
     // The form's submission is sent by the page and again by a connection whose answer is
     // tested. The page the form opens in `tempweb` loads as it comes.
     if (&sender == &window_->SubscribeWebview()) {
-        startConnection(request);
+        startConnection(request, true);
     }
     return PolicyDecision::Use;
 }
 
-void ThanaksWindowController::startConnection(const URLRequest& request) {
+void ThanaksWindowController::startConnection(const URLRequest& request, bool subscription) {
     // The new connection replaces (and so cancels) the one before: they would share `data`.
     con_.reset();
     data_.clear();
+    subscribing_ = subscription;
     con_ = ports_.connections.connectionWithRequest(request, *this);
 }
 
@@ -94,9 +95,15 @@ void ThanaksWindowController::connectionDidFinishLoading() {
 }
 
 void ThanaksWindowController::didFailWithError(const std::string& error) {
-    // Nothing to tell the user, but the spinner must not promise a load that has ended.
     window_->indicatoraminate().stopAnimation();
     ports_.log.log("The welcome window's request failed: " + error);
+    // The form's own page shows nothing useful then (an empty or an error page, or none), so
+    // the user is told, once: the page's copy of the request is not watched.
+    if (subscribing_) {
+        window_->runModal(
+            "Error", "The subscription did not go through (" + error + "). Please try again later.",
+            nullptr);
+    }
 }
 
 }  // namespace headroom

@@ -93,11 +93,13 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     const std::string& data() const { return data_; }
 
   private:
-    void startConnection(const URLRequest& request);
+    /// `subscription`: the form's, whose failure the user is told of.
+    void startConnection(const URLRequest& request, bool subscription);
 
     ThanaksWindowPorts ports_;
     ThanaksWindowContent content_;
     std::string data_;
+    bool subscribing_ = false;
     std::unique_ptr<URLConnection> con_;
     // Last, so that it goes first: its views call back into the members above.
     std::unique_ptr<ThanaksWindow> window_;

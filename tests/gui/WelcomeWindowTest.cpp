@@ -137,6 +137,11 @@ class WelcomeWindow : public test::DisplayTest {
             return {404, "<p>Not here</p>"};
         } else if (asks("email=moved%40")) {
             return {303, site.url("/newsletter/pending")};
+        } else if (asks("email=broken%40")) {
+            return {500, "Almost finished"};
+        } else if (asks("email=huge%40")) {
+            // Past the bound, with what would raise the notice before it.
+            return {200, "Almost finished" + std::string(URLConnectionFactory::kBodyLimit, ' ')};
         } else if (asks("email=new%40")) {
             body = "<h1>Almost finished...</h1><p>We need to confirm your email.</p>";
         } else if (asks("email=latin1%40")) {
@@ -353,6 +358,31 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
     }
     // The pages' own loads were not repeated: no connection went astray or failed.
     EXPECT_EQ(log.lines, std::vector<std::string>{});
+
+    // A subscription that fails is told in one alert: a server error, an answer past the
+    // bound (not read further).
+    const std::pair<const char*, const char*> failures[] = {
+        {"broken@example.com", "the server answered 500 Internal Server Error"},
+        {"huge@example.com", "the answer is larger than 1 MiB"},
+    };
+    for (const auto& [email, reason] : failures) {
+        const std::size_t before = alerts.size();
+        subscribe(email);
+        ASSERT_TRUE(alerted({"Error", std::string("The subscription did not go through (") +
+                                          reason + "). Please try again later."}))
+            << email;
+        spin([] { return false; }, 0.5);
+        EXPECT_EQ(alerts.size(), before + 1) << email;
+        EXPECT_TRUE(controller->data().empty()) << email;
+    }
+    // The form's own window did not load the huge one either.
+    EXPECT_TRUE(spin([&] {
+        return std::any_of(log.lines.begin(), log.lines.end(), [](const std::string& line) {
+            return line.find(
+                       "huge%40example.com&list=headroom-news is larger than 1 MiB; it is "
+                       "not loaded") != std::string::npos;
+        });
+    }));
 }
 
 TEST_F(WelcomeWindow, MissingOrBadFilesGiveOneLineEachAndNothingElse) {

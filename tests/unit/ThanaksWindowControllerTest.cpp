@@ -55,7 +55,7 @@ TEST_F(WelcomeController, ShowsInFrontThePromoHiddenUntilItLoadsAndAFailedLoadOn
     controller->doNotShowWindow(false);
     EXPECT_EQ(handedBack.str(), "Show=n\nShow=y\n");
 
-    // A connection that fails stops the spinner and tells only the log.
+    // A subscription that fails stops the spinner, and is said in the log and in one alert.
     controller->decidePolicyForNavigationAction(w->subscribe,
                                                 URLRequest{"http://list.example/", "GET", {}});
     URLConnectionDelegate& connection = *connections.records.back()->delegate;
@@ -63,14 +63,19 @@ TEST_F(WelcomeController, ShowsInFrontThePromoHiddenUntilItLoadsAndAFailedLoadOn
     EXPECT_TRUE(w->animating);
     connection.didFailWithError("Could not connect: Connection refused");
     EXPECT_FALSE(w->animating);
-    EXPECT_TRUE(w->alerts.empty());
+    ASSERT_EQ(w->alerts.size(), 1U);
+    EXPECT_EQ(w->alerts[0].first, "Error");
+    EXPECT_NE(w->alerts[0].second.find("(Could not connect: Connection refused)"),
+              std::string::npos);
     ASSERT_EQ(log.lines().size(), 1U);
     EXPECT_NE(log.lines()[0].find("Connection refused"), std::string::npos);
 }
 
 TEST_F(WelcomeController, PromoNavigationsGoToTheBrowserAndFormSubmissionsAreRepeated) {
     open(ResourcePage{"file:///opt/headroom/index.html", "<form></form>"});
-    ASSERT_EQ(connections.records.size(), 1U);  // the page's own reading
+    ASSERT_EQ(connections.records.size(), 1U);                   // the page's own reading
+    connections.records[0]->delegate->didFailWithError("gone");  // only logged
+    EXPECT_TRUE(w->alerts.empty());
     const URLRequest link{"http://maker.example/a?b=c", "GET", {{"Accept", "text/html"}}};
     struct Case {
         WebView& view;

@@ -54,7 +54,19 @@ using Evaluation = std::function<void(std::optional<std::string>)>;
 struct GtkWebView::Callbacks {
     static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                  WebKitPolicyDecisionType type, gpointer data) {
+        auto* self = static_cast<GtkWebView*>(data);
         if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+            // A page opened for a new window is only read: one past the bound that its
+            // length announces is not loaded at all.
+            WebKitURIResponse* response = webkit_response_policy_decision_get_response(
+                reinterpret_cast<WebKitResponsePolicyDecision*>(decision));
+            if (!self->ownsEngineView_ && webkit_uri_response_get_content_length(response) >
+                                              URLConnectionFactory::kBodyLimit) {
+                self->log_.log(std::string("The page ") + webkit_uri_response_get_uri(response) +
+                               " is larger than 1 MiB; it is not loaded");
+                webkit_policy_decision_ignore(decision);
+                return TRUE;
+            }
             return FALSE;
         }
         WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
@@ -63,7 +75,6 @@ struct GtkWebView::Callbacks {
             webkit_navigation_action_is_redirect(action) != FALSE) {
             return FALSE;  // the engine's own answer: load it
         }
-        auto* self = static_cast<GtkWebView*>(data);
         const URLRequest request = requestOf(action);
         const PolicyDecision answer =
             type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION
@@ -165,7 +176,7 @@ struct GtkWebView::Callbacks {
 };
 
 GtkWebView::GtkWebView(ThanaksWindowDelegate& delegate, SystemLog& log, bool ownEngineView)
-    : delegate_(delegate), log_(log) {
+    : delegate_(delegate), log_(log), ownsEngineView_(ownEngineView) {
     if (ownEngineView) {
         attach(newEngineView());
     }

@@ -21,7 +21,8 @@ namespace headroom {
 ///   panel; there is no context menu; every page gets an object "app" that offers nothing.
 /// - A page's request for a new window goes to the delegate; when it names a GtkWebView, that
 ///   view gets a new engine view related to this one (same web process, as WebKit requires; an
-///   existing engine view must never be returned), which WebKit loads.
+///   existing engine view must never be returned), which WebKit loads, unless the page's
+///   announced length is past `URLConnectionFactory::kBodyLimit`.
 class GtkWebView final : public WebView {
   public:
     /// A view with an engine view of its own, or (`ownEngineView` false) one without until a
@@ -49,6 +50,7 @@ class GtkWebView final : public WebView {
 
     ThanaksWindowDelegate& delegate_;
     SystemLog& log_;
+    bool ownsEngineView_;
     WebKitWebView* view_ = nullptr;
     GCancellable* cancellable_ = nullptr;
     bool loadFailed_ = false;

@@ -1,10 +1,13 @@
 #include "ui/gtk/SoupURLConnection.h"
 
 #include <string>
+#include <utility>
 
 namespace headroom {
 
 namespace {
+
+constexpr gsize kChunk = 64 * 1024;
 
 bool isOwnHeader(const std::string& name) {
     for (const char* own : {"Host", "Connection", "Content-Length", "Transfer-Encoding",
@@ -16,107 +19,153 @@ bool isOwnHeader(const std::string& name) {
     return false;
 }
 
+/// One request's work, held by its connection and by its own steps; it goes when both have let
+/// it go. A connection that goes first stops it: it then tells nobody, at its next step.
+struct Transfer {
+    Transfer(SoupSession* into, URLRequest asked, URLConnectionDelegate& teller)
+        : session(SOUP_SESSION(g_object_ref(into))), request(std::move(asked)), delegate(&teller) {
+        // The delegate hears from the main loop, never from inside connectionWithRequest.
+        g_idle_add(&Transfer::begin, this);
+    }
+    ~Transfer() {
+        g_clear_object(&stream);
+        g_clear_object(&message);
+        g_object_unref(cancellable);
+        g_object_unref(session);
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    static gboolean begin(gpointer data) {
+        auto* self = static_cast<Transfer*>(data);
+        const char* peeked = g_uri_peek_scheme(self->request.url.c_str());
+        const std::string scheme = peeked != nullptr ? peeked : "";
+        if (self->delegate == nullptr) {
+            self->end({});
+        } else if (scheme != "http" && scheme != "https" && scheme != "file") {
+            self->end("the address " + self->request.url + " is neither a web page nor a file");
+        } else if (self->request.method != "GET" && self->request.method != "HEAD") {
+            self->end("a " + self->request.method +
+                      " request cannot be sent again without its body");
+        } else if (scheme == "file") {
+            self->delegate->willSendRequest();
+            g_autoptr(GFile) file = g_file_new_for_uri(self->request.url.c_str());
+            g_file_read_async(file, G_PRIORITY_DEFAULT, self->cancellable, &opened, self);
+        } else if ((self->message = soup_message_new(self->request.method.c_str(),
+                                                     self->request.url.c_str())) == nullptr) {
+            self->end("the address " + self->request.url + " is not valid");
+        } else {
+            // As the page sent it (its user agent and what it accepts), but for the headers
+            // that belong to one connection, which libsoup writes itself.
+            for (const auto& [name, value] : self->request.headers) {
+                if (!isOwnHeader(name)) {
+                    soup_message_headers_replace(soup_message_get_request_headers(self->message),
+                                                 name.c_str(), value.c_str());
+                }
+            }
+            self->delegate->willSendRequest();
+            soup_session_send_async(self->session, self->message, G_PRIORITY_DEFAULT,
+                                    self->cancellable, &opened, self);
+        }
+        return G_SOURCE_REMOVE;
+    }
+
+    /// The body's stream is open (or not): for HTTP, once the final answer's headers are in.
+    static void opened(GObject* source, GAsyncResult* result, gpointer data) {
+        auto* self = static_cast<Transfer*>(data);
+        g_autoptr(GError) error = nullptr;
+        if (SOUP_IS_SESSION(source)) {
+            self->stream = soup_session_send_finish(SOUP_SESSION(source), result, &error);
+        } else {
+            self->stream = G_INPUT_STREAM(g_file_read_finish(G_FILE(source), result, &error));
+        }
+        if (self->stream == nullptr) {
+            self->end(error->message);
+        } else if (const auto status =
+                       self->message != nullptr
+                           ? static_cast<guint>(soup_message_get_status(self->message))
+                           : 200U;
+                   status < 200 || status > 299) {
+            // An error, or a redirect not followed (to another kind of address): no answer.
+            self->end("the server answered " + std::to_string(status) + " " +
+                      soup_message_get_reason_phrase(self->message));
+        } else {
+            self->readMore();
+        }
+    }
+
+    void readMore() {
+        g_input_stream_read_bytes_async(stream, kChunk, G_PRIORITY_DEFAULT, cancellable, &chunkRead,
+                                        this);
+    }
+
+    static void chunkRead(GObject* source, GAsyncResult* result, gpointer data) {
+        auto* self = static_cast<Transfer*>(data);
+        g_autoptr(GError) error = nullptr;
+        g_autoptr(GBytes) bytes =
+            g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, &error);
+        gsize size = 0;
+        const auto* chunk =
+            bytes != nullptr ? static_cast<const char*>(g_bytes_get_data(bytes, &size)) : nullptr;
+        if (bytes == nullptr) {
+            self->end(error->message);
+        } else if (size == 0) {
+            self->end({});
+        } else if (self->body.size() + size > URLConnectionFactory::kBodyLimit) {
+            self->end("the answer is larger than " +
+                      std::to_string(URLConnectionFactory::kBodyLimit >> 20) + " MiB");
+        } else {
+            self->body.append(chunk, size);
+            self->readMore();
+        }
+    }
+
+    /// Tells the delegate, if it is still there, how the load ended (`error` empty: it
+    /// finished), and goes.
+    void end(const std::string& error) {
+        if (delegate != nullptr && !error.empty()) {
+            delegate->didFailWithError(error);
+        } else if (delegate != nullptr) {
+            // Only text is told: bytes that are not UTF-8 give no text at all.
+            if (!body.empty() &&
+                g_utf8_validate(body.data(), static_cast<gssize>(body.size()), nullptr) != FALSE) {
+                delegate->didReceiveData(body);
+            }
+            delegate->connectionDidFinishLoading();
+        }
+        release();
+    }
+
+    void release() {
+        if (--holders == 0) {
+            delete this;
+        }
+    }
+
+    SoupSession* session;
+    URLRequest request;
+    URLConnectionDelegate* delegate;  ///< null once the connection has gone
+    GCancellable* cancellable = g_cancellable_new();
+    SoupMessage* message = nullptr;
+    GInputStream* stream = nullptr;
+    std::string body;
+    int holders = 2;  ///< the connection, and the steps under way
+};
+
 class SoupURLConnection final : public URLConnection {
   public:
-    SoupURLConnection(SoupSession* session, URLRequest request, URLConnectionDelegate& delegate)
-        : session_(session),
-          request_(std::move(request)),
-          delegate_(delegate),
-          cancellable_(g_cancellable_new()),
-          // The delegate hears from the main loop, never from inside connectionWithRequest.
-          idle_(g_idle_add(&SoupURLConnection::begin, this)) {}
-
+    explicit SoupURLConnection(Transfer* transfer) : transfer_(transfer) {}
+    /// Whatever is still on its way stops, and is not told.
     ~SoupURLConnection() override {
-        if (idle_ != 0) {
-            g_source_remove(idle_);
-        }
-        // Whatever is still on its way ends as cancelled, and is not told.
-        g_cancellable_cancel(cancellable_);
-        g_object_unref(cancellable_);
+        transfer_->delegate = nullptr;
+        g_cancellable_cancel(transfer_->cancellable);
+        transfer_->release();
     }
     SoupURLConnection(const SoupURLConnection&) = delete;
     SoupURLConnection& operator=(const SoupURLConnection&) = delete;
 
   private:
-    static gboolean begin(gpointer data) {
-        auto* self = static_cast<SoupURLConnection*>(data);
-        self->idle_ = 0;
-        const URLRequest& request = self->request_;
-        const char* peeked = g_uri_peek_scheme(request.url.c_str());
-        const std::string scheme = peeked != nullptr ? peeked : "";
-        SoupMessage* message = nullptr;
-        if (scheme != "http" && scheme != "https" && scheme != "file") {
-            self->delegate_.didFailWithError("the address " + request.url +
-                                             " is neither a web page nor a file");
-        } else if (request.method != "GET" && request.method != "HEAD") {
-            self->delegate_.didFailWithError("a " + request.method +
-                                             " request cannot be sent again without its body");
-        } else if (scheme == "file") {
-            self->delegate_.willSendRequest();
-            GFile* file = g_file_new_for_uri(request.url.c_str());
-            g_file_load_contents_async(file, self->cancellable_, &fileLoaded, self);
-            g_object_unref(file);
-        } else if ((message = soup_message_new(request.method.c_str(), request.url.c_str())) ==
-                   nullptr) {
-            self->delegate_.didFailWithError("the address " + request.url + " is not valid");
-        } else {
-            // As the page sent it (its user agent and what it accepts), but for the headers
-            // that belong to one connection, which libsoup writes itself.
-            for (const auto& [name, value] : request.headers) {
-                if (!isOwnHeader(name)) {
-                    soup_message_headers_replace(soup_message_get_request_headers(message),
-                                                 name.c_str(), value.c_str());
-                }
-            }
-            self->delegate_.willSendRequest();
-            soup_session_send_and_read_async(self->session_, message, G_PRIORITY_DEFAULT,
-                                             self->cancellable_, &sent, self);
-            g_object_unref(message);
-        }
-        return G_SOURCE_REMOVE;
-    }
-
-    static void fileLoaded(GObject* source, GAsyncResult* result, gpointer data) {
-        gchar* contents = nullptr;
-        gsize length = 0;
-        GError* error = nullptr;
-        g_file_load_contents_finish(G_FILE(source), result, &contents, &length, nullptr, &error);
-        finish(data, error, contents, length);
-        g_free(contents);
-    }
-
-    static void sent(GObject* source, GAsyncResult* result, gpointer data) {
-        GError* error = nullptr;
-        GBytes* bytes = soup_session_send_and_read_finish(SOUP_SESSION(source), result, &error);
-        gsize size = 0;
-        const void* body = bytes != nullptr ? g_bytes_get_data(bytes, &size) : nullptr;
-        finish(data, error, static_cast<const char*>(body), size);
-        if (bytes != nullptr) {
-            g_bytes_unref(bytes);
-        }
-    }
-
-    /// Tells the delegate how the load ended, unless it was cancelled: then the connection
-    /// (`data`) has gone.
-    static void finish(gpointer data, GError* error, const char* body, gsize size) {
-        auto* self = static_cast<SoupURLConnection*>(data);
-        if (error == nullptr) {
-            // Only text is told: bytes that are not UTF-8 give no text at all.
-            if (size > 0 && g_utf8_validate(body, static_cast<gssize>(size), nullptr) != FALSE) {
-                self->delegate_.didReceiveData(std::string_view(body, size));
-            }
-            self->delegate_.connectionDidFinishLoading();
-        } else if (!g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-            self->delegate_.didFailWithError(error->message);
-        }
-        g_clear_error(&error);
-    }
-
-    SoupSession* session_;
-    URLRequest request_;
-    URLConnectionDelegate& delegate_;
-    GCancellable* cancellable_;
-    guint idle_;
+    Transfer* transfer_;
 };
 
 }  // namespace
@@ -130,7 +179,7 @@ SoupURLConnectionFactory::SoupURLConnectionFactory(unsigned timeoutSeconds)
 
 std::unique_ptr<URLConnection> SoupURLConnectionFactory::connectionWithRequest(
     const URLRequest& request, URLConnectionDelegate& delegate) {
-    return std::make_unique<SoupURLConnection>(session_.get(), request, delegate);
+    return std::make_unique<SoupURLConnection>(new Transfer(session_.get(), request, delegate));
 }
 
 }  // namespace headroom

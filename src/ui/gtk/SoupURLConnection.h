@@ -12,9 +12,9 @@ namespace headroom {
 ///
 /// A request is sent again as the page sent it, headers included, but only when it has no body: the
 /// engine never tells a request's body, so GET and HEAD only; anything else fails. Redirects are
-/// followed and the body told is the final page's, in one piece, when it is UTF-8 text. An HTTP
-/// error status is a finished load like any other (the body is what counts). Failures reach the
-/// delegate.
+/// followed (to web addresses) and the body told is the final page's, in one piece, when it is
+/// UTF-8 text. A final status other than 2xx is a failure, and so is a body past `kBodyLimit`,
+/// which is not read further. Failures reach the delegate.
 class SoupURLConnectionFactory final : public URLConnectionFactory {
   public:
     /// `timeoutSeconds` bounds each request's network waits.
