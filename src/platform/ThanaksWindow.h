@@ -43,6 +43,9 @@ class ThanaksWindowDelegate {
     /// The page loaded completely (not after a failed load, which leaves the view as it was
     /// and shows no error page).
     virtual void didFinishLoadForFrame(WebView& sender) = 0;
+    /// The engine ended the process behind the view's page (it crashed, or the engine killed
+    /// it): the view shows a dead page until something is loaded into it.
+    virtual void webViewWebContentProcessDidTerminate(WebView& sender) = 0;
     /// The page's script waits until `dismissed` is called.
     virtual void runJavaScriptAlertPanelWithMessage(WebView& sender, const std::string& message,
                                                     std::function<void()> dismissed) = 0;

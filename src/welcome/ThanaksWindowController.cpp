@@ -77,6 +77,24 @@ void ThanaksWindowController::didFinishLoadForFrame(WebView& sender) {
     }
 }
 
+void ThanaksWindowController::webViewWebContentProcessDidTerminate(WebView& sender) {
+    // A redirect of the form's answer to a local file makes the engine kill the page's
+    // process; the form would stay on screen, dead. A page that dies on every load is let be.
+    constexpr int kMostReloads = 3;
+    const bool promo = &sender == &window_->MultipleAppView();
+    if ((!promo && &sender != &window_->SubscribeWebview()) || reloads_ == kMostReloads) {
+        return;
+    }
+    ++reloads_;
+    ports_.log.log(std::string(promo ? "The promotional page" : "The subscription form") +
+                   " stopped working (its web process ended); it is loaded again");
+    if (promo) {
+        sender.loadRequest(URLRequest{content_.promoPageURL, "GET", {}});
+    } else if (content_.subscriptionPage) {
+        sender.loadHTMLString(content_.subscriptionPage->text);
+    }
+}
+
 WebView* ThanaksWindowController::createWebViewWithRequest(WebView& sender,
                                                            const URLRequest& /*request*/) {
     return &sender == &window_->MultipleAppView() ? nullptr : &window_->tempweb();

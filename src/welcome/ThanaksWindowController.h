@@ -78,6 +78,8 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     }
     void didStartProvisionalLoadForFrame(WebView& sender) override;
     void didFinishLoadForFrame(WebView& sender) override;
+    /// Loads the promotional page or the form again, a few times at most for one window.
+    void webViewWebContentProcessDidTerminate(WebView& sender) override;
     void runJavaScriptAlertPanelWithMessage(WebView& /*sender*/, const std::string& message,
                                             std::function<void()> dismissed) override {
         window_->runModal("Alert", message, std::move(dismissed));
@@ -100,6 +102,7 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     ThanaksWindowContent content_;
     std::string data_;
     bool subscribing_ = false;
+    int reloads_ = 0;
     std::unique_ptr<URLConnection> con_;
     // Last, so that it goes first: its views call back into the members above.
     std::unique_ptr<ThanaksWindow> window_;

@@ -137,6 +137,8 @@ class WelcomeWindow : public test::DisplayTest {
             return {404, "<p>Not here</p>"};
         } else if (asks("email=moved%40")) {
             return {303, site.url("/newsletter/pending")};
+        } else if (asks("email=local%40")) {
+            return {303, "file:///etc/hostname"};
         } else if (asks("email=broken%40")) {
             return {500, "Almost finished"};
         } else if (asks("email=huge%40")) {
@@ -375,6 +377,26 @@ TEST_F(WelcomeWindow, SubscriptionAnswersRaiseTheirAlerts) {
         EXPECT_EQ(alerts.size(), before + 1) << email;
         EXPECT_TRUE(controller->data().empty()) << email;
     }
+    // An answer sent on to a local file: the engine kills the form's process, and the form is
+    // loaded again, and works.
+    subscribe("local@example.com");
+    ASSERT_TRUE(spin([&] {  // libsoup does not follow it, and says so
+        return alerts.back().first == "Error" &&
+               alerts.back().second.find("file:///etc/hostname") != std::string::npos;
+    }));
+    ASSERT_TRUE(spin([&] {
+        return std::find(log.lines.begin(), log.lines.end(),
+                         "The subscription form stopped working (its web process ended); it is "
+                         "loaded again") != log.lines.end();
+    }));
+    ASSERT_TRUE(spin([&] {
+        return evaluate(w.SubscribeWebview(),
+                        "document.getElementById('subscribe') ? document.readyState : 'none'") ==
+               std::optional<std::string>("complete");
+    }));
+    subscribe("new@example.com");
+    ASSERT_TRUE(spin([&] { return alerts.back().first == "Almost finished..."; }));
+
     // The form's own window did not load the huge one either.
     EXPECT_TRUE(spin([&] {
         return std::any_of(log.lines.begin(), log.lines.end(), [](const std::string& line) {

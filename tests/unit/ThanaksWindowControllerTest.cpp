@@ -110,5 +110,17 @@ TEST_F(WelcomeController, PromoNavigationsGoToTheBrowserAndFormSubmissionsAreRep
     EXPECT_EQ(controller->createWebViewWithRequest(w->subscribe, link), &w->target);
 }
 
+TEST_F(WelcomeController, ADeadPageIsLoadedAgainThreeTimesAtMost) {
+    open(ResourcePage{"file:///opt/headroom/index.html", "<form></form>"});
+    // The answer's view is only read: it stays dead.
+    for (FakeWebView* view : {&w->target, &w->subscribe, &w->promo, &w->subscribe, &w->promo}) {
+        controller->webViewWebContentProcessDidTerminate(*view);
+    }
+    EXPECT_TRUE(w->target.requests.empty() && w->target.htmlLoads.empty());
+    EXPECT_EQ(w->subscribe.htmlLoads, std::vector<std::string>(3, "<form></form>"));
+    EXPECT_EQ(w->promo.requests, (std::vector<URLRequest>(2, {kPromo, "GET", {}})));
+    EXPECT_EQ(log.lines().size(), 3U);
+}
+
 }  // namespace
 }  // namespace headroom::test

@@ -114,6 +114,11 @@ struct GtkWebView::Callbacks {
         return TRUE;
     }
 
+    static void terminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
+        auto* self = static_cast<GtkWebView*>(data);
+        self->delegate_.webViewWebContentProcessDidTerminate(*self);
+    }
+
     static GtkWidget* create(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
         auto* self = static_cast<GtkWebView*>(data);
         auto* target = dynamic_cast<GtkWebView*>(
@@ -194,6 +199,7 @@ void GtkWebView::attach(WebKitWebView* view) {
     connectSignal(view_, "load-changed", &Callbacks::loadChanged, this);
     connectSignal(view_, "load-failed", &Callbacks::loadFailed, this);
     connectSignal(view_, "create", &Callbacks::create, this);
+    connectSignal(view_, "web-process-terminated", &Callbacks::terminated, this);
     connectSignal(view_, "script-dialog", &Callbacks::scriptDialog, this);
     connectSignal(view_, "context-menu", &gtk_true, nullptr);
     WebKitUserScript* app = webkit_user_script_new(
