@@ -133,6 +133,10 @@ class TrayItem:
         return self.call(self.path, "org.freedesktop.DBus.Properties", "GetAll",
                          GLib.Variant("(s)", (ITEM_INTERFACE,)), "(a{sv})")[0]
 
+    def tooltip(self):
+        return self.call(self.path, "org.freedesktop.DBus.Properties", "Get",
+                         GLib.Variant("(ss)", (ITEM_INTERFACE, "ToolTip")), "(v)")[0]
+
     def rows(self):
         """The top-level menu rows: (id, properties) in order."""
         menu = self.properties()["Menu"]
@@ -214,6 +218,11 @@ class TestTray(unittest.TestCase):
         props = item.properties()
         self.assertEqual(props["XAyatanaLabelGuide"], "8888.88 MB")
         self.assertEqual(props["Title"], "Headroom: 2.00 GB")
+        # The tooltip (Plasma 6 shows no other), in GetAll and Get, and NewToolTip as it changes.
+        self.assertEqual(props["ToolTip"], ("", [], "Headroom: 2.00 GB", ""))
+        tips = []
+        self.bus.signal_subscribe(item.name, ITEM_INTERFACE, "NewToolTip", item.path, None,
+                                  Gio.DBusSignalFlags.NONE, lambda *_: tips.append(item.tooltip()))
         self.assertEqual(props["Status"], "Active")
         icons = props["IconThemePath"]
         self.assertEqual(icons, os.path.join(self.runtime, "headroom-%d" % self.proc.pid))
@@ -272,6 +281,8 @@ class TestTray(unittest.TestCase):
         props = item.properties()
         self.assertEqual(props["IconName"], "headroom-22-plate-bar12")
         self.assertEqual(props["Title"], "Headroom: 1.00 GB")
+        self.until("NewToolTip", lambda: tips)
+        self.assertEqual(tips, [("", [], "Headroom: 1.00 GB", "")])
         # The name serves every figure at that bar length: the description changes with the
         # title, so that panels load the rewritten file.
         self.assertEqual(props["IconAccessibleDesc"], props["Title"])

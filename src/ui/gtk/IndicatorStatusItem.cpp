@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "ui/gtk/IconFolder.h"
@@ -58,6 +59,21 @@ struct TrayIndicatorClass {
 
 G_GNUC_END_IGNORE_DEPRECATIONS
 
+/// What the ToolTip filter answers with (GDBus runs filters on a thread of its own): the item's
+/// object path and id, and the tooltip's title, set on the main thread.
+struct ToolTipFilter {
+    std::string path;
+    std::string id;
+    std::mutex lock;
+    std::string title;
+
+    GVariant* value() {
+        const std::scoped_lock hold(lock);
+        // (icon name, icon pixmaps, title, description) of the StatusNotifierItem protocol.
+        return g_variant_new("(sa(iiay)ss)", "", nullptr, title.c_str(), "");
+    }
+};
+
 IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id)
     : bar_(bar), mirror_(bar.runLoop()), host_(IndicatorStatusBar::watcherHost()) {
     indicator_.reset(static_cast<AppIndicator*>(g_object_new(indicatorType(), "id", id.c_str(),
@@ -83,6 +99,7 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
                 g_weak_ref_clear(&done->indicator);
                 delete done;
             });
+        exportToolTip(id);
     }
 }
 
@@ -94,6 +111,7 @@ IndicatorStatusItem::~IndicatorStatusItem() {
     }
     if (bus_) {
         g_dbus_connection_remove_filter(bus_.get(), activateFilter_);
+        g_dbus_connection_remove_filter(bus_.get(), toolTipFilter_);
     }
     g_signal_handlers_disconnect_by_data(mirror_.gtkMenu(), this);
     if (root_) {
@@ -116,6 +134,7 @@ void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
     // Panels that show no label show the title as the item's tooltip.
     itemTitle_ = title.text.empty() ? bar_.title() : bar_.title() + ": " + title.text;
     app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
+    setToolTip(itemTitle_);
     text_ = title.text;
     red_ = title.attributes.foregroundColor == TitleColor::Red;
     iconChanged();
@@ -363,6 +382,85 @@ GDBusMessage* IndicatorStatusItem::filterActivate(GDBusConnection* bus, GDBusMes
         },
         request, [](gpointer data) { delete static_cast<Request*>(data); });
     return nullptr;
+}
+
+void IndicatorStatusItem::exportToolTip(const std::string& id) {
+    // The library exports no ToolTip, and Plasma 6 shows an item's tooltip from it alone (not
+    // from Title): answered here, on the library's own object, so that the item stays one.
+    toolTip_ = new ToolTipFilter{itemPath(id), id, {}, bar_.title()};
+    toolTipFilter_ = g_dbus_connection_add_filter(
+        bus_.get(), &filterToolTip, toolTip_,
+        [](gpointer data) { delete static_cast<ToolTipFilter*>(data); });
+}
+
+void IndicatorStatusItem::setToolTip(const std::string& title) {
+    if (toolTip_ == nullptr) {
+        return;
+    }
+    {
+        const std::scoped_lock hold(toolTip_->lock);
+        if (toolTip_->title == title) {
+            return;
+        }
+        toolTip_->title = title;
+    }
+    g_dbus_connection_emit_signal(bus_.get(), nullptr, toolTip_->path.c_str(),
+                                  "org.kde.StatusNotifierItem", "NewToolTip", nullptr, nullptr);
+}
+
+GDBusMessage* IndicatorStatusItem::filterToolTip(GDBusConnection* bus, GDBusMessage* message,
+                                                 gboolean incoming, gpointer filterData) {
+    auto* filter = static_cast<ToolTipFilter*>(filterData);
+    GVariant* body = g_dbus_message_get_body(message);
+    const GDBusMessageType type = g_dbus_message_get_message_type(message);
+    if (incoming != FALSE && type == G_DBUS_MESSAGE_TYPE_METHOD_CALL &&
+        g_strcmp0(g_dbus_message_get_member(message), "Get") == 0 &&
+        g_strcmp0(g_dbus_message_get_interface(message), "org.freedesktop.DBus.Properties") == 0 &&
+        g_strcmp0(g_dbus_message_get_path(message), filter->path.c_str()) == 0 && body != nullptr &&
+        g_variant_is_of_type(body, G_VARIANT_TYPE("(ss)"))) {
+        const gchar* property = nullptr;
+        g_variant_get(body, "(&s&s)", nullptr, &property);
+        if (g_strcmp0(property, "ToolTip") == 0) {
+            g_autoptr(GDBusMessage) reply = g_dbus_message_new_method_reply(message);
+            g_dbus_message_set_body(reply, g_variant_new("(v)", filter->value()));
+            g_dbus_connection_send_message(bus, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr,
+                                           nullptr);
+            g_object_unref(message);
+            return nullptr;
+        }
+        return message;
+    }
+    // The library's answer to GetAll of the item's properties (its Id and Category tell it
+    // from any other) gains the ToolTip.
+    if (incoming != FALSE || type != G_DBUS_MESSAGE_TYPE_METHOD_RETURN || body == nullptr ||
+        !g_variant_is_of_type(body, G_VARIANT_TYPE("(a{sv})"))) {
+        return message;
+    }
+    g_autoptr(GVariant) all = g_variant_get_child_value(body, 0);
+    const gchar* id = nullptr;
+    if (!g_variant_lookup(all, "Id", "&s", &id) || filter->id != id ||
+        !g_variant_lookup(all, "Category", "&s", nullptr)) {
+        return message;
+    }
+    GVariantBuilder properties;
+    g_variant_builder_init(&properties, G_VARIANT_TYPE("a{sv}"));
+    GVariantIter each;
+    g_variant_iter_init(&each, all);
+    const gchar* name = nullptr;
+    GVariant* value = nullptr;
+    while (g_variant_iter_next(&each, "{&sv}", &name, &value)) {
+        g_variant_builder_add(&properties, "{sv}", name, value);
+        g_variant_unref(value);
+    }
+    g_variant_builder_add(&properties, "{sv}", "ToolTip", filter->value());
+    GDBusMessage* copy = g_dbus_message_copy(message, nullptr);
+    g_object_unref(message);
+    if (copy != nullptr) {
+        g_dbus_message_set_body(copy, g_variant_new("(a{sv})", &properties));
+    } else {
+        g_variant_builder_clear(&properties);
+    }
+    return copy;
 }
 
 void IndicatorStatusItem::popUpMenuAt(int x, int y) {

@@ -14,6 +14,8 @@
 
 namespace headroom {
 
+struct ToolTipFilter;
+
 /// One tray item (see IndicatorStatusBar).
 ///
 /// - Title: the label, with a guide text of the title's widest form, and the item's Title
@@ -30,6 +32,9 @@ namespace headroom {
 ///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
 ///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
 ///   and sets no window name after the icon is made (GTK then warns about its own updates).
+/// - ToolTip (the title, with the figure), which the library does not export and Plasma 6
+///   shows as the tooltip: the item's bus filter answers Get, adds it to the library's GetAll
+///   answer and sends NewToolTip as the title changes.
 /// - A panel's Activate (LXQt sends it for a left click), which the library leaves unanswered
 ///   but for a warning, opens the menu at the pointer.
 /// - No panel at all: said once, a few seconds after start, on standard error and in the log.
@@ -66,6 +71,10 @@ class IndicatorStatusItem final : public StatusItem {
     static GDBusMessage* filterActivate(GDBusConnection* bus, GDBusMessage* message,
                                         gboolean incoming, gpointer activation);
     void popUpMenuAt(int x, int y);
+    void exportToolTip(const std::string& id);
+    void setToolTip(const std::string& title);
+    static GDBusMessage* filterToolTip(GDBusConnection* bus, GDBusMessage* message,
+                                       gboolean incoming, gpointer filter);
     /// AppIndicator with the item's own old-style tray icon.
     static GType indicatorType();
     static GtkStatusIcon* makeTrayIcon(AppIndicator* indicator);
@@ -91,6 +100,8 @@ class IndicatorStatusItem final : public StatusItem {
     GObjectPtr<GDBusConnection> bus_;
     guint activateFilter_ = 0;
     std::string itemTitle_;
+    ToolTipFilter* toolTip_ = nullptr;  // owned by the bus filter
+    guint toolTipFilter_ = 0;
     GtkStatusIcon* trayIcon_ = nullptr;  // owned by the library between make and drop
     guint panelCheck_ = 0;
     guint iconUpdate_ = 0;
