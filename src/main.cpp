@@ -112,6 +112,7 @@ std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line,
 int runTray(TrayApplication& tray, LinuxPlatform& platform, SystemLog& log) {
     IndicatorStatusBar statusBar(build::kApplicationId, build::kName, platform.runLoop, log);
     EnjoymentFeedback feedback(build::kName, EnjoymentFeedback::projectPages(), platform.urlOpener);
+    useApplicationIcon(resourcesDirectory(), build::kApplicationId);
     GtkSettingWindowFactory settingWindows(resourcesDirectory(), log);
     // The welcome window hands its check box's choice back, to be stored here.
     ThanaksWindowProcess thanaksWindows(log);

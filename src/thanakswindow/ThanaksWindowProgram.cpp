@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
         g_unix_signal_add(signal, &quit, nullptr);
     }
     const std::string resources = resourcesDirectory();
+    useApplicationIcon(resources, build::kApplicationId);
     SoupURLConnectionFactory connections;
     GioUrlOpener browser(log);
     GlibTextCase textCase;

@@ -94,7 +94,14 @@ class TestWelcomeProcess(test_tray.TestTray):
         wm_class = subprocess.run(["xprop", "-id", windows[0], "WM_CLASS"],
                                   capture_output=True, text=True, timeout=20).stdout
         self.assertIn('"com.Tidewell.Headroom", "com.Tidewell.Headroom"', wm_class)
+        self.assert_headroom_icon(windows[0])
         return windows[0]
+
+    def assert_headroom_icon(self, window):
+        """The window's icon (_NET_WM_ICON) is Headroom's: its tile's colour is in it."""
+        icon = subprocess.run(["xprop", "-id", window, "-notype", "-f", "_NET_WM_ICON", "32x",
+                               "_NET_WM_ICON"], capture_output=True, text=True, timeout=20).stdout
+        self.assertIn("0xff2f3b4c", icon)
 
     def test_each_show_is_a_new_program_that_ends_with_its_window(self):
         item = self.start()
@@ -140,6 +147,7 @@ class TestWelcomeProcess(test_tray.TestTray):
         self.until("the preferences window", lambda: preferences.extend(xdotool(
             "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
             "Preferences").stdout.split()) or preferences, timeout=20)
+        self.assert_headroom_icon(preferences[0])
         item.click("Welcome...")
         welcome = self.window_of(self.welcome())
         # Side by side, each where the other cannot cover it.

@@ -1,6 +1,6 @@
 #include "ui/gtk/Resources.h"
 
-#include <glib.h>
+#include <gtk/gtk.h>
 
 #include "platform/SystemLog.h"
 #include "platform/linux/ExecutableFolder.h"
@@ -31,6 +31,19 @@ std::string resourcesDirectory() {
         }
     }
     return HEADROOM_RESOURCES_DIR;
+}
+
+void useApplicationIcon(const std::string& directory, const char* name) {
+    // An installed program finds its icon in the hicolor theme. A build tree's resources
+    // folder holds the file: images find it by name there too, and windows get it at 128
+    // pixels (GTK offers the window manager no size of an icon outside a theme's folders).
+    g_autofree gchar* file = g_strconcat(directory.c_str(), "/", name, ".svg", nullptr);
+    if (g_file_test(file, G_FILE_TEST_IS_REGULAR) == FALSE) {
+        gtk_window_set_default_icon_name(name);
+        return;
+    }
+    gtk_icon_theme_append_search_path(gtk_icon_theme_get_default(), directory.c_str());
+    gtk_window_set_default_icon_from_file(file, nullptr);
 }
 
 std::optional<std::string> readResource(const std::string& directory, const std::string& fileName,
