@@ -18,6 +18,7 @@
 #include "platform/linux/ThanaksWindowProcess.h"
 #include "ui/gtk/EnjoymentFeedback.h"
 #include "ui/gtk/GtkSettingWindowFactory.h"
+#include "ui/gtk/IconFolder.h"
 #include "ui/gtk/IndicatorStatusBar.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/TrayApplication.h"
@@ -119,6 +120,14 @@ int runTray(TrayApplication& tray, LinuxPlatform& platform, SystemLog& log) {
     AppDelegate delegate(
         platform.platform(statusBar, {&feedback, &tray, &settingWindows, &thanaksWindows}));
     terminateOnSignals(tray);
+    tray.whenDisplayLost([&log, &statusBar](const std::string& display) {
+        const std::string line = "Lost the display " + display + "; Headroom ends";
+        log.log(line);
+        std::fprintf(stderr, "headroom: %s\n", escapeControlCharacters(line).c_str());
+        if (IconFolder* icons = statusBar.iconFolder()) {
+            icons->remove();
+        }
+    });
     // The application's own loop turns the default main context, which the run loop's timers
     // and queues live on.
     return tray.run([&delegate] { delegate.applicationDidFinishLaunching(); });

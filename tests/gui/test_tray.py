@@ -337,6 +337,35 @@ class TestTray(unittest.TestCase):
         self.assertEqual(self.proc.wait(timeout=15), 0)
         self.assertFalse(os.path.exists(icons))
 
+    def test_a_lost_display_is_said_and_leaves_no_folder_behind(self):
+        # Icon folders of runs that ended without removing them: no process can have the first
+        # id, and this test's own is not Headroom. Other names are left alone.
+        ended = [os.path.join(self.runtime, "headroom-%d" % pid) for pid in (4194305, os.getpid())]
+        for folder in ended:
+            os.makedirs(os.path.join(folder, "b"))
+            open(os.path.join(folder, "b", "h4_n.svg"), "w").close()
+        os.mkdir(os.path.join(self.runtime, "headroom-notes"))
+        # An X server of this test's own, to be killed under the tray.
+        read, write = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "640x480x24",
+                                   "-nolisten", "tcp", "-noreset"], pass_fds=[write],
+                                  stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as answer:  # read to the line's end: the server writes it in two
+            display = ":" + answer.readline().strip()
+        try:
+            self.start(DISPLAY=display)
+            own = "headroom-%d" % self.proc.pid
+            self.assertEqual(sorted(os.listdir(self.runtime)), [own, "headroom-notes"])
+        finally:
+            server.kill()
+            server.wait()
+        self.assertEqual(self.proc.wait(timeout=15), 1)
+        self.assertEqual(os.listdir(self.runtime), ["headroom-notes"])
+        err = self.proc.stderr.read().decode()
+        self.assertEqual([line for line in err.splitlines() if "display" in line],
+                         ["headroom: Lost the display %s; Headroom ends" % display], err)
+
     def test_application_rows_reach_the_panel_with_their_icons(self):
         # The fixture of running applications (tests/e2e/apps/README.md), copied so that its
         # processes belong to whoever runs the tests; its statm counts 4 KiB pages.

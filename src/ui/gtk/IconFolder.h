@@ -17,10 +17,12 @@ class IconFolder {
   public:
     /// Makes the folder under `base` (the user's runtime folder, `$XDG_RUNTIME_DIR`, when
     /// empty). A folder of that name left by an earlier process with the same id is reused
-    /// when it is ours. Nothing, with `error` set, when it cannot be made.
+    /// when it is ours; the icons and folders of the user's other runs that ended without
+    /// removing them (killed, their id now another program's or no one's) are removed.
+    /// Nothing, with `error` set, when it cannot be made.
     static std::unique_ptr<IconFolder> create(std::string base, std::string& error);
 
-    ~IconFolder();
+    ~IconFolder() { remove(); }
     IconFolder(const IconFolder&) = delete;
     IconFolder& operator=(const IconFolder&) = delete;
 
@@ -36,6 +38,9 @@ class IconFolder {
     /// cannot be written.
     bool put(const std::string& name, const std::string& contents, bool changeFolder,
              std::string& error);
+
+    /// Removes every file written, and the folders, now: for an end that skips destructors.
+    void remove();
 
   private:
     explicit IconFolder(std::string path) : paths_{path, path + "/b"} {}

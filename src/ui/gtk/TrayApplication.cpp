@@ -1,6 +1,8 @@
 #include "ui/gtk/TrayApplication.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -52,6 +54,24 @@ bool TrayApplication::isAlreadyRunning(std::string& problem) {
     // GIO warns at exit that the application "did not unregister from D-Bus".
     g_application_run(G_APPLICATION(application_), 0, nullptr);
     return true;
+}
+
+void TrayApplication::whenDisplayLost(std::function<void(const std::string&)> lost) {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!GDK_IS_X11_DISPLAY(display)) {
+        return;
+    }
+    displayLost_ = std::move(lost);
+    // Xlib calls the I/O error handler, then the display's exit handler when that returns: GDK's
+    // handler never returns, so it is replaced by one that does, and the exit handler is ours.
+    XSetIOErrorHandler(+[](Display*) { return 0; });
+    XSetIOErrorExitHandler(
+        gdk_x11_display_get_xdisplay(display),
+        +[](Display* x, void* lostDisplay) {
+            (*static_cast<std::function<void(const std::string&)>*>(lostDisplay))(DisplayString(x));
+            ::_exit(1);
+        },
+        &displayLost_);
 }
 
 int TrayApplication::run(std::function<void()> launch) {

@@ -30,6 +30,12 @@ class TrayApplication final : public Application {
     /// register is reported in `problem` and counts as not running elsewhere.
     bool isAlreadyRunning(std::string& problem);
 
+    /// `lost` is called with the display's name when the connection to the X server breaks (the
+    /// server ended or was killed), and the process then ends with status 1: the connection
+    /// cannot be made again. GDK alone would end it at once, saying nothing to the log and
+    /// leaving what the program keeps on disk. Nothing is set up on other displays.
+    void whenDisplayLost(std::function<void(const std::string& display)> lost);
+
     /// Runs the application's loop until terminate(); `launch` runs once, as it starts.
     /// Returns the exit status.
     int run(std::function<void()> launch);
@@ -42,6 +48,7 @@ class TrayApplication final : public Application {
 
   private:
     GtkApplication* application_;
+    std::function<void(const std::string&)> displayLost_;
     bool terminating_ = false;
 };
 
