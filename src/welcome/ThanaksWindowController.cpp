@@ -57,7 +57,26 @@ void ThanaksWindowController::startConnection(const URLRequest& request, bool su
     con_ = ports_.connections.connectionWithRequest(request, *this);
 }
 
+void ThanaksWindowController::runJavaScriptAlertPanelWithMessage(WebView& sender,
+                                                                 const std::string& message,
+                                                                 std::function<void()> dismissed) {
+    // A page that raises alert after alert would hold the user without end.
+    const int raised = ++alerts_[&sender];
+    if (raised <= kMostAlerts) {
+        window_->runModal("Alert", message, std::move(dismissed));
+        return;
+    }
+    if (raised == kMostAlerts + 1) {
+        ports_.log.log("The welcome window's page raised more than " + std::to_string(kMostAlerts) +
+                       " alerts; the rest are not shown");
+    }
+    if (dismissed) {
+        dismissed();
+    }
+}
+
 void ThanaksWindowController::didStartProvisionalLoadForFrame(WebView& sender) {
+    alerts_.erase(&sender);
     if (&sender == &window_->MultipleAppView()) {
         sender.setHidden(false);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -80,10 +81,11 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     void didFinishLoadForFrame(WebView& sender) override;
     /// Loads the promotional page or the form again, a few times at most for one window.
     void webViewWebContentProcessDidTerminate(WebView& sender) override;
-    void runJavaScriptAlertPanelWithMessage(WebView& /*sender*/, const std::string& message,
-                                            std::function<void()> dismissed) override {
-        window_->runModal("Alert", message, std::move(dismissed));
-    }
+    /// A native alert "Alert" with the page's message; a page (from the start of its load)
+    /// gets `kMostAlerts`, and its later alerts are answered at once without one.
+    void runJavaScriptAlertPanelWithMessage(WebView& sender, const std::string& message,
+                                            std::function<void()> dismissed) override;
+    static constexpr int kMostAlerts = 3;
     WebView* createWebViewWithRequest(WebView& sender, const URLRequest& request) override;
 
     void willSendRequest() override;
@@ -103,6 +105,8 @@ class ThanaksWindowController final : public ThanaksWindowDelegate, public URLCo
     std::string data_;
     bool subscribing_ = false;
     int reloads_ = 0;
+    /// The alerts each view's page has raised since its load started.
+    std::map<const WebView*, int> alerts_;
     std::unique_ptr<URLConnection> con_;
     // Last, so that it goes first: its views call back into the members above.
     std::unique_ptr<ThanaksWindow> window_;

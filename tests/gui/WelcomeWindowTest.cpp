@@ -175,7 +175,7 @@ class WelcomeWindow : public test::DisplayTest {
 
     /// Answers the alerts on screen, as the user's OK does, after noting them; each must be
     /// modal over the welcome window.
-    void answerAlerts() {
+    static std::vector<GtkWidget*> alertsUp() {
         std::vector<GtkWidget*> open;
         GList* windows = gtk_window_list_toplevels();
         for (GList* item = windows; item != nullptr; item = item->next) {
@@ -185,8 +185,15 @@ class WelcomeWindow : public test::DisplayTest {
             }
         }
         g_list_free(windows);
-        for (GtkWidget* dialog : open) {
-            EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+        return open;
+    }
+
+    /// The welcome window's content: it takes no input while an alert is up.
+    GtkWidget* content() { return gtk_bin_get_child(GTK_BIN(window().gtkWindow())); }
+
+    void answerAlerts() {
+        for (GtkWidget* dialog : alertsUp()) {
+            EXPECT_FALSE(gtk_widget_get_sensitive(content()));
             EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window().gtkWindow());
             EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(dialog)), property(dialog, "text"));
             alerts.emplace_back(property(dialog, "text"), property(dialog, "secondary-text"));
@@ -279,11 +286,29 @@ TEST_F(WelcomeWindow, PromoLoadsZoomedAndItsLinksGoToTheBrowser) {
     EXPECT_EQ(alerts.size(), 1U);
     EXPECT_EQ(log.lines, std::vector<std::string>{});
 
-    // Closing only hides: the controller keeps the window until it goes.
+    EXPECT_TRUE(gtk_widget_get_sensitive(content()));
+    // A page that raises alert after alert gets three; the rest are answered unseen.
+    EXPECT_EQ(evaluate(w.SubscribeWebview(), "for (let i = 0; i < 9; ++i) alert(i); 'done'"),
+              std::optional<std::string>("done"));
+    EXPECT_EQ(alerts.size(), 4U);
+    EXPECT_EQ(alerts.back(), (Alert{"Alert", "2"}));
+
+    // An alert left up keeps the content from input, not the window from closing. Closing
+    // only hides: the controller keeps the window until it goes.
+    w.MultipleAppView().stringByEvaluatingJavaScriptFromString("alert('left up')", nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (alertsUp().empty() && std::chrono::steady_clock::now() < deadline) {
+        if (g_main_context_iteration(nullptr, FALSE) == FALSE) {
+            g_usleep(1000);
+        }
+    }
+    ASSERT_EQ(alertsUp().size(), 1U);
+    EXPECT_FALSE(gtk_widget_get_sensitive(content()));
     GtkWindow* kept = w.gtkWindow();
     g_object_add_weak_pointer(G_OBJECT(kept), reinterpret_cast<gpointer*>(&kept));
     gtk_window_close(w.gtkWindow());
-    spin([] { return false; }, 0.1);
+    while (g_main_context_iteration(nullptr, FALSE) != FALSE) {
+    }
     ASSERT_EQ(kept, w.gtkWindow());
     g_object_remove_weak_pointer(G_OBJECT(kept), reinterpret_cast<gpointer*>(&kept));
     EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(kept)));

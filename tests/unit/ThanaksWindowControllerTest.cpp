@@ -110,6 +110,25 @@ TEST_F(WelcomeController, PromoNavigationsGoToTheBrowserAndFormSubmissionsAreRep
     EXPECT_EQ(controller->createWebViewWithRequest(w->subscribe, link), &w->target);
 }
 
+TEST_F(WelcomeController, APageGetsThreeAlertsPerLoadAndTheRestAreAnsweredUnseen) {
+    open(std::nullopt);
+    int answered = 0;
+    const auto alert = [&](FakeWebView& view) {
+        controller->runJavaScriptAlertPanelWithMessage(view, "hi", [&] { ++answered; });
+    };
+    for (int i = 0; i < 5; ++i) {
+        alert(w->subscribe);
+    }
+    alert(w->promo);  // another page counts apart
+    EXPECT_EQ(w->alerts.size(), 4U);
+    EXPECT_EQ(answered, 6);  // every page goes on
+    EXPECT_EQ(log.lines().size(), 1U);
+    controller->didStartProvisionalLoadForFrame(w->subscribe);  // a new page starts afresh
+    alert(w->subscribe);
+    EXPECT_EQ(w->alerts.size(), 5U);
+    EXPECT_EQ(w->alerts.back(), (std::pair<std::string, std::string>{"Alert", "hi"}));
+}
+
 TEST_F(WelcomeController, ADeadPageIsLoadedAgainThreeTimesAtMost) {
     open(ResourcePage{"file:///opt/headroom/index.html", "<form></form>"});
     // The answer's view is only read: it stays dead.

@@ -18,6 +18,14 @@ void packInto(GtkWidget* slot, GtkWebView& view) {
 
 using Dismissed = std::function<void()>;
 
+/// Counts the alerts up over `window` (on the window itself, as they may outlive the object
+/// that made them); its content takes input only while there are none.
+void alertsUp(GtkWindow* window, int change) {
+    const int up = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(window), "alerts-up")) + change;
+    g_object_set_data(G_OBJECT(window), "alerts-up", GINT_TO_POINTER(up));
+    gtk_widget_set_sensitive(gtk_bin_get_child(GTK_BIN(window)), up == 0 ? TRUE : FALSE);
+}
+
 }  // namespace
 
 std::unique_ptr<GtkThanaksWindow> GtkThanaksWindow::load(const std::string& uiFile,
@@ -110,8 +118,17 @@ void GtkThanaksWindow::setAppName(const std::string& text) {
 
 void GtkThanaksWindow::runModal(const std::string& messageText, const std::string& informativeText,
                                 Dismissed dismissed) {
-    GtkWidget* dialog = gtk_message_dialog_new(gtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
-                                               GTK_BUTTONS_OK, "%s", messageText.c_str());
+    // Modal by hand: the window's content takes no input while an alert is up, but its close
+    // button still works (GTK's own modality swallows it), and the alerts go with the window.
+    GtkWidget* dialog =
+        gtk_message_dialog_new(gtkWindow(), GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_INFO,
+                               GTK_BUTTONS_OK, "%s", messageText.c_str());
+    alertsUp(gtkWindow(), 1);
+    // The window outlives its alerts (they go with it at the latest).
+    connectSignal(
+        dialog, "destroy",
+        +[](GtkWidget*, gpointer window) { alertsUp(static_cast<GtkWindow*>(window), -1); },
+        gtkWindow());
     gtk_window_set_title(GTK_WINDOW(dialog), messageText.c_str());
     if (!informativeText.empty()) {
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",

@@ -35,7 +35,9 @@ class GtkThanaksWindow final : public ThanaksWindow, public ProgressIndicator {
     void startAnimation() override { gtk_spinner_start(spinner_); }
     void stopAnimation() override { gtk_spinner_stop(spinner_); }
     /// A message dialog: the message as its title and main text, the informative text below,
-    /// one OK button; it goes when it is answered, and no nested main loop runs meanwhile.
+    /// one OK button; it goes when it is answered or when the window goes, and no nested main
+    /// loop runs meanwhile. While one is up the window's content takes no input, but the
+    /// window can be closed.
     void runModal(const std::string& messageText, const std::string& informativeText,
                   std::function<void()> dismissed) override;
     void setCollectionBehavior(unsigned behavior) override;

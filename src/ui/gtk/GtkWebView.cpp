@@ -47,6 +47,7 @@ void answer(WebKitScriptDialog*& dialog) {
 }
 
 using Evaluation = std::function<void(std::optional<std::string>)>;
+using Pending = std::shared_ptr<WebKitScriptDialog*>;
 
 }  // namespace
 
@@ -135,14 +136,23 @@ struct GtkWebView::Callbacks {
         auto* self = static_cast<GtkWebView*>(data);
         switch (webkit_script_dialog_get_dialog_type(dialog)) {
             case WEBKIT_SCRIPT_DIALOG_ALERT: {
-                // The page waits until the alert is answered (always later, from the main
-                // loop: the delegate's alert returns at once), or until this view goes.
+                // The page waits until the alert is answered, or until this view goes.
                 auto pending =
                     std::make_shared<WebKitScriptDialog*>(webkit_script_dialog_ref(dialog));
+                std::erase_if(self->alerts_, [](const auto& alert) { return *alert == nullptr; });
                 self->alerts_.push_back(pending);
                 self->delegate_.runJavaScriptAlertPanelWithMessage(
-                    *self, webkit_script_dialog_get_message(dialog),
-                    [pending] { answer(*pending); });
+                    *self, webkit_script_dialog_get_message(dialog), [pending] {
+                        // From the main loop: the engine holds the dialog until this returns.
+                        g_idle_add_full(
+                            G_PRIORITY_DEFAULT_IDLE,
+                            +[](gpointer held) {
+                                answer(**static_cast<Pending*>(held));
+                                return gboolean{G_SOURCE_REMOVE};
+                            },
+                            new Pending(pending),
+                            +[](gpointer held) { delete static_cast<Pending*>(held); });
+                    });
                 return TRUE;
             }
             case WEBKIT_SCRIPT_DIALOG_CONFIRM:
