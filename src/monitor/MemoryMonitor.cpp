@@ -45,6 +45,11 @@ void MemoryMonitor::getMemoryDetails() {
 }
 
 float MemoryMonitor::getMemoryUsageForAppID(const ResidentSizeReading& reading) {
+    // Processes left out of an application that is still measured are said in the log too.
+    for (const auto& [status, problem] : reading.unmeasured) {
+        logResidentSizeProblem(status == ResidentSizeReading::Status::Short ? "Error 2" : "Error",
+                               problem);
+    }
     switch (reading.status) {
         case ResidentSizeReading::Status::Unreadable:
             logResidentSizeProblem("Error", reading.problem);

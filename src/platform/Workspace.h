@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace headroom {
@@ -9,13 +10,15 @@ namespace headroom {
 /// Result of measuring an application's resident memory.
 struct ResidentSizeReading {
     enum class Status { Ok, Unreadable, Short };
-    /// That of its first process: when that one cannot be measured, neither can the application.
+    /// Ok while any of its processes can be measured.
     Status status = Status::Unreadable;
-    /// All its processes together; one gone since the listing adds nothing.
+    /// Its processes that could be measured, together.
     std::uint64_t residentBytes = 0;
-    /// When not Ok: what went wrong, naming the file where there is one ("cannot open
-    /// /proc/4242/statm: No such file or directory"); may be empty.
+    /// When not Ok: what went wrong with its first process, naming the file where there is one
+    /// ("cannot open /proc/4242/statm: No such file or directory"); may be empty.
     std::string problem;
+    /// Its other processes that could not be measured: how, and what went wrong.
+    std::vector<std::pair<Status, std::string>> unmeasured;
 };
 
 /// A desktop application the user launched and can switch to.

@@ -26,7 +26,7 @@ class FakeWorkspace final : public Workspace, public Journaled {
     RunningApplication& addRegular(const std::string& name, std::uint64_t residentBytes,
                                    const std::string& iconName = "app-icon") {
         applications_.push_back(
-            {name, iconName, {ResidentSizeReading::Status::Ok, residentBytes, {}}});
+            {name, iconName, {ResidentSizeReading::Status::Ok, residentBytes, {}, {}}});
         return applications_.back();
     }
     const std::vector<RunningApplication>& applications() const { return applications_; }

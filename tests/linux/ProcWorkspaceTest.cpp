@@ -159,23 +159,57 @@ TEST(ProcWorkspace, ProcessesMakeApplicationsInTheOrderOfTheirFirstPid) {
     EXPECT_EQ(workspace.runningApplications().at(0).iconName, "org.gnome.Terminal");
 }
 
-TEST(ProcWorkspace, TheFirstProcessDecidesWhetherAnApplicationIsMeasured) {
-    AppFixture fixture;
-    addBrowser(fixture);
-    ProcWorkspace workspace(fixture.procfs());
-    // A later process gone since the listing adds nothing.
-    std::filesystem::remove(fixture.procfs() + "/4301/statm");
-    EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 50000}}));
-    AppFixture::writeEntry(fixture.procfs(), "4242/statm", "4096\n");
-    auto reading = workspace.runningApplications().at(0).residentSize;
-    EXPECT_EQ(reading.status, ResidentSizeReading::Status::Short);
-    EXPECT_EQ(reading.problem, fixture.procfs() + "/4242/statm holds no resident size");
-    std::filesystem::remove(fixture.procfs() + "/4242/statm");
-    reading = workspace.runningApplications().at(0).residentSize;
-    EXPECT_EQ(reading.status, ResidentSizeReading::Status::Unreadable);
-    EXPECT_NE(reading.problem.find(fixture.procfs() + "/4242/statm"), std::string::npos);
+TEST(ProcWorkspace, AnApplicationIsMeasuredWhileAnyOfItsProcessesCanBe) {
+    using Status = ResidentSizeReading::Status;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::int32_t, const char*>> statms;  ///< a FIFO when null
+        Status status;
+        std::uint64_t pages;
+        std::vector<std::pair<Status, std::string>> unmeasured;  ///< pid and what it says
+    };
+    const Case cases[] = {
+        {"first unreadable", {{4242, nullptr}}, Status::Ok, 30000, {{Status::Unreadable, "4242"}}},
+        {"later short", {{4301, "4096\n"}}, Status::Ok, 50000, {{Status::Short, "4301"}}},
+        {"none readable",
+         {{4242, "x"}, {4250, nullptr}, {4301, nullptr}},
+         Status::Short,
+         0,
+         {{Status::Unreadable, "4250"}, {Status::Unreadable, "4301"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture fixture;
+        addBrowser(fixture);
+        for (const auto& [pid, text] : c.statms) {
+            const std::string path = fixture.procfs() + "/" + std::to_string(pid) + "/statm";
+            std::filesystem::remove(path);
+            if (text == nullptr) {
+                ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            } else {
+                test::writeFile(path, text);
+            }
+        }
+        ProcWorkspace workspace(fixture.procfs());
+        const auto applications = workspace.runningApplications();
+        ASSERT_EQ(applications.size(), 1u);
+        const ResidentSizeReading& reading = applications[0].residentSize;
+        EXPECT_EQ(reading.status, c.status);
+        EXPECT_EQ(reading.residentBytes / pageSize(), c.pages);
+        ASSERT_EQ(reading.unmeasured.size(), c.unmeasured.size());
+        for (std::size_t i = 0; i < c.unmeasured.size(); ++i) {
+            EXPECT_EQ(reading.unmeasured[i].first, c.unmeasured[i].first);
+            const std::string file = fixture.procfs() + "/" + c.unmeasured[i].second + "/statm";
+            EXPECT_TRUE(reading.unmeasured[i].second.starts_with(file) ||
+                        reading.unmeasured[i].second.find(" " + file + ":") != std::string::npos)
+                << reading.unmeasured[i].second;
+        }
+        if (c.status != Status::Ok) {
+            EXPECT_EQ(reading.problem, fixture.procfs() + "/4242/statm holds no resident size");
+        }
+    }
 
-    ProcWorkspace missing(fixture.root() + "/no-such-proc");
+    ProcWorkspace missing(AppFixture().root() + "/no-such-proc");
     EXPECT_TRUE(missing.runningApplications().empty());
 }
 

@@ -54,6 +54,7 @@ struct App {
     std::uint64_t bytes;
     const char* icon = "app-icon";
     Status status = Status::Ok;
+    const char* unmeasured = nullptr;  ///< another of its processes, unreadable: what it says
 };
 
 struct ListCase {
@@ -74,7 +75,11 @@ TEST_P(Listed, ApplicationsAtOrAboveTheThresholdLargestFirst) {
     const ListCase& c = GetParam();
     fakes.preferences.put("significantThreshold", c.threshold);
     for (const App& app : c.apps) {
-        fakes.workspace.addRegular(app.name, app.bytes, app.icon).residentSize.status = app.status;
+        auto& reading = fakes.workspace.addRegular(app.name, app.bytes, app.icon).residentSize;
+        reading.status = app.status;
+        if (app.unmeasured != nullptr) {
+            reading.unmeasured.emplace_back(Status::Unreadable, app.unmeasured);
+        }
     }
     launch();
 
@@ -106,13 +111,14 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"Small", 266287972}, {"Large", kGiB, ""}, {"Middle", 601295421, "org.ex.Mid"}},
                  {"  Large application-x-executable", "  Middle org.ex.Mid", "  Small app-icon"},
                  {}},
-        ListCase{"unreadable_are_logged_once_and_left_out",
+        ListCase{"unmeasured_are_logged_once",
                  0,
                  {{"Gone", 0, "app-icon", Status::Unreadable},
                   {"Truncated", 0, "app-icon", Status::Short},
-                  {"Fine", kMiB}},
-                 {"  Fine app-icon"},
-                 {"Error", "Error 2"}}),
+                  {"Fine", kMiB},
+                  {"Partly", kMiB, "app-icon", Status::Ok, "cannot open /proc/7/statm"}},
+                 {"  Fine app-icon", "  Partly app-icon"},
+                 {"Error", "Error 2", "Error: cannot open /proc/7/statm"}}),
     [](const ::testing::TestParamInfo<ListCase>& p) { return std::string(p.param.name); });
 
 TEST_F(RunningApplications, RowsAreRetitledInPlaceAndTheHeaderGoesAndComesBack) {

@@ -1,11 +1,16 @@
 #include "platform/linux/ProcWorkspace.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <ctime>
+#include <tuple>
 #include <utility>
 
 #include "platform/linux/RegularFile.h"
@@ -99,12 +104,19 @@ ProcWorkspace::ProcWorkspace(std::string procfsRoot)
     : root_(std::move(procfsRoot)),
       pageSize_(static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))),
       ticksPerSecond_(static_cast<std::uint64_t>(std::max(1L, ::sysconf(_SC_CLK_TCK)))),
+      uid_(static_cast<std::uint32_t>(::getuid())),
       desktopEntries_(DesktopEntryCache::applicationFoldersFromEnvironment()) {}
+
+void ProcWorkspace::KeptFile::reset(int fd) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    fd_ = fd;
+}
 
 std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     desktopEntries_.refresh();
     ++generation_;
-    const auto uid = static_cast<std::uint32_t>(::getuid());
 
     DIR* dir = ::opendir(root_.c_str());
     if (dir == nullptr) {
@@ -114,31 +126,18 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     std::vector<std::int32_t> members;  // pids of the user's processes of some application
     while (const dirent* entry = ::readdir(dir)) {
         const auto pid = pidOfName(entry->d_name);
-        const std::string folder = root_ + "/" + entry->d_name;
-        struct stat status {};
-        if (!pid || ::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-            status.st_uid != uid) {
+        if (!pid) {
             continue;
         }
         auto [it, inserted] = processes_.try_emplace(*pid);
         ProcessRecord& record = it->second;
-        if (inserted || record.provisional || record.inode != status.st_ino ||
-            record.changed.tv_sec != status.st_ctim.tv_sec ||
-            record.changed.tv_nsec != status.st_ctim.tv_nsec) {
-            // The folder is new, or its inode was made again: the start time tells whether it
-            // is still the same process.
-            const auto startTime =
-                read(folder + "/stat", kStatLimit) ? parseStatStartTime(buffer_) : std::nullopt;
-            if (inserted || record.provisional || startTime != record.startTime) {
-                readIdentity(record, folder, *pid);
-                record.startTime = startTime;
-                record.provisional = isYoung(startTime);
-            }
-            record.inode = status.st_ino;
-            record.changed = status.st_ctim;
+        // The listing gives each folder's inode: a process seen before whose folder is the
+        // same costs nothing more.
+        if (inserted || record.provisional || record.inode != entry->d_ino) {
+            examine(record, *pid, entry->d_ino, inserted);
         }
         record.generation = generation_;
-        if (record.unit || !record.launchedId.empty()) {
+        if (record.ours && (record.unit || !record.launchedId.empty())) {
             members.push_back(*pid);
         }
     }
@@ -173,20 +172,48 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
 
     std::vector<RunningApplication> applications;
     for (const auto& [entry, pids] : gatherings) {
-        // Measured whole: the first process decides whether it can be; one gone since the
-        // listing adds nothing.
-        RunningApplication application{entry->name, entry->icon, residentSize(pids[0])};
-        for (std::size_t i = 1;
-             i < pids.size() && application.residentSize.status == ResidentSizeReading::Status::Ok;
-             ++i) {
-            const auto other = residentSize(pids[i]);
-            if (other.status == ResidentSizeReading::Status::Ok) {
-                application.residentSize.residentBytes += other.residentBytes;
+        // Measured whole: every process that can be read adds its size, and the application is
+        // measured while any of them can be; each one that cannot is named for the log.
+        RunningApplication application{entry->name, entry->icon, {}};
+        ResidentSizeReading& total = application.residentSize;
+        for (const std::int32_t pid : pids) {
+            ResidentSizeReading one = residentSize(pid, processes_.at(pid));
+            if (one.status == ResidentSizeReading::Status::Ok) {
+                total.status = ResidentSizeReading::Status::Ok;
+                total.residentBytes += one.residentBytes;
+            } else {
+                total.unmeasured.emplace_back(one.status, std::move(one.problem));
             }
+        }
+        if (total.status != ResidentSizeReading::Status::Ok) {
+            std::tie(total.status, total.problem) = std::move(total.unmeasured.front());
+            total.unmeasured.erase(total.unmeasured.begin());
         }
         applications.push_back(std::move(application));
     }
     return applications;
+}
+
+void ProcWorkspace::examine(ProcessRecord& record, std::int32_t pid, ino_t inode, bool isNew) {
+    const std::string folder = root_ + "/" + std::to_string(pid);
+    if (isNew || record.inode != inode) {
+        // A folder made again may belong to another process: its start time tells.
+        record.inode = inode;
+        record.statm.reset();
+        const auto startTime =
+            read(folder + "/stat", kStatLimit) ? parseStatStartTime(buffer_) : std::nullopt;
+        if (!isNew && !record.provisional && startTime == record.startTime) {
+            return;
+        }
+        record.startTime = startTime;
+    }
+    readIdentity(record, folder, pid);
+    record.provisional = isYoung(record.startTime);
+    // Only the user's own processes count; the owner is looked up only for an application's.
+    struct stat status {};
+    record.ours = (record.unit || !record.launchedId.empty()) &&
+                  ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                  status.st_uid == uid_;
 }
 
 void ProcWorkspace::readIdentity(ProcessRecord& record, const std::string& pidFolder,
@@ -216,25 +243,67 @@ bool ProcWorkspace::isYoung(const std::optional<std::uint64_t>& startTime) const
 }
 
 bool ProcWorkspace::read(const std::string& path, std::size_t limit) {
-    // A process's own files are regular files; anything else in a --procfs tree (a FIFO made
-    // where cgroup should be) is passed over, never waited on. A file over the limit is read
-    // up to it: what it says about the process is at its start.
-    std::string reason;
-    const FileStatus status = readRegularFile(path, limit, buffer_, reason);
-    return status == FileStatus::Ok || status == FileStatus::TooLarge;
+    // Three calls a file, as every new process costs up to three files: no fstat, and a short
+    // read is the end (procfs makes a file whole at offset 0). Opened without blocking and read
+    // with pread, which a FIFO or a terminal made where such a file should be (in a --procfs
+    // tree) refuses at once. A file over the limit is read up to it: what it says about the
+    // process is at its start.
+    constexpr std::size_t kChunk = 8192;
+    buffer_.clear();
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    bool readable = fd >= 0;
+    while (readable && buffer_.size() < limit) {
+        const std::size_t used = buffer_.size();
+        const std::size_t wanted = std::min(kChunk, limit - used);
+        buffer_.resize(used + wanted);
+        const ssize_t count = ::pread(fd, buffer_.data() + used, wanted, static_cast<off_t>(used));
+        const int error = errno;
+        buffer_.resize(used + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+        readable = count >= 0 || error == EINTR;
+        if (count >= 0 && static_cast<std::size_t>(count) < wanted) {
+            break;
+        }
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return readable;
 }
 
-ResidentSizeReading ProcWorkspace::residentSize(std::int32_t pid) {
+ResidentSizeReading ProcWorkspace::residentSize(std::int32_t pid, ProcessRecord& record) {
     ResidentSizeReading reading;
-    const std::string path = root_ + "/" + std::to_string(pid) + "/statm";
-    std::string text;
-    if (readRegularFile(path, kStatmLimit, text, reading.problem) != FileStatus::Ok) {
+    const auto path = [&] { return root_ + "/" + std::to_string(pid) + "/statm"; };
+    if (record.statm.get() < 0) {
+        FileStatus status = FileStatus::Failed;
+        record.statm.reset(openRegularFile(path(), status, reading.problem));
+        if (record.statm.get() < 0) {
+            return reading;
+        }
+    }
+    // statm is one short line: one read gives it whole, and one byte more than the limit tells
+    // a file that is not statm.
+    char text[kStatmLimit + 1];
+    ssize_t count = 0;
+    do {
+        count = ::pread(record.statm.get(), text, sizeof text, 0);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        reading.problem = "cannot read " + path() + ": " + std::strerror(errno);
+        record.statm.reset();
         return reading;
     }
-    const auto pages = parseStatmResidentPages(text);
+    if (static_cast<std::size_t>(count) > kStatmLimit) {
+        reading.problem = path() + " is larger than " + std::to_string(kStatmLimit) + " bytes";
+        return reading;
+    }
+    const auto pages =
+        parseStatmResidentPages(std::string_view(text, static_cast<std::size_t>(count)));
     if (!pages) {
         reading.status = ResidentSizeReading::Status::Short;
-        reading.problem = path + " holds no resident size";
+        reading.problem = path() + " holds no resident size";
         return reading;
     }
     reading.status = ResidentSizeReading::Status::Ok;

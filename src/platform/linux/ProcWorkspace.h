@@ -3,7 +3,6 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,14 +46,18 @@ std::optional<std::string> parseLaunchedDesktopFile(std::string_view environment
 /// pid.
 ///
 /// Costs of one listing: the desktop entries' folders are stat'ed (entries are parsed again
-/// only when a folder changed, see DesktopEntryCache); <root> is read once and each pid folder
-/// is stat'ed once (its owner; its inode and ctime tell a known process from a new one with a
-/// reused pid without reading anything). Only for a process not seen before are its stat
-/// (the start time, field 22), cgroup and, when the cgroup names no application, environ read,
-/// and what they say is kept while the process lives, keyed by pid and start time: a
-/// process's unit and launch environment do not change. Launchers move a new process into its
-/// scope just after starting it, so a process younger than three seconds is looked at again on
-/// each listing until it is older. Nothing is spawned. Not thread-safe.
+/// only when a folder changed, see DesktopEntryCache) and <root> is read; that is all for a
+/// process seen before whose folder has the same inode (which the listing gives). For a new
+/// process, or one whose folder was made again, its stat is read (the start time, field 22);
+/// when that start time is new, its cgroup and, when the cgroup names no application, its
+/// environ are read, and for a process of an application its folder is stat'ed (its owner).
+/// What they say is kept while the process lives, keyed by pid and start time: a process's
+/// unit and launch environment do not change. Launchers move a new process into its scope just
+/// after starting it, so a process younger than three seconds is looked at again on each
+/// listing until it is older. An application's process has its statm opened once and read
+/// again through the kept descriptor, one pread a listing: on procfs that descriptor stays
+/// with the process, so it reads ESRCH once the process has ended, never the figures of one
+/// that took its pid. Nothing is spawned. Not thread-safe.
 class ProcWorkspace : public Workspace {
   public:
     explicit ProcWorkspace(std::string procfsRoot = "/proc");
@@ -62,29 +65,47 @@ class ProcWorkspace : public Workspace {
     std::vector<RunningApplication> runningApplications() override;
 
   private:
+    /// A descriptor closed with its owner.
+    class KeptFile {
+      public:
+        KeptFile() = default;
+        KeptFile(const KeptFile&) = delete;
+        KeptFile& operator=(const KeptFile&) = delete;
+        ~KeptFile() { reset(); }
+        int get() const { return fd_; }
+        void reset(int fd = -1);
+
+      private:
+        int fd_ = -1;
+    };
+
     struct ProcessRecord {
         ino_t inode = 0;
-        timespec changed{};
+        bool ours = false;  ///< the folder belongs to the user who runs the program
         std::optional<std::uint64_t> startTime;
         bool provisional = false;  ///< young: looked at again on the next listing
         std::uint64_t generation = 0;
         // What its cgroup and environment say about its application.
         std::optional<AppUnit> unit;
         std::string launchedId;  ///< the desktop file id of GIO_LAUNCHED_DESKTOP_FILE
+        KeptFile statm;          ///< opened at its first measurement
     };
 
     /// Fills in the record's unit and launchedId.
     void readIdentity(ProcessRecord& record, const std::string& pidFolder, std::int32_t pid);
     bool isYoung(const std::optional<std::uint64_t>& startTime) const;
+    /// Looks at a process new to the listing, or whose folder was made again.
+    void examine(ProcessRecord& record, std::int32_t pid, ino_t inode, bool isNew);
     /// <root>/<pid>/statm: Unreadable when the file cannot be read (the process has gone or is
     /// not ours to read), Short when it does not hold the field.
-    ResidentSizeReading residentSize(std::int32_t pid);
+    ResidentSizeReading residentSize(std::int32_t pid, ProcessRecord& record);
     /// Reads a process's own file into buffer_; false when it cannot be read.
     bool read(const std::string& path, std::size_t limit);
 
     std::string root_;
     std::uint64_t pageSize_;
     std::uint64_t ticksPerSecond_;
+    std::uint32_t uid_;
     DesktopEntryCache desktopEntries_;
     std::unordered_map<std::int32_t, ProcessRecord> processes_;
     std::uint64_t generation_ = 0;

@@ -115,6 +115,11 @@ void TerminalView::draw() {
         frame += '\n';
     }
     frame += "\nKeys: c Extreme Clean, p percentage/amounts, q quit\n";
+    // A refresh that changed nothing shown writes nothing: the terminal has no work either.
+    if (frame == lastFrame_) {
+        return;
+    }
+    lastFrame_ = frame;
     std::fwrite(frame.data(), 1, frame.size(), stdout);
     std::fflush(stdout);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "cleaner/Cleaner.h"
 #include "monitor/MemoryMonitor.h"
 #include "platform/Application.h"
@@ -8,9 +10,9 @@
 
 namespace headroom {
 
-/// The live terminal view: the status title and the menu, redrawn after every refresh, with
-/// keys for the commands that make sense without a desktop. While it lives it holds the
-/// keyboard, when standard input is a terminal.
+/// The live terminal view: the status title and the menu, redrawn after a refresh that changed
+/// what it shows, with keys for the commands that make sense without a desktop. While it lives
+/// it holds the keyboard, when standard input is a terminal.
 class TerminalView {
   public:
     TerminalView(TerminalStatusItem& item, RunLoop& runLoop, PreferenceModel& settings,
@@ -33,6 +35,7 @@ class TerminalView {
     bool drawPending_ = false;
     bool rawMode_ = false;
     bool colour_ = false;
+    std::string lastFrame_;
 };
 
 }  // namespace headroom
