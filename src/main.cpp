@@ -27,6 +27,7 @@
 #include "ui/terminal/TerminalStatusBar.h"
 #include "ui/terminal/TerminalText.h"
 #include "ui/terminal/TerminalView.h"
+#include "ui/terminal/WatchView.h"
 
 namespace {
 
@@ -205,6 +206,12 @@ int main(int argc, char** argv) {
     }
 
     terminateOnSignals(platform.application);
+    if (line->mode == CommandLine::Mode::Watch) {
+        delegate.updateMemoryDisplay();  // the first line has the breakdown, as --print does
+        WatchView watch(item, platform.runLoop, delegate.monitor, platform.application, line->json);
+        platform.runLoop.run();
+        return 0;
+    }
     TerminalView view(item, platform.runLoop, delegate, delegate.cleaner, delegate.monitor,
                       platform.application);
     platform.runLoop.run();

@@ -467,6 +467,55 @@ class TestTerminalView(TempDirCase):
             proc.stderr.close()
             os.close(master)
 
+class TestWatch(TempDirCase):
+    def test_a_line_per_change_until_the_output_closes_or_a_signal(self):
+        procfs = os.path.join(self.tmp, "proc")
+        shutil.copytree(PROCFS, procfs)
+        config = os.path.join(self.tmp, "prefs.ini")
+        with open(config, "w") as f:
+            f.write("[Preferences]\nrefreshInterval=1\n")
+        meminfo = os.path.join(procfs, "meminfo")
+        breakdown = [row.strip() for row in FIXTURE_ROWS]
+        ends = [("--json", "closed"), ("", signal.SIGTERM), ("", signal.SIGINT)]
+        for option, end in ends:
+            with self.subTest(option=option, end=str(end)):
+                with open(meminfo, "r+b") as f:  # in place: the program keeps it open
+                    f.write(open(os.path.join(PROCFS, "meminfo"), "rb").read())
+                proc = subprocess.Popen([BINARY, "--watch", *option.split(), "--procfs", procfs,
+                                         "--config", config], env=self.run_binary.env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                try:
+                    lines = [proc.stdout.readline().decode()]
+                    # Free memory falls below the level (200 MB): the next refresh says so.
+                    with open(meminfo, "r+b") as f:
+                        f.seek(len("MemTotal:        8388608 kB\n"))
+                        f.write(b"MemFree:          102400 kB\n")
+                    lines.append(proc.stdout.readline().decode())
+                    if end == "closed":
+                        proc.stdout.close()
+                    else:
+                        proc.send_signal(end)
+                    self.assertEqual(proc.wait(timeout=10), 0)
+                finally:
+                    if proc.poll() is None:
+                        proc.kill()
+                        proc.wait()
+                    proc.stderr.close()
+                    if not proc.stdout.closed:
+                        proc.stdout.close()
+                if option:
+                    first, second = (json.loads(line) for line in lines)
+                    self.assertEqual(first, {"text": "2.00 GB", "class": "normal",
+                                             "percentage": 75, "tooltip": first["tooltip"]})
+                    self.assertEqual(first["tooltip"].split("\n")[:6], breakdown)
+                    self.assertEqual((second["text"], second["class"], second["percentage"]),
+                                     ("100.00 MB", "low", 99))
+                    self.assertTrue(second["tooltip"].startswith("Free: 100.00 MB\n"))
+                else:
+                    self.assertEqual(lines, ["2.00 GB\n", "100.00 MB\n"])
+
+
 if __name__ == "__main__":
     BINARY = sys.argv.pop(1)
     unittest.main(verbosity=2)

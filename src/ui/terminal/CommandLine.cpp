@@ -8,7 +8,8 @@ namespace headroom {
 
 std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& error) {
     // GLib reads the options; the help text below is the program's own.
-    gboolean help = FALSE, version = FALSE, print = FALSE, json = FALSE, terminal = FALSE;
+    gboolean help = FALSE, version = FALSE, print = FALSE, json = FALSE, terminal = FALSE,
+             watch = FALSE;
     gchar* procfs = nullptr;
     gchar* config = nullptr;
     const GOptionEntry entries[] = {
@@ -17,6 +18,7 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& 
         {"print", 0, 0, G_OPTION_ARG_NONE, &print, nullptr, nullptr},
         {"json", 0, 0, G_OPTION_ARG_NONE, &json, nullptr, nullptr},
         {"terminal", 0, 0, G_OPTION_ARG_NONE, &terminal, nullptr, nullptr},
+        {"watch", 0, 0, G_OPTION_ARG_NONE, &watch, nullptr, nullptr},
         {"procfs", 0, 0, G_OPTION_ARG_FILENAME, &procfs, nullptr, nullptr},
         {"config", 0, 0, G_OPTION_ARG_FILENAME, &config, nullptr, nullptr},
         {}};
@@ -41,13 +43,14 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& 
         error = "option --procfs needs a folder";
     } else if (config != nullptr && *config == '\0') {
         error = "option --config needs a file";
-    } else if (print && terminal) {
-        error = "--print and --terminal cannot be used together";
-    } else if (json && !print) {
-        error = "--json goes with --print";
+    } else if (print + terminal + watch > 1) {
+        error = "--print, --terminal and --watch cannot be used together";
+    } else if (json && !print && !watch) {
+        error = "--json goes with --print or --watch";
     } else {
         line.mode = print      ? CommandLine::Mode::Print
                     : terminal ? CommandLine::Mode::Terminal
+                    : watch    ? CommandLine::Mode::Watch
                                : CommandLine::Mode::Default;
         line.json = json;
         line.procfs = procfs != nullptr ? procfs : line.procfs;
@@ -67,7 +70,11 @@ same in the terminal.
 
   --print          run the launch and one refresh, print the status title and
                    every menu row, and exit
-  --json           with --print: print one JSON object instead
+  --json           with --print: print one JSON object instead; with --watch: one
+                   object a line, as waybar's custom modules read them
+  --watch          print the status title on a line of its own after every refresh
+                   that changed it, for status bars (i3blocks, polybar); ends when
+                   its output is closed
   --terminal       show the live view in the terminal (keys: c clean, p percentage, q quit)
   --procfs DIR     read memory and processes under DIR instead of /proc
   --config FILE    keep preferences in FILE instead of

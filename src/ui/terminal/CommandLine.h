@@ -7,7 +7,7 @@ namespace headroom {
 
 /// What the command line asks for.
 struct CommandLine {
-    enum class Mode { Default, Print, Terminal, Help, Version };
+    enum class Mode { Default, Print, Terminal, Watch, Help, Version };
     Mode mode = Mode::Default;
     bool json = false;
     std::string procfs = "/proc";

@@ -24,7 +24,8 @@ std::string floatText(float value) {
     return std::string(buffer.data(), end);
 }
 
-/// Text as a JSON string literal, quotes included.
+}  // namespace
+
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -44,8 +45,6 @@ std::string jsonString(std::string_view text) {
     out += '"';
     return out;
 }
-
-}  // namespace
 
 std::string renderPlain(const TerminalStatusItem& item) {
     // Titles carry names from outside (desktop entries): nothing in them may steer the terminal.

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ui/terminal/TerminalStatusBar.h"
 
 namespace headroom {
+
+/// Text as a JSON string literal, quotes included, control characters escaped.
+std::string jsonString(std::string_view text);
 
 /// What the status item shows, as plain text: the title with its colour, the icon, then one
 /// line per menu row, with control characters escaped (see escapeControlCharacters).
