@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include <iterator>
+#include <algorithm>
 #include <utility>
 
 #include "monitor/MemoryFormat.h"
@@ -15,45 +15,39 @@ AppDelegate::AppDelegate(Platform platform)
                  {[this] { cleaner.performCleanOperation(); }, [this] { preferencePressed(); },
                   [this] { welcome.showThanksWindow(); }, [this] { rateAppPressed(); },
                   [this] { quitPressed(); }}),
-      cleaner(
-          platform_.runLoop, platform_.application, platform_.bundleResources, platform_.hostMemory,
-          platform_.processControl, platform_.log, monitor, [this] { updateMemoryDisplay(); },
-          [this](const std::string& text) { statusMenu.displayCleaningPercentage(text); }),
+      cleaner(platform_.runLoop, platform_.application, platform_.bundleResources,
+              platform_.hostMemory, platform_.processControl, platform_.log, monitor,
+              {[this] { stopRefreshTimer(); },
+               [this](std::int32_t percent) {
+                   statusMenu.displayCleaningPercentage(percent, statusImage());
+               },
+               [this] { startTimerInBackground(); }}),
       welcome(platform_.thanaksWindows, platform_.preferences, platform_.deployment) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    // The run loop may outlive the delegate.
+    stopRefreshTimer();
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    // 3. Cleaning always uses the extreme duration.
-    cleaner.isExtremeClean = true;
-    statusMenu.setRowTitle(0, "Extreme Clean");
-
-    // 4. A login helper left running from the session start is told to end.
+    // A login helper left running from the session start is told to end.
     terminateRunningLoginHelper();
 
-    // 5. Status item with its placeholders. The preferences are not loaded yet, so automatic
-    // freeing is off and the placeholder title is red (no figures yet, level 0).
+    // The item shows placeholders until the first figures. The preferences are not loaded yet,
+    // so automatic freeing is off and the placeholder title is red (no figures yet, level 0).
     statusMenu.createStatusItem(isMemoryLow());
-
-    // 6. Preferences, defaults written for missing keys.
     setDefaultValueForPreferences();
 
-    // 7-8. Total memory; the significance test of step 9 divides by it.
+    // The installed memory, read once; the menu's Total row and every share divide by it.
     monitor.getTotalMemory();
+    statusMenu.attachMenu(menuFigures(), [this](MenuEvent event) { menuEvent(event); });
 
-    // 9. Running applications.
-    addRunningAppsToMenu();
-
-    // 10-12. Menu on the status item; header and Total rows, written once per launch.
-    statusMenu.attachMenu(monitor.totalMemory());
-
-    // 13. First statistics replace the placeholders; the breakdown rows wait for the first tick.
+    // The first figures replace the placeholders; the breakdown rows wait for the first tick.
     monitor.getMemoryDetails();
     cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
     changeStatusItemTitle();
 
-    // 14-15. The refresh timer, which fires updateMemoryDisplay.
-    cleaner.changeRefreshInterval(refreshInterval);
+    changeRefreshInterval(refreshInterval);
 }
 
 void AppDelegate::terminateRunningLoginHelper() {
@@ -103,24 +97,39 @@ bool AppDelegate::isMemoryLow() const {
 }
 
 void AppDelegate::updateMemoryDisplay() {
+    // With the menu closed only what the item shows is read: the menu's rows wait until it is
+    // about to be shown.
     monitor.getMemoryDetails();
+    refreshed_ = true;
     cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
-    static constexpr std::pair<const char*, double MemoryFigures::*> kRows[] = {
-        {"  Free: ", &MemoryFigures::free},
-        {"  Inactive: ", &MemoryFigures::inactive},
-        {"  Active: ", &MemoryFigures::active},
-        {"  Wired: ", &MemoryFigures::wired},
-        {"  Used: ", &MemoryFigures::used}};
-    for (std::size_t row = 0; row < std::size(kRows); ++row) {
-        statusMenu.setRowTitle(2 + row, kRows[row].first + memoryDetail(kRows[row].second));
-    }
     changeStatusItemTitle();
-    addRunningAppsToMenu();
+    if (isMenuOpen_) {
+        addRunningAppsToMenu();
+    }
 }
 
 void AppDelegate::addRunningAppsToMenu() {
     monitor.setAllRunningApplications(significantThreshold);
-    statusMenu.addRunningAppsToMenu(monitor.applicationListArray());
+    statusMenu.setRows(menuFigures());
+}
+
+MenuFigures AppDelegate::menuFigures() const {
+    return {refreshed_, monitor.memoryDetails(), monitor.totalMemory(), isPercentage,
+            monitor.applicationListArray()};
+}
+
+void AppDelegate::menuEvent(MenuEvent event) {
+    if (event == MenuEvent::Closed) {
+        isMenuOpen_ = false;
+        return;
+    }
+    if (event == MenuEvent::Opened) {
+        if (isMenuOpen_) {
+            return;  // brought up to date as it was about to be shown
+        }
+        isMenuOpen_ = true;
+    }
+    addRunningAppsToMenu();
 }
 
 void AppDelegate::changeStatusItemTitle() {
@@ -134,7 +143,53 @@ void AppDelegate::changeStatusItemTitle() {
 }
 
 void AppDelegate::setStatusItemIcon() {
-    statusMenu.setStatusItemIcon(isShowIcon, monitor.freeMemoryInStart(), monitor.totalMemory());
+    statusMenu.setImage(statusImage());
+}
+
+StatusImage AppDelegate::statusImage() const {
+    return {monitor.freeMemoryInStart(),
+            monitor.totalMemory(),
+            isPercentage,
+            isMemoryLow(),
+            isShowIcon,
+            isShowText,
+            std::nullopt};
+}
+
+void AppDelegate::stopRefreshTimer() {
+    if (refreshTimer_ && refreshTimer_->isValid()) {
+        refreshTimer_->invalidate();
+    }
+    refreshTimer_.reset();
+}
+
+void AppDelegate::makeRefreshTimer() {
+    // A single refresh timer at any time: one that is somehow still running is stopped rather
+    // than left to fire beside the new one.
+    stopRefreshTimer();
+    const std::int64_t seconds =
+        std::clamp(timerInterval_, kMinimumTimerInterval, kMaximumTimerInterval);
+    refreshTimer_ = platform_.runLoop.addRepeatingTimer(Seconds(static_cast<double>(seconds)),
+                                                        [this] { updateMemoryDisplay(); });
+}
+
+void AppDelegate::changeRefreshInterval(std::int64_t interval) {
+    timerInterval_ = interval;
+    stopRefreshTimer();
+    // During a clean the timer stays stopped; the restart after it takes the new interval.
+    if (!cleaner.isCleanRunning()) {
+        makeRefreshTimer();
+    }
+}
+
+void AppDelegate::startTimerInBackground() {
+    // A restart that only gets its turn inside the next clean leaves the timer to that clean's
+    // own restart.
+    if (cleaner.isCleanRunning()) {
+        return;
+    }
+    updateMemoryDisplay();
+    makeRefreshTimer();
 }
 
 }  // namespace headroom

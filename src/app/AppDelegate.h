@@ -56,13 +56,22 @@ class AppDelegate : public PreferenceModel {
     // location is not needed for it), and a refusal is logged with its reason.
     void setStartAtLogin(bool enabled);
 
-    /// One refresh, in order: the figures, the low-memory step (the automatic clean), the
-    /// breakdown rows, the status title and icon, the application rows.
+    /// One refresh: the figures, the low-memory step (the automatic clean), the status title
+    /// and icon; and, while the menu shows, its rows.
     void updateMemoryDisplay();
-    /// Lists the significant applications into the menu.
+    /// The menu's rows from the last figures and a new list of the significant applications.
     void addRunningAppsToMenu();
     /// The status title (and icon) from the last figures; nothing while a clean runs.
     void changeStatusItemTitle();
+
+    /// Stops the refresh timer and starts one of `refreshInterval` seconds (within bounds);
+    /// during a clean, only remembers the interval for the restart after it.
+    void changeRefreshInterval(std::int64_t refreshInterval);
+
+    /// Bounds of the timer's interval, so that a value put in the store from outside can
+    /// neither spin the loop nor stop refreshing.
+    static constexpr std::int64_t kMinimumTimerInterval = 1;
+    static constexpr std::int64_t kMaximumTimerInterval = 3600;
 
     // The subsystems, named as their folders.
     MemoryMonitor monitor;
@@ -72,6 +81,13 @@ class AppDelegate : public PreferenceModel {
 
   private:
     void terminateRunningLoginHelper();
+    void menuEvent(MenuEvent event);
+    MenuFigures menuFigures() const;
+    StatusImage statusImage() const;
+    /// After a clean: refreshes at once and starts a new timer.
+    void startTimerInBackground();
+    void makeRefreshTimer();
+    void stopRefreshTimer();
     /// Free memory at or below `memoryLevel` (in bytes, whatever the percentage mode).
     bool isMemoryLow() const;
     /// A figure of the last reading as shown (amount or percentage); empty before the first.
@@ -79,6 +95,10 @@ class AppDelegate : public PreferenceModel {
     void setStatusItemIcon();
 
     std::shared_ptr<SettingWindowController> settingWindow_;
+    std::shared_ptr<Timer> refreshTimer_;
+    std::int64_t timerInterval_ = 0;
+    bool refreshed_ = false;   // a refresh tick has run
+    bool isMenuOpen_ = false;  // the rows follow every refresh
 };
 
 }  // namespace headroom

@@ -91,7 +91,7 @@ void AppDelegate::setIsRunOnStartUp(bool value) {
 void AppDelegate::setRefreshInterval(std::int64_t value) {
     refreshInterval = value;
     platform_.preferences.setInteger(value, std::string(kRefreshInterval));
-    cleaner.changeRefreshInterval(value);
+    changeRefreshInterval(value);
 }
 
 void AppDelegate::setMemoryLevel(std::int32_t value) {

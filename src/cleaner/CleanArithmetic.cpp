@@ -22,14 +22,14 @@ std::int32_t clampPercent(std::int64_t percent) {
 
 }  // namespace
 
-std::int32_t cleanDuration(double totalMemory, bool isExtremeClean) {
+std::int32_t cleanDuration(double totalMemory) {
     const double gibibytes = std::trunc(totalMemory * 0x1p-30);
     // Beyond 32 bits (or not a number) the figure is meaningless; keep the arithmetic defined.
     const std::int64_t whole =
         gibibytes >= 0.0 ? static_cast<std::int64_t>(std::min(
                                gibibytes, double{std::numeric_limits<std::int32_t>::max()}))
                          : 0;
-    const std::int64_t scaled = isExtremeClean ? whole * 2 : whole;
+    const std::int64_t scaled = whole * 2;
     if (scaled <= 1) {
         return 2;
     }

@@ -8,9 +8,9 @@ namespace headroom {
 
 // The figures of one clean, as pure functions of what the delegate knows when it starts.
 
-/// Seconds the clean holds memory after its first phase: two per whole gibibyte installed
-/// (doubled in extreme mode, one per gibibyte otherwise), and never less than two.
-std::int32_t cleanDuration(double totalMemory, bool isExtremeClean);
+/// Seconds the clean holds memory after its first phase: two per whole gibibyte installed, and
+/// never less than two.
+std::int32_t cleanDuration(double totalMemory);
 
 /// Passes of the first phase beyond the first: free memory over the block length, truncated,
 /// and never more than blocks of that length the machine could hold in all (`machineMemory`,

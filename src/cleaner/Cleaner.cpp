@@ -34,8 +34,7 @@ std::int32_t wholeSecondsSince(Seconds start, Seconds now) {
 
 Cleaner::Cleaner(RunLoop& runLoop, Application& application, BundleResources& bundleResources,
                  HostMemory& hostMemory, ProcessControl& processControl, SystemLog& log,
-                 const MemoryMonitor& monitor, std::function<void()> updateMemoryDisplay,
-                 std::function<void(const std::string&)> displayCleaningPercentage)
+                 const MemoryMonitor& monitor, Events events)
     : runLoop_(runLoop),
       application_(application),
       bundleResources_(bundleResources),
@@ -43,47 +42,7 @@ Cleaner::Cleaner(RunLoop& runLoop, Application& application, BundleResources& bu
       processControl_(processControl),
       log_(log),
       monitor_(monitor),
-      invocation_(std::move(updateMemoryDisplay)),
-      displayCleaningPercentage_(std::move(displayCleaningPercentage)) {}
-
-Cleaner::~Cleaner() {
-    stopRefreshTimer();
-}
-
-void Cleaner::stopRefreshTimer() {
-    if (refreshTimer_ && refreshTimer_->isValid()) {
-        refreshTimer_->invalidate();
-    }
-    refreshTimer_.reset();
-}
-
-void Cleaner::makeRefreshTimer() {
-    // A single refresh timer at any time: one that is somehow still running is stopped rather
-    // than left to fire beside the new one.
-    stopRefreshTimer();
-    const std::int64_t seconds =
-        std::clamp(refreshInterval_, kMinimumTimerInterval, kMaximumTimerInterval);
-    refreshTimer_ = runLoop_.addRepeatingTimer(Seconds(static_cast<double>(seconds)), invocation_);
-}
-
-void Cleaner::changeRefreshInterval(std::int64_t refreshInterval) {
-    refreshInterval_ = refreshInterval;
-    stopRefreshTimer();
-    // During a clean the timer stays stopped; the restart after it takes the new interval.
-    if (!isCleanRunning_) {
-        makeRefreshTimer();
-    }
-}
-
-void Cleaner::startTimerInBackground() {
-    // A restart that only gets its turn inside the next clean leaves the timer to that clean's
-    // own restart.
-    if (isCleanRunning_) {
-        return;
-    }
-    invocation_();
-    makeRefreshTimer();
-}
+      events_(std::move(events)) {}
 
 void Cleaner::performCleanOperation() {
     // One clean at a time: a request arriving during a pause of a running clean (the menu
@@ -92,10 +51,10 @@ void Cleaner::performCleanOperation() {
         return;
     }
     isCleanRunning_ = true;
-    stopRefreshTimer();
+    events_.started();
     const std::optional<int> previousOomScore = raiseOomScoreForClean();
 
-    const std::int32_t duration = cleanDuration(monitor_.totalMemory(), isExtremeClean);
+    const std::int32_t duration = cleanDuration(monitor_.totalMemory());
     // The percentage the first phase ends at (zero or negative from 50 GiB installed).
     const std::int32_t step = 100 - duration;
 
@@ -131,8 +90,7 @@ void Cleaner::performCleanOperation() {
         std::int64_t runningSum = 0;
         for (std::int64_t pass = 0; goOn && pass <= blockCount; ++pass) {
             holdCleaningBlocks(makeBlock, blockLength);
-            displayCleaningPercentage_(
-                progressText(firstPhaseProgress(runningSum, blockCount, step)));
+            events_.progress(firstPhaseProgress(runningSum, blockCount, step));
             runningSum += step;
             goOn = pause();
         }
@@ -146,7 +104,7 @@ void Cleaner::performCleanOperation() {
             break;
         }
         holdCleaningBlocks(makeBlock, blockLength);
-        displayCleaningPercentage_(progressText(secondPhaseProgress(elapsed, step)));
+        events_.progress(secondPhaseProgress(elapsed, step));
         goOn = pause();
     }
 
@@ -162,7 +120,7 @@ void Cleaner::performCleanOperation() {
     }
     runLoop_.dispatchToMainQueue([this, alive = std::weak_ptr<char>(lifetime_)] {
         if (!alive.expired()) {
-            startTimerInBackground();
+            events_.ended();
         }
     });
 }

@@ -16,44 +16,33 @@
 
 namespace headroom {
 
-/// Extreme Clean, the refresh timer that a clean stops and restarts, and the automatic-freeing
-/// trigger. One clean and one refresh timer at a time.
+/// Extreme Clean and the automatic-freeing trigger. One clean at a time.
 class Cleaner {
   public:
-    /// `updateMemoryDisplay` is the refresh every timer fires; `displayCleaningPercentage`
-    /// shows a clean's progress in the status item.
+    /// What a clean tells its owner: that it starts (the refresh stops), its progress in whole
+    /// per cent, and that it ended (on the main queue after it, unless the application ends).
+    struct Events {
+        std::function<void()> started;
+        std::function<void(std::int32_t percent)> progress;
+        std::function<void()> ended;
+    };
+
     Cleaner(RunLoop& runLoop, Application& application, BundleResources& bundleResources,
             HostMemory& hostMemory, ProcessControl& processControl, SystemLog& log,
-            const MemoryMonitor& monitor, std::function<void()> updateMemoryDisplay,
-            std::function<void(const std::string&)> displayCleaningPercentage);
-    /// Stops the refresh timer: the run loop may outlive the cleaner.
-    ~Cleaner();
+            const MemoryMonitor& monitor, Events events);
     Cleaner(const Cleaner&) = delete;
     Cleaner& operator=(const Cleaner&) = delete;
 
     void performCleanOperation();
     bool isCleanRunning() const { return isCleanRunning_; }
 
-    /// Stops the refresh timer and starts one of `refreshInterval` seconds (within bounds);
-    /// during a clean, only remembers the interval for the restart after it.
-    void changeRefreshInterval(std::int64_t refreshInterval);
-    /// After a clean: refreshes at once and starts a new timer.
-    void startTimerInBackground();
-
     /// The refresh's low-memory step: when memory is low and automatic freeing is on, one
     /// clean is scheduled, unless an automatic clean that left memory low ended lately.
     void checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory);
 
-    /// Set at launch and never cleared: cleans hold for the extreme duration.
-    bool isExtremeClean = false;
-
     /// The blocks a running clean holds.
     const std::vector<std::vector<std::uint8_t>>& DataArray() const { return DataArray_; }
 
-    /// Bounds of the timer's interval, so that a value put in the store from outside can
-    /// neither spin the loop nor stop refreshing.
-    static constexpr std::int64_t kMinimumTimerInterval = 1;
-    static constexpr std::int64_t kMaximumTimerInterval = 3600;
     /// The resource whose TIFF encoding is one block of a clean.
     static constexpr const char* kCleanBlockImage = "hd";
     /// How long the run loop turns between two passes of a clean.
@@ -69,8 +58,6 @@ class Cleaner {
     static constexpr int kCleanOomScoreAdj = 1000;
 
   private:
-    void makeRefreshTimer();
-    void stopRefreshTimer();
     void holdCleaningBlocks(const TiffMaker& makeBlock, std::uint64_t blockLength);
     std::optional<int> raiseOomScoreForClean();
     void restoreOomScoreAfterClean(std::optional<int> previous);
@@ -83,12 +70,9 @@ class Cleaner {
     ProcessControl& processControl_;
     SystemLog& log_;
     const MemoryMonitor& monitor_;
-    std::function<void()> invocation_;
-    std::function<void(const std::string&)> displayCleaningPercentage_;
+    Events events_;
 
     bool isCleanRunning_ = false;
-    std::shared_ptr<Timer> refreshTimer_;
-    std::int64_t refreshInterval_ = 0;
     std::vector<std::vector<std::uint8_t>> DataArray_;
     /// An automatic clean is scheduled and has not started yet.
     bool isCleanPending_ = false;

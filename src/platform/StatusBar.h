@@ -26,22 +26,31 @@ struct AttributedTitle {
     friend bool operator==(const AttributedTitle&, const AttributedTitle&) = default;
 };
 
-/// What the status item's image shows: a named image of the bundle, or the memory bar icon
-/// (the outline artwork with a bar `barWidth` points wide). Template images are tinted by the
-/// panel, so only their shape counts.
+/// What the status item's image is drawn from: the figures themselves, never their text.
 struct StatusImage {
-    enum class Kind { Named, BarIcon };
-    Kind kind = Kind::Named;
-    std::string name;       ///< for Kind::Named
-    float barWidth = 0.0f;  ///< for Kind::BarIcon, in points of the 22 x 18 canvas
-    bool isTemplate = false;
+    double freeBytes = 0.0;
+    double totalBytes = 0.0;  ///< 0: no figures yet (the launch's placeholder)
+    bool isPercentage = false;
+    bool isLow = false;
+    bool showsBar = true;              ///< the bar icon is wanted
+    bool showsText = true;             ///< the figure is wanted beside (or in) it
+    std::optional<int> cleanProgress;  ///< a running clean's whole percent
+
+    /// The bar's length in points of the 11.4-point bar (single precision): the share in use.
+    /// Impossible figures (a total of 0, free above the total) give a length within the bar.
+    float barWidth() const {
+        constexpr float kFull = 11.4f;
+        const auto width = static_cast<float>((1.0 - freeBytes / totalBytes) * double{kFull});
+        return width >= 0.0f ? (width <= kFull ? width : kFull) : 0.0f;  // NaN: 0
+    }
 
     friend bool operator==(const StatusImage&, const StatusImage&) = default;
 };
 
-/// One row of the status menu, as a front end shows it.
+/// One row of the status menu. `key` names the row for as long as it is in the menu
+/// ("clean", "free", "app:<desktop id>", "quit" …), so that a front end can keep its widget.
 struct MenuRow {
-    const void* id = nullptr;  ///< the same for as long as the row is in the menu
+    std::string key;
     std::string title;
     std::string image;  ///< an icon name or an image file shown beside the title; empty: none
     std::int64_t tag = 0;
@@ -53,15 +62,18 @@ struct MenuRow {
     friend bool operator==(const MenuRow&, const MenuRow&) = default;
 };
 
-/// The menu a status item opens: its rows, and word whenever they change.
-class StatusItemMenu {
-  public:
-    virtual ~StatusItemMenu() = default;
-    virtual std::vector<MenuRow> rows() const = 0;
-    /// Runs the action of row `id`, as choosing it does, if it is still in the menu.
-    virtual void chooseRow(const void* id) = 0;
-    /// `changed` is called after every change to the rows, their order or their number.
-    virtual void setOnChange(std::function<void()> changed) = 0;
+/// What happens to the menu, as the item hears it.
+enum class MenuEvent {
+    AboutToShow,  ///< the menu is about to be shown: its rows are wanted up to date now
+    Opened,       ///< it shows, until Closed: its rows are wanted up to date at every change
+    Closed,
+};
+
+/// Where the item reports what is done with its menu.
+struct StatusMenuEvents {
+    std::function<void(MenuEvent)> menuEvent;
+    /// The row of `key` was chosen.
+    std::function<void(const std::string& key)> rowChosen;
 };
 
 /// The program's item in the desktop's status area.
@@ -69,19 +81,19 @@ class StatusItem {
   public:
     virtual ~StatusItem() = default;
     virtual void setAttributedTitle(const AttributedTitle& title) = 0;
-    /// Nothing removes the image.
-    virtual void setImage(const std::optional<StatusImage>& image) = 0;
-    /// The menu opened by clicking the item; the item keeps it for its whole life.
-    virtual void setMenu(std::shared_ptr<StatusItemMenu> menu) = 0;
+    virtual void setImage(const StatusImage& image) = 0;
+    /// The rows of the menu opened by clicking the item, the whole menu each time.
+    virtual void setMenu(const std::vector<MenuRow>& rows) = 0;
+    /// Where the item reports what is done with its menu; set once, before the first setMenu.
+    virtual void setMenuEvents(StatusMenuEvents events) = 0;
 };
 
 /// The desktop's status area.
 class StatusBar {
   public:
     virtual ~StatusBar() = default;
-    /// Length −1 asks for an item as wide as its content.
-    static constexpr double variableLength = -1.0;
-    virtual std::unique_ptr<StatusItem> statusItemWithLength(double length) = 0;
+    /// An item as wide as its content.
+    virtual std::unique_ptr<StatusItem> makeStatusItem() = 0;
 };
 
 }  // namespace headroom

@@ -1,21 +1,35 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "monitor/MemoryMonitor.h"
 #include "platform/StatusBar.h"
-#include "statusmenu/Menu.h"
 
 namespace headroom {
 
-/// The status item and its menu: the cleaning command, the memory breakdown, the rows of the
-/// applications with a significant share of memory, and the other commands.
+/// What the menu's rows are computed from.
+struct MenuFigures {
+    /// A refresh has run since the launch: until then the breakdown rows read "-".
+    bool refreshed = false;
+    /// The last good reading; nothing: the breakdown rows read empty.
+    std::optional<MemoryFigures> details;
+    double totalMemory = 0.0;
+    bool isPercentage = false;
+    std::span<const ApplicationRecord> applications;
+};
+
+/// The status menu, top to bottom: the cleaning command, the breakdown, the applications with
+/// a significant share of memory under their header (both only while there is one), and the
+/// other commands.
+std::vector<MenuRow> statusMenuRows(const MenuFigures& figures);
+
+/// The status item: its title, its image and its menu, whose rows run the commands.
 class StatusMenu {
   public:
     /// What the menu's command rows do.
@@ -23,35 +37,30 @@ class StatusMenu {
         std::function<void()> clean, preferences, welcome, rate, quit;
     };
 
-    /// Builds the menu; the item itself comes at launch (`createStatusItem`).
-    StatusMenu(StatusBar& statusBar, const Commands& commands);
+    StatusMenu(StatusBar& statusBar, Commands commands);
 
     /// The item, with the placeholder image and title.
     void createStatusItem(bool isMemoryLow);
-    /// The menu goes on the item; its header and Total rows are titled, once per launch.
-    void attachMenu(double totalMemory);
+    /// The menu goes on the item; `menuEvent` hears it open and close from then on.
+    void attachMenu(const MenuFigures& figures, std::function<void(MenuEvent)> menuEvent);
+    void setRows(const MenuFigures& figures);
 
     /// The title's text, red when memory is low and grey otherwise.
     void setTitle(const std::string& text, bool isMemoryLow);
-    /// The bar icon, whose bar grows with the share of memory in use; or no image.
-    void setStatusItemIcon(bool isShowIcon, double freeMemory, double totalMemory);
-    /// A clean's progress, in grey.
-    void displayCleaningPercentage(const std::string& text);
-
-    void setRowTitle(std::size_t index, const std::string& title);
-    /// The application rows follow `applications`, retitled in place where a row exists; the
-    /// separator and header stand above them while there is any.
-    void addRunningAppsToMenu(const std::vector<ApplicationRecord>& applications);
+    void setImage(const StatusImage& image);
+    /// A clean's progress ("42%"), in grey, drawn over `image`'s figures.
+    void displayCleaningPercentage(std::int32_t percent, StatusImage image);
 
     /// Tag carried by application rows and by no other row.
     static constexpr std::int64_t kApplicationRowTag = 100;
 
   private:
+    void chooseRow(const std::string& key);
+
     StatusBar& statusBar_;
+    Commands commands_;
     std::unique_ptr<StatusItem> statusItem_;
-    std::shared_ptr<Menu> appMenu_ = std::make_shared<Menu>();
-    std::shared_ptr<MenuItem> SignificantItem_;
-    std::shared_ptr<MenuItem> significantSaperator_ = MenuItem::separatorItem();
+    std::vector<MenuRow> rows_;
 };
 
 }  // namespace headroom

@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     Seconds loopStart = runLoop.now();
     // The first phase ends at the step, 100 - d per cent (within 0.05 s, the sampling period).
     const std::string phaseEnd =
-        progressText(std::max(0, 100 - cleanDuration(delegate.monitor.totalMemory(), true)));
+        progressText(std::max(0, 100 - cleanDuration(delegate.monitor.totalMemory())));
     double firstPhase = -1.0;
     const auto sampler = runLoop.addRepeatingTimer(Seconds(0.05), [&] {
         lowestAvailable = std::min(lowestAvailable, readFigures().memAvailable);
@@ -250,7 +250,7 @@ int main(int argc, char** argv) {
                 gib(after.memAvailable));
     std::printf("%-14s %10.2f %10.2f\n", "Cached", gib(before.cached), gib(after.cached));
     std::printf("clean: %.2f s wall (first phase %.2f s, duration d = %d s)\n", took, firstPhase,
-                cleanDuration(delegate.monitor.totalMemory(), true));
+                cleanDuration(delegate.monitor.totalMemory()));
     std::printf("most blocks held: %zu; lowest MemAvailable during the clean: %.2f GiB\n",
                 mostBlocks, gib(lowestAvailable));
     std::printf("blocks held by time:");

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,11 +15,10 @@
 namespace headroom::test {
 
 /// What one status item was told. It outlives the handle the program holds, so a test can
-/// still look at it after the program dropped the item.
+/// still look at it after the program dropped the item. Its menu opens, closes and is chosen
+/// from as a panel does it.
 class FakeStatusItem final : public StatusItem, public Journaled {
   public:
-    explicit FakeStatusItem(double length) : length_(length) {}
-
     void setAttributedTitle(const AttributedTitle& title) override {
         note("statusItem.setAttributedTitle");
         title_ = title;
@@ -27,18 +27,17 @@ class FakeStatusItem final : public StatusItem, public Journaled {
             onTitle(title);
         }
     }
-    void setImage(const std::optional<StatusImage>& image) override {
+    void setImage(const StatusImage& image) override {
         note("statusItem.setImage");
-        image_ = image;
         imageHistory_.push_back(image);
     }
-    void setMenu(std::shared_ptr<StatusItemMenu> menu) override {
+    void setMenu(const std::vector<MenuRow>& rows) override {
         note("statusItem.setMenu");
-        menu_ = std::move(menu);
-        ++setMenuCount_;
+        rows_ = rows;
+        ++menusSet_;
     }
+    void setMenuEvents(StatusMenuEvents events) override { events_ = std::move(events); }
 
-    double length() const { return length_; }
     /// The last title set; nothing before the first.
     const std::optional<AttributedTitle>& title() const { return title_; }
     /// Every title set, in order.
@@ -46,34 +45,51 @@ class FakeStatusItem final : public StatusItem, public Journaled {
     /// Called with every title as it is set, for a test that must look at the program's state
     /// at that moment.
     std::function<void(const AttributedTitle&)> onTitle;
-    /// The image shown now (nothing: none, or removed).
-    const std::optional<StatusImage>& image() const { return image_; }
-    /// Every image set, a removal recorded as nothing.
-    const std::vector<std::optional<StatusImage>>& imageHistory() const { return imageHistory_; }
-    const std::shared_ptr<StatusItemMenu>& menu() const { return menu_; }
-    std::size_t setMenuCount() const { return setMenuCount_; }
-    /// Forgets the title and image histories (the current ones stay).
+    /// The image shown now; the test fails loudly (throws) before the first.
+    const StatusImage& image() const {
+        if (imageHistory_.empty()) {
+            throw std::logic_error("FakeStatusItem: no image has been set");
+        }
+        return imageHistory_.back();
+    }
+    const std::vector<StatusImage>& imageHistory() const { return imageHistory_; }
+    /// The menu's rows as last set, and how many times a menu was set.
+    const std::vector<MenuRow>& rows() const { return rows_; }
+    std::size_t menusSet() const { return menusSet_; }
+    /// Forgets the title and image histories (the current title stays).
     void clearHistory() {
         titleHistory_.clear();
-        imageHistory_.clear();
+        if (imageHistory_.size() > 1) {
+            imageHistory_.erase(imageHistory_.begin(), imageHistory_.end() - 1);
+        }
+    }
+
+    void menuEvent(MenuEvent event) { events_.menuEvent(event); }
+    /// Chooses the row of `key`, as a click does: only an enabled row in the menu.
+    void choose(const std::string& key) {
+        for (const MenuRow& row : rows_) {
+            if (row.key == key && row.enabled) {
+                events_.rowChosen(key);
+                return;
+            }
+        }
     }
 
   private:
-    double length_;
     std::optional<AttributedTitle> title_;
     std::vector<AttributedTitle> titleHistory_;
-    std::optional<StatusImage> image_;
-    std::vector<std::optional<StatusImage>> imageHistory_;
-    std::shared_ptr<StatusItemMenu> menu_;
-    std::size_t setMenuCount_ = 0;
+    std::vector<StatusImage> imageHistory_;
+    std::vector<MenuRow> rows_;
+    std::size_t menusSet_ = 0;
+    StatusMenuEvents events_;
 };
 
 /// A status area that keeps a record of every item it hands out.
 class FakeStatusBar final : public StatusBar, public Journaled {
   public:
-    std::unique_ptr<StatusItem> statusItemWithLength(double length) override {
-        note("statusBar.statusItemWithLength");
-        auto record = std::make_shared<FakeStatusItem>(length);
+    std::unique_ptr<StatusItem> makeStatusItem() override {
+        note("statusBar.makeStatusItem");
+        auto record = std::make_shared<FakeStatusItem>();
         record->setJournal(journal());
         items_.push_back(record);
         return std::make_unique<Handle>(std::move(record));
@@ -95,9 +111,10 @@ class FakeStatusBar final : public StatusBar, public Journaled {
         void setAttributedTitle(const AttributedTitle& title) override {
             record->setAttributedTitle(title);
         }
-        void setImage(const std::optional<StatusImage>& image) override { record->setImage(image); }
-        void setMenu(std::shared_ptr<StatusItemMenu> menu) override {
-            record->setMenu(std::move(menu));
+        void setImage(const StatusImage& image) override { record->setImage(image); }
+        void setMenu(const std::vector<MenuRow>& rows) override { record->setMenu(rows); }
+        void setMenuEvents(StatusMenuEvents events) override {
+            record->setMenuEvents(std::move(events));
         }
         std::shared_ptr<FakeStatusItem> record;
     };

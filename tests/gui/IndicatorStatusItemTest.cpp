@@ -13,7 +13,6 @@
 #include <string>
 
 #include "GuiTestSupport.h"
-#include "statusmenu/Menu.h"
 #include "ui/gtk/IconFolder.h"
 #include "ui/gtk/IndicatorStatusItem.h"
 #include "ui/gtk/SignalConnect.h"
@@ -25,8 +24,12 @@ using test::readFile;
 
 namespace fs = std::filesystem;
 
-StatusImage barIcon(float width) {
-    return StatusImage{StatusImage::Kind::BarIcon, "h4_n", width, true};
+constexpr double kGiB = 0x1p30;
+constexpr double kMiB = 0x1p20;
+
+StatusImage figures(double free, double total, bool low = false, bool bar = true,
+                    bool text = true) {
+    return StatusImage{free, total, false, low, bar, text, std::nullopt};
 }
 
 using TrayDisplayTest = test::DisplayTest;
@@ -89,9 +92,7 @@ class IndicatorStatusItemTest : public test::DisplayTest {
 // tray draws, tests/panel's.)
 TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
     auto bar = makeBar();
-    auto made = bar->statusItemWithLength(StatusBar::variableLength);
-    // As the program does, before the loop turns: the library exports the item only with one.
-    made->setMenu(std::make_shared<Menu>());
+    auto made = bar->makeStatusItem();
     AppIndicator* indicator = itemOf(made).indicator();
     EXPECT_EQ(app_indicator_get_icon_theme_path(indicator), folder.string());
     auto shown = [indicator] { return std::string(app_indicator_get_icon(indicator)); };
@@ -108,30 +109,37 @@ TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
     };
 
     // Each row is one refresh, title then image as the status menu sets them: one icon goes
-    // out, once both are set. The plate icon's name leaves the figure out (one name per bar
-    // length and colour); its file has the figure drawn in, rewritten as the figure changes.
+    // out, once both are set, drawn from the figures. The plate icon's name leaves the figure
+    // out (one name per bar length and colour); its file has the figure drawn in, rewritten as
+    // the figure changes.
     struct Refresh {
         AttributedTitle title;
-        std::optional<float> barWidth;
+        StatusImage image;
         const char* name;
         const char* figure;
     };
     const Refresh refreshes[] = {
-        {{"2.00 GB", {}}, 5.7f, "headroom-22-plate-bar7", "2.0G"},
+        {{"2.00 GB", {}}, figures(2 * kGiB, 4 * kGiB), "headroom-22-plate-bar7", "2.0G"},
         // Low memory turns the icon itself red, not only the attention icon.
-        {{"150.00 MB", {TitleColor::Red}}, 5.7f, "headroom-22-plate-bar7-red", "150M"},
-        {{"3.00 GB", {}}, 5.7f, "headroom-22-plate-bar7", "3.0G"},
+        {{"150.00 MB", {TitleColor::Red}},
+         figures(150 * kMiB, 300 * kMiB, true),
+         "headroom-22-plate-bar7-red",
+         "150M"},
+        {{"3.00 GB", {}}, figures(3 * kGiB, 6 * kGiB), "headroom-22-plate-bar7", "3.0G"},
         // A new figure and a new bar length: never the new figure under the old name.
-        {{"1.00 GB", {}}, 8.0f, "headroom-22-plate-bar10", "1.0G"},
+        {{"1.00 GB", {}}, figures(kGiB, 3.4 * kGiB), "headroom-22-plate-bar10", "1.0G"},
         // Without the bar icon the figure stays; without either the module stands in.
-        {{"2.00 GB", {}}, std::nullopt, "headroom-22-plate", "2.0G"},
-        {{"", {TitleColor::Red}}, std::nullopt, "headroom-22-plate-bar0-red", ""},
+        {{"2.00 GB", {}}, figures(2 * kGiB, 4 * kGiB, false, false), "headroom-22-plate", "2.0G"},
+        {{"", {TitleColor::Red}},
+         figures(kGiB, 4 * kGiB, true, false, false),
+         "headroom-22-plate-bar0-red",
+         ""},
     };
     for (const Refresh& refresh : refreshes) {
         SCOPED_TRACE(refresh.name);
         newIcons = 0;
         made->setAttributedTitle(refresh.title);
-        made->setImage(refresh.barWidth ? std::optional(barIcon(*refresh.barWidth)) : std::nullopt);
+        made->setImage(refresh.image);
         test::turnLoop(loop);
         EXPECT_EQ(newIcons, 1);
         EXPECT_EQ(shown(), refresh.name);
@@ -183,17 +191,14 @@ TEST_F(IndicatorStatusItemTest, ANewPictureUnderANameReadOnceGoesToTheOtherFolde
     EXPECT_FALSE(fs::exists(folder));
 }
 
-TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningTracksTheLoop) {
+TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningIsToldAndTracksTheLoop) {
     auto bar = makeBar();
-    auto made = bar->statusItemWithLength(StatusBar::variableLength);
-
-    auto menu = std::make_shared<Menu>();
-    menu->addItem(std::make_shared<MenuItem>("Extreme Clean", nullptr));
-    menu->addItem(MenuItem::separatorItem());
-    auto free = std::make_shared<MenuItem>("  Free: 1_000", nullptr);
-    free->setEnabled(false);
-    menu->addItem(free);
-    made->setMenu(menu);
+    auto made = bar->makeStatusItem();
+    std::vector<MenuEvent> events;
+    made->setMenuEvents({[&events](MenuEvent event) { events.push_back(event); }, nullptr});
+    made->setMenu({{"clean", "Extreme Clean", "", 0, true, false, false},
+                   {"-", "", "", 0, false, true, false},
+                   {"free", "  Free: 1_000", "", 0, false, false, false}});
 
     DbusmenuServer* server = nullptr;
     g_object_get(itemOf(made).indicator(), "dbus-menu-server", &server, nullptr);
@@ -210,13 +215,18 @@ TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningTracksTheLoop) {
     ASSERT_EQ(g_list_length(dbusmenu_menuitem_get_children(root)), 3U);
     EXPECT_STREQ(dbusmenu_menuitem_property_get(exported(2), "label"), "  Free: 1__000");
 
-    // The panel's open and close events, as the dbusmenu server hands them on.
+    // The panel's AboutToShow and its open and close events, as the dbusmenu server hands
+    // them on; each open and close is told once.
+    dbusmenu_menuitem_send_about_to_show(root, nullptr, nullptr);
+    EXPECT_FALSE(loop.isTracking());
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
     EXPECT_TRUE(loop.isTracking());
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
     EXPECT_FALSE(loop.isTracking());
+    EXPECT_EQ(events, (std::vector<MenuEvent>{MenuEvent::AboutToShow, MenuEvent::Opened,
+                                              MenuEvent::Closed}));
     g_object_unref(root);
 }
 

@@ -13,7 +13,6 @@
 
 #include "GuiTestSupport.h"
 #include "RealInput.h"
-#include "statusmenu/Menu.h"
 #include "ui/gtk/MenuMirror.h"
 #include "ui/gtk/SignalConnect.h"
 
@@ -24,20 +23,14 @@ namespace fs = std::filesystem;
 using test::childrenOf;
 using test::labelIn;
 
-std::shared_ptr<MenuItem> row(const std::string& title, bool enabled = true,
-                              std::function<void()> action = nullptr) {
-    auto item = std::make_shared<MenuItem>(title, std::move(action));
-    item->setEnabled(enabled);
-    return item;
+/// A row keyed by its title.
+MenuRow row(const std::string& title, bool enabled = true, const std::string& image = {}) {
+    return MenuRow{title, title, image, 0, enabled, false, false};
 }
 
-/// An application row as the delegate makes it.
-std::shared_ptr<MenuItem> appRow(const std::string& name, const std::string& icon) {
-    auto item = row("  " + name, false);
-    item->setOnStateImage(icon);
-    item->setOffStateImage(icon);
-    item->setTag(100);
-    return item;
+/// An application row as the status menu makes it.
+MenuRow appRow(const std::string& name, const std::string& icon) {
+    return MenuRow{"app:" + name, "  " + name, icon, 100, false, false, false};
 }
 
 GtkWidget* imageIn(GtkWidget* widget) {
@@ -93,20 +86,13 @@ class MenuMirrorTest : public test::DisplayTest {
     GlibRunLoop loop;
 };
 
-TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
-    auto mirror = std::make_unique<MenuMirror>(loop);
-    auto menu = std::make_shared<Menu>();
-    std::vector<std::shared_ptr<MenuItem>> rows;
-    for (const char* title : {"A", "B", "C", "D"}) {
-        rows.push_back(row(title));
-        menu->addItem(rows.back());
-    }
-    mirror->setMenu(menu);
-    const auto before = rowsOf(*mirror);
-    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B", "C", "D"}));
+TEST_F(MenuMirrorTest, FollowsTheMenuByKeyTouchingOnlyWhatChanged) {
+    MenuMirror mirror(loop);
+    mirror.show({row("A"), row("B"), row("C"), row("D")});
+    const auto before = rowsOf(mirror);
+    EXPECT_EQ(labels(mirror), (std::vector<std::string>{"A", "B", "C", "D"}));
 
-    // A refresh rewrites every title; the mirror follows once, on the next turn, and sets
-    // only the label that differs (every label set is a property update on the bus).
+    // Only the label that differs is set (every label set is a property update on the bus).
     int labelsSet = 0;
     for (GtkWidget* widget : before) {
         connectSignal(
@@ -114,24 +100,19 @@ TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
             +[](GObject*, GParamSpec*, gpointer count) { ++*static_cast<int*>(count); },
             &labelsSet);
     }
-    rows[0]->setTitle("A");
-    rows[1]->setTitle("B2");
-    EXPECT_EQ(labelIn(before[1]), "B");
-    test::turnLoop(loop);
-    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "C", "D"}));
+    MenuRow b2 = row("B");
+    b2.title = "B2";
+    mirror.show({row("A"), b2, row("C"), row("D")});
+    EXPECT_EQ(labels(mirror), (std::vector<std::string>{"A", "B2", "C", "D"}));
     EXPECT_EQ(labelsSet, 1);
-    EXPECT_EQ(rowsOf(*mirror), before);
+    EXPECT_EQ(rowsOf(mirror), before);
 
     // Rows inserted and removed, as the application list changes; the others keep their
     // widgets.
-    auto x = appRow("X", MenuMirror::kFallbackIcon);
-    menu->insertItem(x, 2);
-    menu->insertItem(appRow("Y", "no-such-icon-anywhere"), 3);
-    menu->removeItem(rows[3]);
-    rows[2]->setEnabled(false);
-    test::turnLoop(loop);
-    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "  X", "  Y", "C"}));
-    auto after = rowsOf(*mirror);
+    mirror.show({row("A"), b2, appRow("X", MenuMirror::kFallbackIcon),
+                 appRow("Y", "no-such-icon-anywhere"), row("C", false)});
+    EXPECT_EQ(labels(mirror), (std::vector<std::string>{"A", "B2", "  X", "  Y", "C"}));
+    auto after = rowsOf(mirror);
     EXPECT_EQ(after[0], before[0]);
     EXPECT_EQ(after[1], before[1]);
     EXPECT_EQ(after[4], before[2]);
@@ -141,45 +122,33 @@ TEST_F(MenuMirrorTest, FollowsTheMenuOnTheNextTurnTouchingOnlyWhatChanged) {
 
     // A row that gains an image becomes an image row in the same place; a moved row keeps
     // its widget.
-    rows[0]->setOffStateImage(MenuMirror::kFallbackIcon);
-    menu->removeItem(x);
-    menu->insertItem(x, 4);
-    test::turnLoop(loop);
-    EXPECT_EQ(labels(*mirror), (std::vector<std::string>{"A", "B2", "  Y", "C", "  X"}));
-    EXPECT_NE(rowsOf(*mirror)[0], before[0]);
-    EXPECT_NE(imageIn(rowsOf(*mirror)[0]), nullptr);
-    EXPECT_EQ(rowsOf(*mirror)[4], after[2]);
-
-    // A mirror that goes with a sync still due leaves the menu alone.
-    rows[1]->setTitle("B3");
-    mirror.reset();
-    rows[1]->setTitle("B4");
-    test::turnLoop(loop);
+    mirror.show({row("A", true, MenuMirror::kFallbackIcon), b2,
+                 appRow("Y", "no-such-icon-anywhere"), row("C", false),
+                 appRow("X", MenuMirror::kFallbackIcon)});
+    EXPECT_EQ(labels(mirror), (std::vector<std::string>{"A", "B2", "  Y", "C", "  X"}));
+    EXPECT_NE(rowsOf(mirror)[0], before[0]);
+    EXPECT_NE(imageIn(rowsOf(mirror)[0]), nullptr);
+    EXPECT_EQ(rowsOf(mirror)[4], after[2]);
 }
 
-TEST_F(MenuMirrorTest, ChoosingARowRunsItsActionOnTheNextTurn) {
-    int chosen = 0;
-    int chosenDisabled = 0;
-    auto menu = std::make_shared<Menu>();
-    menu->addItem(row("Quit", true, [&chosen] { ++chosen; }));
-    menu->addItem(row("Off", false, [&chosenDisabled] { ++chosenDisabled; }));
+TEST_F(MenuMirrorTest, ChoosingARowTellsItsKeyOnTheNextTurn) {
+    std::vector<std::string> chosen;
     auto mirror = std::make_unique<MenuMirror>(loop);
-    mirror->setMenu(menu);
+    mirror->setOnChosen([&chosen](const std::string& key) { chosen.push_back(key); });
+    mirror->show({row("Quit"), row("Off", false)});
     const auto widgets = rowsOf(*mirror);
 
     gtk_menu_item_activate(GTK_MENU_ITEM(widgets[0]));
     gtk_menu_item_activate(GTK_MENU_ITEM(widgets[1]));
-    EXPECT_EQ(chosen, 0) << "not from inside GTK's signal";
+    EXPECT_TRUE(chosen.empty()) << "not from inside GTK's signal";
     test::turnLoop(loop);
-    EXPECT_EQ(chosen, 1);
-    EXPECT_EQ(chosenDisabled, 0);
+    EXPECT_EQ(chosen, std::vector<std::string>{"Quit"});
 
-    // A click still queued when its row has gone does nothing.
+    // A click still queued when the mirror has gone does nothing.
     gtk_menu_item_activate(GTK_MENU_ITEM(widgets[0]));
     mirror.reset();
-    menu.reset();
     test::turnLoop(loop);
-    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(chosen.size(), 1U);
 }
 
 TEST_F(MenuMirrorTest, AppRowsShowTheAppsOwnIconsAndOpenOnlyRegularFiles) {
@@ -218,12 +187,12 @@ TEST_F(MenuMirrorTest, AppRowsShowTheAppsOwnIconsAndOpenOnlyRegularFiles) {
         {(root / "missing.png").string(), generic},
         {"no-such-icon-anywhere", generic},
     };
-    auto menu = std::make_shared<Menu>();
+    std::vector<MenuRow> menu;
     for (const auto& c : cases) {
-        menu->addItem(appRow(c.icon, c.icon));
+        menu.push_back(appRow(c.icon, c.icon));
     }
     MenuMirror mirror(loop);
-    mirror.setMenu(menu);
+    mirror.show(menu);
     const auto rows = rowsOf(mirror);
     ASSERT_EQ(rows.size(), std::size(cases));
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -272,18 +241,9 @@ TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepThei
         ASSERT_TRUE(gdk_pixbuf_save(red.get(), icon.c_str(), "png", nullptr, nullptr));
     }
     MenuMirror mirror(loop);
-    auto menu = std::make_shared<Menu>();
-    auto drawn = std::make_shared<MenuItem>("Welcome...", [] {});
-    drawn->setOnStateImage(icon.string());
-    drawn->setDrawsCustomView(true);
-    auto missing = std::make_shared<MenuItem>("Title", [] {});
-    missing->setOnStateImage("/nonexistent/icon.png");
-    missing->setDrawsCustomView(true);
-    menu->addItem(std::make_shared<MenuItem>("Extreme Clean", [] {}));
-    menu->addItem(drawn);
-    menu->addItem(missing);
-    menu->addItem(std::make_shared<MenuItem>("Quit", [] {}));
-    mirror.setMenu(menu);
+    MenuRow drawn{"welcome", "Welcome...", icon.string(), 0, true, false, true};
+    const MenuRow missing{"title", "Title", "/nonexistent/icon.png", 0, true, false, true};
+    mirror.show({row("Extreme Clean"), drawn, missing, row("Quit")});
     GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(mirror.gtkMenu()));
     int draws = 0;
     connectSignal(
@@ -319,7 +279,8 @@ TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepThei
     ASSERT_TRUE(test::pointAt(row));
     const auto pointed = shoot(row, seen);
     seen = draws;
-    drawn->setTitle("Hello");
+    drawn.title = "Hello";
+    mirror.show({headroom::row("Extreme Clean"), drawn, missing, headroom::row("Quit")});
     auto retitled = shoot(row, seen);
     // A draw the pointer asked for may be the one counted: give the title's own up to 5 s.
     for (int turn = 0;

@@ -110,21 +110,41 @@ TrayIcon icon(int size, IconStyle style, std::string figure, bool bar, int pixel
     return TrayIcon{size, style, std::move(figure), bar, pixels, red};
 }
 
+constexpr double kKiB = 0x1p10;
+constexpr double kMiB = 0x1p20;
+constexpr double kGiB = 0x1p30;
+
+/// Free memory of `free` bytes of `total`, shown as an amount (or a share); bar and text shown.
+StatusImage figures(double free, double total = 16 * kGiB, bool share = false) {
+    return StatusImage{free, total, share, false, true, true, std::nullopt};
+}
+
 TEST(TrayIconArtTest, ShortFigureFitsFourCharacters) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"2.00 GB", "2.0G"},    {"12.40 GB", "12G"},
-        {"9.96 GB", "10G"},     {"999.60 GB", "1.0T"},
-        {"512.00 MB", "512M"},  {"999.40 MB", "999M"},
-        {"1023.99 MB", "1.0G"}, {"3.25 MB", "3.3M"},
-        {"100.00 KB", "100K"},  {"26.62%", "27%"},
-        {"100.00%", "100%"},    {"0.40%", "0%"},
-        {"42%", "42%"},         {"", ""},
-        {"Error", ""},          {"2.00 XB", ""},
-        {"-2.00 GB", ""},       {"2.00GB", ""},
-        {"1e3 MB", ""},         {"250.00%", ""},
-        {"4.00 GB extra", ""}};
-    for (const auto& [title, expected] : cases) {
-        EXPECT_EQ(shortFigure(title), expected) << title;
+    StatusImage cleaning = figures(kGiB);
+    cleaning.cleanProgress = 42;
+    StatusImage noText = figures(kGiB);
+    noText.showsText = false;
+    const std::pair<StatusImage, const char*> cases[] = {
+        {figures(2 * kGiB), "2.0G"},
+        {figures(12.4 * kGiB), "12G"},
+        {figures(9.96 * kGiB), "10G"},
+        {figures(999.6 * kGiB, 2048 * kGiB), "1.0T"},
+        {figures(512 * kMiB), "512M"},
+        {figures(999.4 * kMiB), "999M"},
+        {figures(1023.99 * kMiB), "1.0G"},
+        {figures(3.25 * kMiB), "3.3M"},
+        {figures(100 * kKiB), "100K"},
+        {figures(0.2662 * 8 * kGiB, 8 * kGiB, true), "27%"},
+        {figures(8 * kGiB, 8 * kGiB, true), "100%"},
+        {figures(0.004 * 8 * kGiB, 8 * kGiB, true), "0%"},
+        // Impossible figures stay within the icon's four characters.
+        {figures(9 * kGiB, 8 * kGiB, true), "100%"},
+        {figures(std::nan("")), "0.0K"},
+        {cleaning, "42%"},
+        {noText, ""},
+        {figures(0, 0), ""}};
+    for (const auto& [image, expected] : cases) {
+        EXPECT_EQ(shortFigure(image), expected) << expected;
     }
 }
 
@@ -145,20 +165,26 @@ TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
 
     // What each host gets: GNOME a 16-pixel symbolic module beside its label; the others the
     // figure drawn in at 22 pixels; nobody an icon without ink.
-    const TrayIcon gnome = trayIconFor({TrayHost::Label, "2.00 GB", 5.7f, false});
+    const StatusImage half = figures(2 * kGiB, 4 * kGiB);
+    StatusImage lowNoBar = half;
+    lowNoBar.isLow = true;
+    lowNoBar.showsBar = false;
+    StatusImage lowNothing = lowNoBar;
+    lowNothing.showsText = false;
+    const TrayIcon gnome = trayIconFor({TrayHost::Label, half});
     EXPECT_EQ(gnome, icon(16, IconStyle::Symbolic, "", true, 6, false));
     EXPECT_EQ(trayIconName(gnome), "headroom-16-bar6-symbolic");
-    EXPECT_EQ(trayIconFor({TrayHost::ColorScheme, "2.00 GB", 5.7f, false}),
+    EXPECT_EQ(trayIconFor({TrayHost::ColorScheme, half}),
               icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false));
-    EXPECT_EQ(trayIconFor({TrayHost::IconOnly, "2.00 GB", std::nullopt, true}),
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnly, lowNoBar}),
               icon(22, IconStyle::Plate, "2.0G", false, 0, true));
     // waybar draws its tray at 16 pixels: the small font, inside a one-pixel rim.
-    EXPECT_EQ(trayIconFor({TrayHost::IconOnlySmall, "512.00 MB", 5.7f, false}),
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnlySmall, figures(512 * kMiB, kGiB)}),
               icon(16, IconStyle::Plate, "512M", true, 5, false));
-    // Bar icon and text both off, or a text that is no figure: the module stands in.
-    EXPECT_EQ(trayIconFor({TrayHost::Label, "", std::nullopt, true}),
+    // Bar icon and text both off, or no figures yet: the module stands in.
+    EXPECT_EQ(trayIconFor({TrayHost::Label, lowNothing}),
               icon(16, IconStyle::Symbolic, "", true, 0, true));
-    EXPECT_EQ(trayIconFor({TrayHost::XEmbed, "Error", std::nullopt, false}),
+    EXPECT_EQ(trayIconFor({TrayHost::XEmbed, StatusImage{0, 0, false, false, false, true, {}}}),
               icon(22, IconStyle::Plate, "", true, 0, false));
 }
 
@@ -200,7 +226,8 @@ TEST(TrayIconArtTest, IconsAreCrispAndFillTheirCanvas) {
     }
 
     // The bar grows from the left, one pixel per twelfth of the memory at 16 pixels.
-    const auto half = render(trayIconSvg(trayIconFor({TrayHost::Label, "", 5.7f, false})));
+    const auto half =
+        render(trayIconSvg(trayIconFor({TrayHost::Label, figures(2 * kGiB, 4 * kGiB)})));
     const std::pair<int, int> alphaAt[] = {{2, 255}, {7, 255}, {8, 0}, {14, 0}, {15, 255}};
     for (const auto& [x, alpha] : alphaAt) {
         EXPECT_EQ(channel(half.get(), x, 8, 3), alpha) << x;  // 15: the frame's right side
@@ -250,34 +277,26 @@ TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
 TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
     // Free memory from none to all of 8 GiB in 29 MiB steps, as an amount and as a
     // percentage, with the bar icon on and off, grey and red: what refreshes ask for.
-    const auto fixed2 = [](double value) {
-        std::ostringstream out;
-        out << std::fixed << std::setprecision(2) << value;
-        return out.str();
-    };
     for (const TrayHost host : {TrayHost::Label, TrayHost::ColorScheme, TrayHost::IconOnly,
                                 TrayHost::IconOnlySmall, TrayHost::XEmbed}) {
         SCOPED_TRACE(static_cast<int>(host));
         std::set<std::string> names;
         std::set<std::string> pictures;
         for (int mib = 0; mib <= 8192; mib += 29) {
-            const std::string amount =
-                mib < 1024 ? fixed2(mib) + " MB" : fixed2(mib / 1024.0) + " GB";
-            const std::string share = fixed2(100.0 * mib / 8192) + "%";
-            for (const std::string& title : {amount, share, std::string()}) {
-                for (const auto width : {std::optional(11.4f * static_cast<float>(mib) / 8192),
-                                         std::optional<float>()}) {
-                    for (const bool red : {false, true}) {
-                        const TrayIcon each = trayIconFor({host, title, width, red});
-                        names.insert(trayIconName(each));
-                        pictures.insert(trayIconSvg(each));
-                    }
+            for (const int shown : {0, 1, 2, 3, 4, 5, 6, 7}) {  // share, bar, text
+                for (const bool red : {false, true}) {
+                    const TrayIcon each =
+                        trayIconFor({host,
+                                     {mib * kMiB, 8192 * kMiB, (shown & 1) != 0, red,
+                                      (shown & 2) != 0, (shown & 4) != 0, std::nullopt}});
+                    names.insert(trayIconName(each));
+                    pictures.insert(trayIconSvg(each));
                 }
             }
         }
         // One name per whole-pixel bar length (or none) and colour: on GNOME the module
         // alone, elsewhere the figures drawn under a name are written to its file in turn.
-        const TrayIcon sample = trayIconFor({host, "2.00 GB", 5.7f, false});
+        const TrayIcon sample = trayIconFor({host, figures(2 * kGiB, 4 * kGiB)});
         EXPECT_LE(names.size(), static_cast<std::size_t>(2 * (barCapacity(sample) + 2)));
         EXPECT_EQ(pictures.size() > names.size(), host != TrayHost::Label);
     }
@@ -285,19 +304,18 @@ TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
     EXPECT_EQ(barPixelsOf(50.0f, 12), 12);
 }
 
-TEST(TrayIconArtTest, LabelGuideIsTheWidestTextOfTheTitlesForm) {
-    const std::pair<const char*, const char*> cases[] = {{"2.00 GB", "8888.88 MB"},
-                                                         {"512.00 KB", "8888.88 MB"},
-                                                         {"1023.99 MB", "8888.88 MB"},
-                                                         {"12288.00 GB", "88888.88 MB"},
-                                                         {"26.62%", "100.00%"},
-                                                         {"100.00%", "100.00%"},
-                                                         {"7%", "100%"},
-                                                         {"", ""},
-                                                         {"Error", "Error"},
-                                                         {"2.0 GB", "2.0 GB"}};
-    for (const auto& [title, guide] : cases) {
-        EXPECT_EQ(labelGuide(title), guide) << title;
+TEST(TrayIconArtTest, LabelGuideIsTheWidestTextOfTheFiguresForm) {
+    StatusImage cleaning = figures(kGiB);
+    cleaning.cleanProgress = 7;
+    StatusImage noText = figures(kGiB);
+    noText.showsText = false;
+    const std::pair<StatusImage, const char*> cases[] = {{figures(2 * kGiB), "8888.88 MB"},
+                                                         {figures(512 * kKiB), "8888.88 MB"},
+                                                         {figures(kGiB, 8 * kGiB, true), "100.00%"},
+                                                         {cleaning, "100%"},
+                                                         {noText, ""}};
+    for (const auto& [image, guide] : cases) {
+        EXPECT_EQ(labelGuide(image), guide) << guide;
     }
 }
 

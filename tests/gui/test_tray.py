@@ -137,16 +137,23 @@ class TrayItem:
         return self.call(self.path, "org.freedesktop.DBus.Properties", "Get",
                          GLib.Variant("(ss)", (ITEM_INTERFACE, "ToolTip")), "(v)")[0]
 
-    def rows(self):
-        """The top-level menu rows: (id, properties) in order."""
+    def rows(self, about_to_show=True):
+        """The top-level menu rows: (id, properties) in order, as a panel about to show the
+        menu reads them (or as they stand, when not about_to_show)."""
         menu = self.properties()["Menu"]
+        if about_to_show:
+            self.call(menu, MENU_INTERFACE, "AboutToShow", GLib.Variant("(i)", (0,)), "(b)")
         _, (_, _, children) = self.call(menu, MENU_INTERFACE, "GetLayout",
                                          GLib.Variant("(iias)", (0, -1, [])), "(u(ia{sv}av))")
         return [(child[0], child[1]) for child in children]
 
-    def labels(self):
+    def labels(self, about_to_show=True):
         return [props.get("label", "---" if props.get("type") == "separator" else "")
-                for _, props in self.rows()]
+                for _, props in self.rows(about_to_show)]
+
+    def menu_event(self, name):
+        self.call(self.properties()["Menu"], MENU_INTERFACE, "Event",
+                  GLib.Variant("(isvu)", (0, name, GLib.Variant("s", ""), 0)), None)
 
     def click(self, label):
         row = next(row_id for row_id, props in self.rows() if props.get("label") == label)
@@ -274,10 +281,12 @@ class TestTray(unittest.TestCase):
         pump(lambda: False, 0.3)
         self.assertEqual(len(self.watcher.items), 1)
 
-        # Less free memory: the label, the row and the icon follow at the next tick.
+        # Less free memory: the label and the icon follow at the next tick; the menu's rows
+        # only when it is about to be shown.
         write_meminfo(self.meminfo, 1024 * KIB)
         self.until("the new label", lambda: item.properties()["XAyatanaLabel"] == "1.00 GB")
-        self.until("the new row", lambda: "  Free: 1.00 GB" in item.labels())
+        self.assertIn("  Free: 2.00 GB", item.labels(about_to_show=False))
+        self.assertIn("  Free: 1.00 GB", item.labels())
         props = item.properties()
         self.assertEqual(props["IconName"], "headroom-22-plate-bar12")
         self.assertEqual(props["Title"], "Headroom: 1.00 GB")
@@ -289,8 +298,13 @@ class TestTray(unittest.TestCase):
         self.assertTrue(os.path.exists(icon), "icons are kept for reuse while Headroom runs")
 
         # Below the memory level (200 MiB by default) the item asks for attention, and the icon
-        # itself turns red: some panels never show the attention icon.
+        # itself turns red: some panels never show the attention icon. The menu is open: its
+        # rows follow every tick.
+        item.menu_event("opened")
         write_meminfo(self.meminfo, 100 * KIB)
+        self.until("the open menu's row",
+                   lambda: "  Free: 100.00 MB" in item.labels(about_to_show=False))
+        item.menu_event("closed")
         self.until("attention", lambda: item.properties()["Status"] == "NeedsAttention")
         props = item.properties()
         self.assertEqual(props["XAyatanaLabel"], "100.00 MB")

@@ -95,8 +95,7 @@ TEST(CleanRealMemory, ClaimsAboutTheFreeMemoryAndGivesItBack) {
                                  statusBar.item()->title().text});
     });
     const Seconds start = runLoop.now();
-    const auto& menu = statusBar.item()->menu();
-    menu->chooseRow(menu->rows().at(0).id);  // "Extreme Clean"
+    delegate.cleaner.performCleanOperation();  // as the menu's "Extreme Clean"
     const double took = (runLoop.now() - start).count();
     sampler->invalidate();
 #if defined(__SANITIZE_ADDRESS__)

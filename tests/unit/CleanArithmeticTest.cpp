@@ -16,18 +16,16 @@ constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
 constexpr double kGiB = 0x1p30;
 
 TEST(CleanArithmetic, DurationFromInstalledMemory) {
-    EXPECT_EQ(cleanDuration(0.9 * kGiB, true), 2);
-    EXPECT_EQ(cleanDuration(1.99 * kGiB, true), 2);
-    EXPECT_EQ(cleanDuration(4 * kGiB, true), 8);
-    EXPECT_EQ(cleanDuration(8589934592.0, true), 16);
-    EXPECT_EQ(cleanDuration(8589934591.0, true), 14);  // truncated to 7 whole GiB
-    EXPECT_EQ(cleanDuration(16 * kGiB, true), 32);
-    EXPECT_EQ(cleanDuration(32 * kGiB, true), 64);
-    EXPECT_EQ(cleanDuration(8 * kGiB, false), 8);
-    EXPECT_EQ(cleanDuration(1 * kGiB, false), 2);
+    EXPECT_EQ(cleanDuration(0.9 * kGiB), 2);
+    EXPECT_EQ(cleanDuration(1.99 * kGiB), 2);
+    EXPECT_EQ(cleanDuration(4 * kGiB), 8);
+    EXPECT_EQ(cleanDuration(8589934592.0), 16);
+    EXPECT_EQ(cleanDuration(8589934591.0), 14);  // truncated to 7 whole GiB
+    EXPECT_EQ(cleanDuration(16 * kGiB), 32);
+    EXPECT_EQ(cleanDuration(32 * kGiB), 64);
     // Figures no machine reports still give a defined duration.
-    EXPECT_EQ(cleanDuration(std::nan(""), true), 2);
-    EXPECT_EQ(cleanDuration(1e300, true), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(cleanDuration(std::nan("")), 2);
+    EXPECT_EQ(cleanDuration(1e300), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST(CleanArithmetic, BlockCountTruncatesIsBoundedByTheMachineAndRefusesWhatIsNotAQuotient) {

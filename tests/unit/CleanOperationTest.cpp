@@ -127,7 +127,7 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefusedAndOneTimerRestartsAfterIt)
     const std::shared_ptr<Timer> before = fakes.runLoop.validTimers().front();
     fakes.hostMemory.setFreeBytes(2 * kGiB);  // what the restart will read; ignored by the clean
     // During the clean: the menu command and an interval change.
-    fakes.runLoop.performAfterDelay(Seconds(1.0), [this] { menu().itemAtIndex(0)->activate(); });
+    fakes.runLoop.performAfterDelay(Seconds(1.0), [this] { statusItem().choose("clean"); });
     fakes.runLoop.performAfterDelay(Seconds(2.0), [this] { delegate().setRefreshInterval(10); });
 
     EXPECT_LT(clean(), 17.1);  // one clean, not two nested
@@ -144,13 +144,14 @@ TEST_F(CleanOperation, RequestsDuringACleanAreRefusedAndOneTimerRestartsAfterIt)
     // restart then leaves the timer to the second clean's own. A refresh during it (as the
     // preferences window may ask for) leaves the title alone.
     fakes.runLoop.performAfterDelay(Seconds(3.0), [this] { delegate().updateMemoryDisplay(); });
-    menu().itemAtIndex(0)->activate();
+    statusItem().choose("clean");
     EXPECT_EQ(
         std::count_if(steps.begin(), steps.end(), [](const Step& s) { return s.text == "0%"; }), 2);
 
     // The restart runs at the next turn of the loop, the menu open or not.
     const Seconds end = fakes.runLoop.now();
     fakes.runLoop.setTracking(true);
+    openMenu();
     fakes.runLoop.turn();
     EXPECT_EQ(statusItem().title()->text, "2.00 GB");
     EXPECT_EQ(rowTitle(2), "  Free: 2.00 GB");

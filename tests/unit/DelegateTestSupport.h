@@ -34,20 +34,23 @@ class DelegateTest : public ::testing::Test {
 
     FakeStatusItem& statusItem() { return fakes.statusBar.item(); }
 
-    /// The status menu, as the launch put it on the status item.
-    Menu& menu() { return dynamic_cast<Menu&>(*statusItem().menu()); }
+    /// The menu opens, as a panel opens it: its rows follow every refresh until it closes.
+    void openMenu() { statusItem().menuEvent(MenuEvent::Opened); }
+
+    /// The menu's rows as last set.
+    const std::vector<MenuRow>& menu() { return statusItem().rows(); }
 
     std::string rowTitle(std::size_t index) {
-        const auto item = menu().itemAtIndex(index);
-        return item ? item->title() : std::string("<no row ") + std::to_string(index) + ">";
+        return index < menu().size() ? menu()[index].title
+                                     : "<no row " + std::to_string(index) + ">";
     }
 
     /// The rows that carry the application-row tag, wherever they stand.
-    std::vector<std::shared_ptr<MenuItem>> applicationRows() {
-        std::vector<std::shared_ptr<MenuItem>> rows;
-        for (const auto& item : menu().itemArray()) {
-            if (item->tag() == StatusMenu::kApplicationRowTag) {
-                rows.push_back(item);
+    std::vector<MenuRow> applicationRows() {
+        std::vector<MenuRow> rows;
+        for (const MenuRow& row : menu()) {
+            if (row.tag == StatusMenu::kApplicationRowTag) {
+                rows.push_back(row);
             }
         }
         return rows;

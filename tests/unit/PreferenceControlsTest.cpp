@@ -72,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Each, CheckBoxes, ::testing::ValuesIn(kCheckBoxes),
                          [](const auto& testInfo) { return std::string(testInfo.param.box); });
 
 TEST_F(PreferenceControls, PercentageShowsAtOnceWithoutWaitingForATick) {
+    openMenu();
     w().click("btnPercentage");
     EXPECT_NE(rowTitle(2).find('%'), std::string::npos) << rowTitle(2);
     ASSERT_TRUE(statusItem().title().has_value());
@@ -116,7 +117,7 @@ TEST_P(OneStaysOn, IconOrTextComesBack) {
     EXPECT_EQ(delegate().isShowIcon, c.icon);
     EXPECT_EQ(delegate().isShowText, c.text);
     // The status item is drawn again by what comes back.
-    EXPECT_EQ(statusItem().image().has_value(), c.icon);
+    EXPECT_EQ(statusItem().image().showsBar, c.icon);
     ASSERT_TRUE(statusItem().title().has_value());
     EXPECT_EQ(statusItem().title()->text.empty(), !c.text);
 }

@@ -20,11 +20,9 @@ class RunningApplications : public DelegateTest {
     /// The application rows: their titles and icons, checking what every such row is.
     std::vector<std::string> rows() {
         std::vector<std::string> shown;
-        for (const auto& row : applicationRows()) {
-            EXPECT_FALSE(row->isEnabled()) << row->title();
-            EXPECT_FALSE(row->hasAction()) << row->title();
-            EXPECT_EQ(row->onStateImage(), row->offStateImage()) << row->title();
-            shown.push_back(row->title() + " " + row->onStateImage());
+        for (const MenuRow& row : applicationRows()) {
+            EXPECT_FALSE(row.enabled) << row.title;
+            shown.push_back(row.title + " " + row.image);
         }
         return shown;
     }
@@ -34,17 +32,17 @@ class RunningApplications : public DelegateTest {
     void expectHeaderWith(std::size_t count) {
         std::size_t headers = 0;
         std::size_t separators = 0;
-        for (const auto& item : menu().itemArray()) {
-            headers += item->title() == "Significant Usage" ? 1U : 0U;
-            separators += item->isSeparatorItem() ? 1U : 0U;
+        for (const MenuRow& row : menu()) {
+            headers += row.title == "Significant Usage" ? 1U : 0U;
+            separators += row.separator ? 1U : 0U;
         }
         EXPECT_EQ(headers, count > 0 ? 1U : 0U);
         EXPECT_EQ(separators, count > 0 ? 3U : 2U);
         if (count > 0) {
-            EXPECT_TRUE(menu().itemAtIndex(8)->isSeparatorItem());
+            EXPECT_TRUE(menu()[8].separator);
             EXPECT_EQ(rowTitle(9), "Significant Usage");
             const auto rows = applicationRows();
-            EXPECT_TRUE(!rows.empty() && rows.front() == menu().itemAtIndex(10));
+            EXPECT_TRUE(!rows.empty() && rows.front() == menu()[10]);
         }
     }
 };
@@ -82,6 +80,7 @@ TEST_P(Listed, ApplicationsAtOrAboveTheThresholdLargestFirst) {
         }
     }
     launch();
+    openMenu();
 
     EXPECT_EQ(rows(), c.rows);
     expectHeaderWith(c.rows.size());
@@ -121,40 +120,52 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Error", "Error 2", "Error: cannot open /proc/7/statm"}}),
     [](const ::testing::TestParamInfo<ListCase>& p) { return std::string(p.param.name); });
 
-TEST_F(RunningApplications, RowsAreRetitledInPlaceAndTheHeaderGoesAndComesBack) {
+TEST_F(RunningApplications, ListedOnlyWhileTheMenuShowsAndTheHeaderGoesAndComesBack) {
     for (std::uint64_t i = 0; i < 5; ++i) {
         fakes.workspace.addRegular("App" + std::to_string(i), (6 - i) * kGiB / 8);
     }
     launch();
+    // Closed, the menu has no applications and nothing lists them, refresh after refresh.
+    fakes.runLoop.advanceBy(10.0);
+    EXPECT_EQ(fakes.workspace.listingCount(), 0U);
+    EXPECT_TRUE(rows().empty());
+    expectHeaderWith(0);
+    // About to be shown: listed once; open: at every refresh.
+    statusItem().menuEvent(MenuEvent::AboutToShow);
+    EXPECT_EQ(fakes.workspace.listingCount(), 1U);
     ASSERT_EQ(applicationRows().size(), 5U);
-    const std::size_t fullSize = menu().numberOfItems();
-    const auto row10 = menu().itemAtIndex(10);
-    const auto firstCommand = menu().itemAtIndex(15);
+    const std::size_t fullSize = menu().size();
+    openMenu();
+    EXPECT_EQ(fakes.workspace.listingCount(), 2U);
 
-    // Fewer: the first rows are retitled in place, the rest go.
     fakes.workspace.clearApplications();
     fakes.workspace.addRegular("Second", 2 * kGiB);
     fakes.workspace.addRegular("First", 3 * kGiB);
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(rows(), (std::vector<std::string>{"  First app-icon", "  Second app-icon"}));
-    EXPECT_EQ(menu().itemAtIndex(10), row10);
-    EXPECT_EQ(menu().numberOfItems(), fullSize - 3);
+    EXPECT_EQ(menu().size(), fullSize - 3);
     expectHeaderWith(2);
 
-    // None: the header goes too, and what followed moves up; twice changes nothing more.
+    // None: the header goes too, and what followed moves up.
     fakes.workspace.clearApplications();
     fakes.runLoop.advanceBy(10.0);
     EXPECT_TRUE(rows().empty());
     expectHeaderWith(0);
-    EXPECT_EQ(menu().itemAtIndex(8), firstCommand);
-    EXPECT_EQ(menu().numberOfItems(), fullSize - 7);
+    EXPECT_EQ(menu()[8].key, "-commands");
+    EXPECT_EQ(menu().size(), fullSize - 7);
 
-    // The first one back brings the header back.
+    // The first one back brings the header back; closed again, listing stops.
     fakes.workspace.addRegular("Back", 3 * kGiB);
     fakes.runLoop.advanceBy(5.0);
     EXPECT_EQ(rows(), std::vector<std::string>{"  Back app-icon"});
     expectHeaderWith(1);
-    EXPECT_EQ(menu().itemAtIndex(11), firstCommand);
+    EXPECT_EQ(menu()[11].key, "-commands");
+    statusItem().menuEvent(MenuEvent::Closed);
+    const std::size_t listed = fakes.workspace.listingCount();
+    const std::size_t menus = statusItem().menusSet();
+    fakes.runLoop.advanceBy(20.0);
+    EXPECT_EQ(fakes.workspace.listingCount(), listed);
+    EXPECT_EQ(statusItem().menusSet(), menus);
 }
 
 }  // namespace

@@ -17,15 +17,7 @@ class Welcome : public DelegateTest {};
 TEST_F(Welcome, MenuRowAndEachShowAskForANewWindowWithTheDeploymentsPages) {
     launch();
     EXPECT_TRUE(fakes.thanaksWindows.shown.empty());  // the launch opens nothing
-    std::shared_ptr<MenuItem> row;
-    for (const auto& item : menu().itemArray()) {
-        if (item->title() == "Welcome...") {
-            row = item;
-        }
-    }
-    ASSERT_NE(row, nullptr);
-    EXPECT_TRUE(row->isEnabled());
-    row->activate();
+    statusItem().choose("welcome");
     delegate().welcome.showThanksWindow();
     delegate().welcome.showwindow();
     const std::pair<std::string, std::string> pages{"http://tidewell.example/promo/", "index.html"};

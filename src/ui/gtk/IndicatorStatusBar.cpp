@@ -57,7 +57,7 @@ IndicatorStatusBar::IndicatorStatusBar(std::string id, std::string title, RunLoo
 
 IndicatorStatusBar::~IndicatorStatusBar() = default;
 
-std::unique_ptr<StatusItem> IndicatorStatusBar::statusItemWithLength(double /*length*/) {
+std::unique_ptr<StatusItem> IndicatorStatusBar::makeStatusItem() {
     // The panel sizes the item to its content (and the label's guide); one id per item.
     ++itemsMade_;
     const std::string id = itemsMade_ == 1 ? id_ : id_ + "-" + std::to_string(itemsMade_);

@@ -33,7 +33,7 @@ class IndicatorStatusBar final : public StatusBar {
     IndicatorStatusBar(const IndicatorStatusBar&) = delete;
     IndicatorStatusBar& operator=(const IndicatorStatusBar&) = delete;
 
-    std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
+    std::unique_ptr<StatusItem> makeStatusItem() override;
 
     // What items share.
     RunLoop& runLoop() { return runLoop_; }

@@ -88,6 +88,35 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     connectSignal(indicator, "connection-changed", &onConnectionChanged, this);
     panelCheck_ = g_timeout_add_seconds(kPanelCheckSeconds, &onPanelCheck, this);
 
+    // The library exports the item only with a menu.
+    app_indicator_set_menu(indicator, mirror_.gtkMenu());
+    // With a panel the menu is shown remotely: the dbusmenu root row hears it open and close.
+    DbusmenuServer* server = nullptr;
+    g_object_get(indicator, "dbus-menu-server", &server, nullptr);
+    if (server != nullptr) {
+        DbusmenuMenuitem* root = nullptr;
+        g_object_get(server, DBUSMENU_SERVER_PROP_ROOT_NODE, &root, nullptr);
+        g_object_unref(server);
+        root_.reset(root);
+        if (root != nullptr) {
+            connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_ABOUT_TO_SHOW, &onAboutToShow, this);
+            connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
+        }
+    }
+    // Without a panel (GtkStatusIcon fallback) the GTK menu itself pops up.
+    connectSignal(
+        mirror_.gtkMenu(), "map",
+        +[](GtkWidget* /*menu*/, gpointer self) {
+            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(true);
+        },
+        this);
+    connectSignal(
+        mirror_.gtkMenu(), "unmap",
+        +[](GtkWidget* /*menu*/, gpointer self) {
+            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(false);
+        },
+        this);
+
     // The same connection the library exports the item on (GIO shares one per bus).
     bus_.reset(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     if (bus_) {
@@ -104,7 +133,7 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
-    for (const guint source : {panelCheck_, iconUpdate_}) {
+    for (const guint source : {panelCheck_, publishSource_}) {
         if (source != 0) {
             g_source_remove(source);
         }
@@ -119,6 +148,7 @@ IndicatorStatusItem::~IndicatorStatusItem() {
         root_.reset();
     }
     g_signal_handlers_disconnect_by_data(indicator_.get(), this);
+    events_ = {};
     setMenuOpen(false);
     // The library lets go of the old-style icon as the indicator goes: it must not call back.
     if (trayIcon_ != nullptr) {
@@ -129,42 +159,52 @@ IndicatorStatusItem::~IndicatorStatusItem() {
 }
 
 void IndicatorStatusItem::setAttributedTitle(const AttributedTitle& title) {
-    const std::string guide = labelGuide(title.text);
-    app_indicator_set_label(indicator_.get(), title.text.c_str(), guide.c_str());
-    // Panels that show no label show the title as the item's tooltip.
-    itemTitle_ = title.text.empty() ? bar_.title() : bar_.title() + ": " + title.text;
-    app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
-    setToolTip(itemTitle_);
-    text_ = title.text;
-    red_ = title.attributes.foregroundColor == TitleColor::Red;
-    iconChanged();
-    app_indicator_set_status(indicator_.get(),
-                             red_ ? APP_INDICATOR_STATUS_ATTENTION : APP_INDICATOR_STATUS_ACTIVE);
+    title_ = title;
+    changed();
 }
 
-void IndicatorStatusItem::setImage(const std::optional<StatusImage>& image) {
-    // A named image (the launch placeholder) shows as the module without a bar.
-    barWidth_.reset();
-    if (image && image->kind == StatusImage::Kind::BarIcon) {
-        barWidth_ = image->barWidth;
-    }
-    iconChanged();
+void IndicatorStatusItem::setImage(const StatusImage& image) {
+    image_ = image;
+    changed();
 }
 
-void IndicatorStatusItem::iconChanged() {
-    // A refresh sets the title and then the image: the icon is drawn once, from both, when the
-    // loop turn that set them is over (at the priority of the run loop's own work, ahead of
-    // redraws), so that no panel is sent a picture of half a refresh.
-    if (iconUpdate_ == 0) {
-        iconUpdate_ = g_idle_add_full(
+void IndicatorStatusItem::changed() {
+    // A refresh sets the title and then the image: both go out once, when the loop turn that set
+    // them is over (at the priority of the run loop's own work, ahead of redraws), so that no
+    // panel is sent half a refresh.
+    if (publishSource_ == 0) {
+        publishSource_ = g_idle_add_full(
             G_PRIORITY_DEFAULT,
             [](gpointer self) {
                 auto* item = static_cast<IndicatorStatusItem*>(self);
-                item->iconUpdate_ = 0;
-                item->showIcon();
+                item->publishSource_ = 0;
+                item->publish();
                 return G_SOURCE_REMOVE;
             },
             this, nullptr);
+    }
+}
+
+void IndicatorStatusItem::publish() {
+    if (title_.text != shownLabel_) {
+        shownLabel_ = title_.text;
+        app_indicator_set_label(indicator_.get(), shownLabel_.c_str(), labelGuide(image_).c_str());
+    }
+    // Panels that show no label show the title as the item's tooltip.
+    const std::string itemTitle =
+        title_.text.empty() ? bar_.title() : bar_.title() + ": " + title_.text;
+    if (itemTitle != itemTitle_) {
+        itemTitle_ = itemTitle;
+        app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
+        setToolTip(itemTitle_);
+    }
+    // The icon first: the attention icon is in place before the status asks for it.
+    showIcon();
+    const AppIndicatorStatus status =
+        image_.isLow ? APP_INDICATOR_STATUS_ATTENTION : APP_INDICATOR_STATUS_ACTIVE;
+    if (status != shownStatus_) {
+        shownStatus_ = status;
+        app_indicator_set_status(indicator_.get(), status);
     }
 }
 
@@ -179,7 +219,7 @@ void IndicatorStatusItem::showIcon() {
         }
         return;
     }
-    const TrayIcon icon = trayIconFor({host_, text_, barWidth_, red_});
+    const TrayIcon icon = trayIconFor({host_, image_});
     const std::string name = trayIconName(icon);
     std::string error;
     // Plasma reads a name's file once for each icon folder it is told: a new picture under a
@@ -238,46 +278,32 @@ gboolean IndicatorStatusItem::onPanelCheck(gpointer self) {
     return G_SOURCE_REMOVE;
 }
 
-void IndicatorStatusItem::setMenu(std::shared_ptr<StatusItemMenu> menu) {
-    mirror_.setMenu(std::move(menu));
-    if (menuAttached_) {
-        return;  // the GTK menu is the same; only its rows changed
-    }
-    menuAttached_ = true;
-    app_indicator_set_menu(indicator_.get(), mirror_.gtkMenu());
+void IndicatorStatusItem::setMenu(const std::vector<MenuRow>& rows) {
+    mirror_.show(rows);
+}
 
-    // With a panel the menu is shown remotely: the dbusmenu root row hears it open and close.
-    DbusmenuServer* server = nullptr;
-    g_object_get(indicator_.get(), "dbus-menu-server", &server, nullptr);
-    if (server != nullptr) {
-        DbusmenuMenuitem* root = nullptr;
-        g_object_get(server, DBUSMENU_SERVER_PROP_ROOT_NODE, &root, nullptr);
-        g_object_unref(server);
-        root_.reset(root);
-        if (root != nullptr) {
-            connectSignal(root, DBUSMENU_MENUITEM_SIGNAL_EVENT, &onRootEvent, this);
-        }
-    }
-    // Without a panel (GtkStatusIcon fallback) the GTK menu itself pops up.
-    connectSignal(
-        mirror_.gtkMenu(), "map",
-        +[](GtkWidget* /*menu*/, gpointer self) {
-            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(true);
-        },
-        this);
-    connectSignal(
-        mirror_.gtkMenu(), "unmap",
-        +[](GtkWidget* /*menu*/, gpointer self) {
-            static_cast<IndicatorStatusItem*>(self)->setMenuOpen(false);
-        },
-        this);
+void IndicatorStatusItem::setMenuEvents(StatusMenuEvents events) {
+    mirror_.setOnChosen(events.rowChosen);
+    events_ = std::move(events);
 }
 
 void IndicatorStatusItem::setMenuOpen(bool open) {
     if (open != menuOpen_) {
         menuOpen_ = open;
         bar_.runLoop().setTracking(open);
+        if (events_.menuEvent) {
+            events_.menuEvent(open ? MenuEvent::Opened : MenuEvent::Closed);
+        }
     }
+}
+
+gboolean IndicatorStatusItem::onAboutToShow(DbusmenuMenuitem* /*root*/, gpointer self) {
+    auto* item = static_cast<IndicatorStatusItem*>(self);
+    // The rows are brought up to date before the panel asks for them.
+    if (item->events_.menuEvent) {
+        item->events_.menuEvent(MenuEvent::AboutToShow);
+    }
+    return FALSE;  // the layout did not need to be sent again: its changes are signalled
 }
 
 gboolean IndicatorStatusItem::onRootEvent(DbusmenuMenuitem* /*item*/, const gchar* name,

@@ -3,6 +3,7 @@
 #include <glib/gstdio.h>
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -18,18 +19,21 @@ int kindOf(const MenuRow& row) {
     return row.separator ? 0 : row.drawsCustomView ? 1 : row.image.empty() ? 2 : 3;
 }
 
-/// What a GTK row's activation runs: the menu's row, if both are still there.
+/// What a GTK row's activation tells: its key, if the mirror is still there.
 struct Choice {
     RunLoop& runLoop;
-    std::weak_ptr<StatusItemMenu> menu;
-    const void* id;
+    std::weak_ptr<std::function<void(const std::string&)>> chosen;
+    std::string key;
 };
 
-void onActivate(GtkMenuItem* /*item*/, gpointer data) {
+void onActivate(GtkMenuItem* item, gpointer data) {
+    if (!gtk_widget_is_sensitive(GTK_WIDGET(item))) {
+        return;
+    }
     const auto* choice = static_cast<Choice*>(data);
-    choice->runLoop.dispatchToMainQueue([menu = choice->menu, id = choice->id] {
-        if (const auto alive = menu.lock()) {
-            alive->chooseRow(id);
+    choice->runLoop.dispatchToMainQueue([chosen = choice->chosen, key = choice->key] {
+        if (const auto alive = chosen.lock(); alive && *alive) {
+            (*alive)(key);
         }
     });
 }
@@ -56,50 +60,18 @@ MenuMirror::MenuMirror(RunLoop& runLoop)
 
 MenuMirror::~MenuMirror() {
     g_signal_handler_disconnect(gtk_icon_theme_get_default(), themeChanged_);
-    if (syncSource_ != 0) {
-        g_source_remove(syncSource_);
-    }
-    if (model_) {
-        model_->setOnChange(nullptr);
-    }
     gtk_widget_destroy(menu_.get());
     rows_.clear();
 }
 
-void MenuMirror::setMenu(std::shared_ptr<StatusItemMenu> menu) {
-    if (model_) {
-        model_->setOnChange(nullptr);
-    }
-    model_ = std::move(menu);
-    if (model_) {
-        // Rows change one by one during a refresh: one sync on the next turn sees them all
-        // (at the main queue's priority, ahead of redraws and idle work).
-        model_->setOnChange([this] {
-            if (syncSource_ == 0) {
-                syncSource_ = g_idle_add_full(
-                    G_PRIORITY_DEFAULT,
-                    [](gpointer self) {
-                        auto* mirror = static_cast<MenuMirror*>(self);
-                        mirror->syncSource_ = 0;
-                        mirror->sync();
-                        return G_SOURCE_REMOVE;
-                    },
-                    this, nullptr);
-            }
-        });
-    }
-    sync();
-}
-
-void MenuMirror::sync() {
-    const std::vector<MenuRow> wanted = model_ ? model_->rows() : std::vector<MenuRow>();
-    std::unordered_set<const void*> ids;
+void MenuMirror::show(const std::vector<MenuRow>& wanted) {
+    std::unordered_set<std::string_view> keys;
     for (const MenuRow& row : wanted) {
-        ids.insert(row.id);
+        keys.insert(row.key);
     }
     // Rows that left the menu go first, so that the rows that stay need no moving.
     std::erase_if(rows_, [&](const Row& row) {
-        const bool gone = !ids.contains(row.shown.id);
+        const bool gone = !keys.contains(row.shown.key);
         if (gone) {
             gtk_widget_destroy(row.widget);
         }
@@ -109,7 +81,7 @@ void MenuMirror::sync() {
     for (std::size_t position = 0; position < wanted.size(); ++position) {
         const auto at = rows_.begin() + static_cast<std::ptrdiff_t>(position);
         const auto found = std::find_if(
-            at, rows_.end(), [&](const Row& row) { return row.shown.id == wanted[position].id; });
+            at, rows_.end(), [&](const Row& row) { return row.shown.key == wanted[position].key; });
         if (found == rows_.end()) {
             Row row = makeRow(wanted[position]);
             gtk_menu_shell_insert(shell, row.widget, static_cast<int>(position));
@@ -126,7 +98,7 @@ void MenuMirror::sync() {
         }
         update(*at, wanted[position], static_cast<int>(position));
     }
-    // Whatever is left over (a row the menu holds fewer times than before) goes.
+    // Whatever is left over (a key the menu holds fewer times than before) goes.
     for (std::size_t extra = wanted.size(); extra < rows_.size(); ++extra) {
         gtk_widget_destroy(rows_[extra].widget);
     }
@@ -165,7 +137,7 @@ MenuMirror::Row MenuMirror::makeRow(const MenuRow& wanted) {
     gtk_container_add(GTK_CONTAINER(row.widget), content);
     gtk_widget_set_sensitive(row.widget, wanted.enabled);
     g_signal_connect_data(
-        row.widget, "activate", G_CALLBACK(&onActivate), new Choice{runLoop_, model_, wanted.id},
+        row.widget, "activate", G_CALLBACK(&onActivate), new Choice{runLoop_, chosen_, wanted.key},
         [](gpointer choice, GClosure*) { delete static_cast<Choice*>(choice); }, GConnectFlags{});
     // Shown before it joins the menu, so that the exporter sees it visible from the start.
     gtk_widget_show_all(row.widget);

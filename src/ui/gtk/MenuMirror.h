@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +24,10 @@ class CustomMenuItemWidget;
 /// row. Images are icon names (or absolute files) drawn at 18 × 18, with the generic
 /// "application-x-executable" when the name is not installed or names no regular image file.
 ///
-/// The menu says when it changed; one sync on the next turn of the loop then compares it with
-/// what was shown last: rows are matched by id, so that a row keeps its widget (and its
-/// dbusmenu id) while it stays, and only the properties that differ are set. Choosing a row
-/// runs its action on the main queue, after GTK and dbusmenu have finished with the click.
+/// Each new menu is compared with what was shown last: rows are matched by key, so that a row
+/// keeps its widget (and its dbusmenu id) while it stays, and only the properties that differ
+/// are set. Choosing a row is told on the main queue, after GTK and dbusmenu have finished with
+/// the click.
 class MenuMirror {
   public:
     static constexpr int kIconSize = 18;
@@ -40,8 +41,12 @@ class MenuMirror {
 
     GtkMenu* gtkMenu() const { return GTK_MENU(menu_.get()); }
 
-    /// Mirrors `menu` from now on, at once and after each of its changes.
-    void setMenu(std::shared_ptr<StatusItemMenu> menu);
+    /// Shows `rows`, at once.
+    void show(const std::vector<MenuRow>& rows);
+    /// Called with the key of a row the user chose.
+    void setOnChosen(std::function<void(const std::string& key)> chosen) {
+        *chosen_ = std::move(chosen);
+    }
 
   private:
     struct Row {
@@ -52,16 +57,15 @@ class MenuMirror {
         std::unique_ptr<CustomMenuItemWidget> custom;  // for hand-drawn rows
     };
 
-    void sync();
     Row makeRow(const MenuRow& row);
     void update(Row& row, const MenuRow& wanted, int position);
     void showImage(GtkImage* image, const std::string& name);
 
     RunLoop& runLoop_;
     GObjectPtr<GtkWidget> menu_;
-    std::shared_ptr<StatusItemMenu> model_;
+    std::shared_ptr<std::function<void(const std::string&)>> chosen_ =
+        std::make_shared<std::function<void(const std::string&)>>();
     std::vector<Row> rows_;
-    guint syncSource_ = 0;
     gulong themeChanged_ = 0;
 };
 

@@ -192,23 +192,6 @@ std::string shortAmount(double value, std::size_t unit) {
     return digits + kUnits[unit];
 }
 
-bool allDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::optional<double> number(std::string_view text) {
-    // Only plain decimals: digits with at most one dot inside, none at either end.
-    double value = 0.0;
-    const char* last = text.data() + text.size();
-    if (!allDigits(text.substr(0, 1)) || !allDigits(text.substr(text.size() - 1)) ||
-        text.find_first_not_of("0123456789.") != std::string_view::npos ||
-        std::from_chars(text.data(), last, value).ptr != last) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
 TrayHost trayHostForWatcher(std::string_view program) {
@@ -254,37 +237,32 @@ TrayIcon trayIconFor(const TrayIconRequest& request) {
     icon.style = host == TrayHost::Label         ? IconStyle::Symbolic
                  : host == TrayHost::ColorScheme ? IconStyle::ColorScheme
                                                  : IconStyle::Plate;
-    icon.red = request.red;
+    icon.red = request.image.isLow;
     if (request.host != TrayHost::Label) {
-        icon.figure = shortFigure(request.title);
+        icon.figure = shortFigure(request.image);
     }
     // Without a figure the module stands in, so that the item never shows an empty image.
-    icon.bar = request.barWidth.has_value() || icon.figure.empty();
-    if (request.barWidth) {
-        icon.barPixels = barPixelsOf(*request.barWidth, barCapacity(icon));
+    icon.bar = request.image.showsBar || icon.figure.empty();
+    if (request.image.showsBar) {
+        icon.barPixels = barPixelsOf(request.image.barWidth(), barCapacity(icon));
     }
     return icon;
 }
 
-std::string shortFigure(std::string_view title) {
-    if (title.size() >= 2 && title.back() == '%') {
-        const auto value = number(title.substr(0, title.size() - 1));
-        if (!value || *value > 100.0) {
-            return {};
-        }
-        return fixed(std::round(*value), 0) + "%";
+std::string shortFigure(const StatusImage& image) {
+    if (image.cleanProgress) {
+        return std::to_string(*image.cleanProgress) + "%";
     }
-    const std::size_t space = title.find(' ');
-    if (space == std::string_view::npos || title.size() != space + 3 || title.back() != 'B') {
+    if (!image.showsText || !(image.totalBytes > 0.0)) {
         return {};
     }
-    static constexpr std::string_view kUnits = "KMG";
-    const std::size_t unit = kUnits.find(title[space + 1]);
-    const auto value = number(title.substr(0, space));
-    if (unit == std::string_view::npos || !value) {
-        return {};
+    const double free = image.freeBytes >= 0.0 ? image.freeBytes : 0.0;  // NaN: 0
+    if (image.isPercentage) {
+        return fixed(std::round(std::min(100.0, free * 100.0 / image.totalBytes)), 0) + "%";
     }
-    return shortAmount(*value, unit);
+    // The unit the title shows the amount in: GiB, MiB, or KiB below one MiB.
+    const std::size_t unit = free >= 0x1p30 ? 2 : free >= 0x1p20 ? 1 : 0;
+    return shortAmount(free / std::ldexp(1.0, 10 * static_cast<int>(unit + 1)), unit);
 }
 
 std::string trayIconName(const TrayIcon& icon) {
@@ -366,29 +344,14 @@ std::string trayIconSvg(const TrayIcon& icon) {
     return svg;
 }
 
-std::string labelGuide(std::string_view title) {
-    if (title.empty()) {
+std::string labelGuide(const StatusImage& image) {
+    if (image.cleanProgress) {
+        return "100%";
+    }
+    if (!image.showsText) {
         return {};
     }
-    const std::size_t dot = title.find('.');
-    const std::string_view whole = title.substr(0, dot);
-    if (dot != std::string_view::npos && allDigits(whole)) {
-        const std::string_view rest = title.substr(dot + 1);
-        // Never narrower than the widest figure of the form, wider when the figure is.
-        const std::size_t digits = std::max<std::size_t>(whole.size(), 3);
-        if (rest.size() == 3 && allDigits(rest.substr(0, 2)) && rest[2] == '%') {
-            return digits == 3 ? "100.00%" : std::string(digits, '8') + ".88%";
-        }
-        const bool amount = rest.size() == 5 && allDigits(rest.substr(0, 2)) && rest[2] == ' ' &&
-                            (rest[3] == 'K' || rest[3] == 'M' || rest[3] == 'G') && rest[4] == 'B';
-        if (amount) {
-            return std::string(std::max<std::size_t>(whole.size(), 4), '8') + ".88 MB";
-        }
-    }
-    if (title.size() >= 2 && title.back() == '%' && allDigits(title.substr(0, title.size() - 1))) {
-        return title.size() <= 4 ? "100%" : std::string(title.size() - 1, '8') + "%";
-    }
-    return std::string(title);
+    return image.isPercentage ? "100.00%" : "8888.88 MB";
 }
 
 }  // namespace headroom

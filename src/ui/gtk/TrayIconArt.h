@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/StatusBar.h"
+
 namespace headroom {
 
 /// The tray item's icons, drawn on the pixel grid: every shape is a whole-pixel rectangle of a
@@ -53,9 +55,7 @@ struct TrayIcon {
 /// Everything that decides an icon for one host and one state.
 struct TrayIconRequest {
     TrayHost host = TrayHost::Label;
-    std::string title;              ///< the label text ("2.00 GB", "26.62%", "42%", or empty)
-    std::optional<float> barWidth;  ///< the bar icon's width in points of 11.4; none: no bar
-    bool red = false;
+    StatusImage image;
 };
 TrayIcon trayIconFor(const TrayIconRequest& request);
 
@@ -64,10 +64,10 @@ int barCapacity(const TrayIcon& icon);
 /// `barWidth` points of the 11.4-point bar in whole pixels of `capacity` (NaN counts as 0).
 int barPixelsOf(float barWidth, int capacity);
 
-/// The figure as it fits in the icon: at most four characters ("2.00 GB" → "2.0G",
-/// "12.40 GB" → "12G", "512.00 MB" → "512M", "26.62%" → "27%", "42%" → "42%"); empty when the
-/// title is not a figure.
-std::string shortFigure(std::string_view title);
+/// The figure as it fits in the icon: at most four characters (2 GiB free → "2.0G", 12.4 GiB
+/// → "12G", 512 MiB → "512M", 26.62% → "27%", a clean at 42% → "42%"); empty when no text is
+/// shown or there are no figures yet.
+std::string shortFigure(const StatusImage& image);
 
 /// The icon's name in the icon folder: one name per canvas, style, bar length and colour, so
 /// that a panel's cache of icons by name stays small. The figure is left out: its file is
@@ -86,8 +86,8 @@ inline constexpr std::string_view kPlateInk = "#ffffff";
 inline constexpr std::string_view kSchemeText = "#232629";
 
 /// The text the panel sizes the label for, so that it does not jump as the figure changes: the
-/// widest text of the title's form ("8888.88 MB" for an amount, "100.00%" for a percentage,
-/// "100%" for the cleaning progress). Other text guides itself; no text, no guide.
-std::string labelGuide(std::string_view title);
+/// widest text of the figure's form ("8888.88 MB" for an amount, "100.00%" for a percentage,
+/// "100%" for the cleaning progress); no text, no guide.
+std::string labelGuide(const StatusImage& image);
 
 }  // namespace headroom

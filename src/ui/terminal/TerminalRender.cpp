@@ -50,20 +50,12 @@ std::string renderPlain(const TerminalStatusItem& item) {
     // Titles carry names from outside (desktop entries): nothing in them may steer the terminal.
     std::string out = "Title: " + escapeControlCharacters(item.title().text) + " (" +
                       colorName(item.title().attributes.foregroundColor) + ")\n";
-    if (!item.image()) {
-        out += "Icon: none\n";
-    } else if (item.image()->kind == StatusImage::Kind::BarIcon) {
-        out += "Icon: bar " + floatText(item.image()->barWidth) + " of 11.4\n";
-    } else {
-        out += "Icon: " + escapeControlCharacters(item.image()->name) + "\n";
-    }
+    out += item.image().showsBar ? "Icon: bar " + floatText(item.image().barWidth()) + " of 11.4\n"
+                                 : std::string("Icon: none\n");
     out += "Menu:\n";
-    if (item.menu()) {
-        for (const MenuRow& row : item.menu()->rows()) {
-            out +=
-                row.separator ? std::string("  ----") : "  " + escapeControlCharacters(row.title);
-            out += '\n';
-        }
+    for (const MenuRow& row : item.rows()) {
+        out += row.separator ? std::string("  ----") : "  " + escapeControlCharacters(row.title);
+        out += '\n';
     }
     return out;
 }
@@ -71,20 +63,13 @@ std::string renderPlain(const TerminalStatusItem& item) {
 std::string renderJson(const TerminalStatusItem& item) {
     std::string out = "{\"title\":{\"text\":" + jsonString(item.title().text) + ",\"color\":\"" +
                       colorName(item.title().attributes.foregroundColor) + "\"},\"icon\":";
-    if (!item.image()) {
-        out += "null";
-    } else if (item.image()->kind == StatusImage::Kind::BarIcon) {
-        out += "{\"barWidth\":" + floatText(item.image()->barWidth) + "}";
-    } else {
-        out += "{\"name\":" + jsonString(item.image()->name) + "}";
-    }
+    out += item.image().showsBar ? "{\"barWidth\":" + floatText(item.image().barWidth()) + "}"
+                                 : std::string("null");
     out += ",\"menu\":[";
-    if (item.menu()) {
-        for (const MenuRow& row : item.menu()->rows()) {
-            out += "{\"title\":" + jsonString(row.title) + ",\"tag\":" + std::to_string(row.tag) +
-                   ",\"enabled\":" + (row.enabled ? "true" : "false") +
-                   ",\"separator\":" + (row.separator ? "true" : "false") + "},";
-        }
+    for (const MenuRow& row : item.rows()) {
+        out += "{\"title\":" + jsonString(row.title) + ",\"tag\":" + std::to_string(row.tag) +
+               ",\"enabled\":" + (row.enabled ? "true" : "false") +
+               ",\"separator\":" + (row.separator ? "true" : "false") + "},";
     }
     if (out.back() == ',') {
         out.pop_back();
