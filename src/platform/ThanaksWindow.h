@@ -68,7 +68,7 @@ class ProgressIndicator {
 /// long as this object.
 class ThanaksWindow : public Window {
   public:
-    /// Sets the text of the name field ("appName").
+    /// Shows `text` in the name field ("appName"), in capitals (by the Unicode tables).
     virtual void setAppName(const std::string& text) = 0;
     /// The promotional page.
     virtual WebView& MultipleAppView() = 0;

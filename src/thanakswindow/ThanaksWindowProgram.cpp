@@ -19,7 +19,6 @@
 
 #include "app/BuildInfo.h"
 #include "platform/linux/GioUrlOpener.h"
-#include "platform/linux/GlibTextCase.h"
 #include "platform/linux/SysLog.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/Resources.h"
@@ -97,9 +96,8 @@ int main(int argc, char** argv) {
     useApplicationIcon(resources, build::kApplicationId);
     SoupURLConnectionFactory connections;
     GioUrlOpener browser(log);
-    GlibTextCase textCase;
     ThanaksWindowController controller(
-        ThanaksWindowPorts{connections, browser, std::cout, log, textCase},
+        ThanaksWindowPorts{connections, browser, std::cout, log},
         ThanaksWindowContent{
             build::kName, promo,
             GtkThanaksWindow::readPage(

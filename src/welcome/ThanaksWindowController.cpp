@@ -9,7 +9,7 @@ namespace headroom {
 void ThanaksWindowController::windowDidLoad(std::unique_ptr<ThanaksWindow> window) {
     window_ = std::move(window);
     // The texts' fonts and colours and the panel's look are the interface file's.
-    window_->setAppName(ports_.textCase.uppercaseString(content_.bundleName));
+    window_->setAppName(content_.bundleName);
 
     // The promo view shows once its page starts loading.
     WebView& promo = window_->MultipleAppView();

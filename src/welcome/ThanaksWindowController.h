@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "platform/SystemLog.h"
-#include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/URLConnection.h"
 #include "platform/UrlOpener.h"
@@ -23,7 +22,6 @@ struct ThanaksWindowPorts {
     /// Where the check box's choice is handed back, one line each (`showLine`).
     std::ostream& handBack;
     SystemLog& log;
-    const TextCase& textCase;
 };
 
 /// A page among the application's resources.

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "CallJournal.h"
-#include "platform/TextCase.h"
 #include "platform/ThanaksWindow.h"
 #include "platform/ThanaksWindows.h"
 
@@ -94,12 +93,6 @@ class FakeThanaksWindows final : public ThanaksWindows, public Journaled {
 
     std::vector<std::pair<std::string, std::string>> shown;
     HandedBack handBack;
-};
-
-/// Leaves the case as it is: the capitals are GLib's (tests/gui).
-class FakeTextCase final : public TextCase {
-  public:
-    std::string uppercaseString(const std::string& text) const override { return text; }
 };
 
 }  // namespace headroom::test

@@ -20,7 +20,6 @@
 
 #include "FakeLoginItems.h"
 #include "GuiTestSupport.h"
-#include "platform/linux/GlibTextCase.h"
 #include "ui/gtk/GtkThanaksWindow.h"
 #include "ui/gtk/SoupURLConnection.h"
 #include "welcome/ThanaksWindowController.h"
@@ -160,7 +159,7 @@ class WelcomeWindow : public test::DisplayTest {
     /// Opens the window as the welcome program does.
     GtkThanaksWindow& open(std::string promo = {}) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{connections, opener, handedBack, log, textCase},
+            ThanaksWindowPorts{connections, opener, handedBack, log},
             ThanaksWindowContent{"Mémoire vive", promo.empty() ? site.url("/promo/") : promo,
                                  page});
         auto loaded = GtkThanaksWindow::load(
@@ -246,7 +245,6 @@ class WelcomeWindow : public test::DisplayTest {
     std::vector<Alert> alerts;
     test::FakeUrlOpener opener;
     SoupURLConnectionFactory connections;
-    GlibTextCase textCase;
     std::ostringstream handedBack;
     std::unique_ptr<ThanaksWindowController> controller;
 };
@@ -439,8 +437,8 @@ TEST_F(WelcomeWindow, MissingOrBadFilesGiveOneLineEachAndNothingElse) {
     std::ofstream(folder / "latin1.html") << "caf\xe9";
     std::ofstream(folder / "Bare.ui")
         << "<interface><object class=\"GtkWindow\" id=\"ThanaksWindow\"/></interface>";
-    ThanaksWindowController owner(
-        ThanaksWindowPorts{connections, opener, handedBack, log, textCase}, ThanaksWindowContent{});
+    ThanaksWindowController owner(ThanaksWindowPorts{connections, opener, handedBack, log},
+                                  ThanaksWindowContent{});
     for (const char* ui : {"Missing.ui", "Bare.ui"}) {
         EXPECT_EQ(GtkThanaksWindow::load((folder / ui).string(), owner, log), nullptr) << ui;
     }

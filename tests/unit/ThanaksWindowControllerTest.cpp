@@ -23,7 +23,7 @@ class WelcomeController : public ::testing::Test {
   protected:
     void open(std::optional<ResourcePage> page) {
         controller = std::make_unique<ThanaksWindowController>(
-            ThanaksWindowPorts{connections, browser, handedBack, log, textCase},
+            ThanaksWindowPorts{connections, browser, handedBack, log},
             ThanaksWindowContent{"Headroom", kPromo, std::move(page)});
         auto made = std::make_unique<FakeThanaksWindow>();
         w = made.get();
@@ -35,7 +35,6 @@ class WelcomeController : public ::testing::Test {
     FakeUrlOpener browser;
     std::ostringstream handedBack;
     FakeSystemLog log;
-    FakeTextCase textCase;
     std::unique_ptr<ThanaksWindowController> controller;
     FakeThanaksWindow* w = nullptr;
 };

@@ -113,7 +113,8 @@ std::optional<ResourcePage> GtkThanaksWindow::readPage(const std::string& path, 
 }
 
 void GtkThanaksWindow::setAppName(const std::string& text) {
-    gtk_label_set_text(name_, text.c_str());
+    g_autofree gchar* capitals = g_utf8_strup(text.c_str(), -1);
+    gtk_label_set_text(name_, capitals);
 }
 
 void GtkThanaksWindow::runModal(const std::string& messageText, const std::string& informativeText,
