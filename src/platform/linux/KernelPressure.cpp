@@ -59,8 +59,8 @@ std::optional<StallAverages> parseAverages(std::string_view rest) {
         *shares[i] = *share;
     }
     const std::string_view word = nextWord(rest);
-    const auto total = word.starts_with("total=") ? wholeNumber<std::uint64_t>(word.substr(6))
-                                                  : std::nullopt;
+    const auto total =
+        word.starts_with("total=") ? wholeNumber<std::uint64_t>(word.substr(6)) : std::nullopt;
     if (!total) {
         return std::nullopt;
     }
