@@ -56,14 +56,12 @@ std::string WatchView::line() const {
     // The breakdown: the rows between the first two separators, without their indent.
     std::string tooltip;
     int separators = 0;
-    if (item_.menu()) {
-        for (const MenuRow& row : item_.menu()->rows()) {
-            separators += row.separator ? 1 : 0;
-            if (!row.separator && separators == 1) {
-                tooltip +=
-                    (tooltip.empty() ? "" : "\n") +
-                    row.title.substr(std::min(row.title.find_first_not_of(' '), row.title.size()));
-            }
+    for (const MenuRow& row : item_.rows()) {
+        separators += row.separator ? 1 : 0;
+        if (!row.separator && separators == 1) {
+            tooltip +=
+                (tooltip.empty() ? "" : "\n") +
+                row.title.substr(std::min(row.title.find_first_not_of(' '), row.title.size()));
         }
     }
     const auto& details = monitor_.memoryDetails();
