@@ -72,7 +72,7 @@ void AppDelegate::preferencePressed() {
     }
     window->setCollectionBehavior(kWindowCollectionBehaviorCanJoinAllSpaces);
     window->makeKeyAndOrderFront();
-    platform_.application.activateIgnoringOtherApps(true);
+    platform_.application.activateIgnoringOtherApps();
     settingWindow_->showWindow();
 }
 

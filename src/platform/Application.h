@@ -11,8 +11,8 @@ class Application {
     /// Whether the application was asked to end; work that turns the loop for long (a clean)
     /// stops early once it is.
     virtual bool isTerminating() const = 0;
-    /// Brings the application's windows to the front.
-    virtual void activateIgnoringOtherApps(bool flag) = 0;
+    /// Brings the application's windows to the front, whatever application is active.
+    virtual void activateIgnoringOtherApps() = 0;
 };
 
 }  // namespace headroom

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
 #include "CallJournal.h"
 #include "platform/Application.h"
@@ -17,17 +16,17 @@ class FakeApplication final : public Application, public Journaled {
         ++terminateCount_;
     }
     bool isTerminating() const override { return terminateCount_ > 0; }
-    void activateIgnoringOtherApps(bool flag) override {
+    void activateIgnoringOtherApps() override {
         note("application.activateIgnoringOtherApps");
-        activations_.push_back(flag);
+        ++activations_;
     }
 
     std::size_t terminateCount() const { return terminateCount_; }
-    const std::vector<bool>& activations() const { return activations_; }
+    std::size_t activations() const { return activations_; }
 
   private:
     std::size_t terminateCount_ = 0;
-    std::vector<bool> activations_;
+    std::size_t activations_ = 0;
 };
 
 }  // namespace headroom::test

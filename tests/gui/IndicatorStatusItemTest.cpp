@@ -216,15 +216,28 @@ TEST_F(IndicatorStatusItemTest, MenuIsExportedAndItsOpeningIsToldAndTracksTheLoo
     EXPECT_STREQ(dbusmenu_menuitem_property_get(exported(2), "label"), "  Free: 1__000");
 
     // The panel's AboutToShow and its open and close events, as the dbusmenu server hands
-    // them on; each open and close is told once.
+    // them on; each open and close is told once, and work queued in the default mode waits
+    // while the menu is open. (First the item learns that no panel shows it, which closes its
+    // menu.)
+    bool settled = false;
+    connectSignal(
+        itemOf(made).indicator(), "connection-changed",
+        +[](AppIndicator*, gboolean, gpointer flag) { *static_cast<bool*>(flag) = true; },
+        &settled);
+    for (int turn = 0; turn < 100 && !settled; ++turn) {
+        loop.runUntil(loop.now() + Seconds(0.05));
+    }
     dbusmenu_menuitem_send_about_to_show(root, nullptr, nullptr);
-    EXPECT_FALSE(loop.isTracking());
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "opened", g_variant_new_int32(0), 0);
-    EXPECT_TRUE(loop.isTracking());
+    bool ran = false;
+    loop.performAfterDelay(Seconds(0), [&ran] { ran = true; });
+    loop.runUntil(loop.now() + Seconds(0.05));
+    EXPECT_FALSE(ran);
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
     dbusmenu_menuitem_handle_event(root, "closed", g_variant_new_int32(0), 0);
-    EXPECT_FALSE(loop.isTracking());
+    loop.runUntil(loop.now() + Seconds(0.05));
+    EXPECT_TRUE(ran);
     EXPECT_EQ(events, (std::vector<MenuEvent>{MenuEvent::AboutToShow, MenuEvent::Opened,
                                               MenuEvent::Closed}));
     g_object_unref(root);

@@ -36,7 +36,6 @@ class GlibRunLoop final : public RunLoop {
     void dispatchToMainQueue(std::function<void()> work) override;
     void runUntil(Seconds moment) override;
     void setTracking(bool tracking) override;
-    bool isTracking() const { return tracking_; }
 
     /// Turns the loop until `quit()`; a `quit()` made before makes it return at once.
     void run();

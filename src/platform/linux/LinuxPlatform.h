@@ -32,7 +32,7 @@ class LoopApplication final : public Application {
         loop_.quit();
     }
     bool isTerminating() const override { return terminating_; }
-    void activateIgnoringOtherApps(bool /*flag*/) override {}
+    void activateIgnoringOtherApps() override {}
 
   private:
     GlibRunLoop& loop_;

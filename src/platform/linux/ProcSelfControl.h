@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/ProcessControl.h"
 
@@ -14,16 +15,16 @@ namespace headroom {
 /// CAP_SYS_RESOURCE set, which is what putting back the value read before allows.
 class ProcSelfControl final : public ProcessControl {
   public:
-    /// `path` is for tests of the failure paths only.
-    explicit ProcSelfControl(std::string path = "/proc/self/oom_score_adj");
-
     std::optional<int> oomScoreAdj() override;
     bool setOomScoreAdj(int value) override;
     std::string lastError() const override { return error_; }
 
   private:
-    std::string path_;
     std::string error_;
 };
+
+/// The score adjustment in the text the kernel writes ("%d\n"); nothing for any other text or
+/// a value outside −1000 to 1000.
+std::optional<int> parseOomScoreAdj(std::string_view text);
 
 }  // namespace headroom

@@ -40,10 +40,9 @@ TrayApplication::~TrayApplication() {
 }
 
 bool TrayApplication::isAlreadyRunning(std::string& problem) {
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     if (g_application_register(G_APPLICATION(application_), nullptr, &error) == FALSE) {
         problem = error->message;
-        g_error_free(error);
         return false;
     }
     if (g_application_get_is_remote(G_APPLICATION(application_)) == FALSE) {
@@ -108,7 +107,7 @@ void TrayApplication::terminate() {
         g_object_ref(application_));
 }
 
-void TrayApplication::activateIgnoringOtherApps(bool /*flag*/) {
+void TrayApplication::activateIgnoringOtherApps() {
     for (GList* window = gtk_application_get_windows(application_); window != nullptr;
          window = window->next) {
         gtk_window_present(GTK_WINDOW(window->data));

@@ -44,7 +44,7 @@ class TrayApplication final : public Application {
     /// (the reply to the menu click that asked for it among them).
     void terminate() override;
     bool isTerminating() const override { return terminating_; }
-    void activateIgnoringOtherApps(bool flag) override;
+    void activateIgnoringOtherApps() override;
 
   private:
     GtkApplication* application_;
