@@ -6,17 +6,14 @@ namespace headroom {
 
 bool GioUrlOpener::isWebAddress(const std::string& url) {
     // A web address names a host: "http:///etc/passwd" parses, but no browser should be handed it.
-    GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+    g_autoptr(GUri) uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
     if (uri == nullptr) {
         return false;
     }
     const char* scheme = g_uri_get_scheme(uri);
     const char* host = g_uri_get_host(uri);
-    const bool web =
-        (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0) &&
-        host != nullptr && *host != '\0';
-    g_uri_unref(uri);
-    return web;
+    return (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0) &&
+           host != nullptr && *host != '\0';
 }
 
 void GioUrlOpener::openURL(const std::string& url) {
@@ -24,10 +21,9 @@ void GioUrlOpener::openURL(const std::string& url) {
         log_.log("Not opening \"" + url + "\": only http and https addresses are opened");
         return;
     }
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     if (g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error) == FALSE) {
         log_.log("Could not open " + url + ": " + error->message);
-        g_error_free(error);
     }
 }
 

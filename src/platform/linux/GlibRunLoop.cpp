@@ -114,7 +114,7 @@ void GlibRunLoop::runUntil(Seconds moment) {
     // Rounded up to the microsecond; a moment before the clock's start (or NaN) is past.
     const double micro = std::ceil(moment.count() * 1e6);
     const gint64 target = micro > 0.0 ? static_cast<gint64>(std::min(micro, 9e18)) : 0;
-    GSource* wake = g_source_new(&wakeFuncs, sizeof(GSource));
+    g_autoptr(GSource) wake = g_source_new(&wakeFuncs, sizeof(GSource));
     g_source_set_ready_time(wake, target);
     g_source_attach(wake, nullptr);
     // At least one turn, without waiting when the moment has passed.
@@ -122,7 +122,6 @@ void GlibRunLoop::runUntil(Seconds moment) {
         g_main_context_iteration(nullptr, TRUE);
     } while (g_get_monotonic_time() < target);
     g_source_destroy(wake);
-    g_source_unref(wake);
 }
 
 void GlibRunLoop::setTracking(bool tracking) {

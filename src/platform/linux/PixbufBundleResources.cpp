@@ -39,18 +39,16 @@ TiffMaker PixbufBundleResources::tiffRepresentation(const std::string& name, std
         return nullptr;
     }
     const std::string path = folder_ + "/" + name + ".png";
-    GError* failure = nullptr;
+    g_autoptr(GError) failure = nullptr;
     auto tiff = std::make_shared<std::vector<std::uint8_t>>();
-    if (GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(path.c_str(), &failure)) {
+    if (g_autoptr(GdkPixbuf) pixbuf = gdk_pixbuf_new_from_file(path.c_str(), &failure)) {
         // Uncompressed (libtiff's COMPRESSION_NONE is 1), so that the block is as long as the
         // pixels.
         gdk_pixbuf_save_to_callback(pixbuf, appendBytes, tiff.get(), "tiff", &failure,
                                     "compression", "1", nullptr);
-        g_object_unref(pixbuf);
     }
     if (failure != nullptr) {
         error = "cannot make a TIFF of " + path + ": " + failure->message;
-        g_error_free(failure);
         return nullptr;
     }
     // gdk-pixbuf's TIFF saver takes several times as long as a copy of what it made, so the

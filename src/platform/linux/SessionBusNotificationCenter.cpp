@@ -8,8 +8,8 @@ namespace headroom {
 
 void SessionBusNotificationCenter::postNotification(const std::string& name,
                                                     const std::string& object) {
-    GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    g_autoptr(GError) error = nullptr;
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (bus != nullptr) {
         g_dbus_connection_emit_signal(bus, nullptr, kObjectPath, kInterface, name.c_str(),
                                       g_variant_new("(s)", object.c_str()), &error);
@@ -17,11 +17,9 @@ void SessionBusNotificationCenter::postNotification(const std::string& name,
         if (error == nullptr) {
             g_dbus_connection_flush_sync(bus, nullptr, &error);
         }
-        g_object_unref(bus);
     }
     if (error != nullptr) {
         log_.log("Could not send " + name + " on the session bus: " + error->message);
-        g_error_free(error);
     }
 }
 

@@ -127,12 +127,10 @@ bool XdgAutostartLoginItems::writeEntry(const std::string& identifier, bool hidd
     if (g_mkdir_with_parents(userFolder_.c_str(), 0700) != 0) {
         return fail("cannot create the folder " + userFolder_ + ": " + std::strerror(errno));
     }
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     const std::string path = entryPath(identifier);
     if (g_file_set_contents(path.c_str(), data, static_cast<gssize>(length), &error) == FALSE) {
-        const std::string reason = error->message;
-        g_error_free(error);
-        return fail("cannot write " + path + ": " + reason);
+        return fail("cannot write " + path + ": " + error->message);
     }
     return true;
 }

@@ -2,16 +2,14 @@
 
 #include <glib.h>
 
-#include <memory>
-
 namespace headroom {
 
 std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& error) {
     // GLib reads the options; the help text below is the program's own.
     gboolean help = FALSE, version = FALSE, print = FALSE, json = FALSE, terminal = FALSE,
              watch = FALSE;
-    gchar* procfs = nullptr;
-    gchar* config = nullptr;
+    g_autofree gchar* procfs = nullptr;
+    g_autofree gchar* config = nullptr;
     const GOptionEntry entries[] = {
         {"help", 'h', 0, G_OPTION_ARG_NONE, &help, nullptr, nullptr},
         {"version", 0, 0, G_OPTION_ARG_NONE, &version, nullptr, nullptr},
@@ -22,18 +20,14 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& 
         {"procfs", 0, 0, G_OPTION_ARG_FILENAME, &procfs, nullptr, nullptr},
         {"config", 0, 0, G_OPTION_ARG_FILENAME, &config, nullptr, nullptr},
         {}};
-    std::unique_ptr<GOptionContext, decltype(&g_option_context_free)> context(
-        g_option_context_new(nullptr), g_option_context_free);
-    g_option_context_set_help_enabled(context.get(), FALSE);
-    g_option_context_add_main_entries(context.get(), entries, nullptr);
-    GError* failure = nullptr;
-    const bool parsed = g_option_context_parse(context.get(), &argc, &argv, &failure);
-    const std::unique_ptr<gchar, decltype(&g_free)> procfsOwner(procfs, g_free);
-    const std::unique_ptr<gchar, decltype(&g_free)> configOwner(config, g_free);
+    g_autoptr(GOptionContext) context = g_option_context_new(nullptr);
+    g_option_context_set_help_enabled(context, FALSE);
+    g_option_context_add_main_entries(context, entries, nullptr);
+    g_autoptr(GError) failure = nullptr;
+    const bool parsed = g_option_context_parse(context, &argc, &argv, &failure);
     CommandLine line;
     if (!parsed) {
         error = std::string(failure->message) + " (try --help)";
-        g_error_free(failure);
     } else if (argc > 1) {
         error = std::string("unknown option '") + argv[1] + "' (try --help)";
     } else if (help || version) {
