@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "BuildInfo.h"
 #include "app/AppDelegate.h"
-#include "app/BuildInfo.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
 #include "platform/linux/LinuxPlatform.h"

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/BuildInfo.h"
+#include "BuildInfo.h"
 #include "platform/LoginItems.h"
 #include "platform/linux/ExecutableFolder.h"
 #include "platform/linux/SessionBusNotificationCenter.h"

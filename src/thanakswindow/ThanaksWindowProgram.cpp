@@ -17,7 +17,7 @@
 #include <string>
 #include <utility>
 
-#include "app/BuildInfo.h"
+#include "BuildInfo.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/SysLog.h"
 #include "ui/gtk/GtkThanaksWindow.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/BuildInfo.h"
+#include "BuildInfo.h"
 
 namespace headroom {
 
