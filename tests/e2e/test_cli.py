@@ -7,7 +7,6 @@ import contextlib
 import json
 import os
 import pty
-import select
 import shutil
 import signal
 import stat
@@ -54,6 +53,7 @@ def read_until(stream, wanted, timeout=10.0):
     """Reads a child's output until a line equals `wanted`; False on timeout or end of output.
 
     Reads the descriptor itself, so that no line waits unseen in a Python buffer."""
+    import select
     deadline = time.monotonic() + timeout
     seen = b""
     while time.monotonic() < deadline:
@@ -446,26 +446,16 @@ class TestTerminalView(TempDirCase):
                           "use --print for one reading, or --watch to follow the figures"])
         self.assertFalse(os.path.exists(config))
         master, slave = pty.openpty()
-        proc = subprocess.Popen(args, env=self.run_binary.env, stdin=subprocess.PIPE,
-                                stdout=slave, stderr=subprocess.PIPE)
-        os.close(slave)
         try:
-            seen, deadline = b"", time.monotonic() + 10
-            while b"Title: 2.00 GB (grey)" not in seen and time.monotonic() < deadline:
-                if select.select([master], [], [], 0.5)[0]:
-                    seen += os.read(master, 65536)
-            self.assertIn(b"Title: 2.00 GB (grey)", seen)
-            proc.stdin.write(b"q")
-            proc.stdin.close()
-            self.assertEqual(proc.wait(timeout=10), 0)
-            self.assertEqual(proc.stderr.read().decode().splitlines(),
-                             ["headroom: no display found; showing the terminal view"])
+            shown = subprocess.run(args, env=self.run_binary.env, input=b"q", stdout=slave,
+                                   stderr=subprocess.PIPE, timeout=20)
+            self.assertEqual((shown.returncode, shown.stderr.decode().splitlines()),
+                             (0, ["headroom: no display found; showing the terminal view"]))
+            self.assertIn(b"Title: 2.00 GB (grey)", os.read(master, 65536))
         finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-            proc.stderr.close()
             os.close(master)
+            os.close(slave)
+
 
 class TestWatch(TempDirCase):
     def test_a_line_per_change_until_the_output_closes_or_a_signal(self):

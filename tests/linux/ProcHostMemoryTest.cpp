@@ -1,14 +1,21 @@
-// ProcHostMemory on the real /proc, on fixture roots and on broken roots.
+// ProcHostMemory on the real /proc, on fixture roots and on broken roots, and the memory limits
+// above the process: the text of the kernel's files, then a real cgroup.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "TestSupport.h"
+#include "platform/linux/CgroupMemoryLimit.h"
 #include "platform/linux/MemInfo.h"
 #include "platform/linux/ProcHostMemory.h"
 
@@ -127,6 +134,80 @@ TEST(ProcHostMemory, RootsAreCheckedAndBrokenOnesSayWhatIsWrongInOneLine) {
     EXPECT_FALSE(broken.statistics(failure));
     EXPECT_EQ(failure, (dir / "meminfo") + " lacks MemFree, Active or Inactive");
     EXPECT_EQ(broken.physicalMemory(), 100u * 1024);
+}
+
+TEST(CgroupMemoryLimit, ReadsThePathOfEachHierarchyAndTheByteValues) {
+    const std::string hybrid = "9:name=systemd:/user.slice\n5:cpu,memory:/docker/abc\n0::/init\n";
+    const std::vector<std::tuple<std::string, std::string, std::optional<std::string>>> paths = {
+        {hybrid, "", "/init"},
+        {hybrid, "memory", "/docker/abc"},
+        {hybrid, "mem", std::nullopt},
+        {"1:memory:/a\n", "", std::nullopt},  // v1 only: no v2 line
+        {"0::relative\n", "", std::nullopt},
+        {"0::/a/../../etc\n", "", std::nullopt},
+    };
+    for (const auto& [text, controller, path] : paths) {
+        const auto found = cgroupPath(text, controller);
+        EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, path)
+            << text << " / " << controller;
+    }
+    const std::vector<std::pair<std::string, std::optional<std::uint64_t>>> values = {
+        {"max\n", UINT64_MAX},  {"1073741824\n", kGiB}, {"", std::nullopt},
+        {"-1\n", std::nullopt}, {" 5\n", std::nullopt}, {"18446744073709551616\n", std::nullopt},
+    };
+    for (const auto& [text, value] : values) {
+        EXPECT_EQ(parseCgroupBytes(text), value) << text;
+    }
+}
+
+/// A cgroup limited to 1 GiB with an unlimited one inside it, for the test's time: in the v2
+/// tree where its root hands out the memory controller, else in the v1 memory hierarchy of a
+/// hybrid system. Needs root.
+struct LimitedCgroup {
+    LimitedCgroup() {
+        const bool v2 = test::readFile("/sys/fs/cgroup/cgroup.subtree_control").find("memory") !=
+                        std::string::npos;
+        outer = std::string(v2 ? "/sys/fs/cgroup" : "/sys/fs/cgroup/memory") + "/headroom-test-" +
+                std::to_string(::getpid());
+        if (::mkdir(outer.c_str(), 0755) != 0 || ::mkdir(inner().c_str(), 0755) != 0) {
+            ::rmdir(outer.c_str());
+            outer.clear();
+            return;
+        }
+        test::writeFile(outer + (v2 ? "/memory.max" : "/memory.limit_in_bytes"),
+                        std::to_string(kGiB));
+        if (v2) {
+            test::writeFile(outer + "/cgroup.subtree_control", "+memory");
+        }
+    }
+    ~LimitedCgroup() {
+        ::rmdir(inner().c_str());
+        ::rmdir(outer.c_str());
+    }
+    std::string inner() const { return outer + "/inner"; }
+    std::string outer;
+};
+
+TEST(CgroupMemoryLimit, AProcessInsideALimitedCgroupIsBoundByItsAncestorsLimit) {
+    LimitedCgroup cgroup;
+    if (cgroup.outer.empty()) {
+        GTEST_SKIP() << "cannot make a memory-limited cgroup here (root and a memory controller "
+                        "are needed)";
+    }
+    // In a child that moves itself into the inner cgroup; its own few MiB are charged there.
+    EXPECT_EXIT(
+        {
+            test::writeFile(cgroup.inner() + "/cgroup.procs", std::to_string(::getpid()));
+            const auto limit = readOwnCgroupMemoryLimit();
+            const auto machine = ProcHostMemory().machineMemory();
+            const bool fits = limit && machine && limit->headroom > kGiB - kGiB / 4 &&
+                              limit->headroom < kGiB && machine->available <= limit->headroom;
+            std::fprintf(stderr, "limit=%llu total=%llu fits=%d\n",
+                         limit ? static_cast<unsigned long long>(limit->limit) : 0ULL,
+                         machine ? static_cast<unsigned long long>(machine->total) : 0ULL, fits);
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(0), "limit=1073741824 total=1073741824 fits=1");
 }
 
 }  // namespace
