@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,17 @@ TEST(ProcessFacts, ParsersOnProcText) {
     };
     for (const auto& [text, resident] : statms) {
         EXPECT_EQ(parseStatmResidentPages(text), resident) << text;
+    }
+    const std::pair<std::string_view, std::optional<std::uint64_t>> loadavgs[] = {
+        {"0.33 0.48 0.26 1/345 12345\n", 12345},
+        {"0.33 0.48 0.26 1/345 12345", 12345},
+        {"0.33 0.48 0.26 1/345 \n", none},
+        {"0.33 0.48 0.26 1/345 12x\n", none},
+        {"12345\n", none},
+        {"", none},
+    };
+    for (const auto& [text, pid] : loadavgs) {
+        EXPECT_EQ(parseLastPid(text), pid) << text;
     }
     const std::optional<std::string> noFile;
     const std::string gedit = "/usr/share/applications/org.gnome.gedit.desktop";
@@ -257,6 +269,25 @@ TEST(ProcWorkspace, WhatAProcessSaysIsKeptWhileItLives) {
     EXPECT_EQ(listed(workspace), now);
 }
 
+TEST(ProcWorkspace, ProcIsListedAgainOnlyOnceAProcessStarted) {
+    AppFixture fixture;
+    addBrowser(fixture);
+    AppFixture::writeEntry(fixture.dataApplications(), "org.gnome.gedit.desktop", kEditorEntry);
+    const std::string editorUnit = AppFixture::appSlice("app-gnome-org.gnome.gedit-1.scope");
+    std::filesystem::create_symlink(std::to_string(::getpid()), fixture.procfs() + "/self");
+    AppFixture::writeEntry(fixture.procfs(), "loadavg", "0.00 0.01 0.05 1/90 4301\n");
+    ProcWorkspace workspace(fixture.procfs());
+    EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 60000}}));
+    // The folder of a process that came without a new pid (impossible on procfs) is not seen,
+    // and the sizes are read again through the kept statm ...
+    fixture.addProcess(5000, editorUnit, {}, 7);
+    AppFixture::writeEntry(fixture.procfs(), "4242/statm", "40000 40000 0 0 0 0 0\n");
+    EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 70000}}));
+    // ... until the last pid moves on.
+    AppFixture::writeEntry(fixture.procfs(), "loadavg", "0.00 0.01 0.05 1/91 5000\n");
+    EXPECT_EQ(listed(workspace), (Listing{{"Firefox ESR", 70000}, {"Text Editor", 7}}));
+}
+
 TEST(ProcWorkspace, AYoungProcessIsLookedAtAgainUntilItSettles) {
     AppFixture fixture;
     AppFixture::copyEntry(fixture.dataApplications(), "firefox-esr.desktop");
@@ -309,14 +340,20 @@ TEST(ProcWorkspace, RealProcFindsAProcessGlibLaunched) {
         ::_exit(127);
     }
     // The child's environment is its own once it has run exec: wait for that.
-    std::optional<RunningApplication> found;
-    for (int attempt = 0; attempt < 200 && !found; ++attempt) {
-        ProcWorkspace workspace("/proc");
+    const auto find = [](ProcWorkspace& workspace) {
+        std::optional<RunningApplication> found;
         for (const auto& app : workspace.runningApplications()) {
             if (app.localizedName == "Headroom Test") {
                 found = app;
             }
         }
+        return found;
+    };
+    std::optional<RunningApplication> found;
+    auto workspace = std::make_unique<ProcWorkspace>("/proc");
+    for (int attempt = 0; attempt < 200 && !found; ++attempt) {
+        workspace = std::make_unique<ProcWorkspace>("/proc");
+        found = find(*workspace);
         if (!found) {
             ::usleep(10000);
         }
@@ -326,6 +363,9 @@ TEST(ProcWorkspace, RealProcFindsAProcessGlibLaunched) {
     ASSERT_TRUE(found);
     EXPECT_EQ(found->residentSize.status, ResidentSizeReading::Status::Ok);
     EXPECT_GT(found->residentSize.residentBytes, 0u);
+    // Ended: its kept statm says so (ESRCH), or /proc is listed again; either way it is gone,
+    // not an application that cannot be measured.
+    EXPECT_FALSE(find(*workspace));
 }
 
 }  // namespace

@@ -105,7 +105,17 @@ ProcWorkspace::ProcWorkspace(std::string procfsRoot)
       pageSize_(static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE))),
       ticksPerSecond_(static_cast<std::uint64_t>(std::max(1L, ::sysconf(_SC_CLK_TCK)))),
       uid_(static_cast<std::uint32_t>(::getuid())),
-      desktopEntries_(DesktopEntryCache::applicationFoldersFromEnvironment()) {}
+      desktopEntries_(DesktopEntryCache::applicationFoldersFromEnvironment()) {
+    // loadavg tells the last pid of the reader's pid namespace: it speaks for <root> only when
+    // <root> shows that namespace (its "self" is this process).
+    char self[32] = {};
+    const std::string own = std::to_string(::getpid());
+    if (::readlink((root_ + "/self").c_str(), self, sizeof self - 1) ==
+            static_cast<ssize_t>(own.size()) &&
+        own == self) {
+        loadavg_.reset(::open((root_ + "/loadavg").c_str(), O_RDONLY | O_CLOEXEC));
+    }
+}
 
 void ProcWorkspace::KeptFile::reset(int fd) {
     if (fd_ >= 0) {
@@ -114,47 +124,48 @@ void ProcWorkspace::KeptFile::reset(int fd) {
     fd_ = fd;
 }
 
+std::optional<std::uint64_t> parseLastPid(std::string_view loadavg) {
+    // "0.33 0.48 0.26 1/345 12345\n": the last field (proc(5)).
+    while (!loadavg.empty() && (loadavg.back() == '\n' || loadavg.back() == ' ')) {
+        loadavg.remove_suffix(1);
+    }
+    const std::string_view last = loadavg.substr(loadavg.rfind(' ') + 1);
+    std::uint64_t pid = 0;
+    const auto [end, error] = std::from_chars(last.data(), last.data() + last.size(), pid);
+    if (last.empty() || error != std::errc{} || end != last.data() + last.size() ||
+        last.size() == loadavg.size()) {
+        return std::nullopt;
+    }
+    return pid;
+}
+
 std::vector<RunningApplication> ProcWorkspace::runningApplications() {
     desktopEntries_.refresh();
-    ++generation_;
-
-    DIR* dir = ::opendir(root_.c_str());
-    if (dir == nullptr) {
-        processes_.clear();
-        return {};
+    // The pid handed out last: while it stays, no process has started since the last listing
+    // (and one that ended is seen by its statm), so <root> need not be read again.
+    std::optional<std::uint64_t> lastPid;
+    if (loadavg_.get() >= 0) {
+        char text[128];
+        const ssize_t count = ::pread(loadavg_.get(), text, sizeof text, 0);
+        lastPid = count > 0 ? parseLastPid(std::string_view(text, static_cast<std::size_t>(count)))
+                            : std::nullopt;
     }
-    std::vector<std::int32_t> members;  // pids of the user's processes of some application
-    while (const dirent* entry = ::readdir(dir)) {
-        const auto pid = pidOfName(entry->d_name);
-        if (!pid) {
-            continue;
-        }
-        auto [it, inserted] = processes_.try_emplace(*pid);
-        ProcessRecord& record = it->second;
-        // The listing gives each folder's inode: a process seen before whose folder is the
-        // same costs nothing more.
-        if (inserted || record.provisional || record.inode != entry->d_ino) {
-            examine(record, *pid, entry->d_ino, inserted);
-        }
-        record.generation = generation_;
-        if (record.ours && (record.unit || !record.launchedId.empty())) {
-            members.push_back(*pid);
+    if (!lastPid || lastPid != listedAfterPid_ || anyYoung_) {
+        listedAfterPid_ = lastPid;
+        if (!listProcesses()) {
+            return {};
         }
     }
-    ::closedir(dir);
-    std::erase_if(processes_,
-                  [this](const auto& item) { return item.second.generation != generation_; });
 
     // Gather processes by unit (or launching desktop file), in the order of their first pid;
     // the id of a unit is resolved against the desktop entries of this listing, so a newly
     // installed entry names it at once.
-    std::sort(members.begin(), members.end());
     const auto isKnown = [this](std::string_view id) {
         return desktopEntries_.find(id) != nullptr;
     };
     std::vector<std::pair<const DesktopEntry*, std::vector<std::int32_t>>> gatherings;
     std::unordered_map<std::string, std::size_t> byKey;
-    for (const std::int32_t pid : members) {
+    for (const std::int32_t pid : members_) {
         const ProcessRecord& process = processes_.at(pid);
         std::optional<std::string> id =
             process.unit ? process.unit->applicationId(isKnown) : std::nullopt;
@@ -177,13 +188,19 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
         RunningApplication application{entry->name, entry->icon, {}};
         ResidentSizeReading& total = application.residentSize;
         for (const std::int32_t pid : pids) {
-            ResidentSizeReading one = residentSize(pid, processes_.at(pid));
-            if (one.status == ResidentSizeReading::Status::Ok) {
+            ProcessRecord& process = processes_.at(pid);
+            ResidentSizeReading one = residentSize(pid, process);
+            if (process.gone) {
+                listedAfterPid_.reset();  // list again: its pid may be another's by then
+            } else if (one.status == ResidentSizeReading::Status::Ok) {
                 total.status = ResidentSizeReading::Status::Ok;
                 total.residentBytes += one.residentBytes;
             } else {
                 total.unmeasured.emplace_back(one.status, std::move(one.problem));
             }
+        }
+        if (total.unmeasured.empty() && total.status != ResidentSizeReading::Status::Ok) {
+            continue;  // every process of it has ended
         }
         if (total.status != ResidentSizeReading::Status::Ok) {
             std::tie(total.status, total.problem) = std::move(total.unmeasured.front());
@@ -192,6 +209,42 @@ std::vector<RunningApplication> ProcWorkspace::runningApplications() {
         applications.push_back(std::move(application));
     }
     return applications;
+}
+
+bool ProcWorkspace::listProcesses() {
+    ++generation_;
+
+    DIR* dir = ::opendir(root_.c_str());
+    if (dir == nullptr) {
+        processes_.clear();
+        members_.clear();
+        return false;
+    }
+    members_.clear();
+    anyYoung_ = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto pid = pidOfName(entry->d_name);
+        if (!pid) {
+            continue;
+        }
+        auto [it, inserted] = processes_.try_emplace(*pid);
+        ProcessRecord& record = it->second;
+        // The listing gives each folder's inode: a process seen before whose folder is the
+        // same costs nothing more.
+        if (inserted || record.provisional || record.inode != entry->d_ino) {
+            examine(record, *pid, entry->d_ino, inserted);
+        }
+        record.generation = generation_;
+        anyYoung_ = anyYoung_ || record.provisional;
+        if (record.ours && (record.unit || !record.launchedId.empty())) {
+            members_.push_back(*pid);
+        }
+    }
+    ::closedir(dir);
+    std::erase_if(processes_,
+                  [this](const auto& item) { return item.second.generation != generation_; });
+    std::sort(members_.begin(), members_.end());
+    return true;
 }
 
 void ProcWorkspace::examine(ProcessRecord& record, std::int32_t pid, ino_t inode, bool isNew) {
@@ -275,6 +328,7 @@ bool ProcWorkspace::read(const std::string& path, std::size_t limit) {
 
 ResidentSizeReading ProcWorkspace::residentSize(std::int32_t pid, ProcessRecord& record) {
     ResidentSizeReading reading;
+    record.gone = false;
     const auto path = [&] { return root_ + "/" + std::to_string(pid) + "/statm"; };
     if (record.statm.get() < 0) {
         FileStatus status = FileStatus::Failed;
@@ -291,6 +345,8 @@ ResidentSizeReading ProcWorkspace::residentSize(std::int32_t pid, ProcessRecord&
         count = ::pread(record.statm.get(), text, sizeof text, 0);
     } while (count < 0 && errno == EINTR);
     if (count < 0) {
+        // ESRCH: the process has ended since it was listed, which is no failure to measure it.
+        record.gone = errno == ESRCH;
         reading.problem = "cannot read " + path() + ": " + std::strerror(errno);
         record.statm.reset();
         return reading;

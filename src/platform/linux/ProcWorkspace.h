@@ -24,6 +24,10 @@ std::optional<std::uint64_t> parseStatmResidentPages(std::string_view text);
 /// fields are counted from the last ')'. Nothing when the text is too short or malformed.
 std::optional<std::uint64_t> parseStatStartTime(std::string_view text);
 
+/// The pid the kernel handed out last, the last field of /proc/loadavg (see proc(5)); nothing
+/// when the text does not end in a number.
+std::optional<std::uint64_t> parseLastPid(std::string_view loadavg);
+
 /// The desktop file a process was launched from, when GLib launched it: the value of
 /// GIO_LAUNCHED_DESKTOP_FILE in the NUL-separated text of /proc/<pid>/environ, provided that
 /// GIO_LAUNCHED_DESKTOP_FILE_PID holds `pid` too. A child inherits both variables with its
@@ -46,8 +50,11 @@ std::optional<std::string> parseLaunchedDesktopFile(std::string_view environment
 /// pid.
 ///
 /// Costs of one listing: the desktop entries' folders are stat'ed (entries are parsed again
-/// only when a folder changed, see DesktopEntryCache) and <root> is read; that is all for a
-/// process seen before whose folder has the same inode (which the listing gives). For a new
+/// only when a folder changed, see DesktopEntryCache) and <root> is read, unless no process
+/// has started since the last listing: <root>/loadavg names the pid handed out last, and while
+/// that stays and no process is young, the last listing stands (only when <root>/self is this
+/// process, as loadavg speaks for the reader's pid namespace). That is all for a process seen
+/// before whose folder has the same inode (which the listing gives). For a new
 /// process, or one whose folder was made again, its stat is read (the start time, field 22);
 /// when that start time is new, its cgroup and, when the cgroup names no application, its
 /// environ are read, and for a process of an application its folder is stat'ed (its owner).
@@ -89,15 +96,18 @@ class ProcWorkspace : public Workspace {
         std::optional<AppUnit> unit;
         std::string launchedId;  ///< the desktop file id of GIO_LAUNCHED_DESKTOP_FILE
         KeptFile statm;          ///< opened at its first measurement
+        bool gone = false;       ///< its statm said it has ended
     };
 
     /// Fills in the record's unit and launchedId.
     void readIdentity(ProcessRecord& record, const std::string& pidFolder, std::int32_t pid);
     bool isYoung(const std::optional<std::uint64_t>& startTime) const;
+    /// Reads <root> and brings the records and members_ up to date; false when it cannot.
+    bool listProcesses();
     /// Looks at a process new to the listing, or whose folder was made again.
     void examine(ProcessRecord& record, std::int32_t pid, ino_t inode, bool isNew);
-    /// <root>/<pid>/statm: Unreadable when the file cannot be read (the process has gone or is
-    /// not ours to read), Short when it does not hold the field.
+    /// <root>/<pid>/statm: Unreadable when the file cannot be read (not ours to read), Short
+    /// when it does not hold the field; the record is marked gone when the process has ended.
     ResidentSizeReading residentSize(std::int32_t pid, ProcessRecord& record);
     /// Reads a process's own file into buffer_; false when it cannot be read.
     bool read(const std::string& path, std::size_t limit);
@@ -109,7 +119,11 @@ class ProcWorkspace : public Workspace {
     DesktopEntryCache desktopEntries_;
     std::unordered_map<std::int32_t, ProcessRecord> processes_;
     std::uint64_t generation_ = 0;
-    std::string buffer_;  // reused for every file read during a listing
+    std::vector<std::int32_t> members_;  ///< the user's processes of some application, by pid
+    bool anyYoung_ = false;              ///< a process of the last listing is provisional
+    KeptFile loadavg_;                   ///< <root>/loadavg, when it speaks for <root>
+    std::optional<std::uint64_t> listedAfterPid_;  ///< the last pid before the last listing
+    std::string buffer_;                           // reused for every file read during a listing
 };
 
 }  // namespace headroom
