@@ -9,7 +9,8 @@
 namespace headroom {
 
 AppDelegate::AppDelegate(Platform platform)
-    : platform_(std::move(platform)),
+    : PreferenceModel(platform.preferences),
+      platform_(std::move(platform)),
       monitor(platform_.hostMemory, platform_.workspace, platform_.log),
       statusMenu(platform_.statusBar,
                  {[this] { cleaner.performCleanOperation(); }, [this] { preferencePressed(); },

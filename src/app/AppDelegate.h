@@ -37,21 +37,6 @@ class AppDelegate : public PreferenceModel {
     void quitPressed();
     void rateAppPressed();
 
-    // Preferences.
-    void setDefaultValueForPreferences();
-    /// A changed setting, as the user makes it: the property takes the value, the store keeps
-    /// it under its key, then the refresh the setting needs runs.
-    void setIsPercentage(bool value) override;
-    void setIsShowIcon(bool value) override;
-    void setIsShowText(bool value) override;
-    void setStrTextSize(const std::string& value) override;
-    void setIsAutoFreeMemory(bool value) override;
-    void setIsRunOnStartUp(bool value) override;
-    void setRefreshInterval(std::int64_t value) override;
-    void setMemoryLevel(std::int32_t value) override;
-    void setSignificantThreshold(std::int32_t value) override;
-    void setPressureLevel(std::int32_t value) override;
-
     // Start at login. Registration goes by the login helper's identity (the application's own
     // location is not needed for it), and a refusal is logged with its reason.
     void setStartAtLogin(bool enabled);
@@ -80,6 +65,7 @@ class AppDelegate : public PreferenceModel {
     Welcome welcome;
 
   private:
+    void settingChanged(Setting setting) override;
     void terminateRunningLoginHelper();
     void menuEvent(MenuEvent event);
     MenuFigures menuFigures() const;

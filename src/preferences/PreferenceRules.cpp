@@ -1,30 +1,9 @@
 #include "preferences/PreferenceRules.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <limits>
-#include <string>
-
 namespace headroom {
 
-std::int32_t intValue(std::string_view text) {
-    // strtoll reads just that (white space, a sign, decimal digits) and gives its 64-bit limit
-    // for a number beyond it.
-    const long long value = std::strtoll(std::string(text).c_str(), nullptr, 10);
-    return static_cast<std::int32_t>(std::clamp<long long>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-std::int32_t boundMemoryLevel(std::int32_t value) {
-    return std::clamp(value, kMinimumMemoryLevel, kMaximumMemoryLevel);
-}
-
-std::int32_t boundSignificantThreshold(std::int32_t value) {
-    return std::clamp(value, kMinimumSignificantThreshold, kMaximumSignificantThreshold);
-}
-
-std::int32_t boundPressureLevel(std::int32_t value) {
-    return std::clamp(value, 0, kMaximumPressureLevel);
+FieldBounds fieldBounds(SettingField field) {
+    return field == SettingField::MemoryLevel ? FieldBounds{1, 1024} : FieldBounds{0, 100};
 }
 
 TabSize tabSize(SettingTab tab) {

@@ -1,16 +1,11 @@
 #include "preferences/SettingWindowController.h"
 
-#include <cstdint>
-#include <string>
+#include <algorithm>
 #include <utility>
 
 namespace headroom {
 
 namespace {
-
-/// A check box's states: on is 1, and only 1 counts as on.
-constexpr std::int32_t kStateOff = 0;
-constexpr std::int32_t kStateOn = 1;
 
 /// The two text sizes: segment 0 and every other segment.
 constexpr const char* kTextSizeNormal = "Normal";
@@ -45,157 +40,128 @@ void SettingWindowController::showWindow() {
 
 void SettingWindowController::windowDidLoad() {
     SettingWindow& w = *window_;
-    // The General size, keeping the top edge.
-    w.setFrame(frameForTab(w.frame(), SettingTab::General));
-    w.setSelectedItemIdentifier("General");
+    // The first window opens on General keeping its top edge; a later one where the last was.
+    w.showTab(tab_);
+    w.setFrame(closedAt_ ? *closedAt_ : frameForTab(w.frame(), tab_));
 
     // The controls from the application's values.
-    w.setIntValue("btnShowText", appDel_.isShowText);
-    w.setIntValue("btnShowIcon", appDel_.isShowIcon);
-    w.setIntValue("btnRunOnStartup", appDel_.isRunOnStartUp);
-    w.setIntValue("btnPercentage", appDel_.isPercentage);
-    w.setIntValue("segmentSize", appDel_.strTextSize == kTextSizeNormal ? 0 : 1);
-    w.setIntValue("btnAutomaticFree", appDel_.isAutoFreeMemory);
-    w.setIntValue("sliderFrequency", appDel_.refreshInterval);
-    w.setStringValue("txtSliderValue", std::to_string(appDel_.refreshInterval));
-    w.setStringValue("txtMemoryLevel", std::to_string(appDel_.memoryLevel));
-    w.setStringValue("txtSignificantLevel", std::to_string(appDel_.significantThreshold));
-    w.setStringValue("txtPressureLevel", std::to_string(appDel_.pressureLevel));
-
-    // The About texts from the application's own description.
-    w.setStringValue("txtVersionString", versionString(bundle_.shortVersion, bundle_.buildVersion));
-    w.setStringValue("txtAppName", bundle_.name);
-    w.setStringValue("txtCopyrightText", bundle_.copyright);
-
-    w.makeKeyAndOrderFront();
-}
-
-void SettingWindowController::btnGeneralSelected() {
-    selectTab(SettingTab::General);
-}
-
-void SettingWindowController::btnAdvancedSelected() {
-    selectTab(SettingTab::Advanced);
-}
-
-void SettingWindowController::btnAboutUsSelected() {
-    selectTab(SettingTab::AboutUs);
-}
-
-void SettingWindowController::selectTab(SettingTab tab) {
-    if (!window_) {
-        return;
+    w.setCheck(SettingCheck::ShowText, appDel_.isShowText);
+    w.setCheck(SettingCheck::ShowIcon, appDel_.isShowIcon);
+    w.setCheck(SettingCheck::RunOnStartUp, appDel_.isRunOnStartUp);
+    w.setCheck(SettingCheck::Percentage, appDel_.isPercentage);
+    w.setTextSize(appDel_.strTextSize == kTextSizeNormal ? 0 : 1);
+    w.setCheck(SettingCheck::AutomaticFree, appDel_.isAutoFreeMemory);
+    w.setRefreshInterval(appDel_.refreshInterval);
+    for (const auto& [field, value] :
+         {std::pair{SettingField::MemoryLevel, appDel_.memoryLevel},
+          {SettingField::SignificantThreshold, appDel_.significantThreshold},
+          {SettingField::PressureLevel, appDel_.pressureLevel}}) {
+        w.setField(field, value, fieldBounds(field));
     }
-    window_->setHidden("generalView", tab != SettingTab::General);
-    window_->setHidden("advancedView", tab != SettingTab::Advanced);
-    window_->setHidden("aboutUsView", tab != SettingTab::AboutUs);
-    window_->setFrame(frameForTab(window_->frame(), tab));
+    w.setAbout(bundle_.name, versionString(bundle_.shortVersion, bundle_.buildVersion),
+               bundle_.copyright);
 }
 
-void SettingWindowController::mouseUp() {
+void SettingWindowController::tabSelected(SettingTab tab) {
+    tab_ = tab;
+    if (window_) {
+        window_->showTab(tab);
+        window_->setFrame(frameForTab(window_->frame(), tab));
+    }
+}
+
+void SettingWindowController::backgroundClicked() {
     if (window_) {
         window_->endEditing();
     }
 }
 
-void SettingWindowController::btnTwitterPressed() {
-    urlOpener_.openURL("https://" + links_.twitter + "/orvane1");
-}
-
-void SettingWindowController::btnOrvaneDotComPressed() {
-    urlOpener_.openURL("http://" + links_.website);
-}
-
-void SettingWindowController::btnFaqPressed() {
-    urlOpener_.openURL("http://" + links_.faq + "/discussions/lumora");
-}
-
-void SettingWindowController::btnFanPagePressed() {
-    urlOpener_.openURL("http://" + links_.fanPage + "/orvanes");
-}
-
-bool SettingWindowController::isOn(const char* checkBox) const {
-    return window_ && window_->intValue(checkBox) == kStateOn;
-}
-
-void SettingWindowController::btnUsePercentagePressed() {
-    appDel_.setIsPercentage(isOn("btnPercentage"));
-}
-
-void SettingWindowController::btnShowIconPressed() {
-    // Icon and text are never both off: the text comes back.
-    const bool on = isOn("btnShowIcon");
-    if (!on && window_ && window_->intValue("btnShowText") == kStateOff) {
-        window_->setIntValue("btnShowText", kStateOn);
-        appDel_.setIsShowText(true);
-    }
-    appDel_.setIsShowIcon(on);
-}
-
-void SettingWindowController::btnShowTextPressed() {
-    const bool on = isOn("btnShowText");
-    if (!on && window_ && window_->intValue("btnShowIcon") == kStateOff) {
-        window_->setIntValue("btnShowIcon", kStateOn);
-        appDel_.setIsShowIcon(true);
-    }
-    appDel_.setIsShowText(on);
-}
-
-void SettingWindowController::btnTextSizeSegmentChange() {
+void SettingWindowController::windowClosed() {
     if (window_) {
-        appDel_.setStrTextSize(window_->intValue("segmentSize") == 0 ? kTextSizeNormal
-                                                                     : kTextSizeSmall);
+        closedAt_ = window_->frame();
+        window_.reset();
     }
 }
 
-void SettingWindowController::btnAutoFreeMemoryPressed() {
-    appDel_.setIsAutoFreeMemory(isOn("btnAutomaticFree"));
-}
-
-void SettingWindowController::btnRunOnstartupPressed() {
-    appDel_.setIsRunOnStartUp(isOn("btnRunOnStartup"));
-}
-
-void SettingWindowController::frequencySliderChange() {
-    if (!window_) {
-        return;
+void SettingWindowController::linkPressed(SettingLink link) {
+    switch (link) {
+        case SettingLink::Twitter:
+            urlOpener_.openURL("https://" + links_.twitter + "/orvane1");
+            break;
+        case SettingLink::Website:
+            urlOpener_.openURL("http://" + links_.website);
+            break;
+        case SettingLink::Faq:
+            urlOpener_.openURL("http://" + links_.faq + "/discussions/lumora");
+            break;
+        case SettingLink::FanPage:
+            urlOpener_.openURL("http://" + links_.fanPage + "/orvanes");
+            break;
     }
-    const std::int32_t value = window_->intValue("sliderFrequency");
+}
+
+void SettingWindowController::checkChanged(SettingCheck box, bool on) {
+    switch (box) {
+        case SettingCheck::ShowIcon:
+        case SettingCheck::ShowText: {
+            // Icon and text are never both off: the other one comes back.
+            const bool icon = box == SettingCheck::ShowIcon;
+            if (!on && !(icon ? appDel_.isShowText : appDel_.isShowIcon)) {
+                if (window_) {
+                    window_->setCheck(icon ? SettingCheck::ShowText : SettingCheck::ShowIcon, true);
+                }
+                icon ? appDel_.setIsShowText(true) : appDel_.setIsShowIcon(true);
+            }
+            icon ? appDel_.setIsShowIcon(on) : appDel_.setIsShowText(on);
+            break;
+        }
+        case SettingCheck::Percentage:
+            appDel_.setIsPercentage(on);
+            break;
+        case SettingCheck::RunOnStartUp:
+            appDel_.setIsRunOnStartUp(on);
+            break;
+        case SettingCheck::AutomaticFree:
+            appDel_.setIsAutoFreeMemory(on);
+            break;
+    }
+}
+
+void SettingWindowController::textSizeChanged(int segment) {
+    appDel_.setStrTextSize(segment == 0 ? kTextSizeNormal : kTextSizeSmall);
+}
+
+void SettingWindowController::refreshIntervalChanged(std::int32_t seconds) {
     // A drag within the same whole value changes nothing.
-    if (value == appDel_.refreshInterval) {
+    if (seconds == appDel_.refreshInterval) {
         return;
     }
-    window_->setStringValue("txtSliderValue", std::to_string(value));
-    appDel_.setRefreshInterval(value);
-}
-
-void SettingWindowController::controlTextDidChange(const std::string& field) {
-    applyField(field, true);
-}
-
-void SettingWindowController::controlTextDidEndEditing(const std::string& field) {
-    applyField(field, false);
-}
-
-void SettingWindowController::applyField(const std::string& field, bool typing) {
-    if (!window_) {
-        return;
+    appDel_.setRefreshInterval(seconds);
+    if (window_) {
+        window_->setRefreshInterval(seconds);
     }
-    // An empty or non-numeric text reads 0, then takes the bound.
-    const std::int32_t typed = intValue(window_->stringValue(field));
-    if (field == "txtMemoryLevel") {
-        const std::int32_t value = boundMemoryLevel(typed);
-        window_->setStringValue(field, std::to_string(value));
-        appDel_.setMemoryLevel(value);
-    } else if (field == "txtSignificantLevel") {
-        // No bound at the end of editing: typing has already applied it.
-        const std::int32_t value = typing ? boundSignificantThreshold(typed) : typed;
-        window_->setStringValue(field, std::to_string(value));
-        appDel_.setSignificantThreshold(value);
-    } else if (field == "txtPressureLevel") {
-        const std::int32_t value = boundPressureLevel(typed);
-        window_->setStringValue(field, std::to_string(value));
-        appDel_.setPressureLevel(value);
+}
+
+void SettingWindowController::fieldEdited(SettingField field, std::int32_t typed) {
+    const FieldBounds bounds = fieldBounds(field);
+    const std::int32_t value = std::clamp(typed, bounds.lowest, bounds.highest);
+    // Leaving a field without changing its number stores nothing.
+    switch (field) {
+        case SettingField::MemoryLevel:
+            if (value != appDel_.memoryLevel) {
+                appDel_.setMemoryLevel(value);
+            }
+            break;
+        case SettingField::SignificantThreshold:
+            if (value != appDel_.significantThreshold) {
+                appDel_.setSignificantThreshold(value);
+            }
+            break;
+        case SettingField::PressureLevel:
+            if (value != appDel_.pressureLevel) {
+                appDel_.setPressureLevel(value);
+            }
+            break;
     }
 }
 

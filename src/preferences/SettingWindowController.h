@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
-#include <string>
+#include <optional>
 
 #include "platform/Platform.h"
 #include "preferences/PreferenceModel.h"
@@ -11,9 +12,9 @@ namespace headroom {
 
 /// The preferences window's controller: three tabs (General, Advanced, About Us), the setting
 /// controls and the link buttons. A change goes to the application's preferences model
-/// (`appDel`), which stores it and runs the refresh it needs. The actions read the control
-/// that sends them, each action having one control.
-class SettingWindowController {
+/// (`appDel`), which stores it and runs the refresh it needs. A closed window is let go, so
+/// that its memory goes back; the next one opens on the tab and at the frame it left.
+class SettingWindowController final : public SettingWindowOwner {
   public:
     /// `factory` loads the window on its first use; `bundle` gives the About texts and `links`
     /// the hosts of the link buttons' pages.
@@ -25,38 +26,17 @@ class SettingWindowController {
     SettingWindow* window();
     void showWindow();
 
-    // Toolbar items.
-    void btnGeneralSelected();
-    void btnAdvancedSelected();
-    void btnAboutUsSelected();
-
-    /// A click on the window's background: ends text editing.
-    void mouseUp();
-
-    // Link buttons.
-    void btnTwitterPressed();
-    void btnOrvaneDotComPressed();
-    void btnFaqPressed();
-    void btnFanPagePressed();
-
-    // Setting controls.
-    void btnUsePercentagePressed();
-    void btnShowIconPressed();
-    void btnShowTextPressed();
-    void btnTextSizeSegmentChange();
-    void btnAutoFreeMemoryPressed();
-    void btnRunOnstartupPressed();
-    void frequencySliderChange();
-    /// Editing notices of the numeric fields (`txtMemoryLevel`, `txtSignificantLevel`), by
-    /// outlet name; other fields are ignored.
-    void controlTextDidChange(const std::string& field);
-    void controlTextDidEndEditing(const std::string& field);
+    void tabSelected(SettingTab tab) override;
+    void linkPressed(SettingLink link) override;
+    void checkChanged(SettingCheck box, bool on) override;
+    void textSizeChanged(int segment) override;
+    void refreshIntervalChanged(std::int32_t seconds) override;
+    void fieldEdited(SettingField field, std::int32_t typed) override;
+    void backgroundClicked() override;
+    void windowClosed() override;
 
   private:
     void windowDidLoad();
-    void selectTab(SettingTab tab);
-    bool isOn(const char* checkBox) const;
-    void applyField(const std::string& field, bool typing);
 
     PreferenceModel& appDel_;
     UrlOpener& urlOpener_;
@@ -64,6 +44,8 @@ class SettingWindowController {
     BundleInfo bundle_;
     LinkAddresses links_;
     std::unique_ptr<SettingWindow> window_;
+    SettingTab tab_ = SettingTab::General;
+    std::optional<WindowFrame> closedAt_;
 };
 
 }  // namespace headroom

@@ -4,107 +4,100 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/SettingWindowFactory.h"
-#include "preferences/SettingWindowController.h"
 
 namespace headroom::test {
 
-/// One loaded preferences window of plain values, whose notices go to `controller` as the
-/// interface file sends them. It opens at 500 × 400 with its bottom-left corner at (100, 100),
-/// on the General pane.
+/// One loaded preferences window of plain values, whose user gestures go to `owner`. It opens
+/// at 500 × 400 with its bottom-left corner at (100, 100).
 class FakeSettingWindow final : public SettingWindow {
   public:
-    explicit FakeSettingWindow(SettingWindowController& owner) : controller(owner) {}
+    FakeSettingWindow(SettingWindowOwner& windowOwner, FakeSettingWindow*& slot)
+        : owner(windowOwner), slot_(slot) {}
+    ~FakeSettingWindow() override { slot_ = slot_ == this ? nullptr : slot_; }
+    FakeSettingWindow(const FakeSettingWindow&) = delete;
+    FakeSettingWindow& operator=(const FakeSettingWindow&) = delete;
 
-    std::int32_t intValue(const std::string& outlet) const override {
-        const auto at = ints.find(outlet);
-        return at == ints.end() ? 0 : static_cast<std::int32_t>(at->second);
+    void setCheck(SettingCheck box, bool on) override { checks[box] = on; }
+    void setTextSize(int chosen) override { segment = chosen; }
+    void setRefreshInterval(std::int64_t seconds) override { interval = seconds; }
+    void setField(SettingField field, std::int32_t value, FieldBounds kept) override {
+        fields[field] = value;
+        bounds[field] = kept;
     }
-    void setIntValue(const std::string& outlet, std::int64_t value) override {
-        ints[outlet] = value;
+    void setAbout(const std::string& name, const std::string& version,
+                  const std::string& copyright) override {
+        about = {name, version, copyright};
     }
-    std::string stringValue(const std::string& outlet) const override {
-        const auto at = texts.find(outlet);
-        return at == texts.end() ? std::string() : at->second;
-    }
-    void setStringValue(const std::string& outlet, const std::string& text) override {
-        texts[outlet] = text;
-    }
-    void setHidden(const std::string& outlet, bool hidden) override {
-        hiddenViews[outlet] = hidden;
-    }
-    void setSelectedItemIdentifier(const std::string& identifier) override {
-        selectedItem = identifier;
-    }
+    void showTab(SettingTab shown) override { tab = shown; }
     WindowFrame frame() const override { return placed; }
     void setFrame(const WindowFrame& frame) override { placed = frame; }
     void endEditing() override {
-        if (!editing.empty()) {
-            controller.controlTextDidEndEditing(std::exchange(editing, std::string()));
+        if (editing) {
+            const auto [field, value] = *std::exchange(editing, std::nullopt);
+            fields[field] = value;
+            owner.fieldEdited(field, value);
         }
     }
     void setCollectionBehavior(unsigned behavior) override { collectionBehavior = behavior; }
     void makeKeyAndOrderFront() override { ++fronted; }
 
-    /// The user's gesture leaves `value` in a control (a check box's state, a segment, the
-    /// slider's whole position), which sends its action.
-    void change(const std::string& outlet, std::int64_t value) {
-        using C = SettingWindowController;
-        static const std::map<std::string, void (C::*)()> actions = {
-            {"btnPercentage", &C::btnUsePercentagePressed},
-            {"btnShowIcon", &C::btnShowIconPressed},
-            {"btnShowText", &C::btnShowTextPressed},
-            {"btnAutomaticFree", &C::btnAutoFreeMemoryPressed},
-            {"btnRunOnStartup", &C::btnRunOnstartupPressed},
-            {"segmentSize", &C::btnTextSizeSegmentChange},
-            {"sliderFrequency", &C::frequencySliderChange}};
-        ints[outlet] = value;
-        (controller.*actions.at(outlet))();
+    /// The user clicks a check box.
+    void click(SettingCheck box) {
+        checks[box] = !checks[box];
+        owner.checkChanged(box, checks[box]);
     }
-    /// The user clicks a check box: it turns off when it was on, else on.
-    void click(const std::string& box) { change(box, intValue(box) == 1 ? 0 : 1); }
-    /// The user's edit leaves `text` in `field`, which is being edited until editing ends.
-    void type(const std::string& field, const std::string& text) {
-        texts[field] = text;
-        editing = field;
-        controller.controlTextDidChange(field);
+    /// The user's edit leaves `value` in `field`, which is being edited until editing ends.
+    void type(SettingField field, std::int32_t value) { editing = {field, value}; }
+    /// The user closes the window, which its owner lets go.
+    void close() {
+        endEditing();
+        owner.windowClosed();
     }
 
-    SettingWindowController& controller;
-    std::map<std::string, std::int64_t> ints;
-    std::map<std::string, std::string> texts;
-    std::map<std::string, bool> hiddenViews{
-        {"generalView", false}, {"advancedView", true}, {"aboutUsView", true}};
-    std::string selectedItem;
+    SettingWindowOwner& owner;
+    std::map<SettingCheck, bool> checks;
+    int segment = -1;
+    std::int64_t interval = 0;
+    std::map<SettingField, std::int32_t> fields;
+    std::map<SettingField, FieldBounds> bounds;
+    std::vector<std::string> about;
+    std::optional<SettingTab> tab;
     WindowFrame placed{100.0, 100.0, 500.0, 400.0};
     unsigned collectionBehavior = 0;
     std::size_t fronted = 0;
-    std::string editing;
+    std::optional<std::pair<SettingField, std::int32_t>> editing;
+
+  private:
+    FakeSettingWindow*& slot_;
 };
 
 /// Loads windows of fakes; fails while `failLoads` is set, as with a missing interface file.
 class FakeSettingWindowFactory final : public SettingWindowFactory {
   public:
-    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& owner) override {
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowOwner& owner) override {
         ++loadCount;
         if (failLoads) {
             return nullptr;
         }
-        auto loaded = std::make_unique<FakeSettingWindow>(owner);
+        auto loaded = std::make_unique<FakeSettingWindow>(owner, last_);
         last_ = loaded.get();
         return loaded;
     }
-    /// The last window loaded, valid while its controller holds it.
+    /// The window loaded last, while its owner holds it.
     FakeSettingWindow& window() const {
         if (last_ == nullptr) {
-            throw std::logic_error("FakeSettingWindowFactory: no window has been loaded");
+            throw std::logic_error("FakeSettingWindowFactory: no window is loaded");
         }
         return *last_;
     }
+    bool isLoaded() const { return last_ != nullptr; }
 
     std::size_t loadCount = 0;
     bool failLoads = false;

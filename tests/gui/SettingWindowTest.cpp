@@ -224,12 +224,13 @@ TEST_F(SettingWindowGui, ACheckBoxWritesItsKeyAndRedrawsTheTitle) {
     EXPECT_NE(readFile(home / "preferences.ini").find("isShowText=false"), std::string::npos);
 }
 
-TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) {
+TEST_F(SettingWindowGui, NumberFieldsKeepANumberAsTypedAndStoreItWhenTheEditEnds) {
     GtkWindow* window = open();
     ASSERT_TRUE(test::clickOn(widget(window, "Advanced")));
     settleFrameAt(window, 390, 370);
     GtkWidget* level = widget(window, "txtMemoryLevel");
     GtkWidget* threshold = widget(window, "txtSignificantLevel");
+    GtkWidget* pressure = widget(window, "txtPressureLevel");
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "300", -1);
 
     struct Step {
@@ -237,24 +238,34 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
         GtkWidget* clicked;  ///< the field the pointer clicks first
         std::vector<std::string> keys;
         std::string typed;
-        GtkWidget* field;  ///< the field that ends up edited
+        GtkWidget* field;   ///< the field that ends up edited
+        std::string shown;  ///< while typing
         const char* key;
-        int value;
+        int value;  ///< shown and stored once Enter ends the edit
     };
     const Step steps[] = {
-        {"select all, type 5", level, {"ctrl+a"}, "5", level, "memoryLevel", 5},
-        {"select all, type 500", level, {"ctrl+a"}, "500", level, "memoryLevel", 500},
-        {"Tab in (it selects), type 12abc", threshold, {"Tab"}, "12abc", level, "memoryLevel", 12},
-        {"select all, erase", level, {"ctrl+a", "BackSpace"}, "", level, "memoryLevel", 1},
-        {"select all, paste 300", level, {"ctrl+a", "ctrl+v"}, "", level, "memoryLevel", 300},
-        {"select all, type 7", threshold, {"ctrl+a"}, "7", threshold, "significantThreshold", 7},
-        {"select all, erase",
+        {"a leading blank is refused", level, {"ctrl+a"}, " 42", level, "42", "memoryLevel", 42},
+        {"a plus sign", level, {"ctrl+a"}, "+7", level, "+7", "memoryLevel", 7},
+        {"past the bound", level, {"ctrl+a"}, "2048", level, "1024", "memoryLevel", 1024},
+        {"Tab in (it selects), letters refused",
          threshold,
-         {"ctrl+a", "BackSpace"},
-         "",
+         {"Tab"},
+         "12abc",
+         level,
+         "12",
+         "memoryLevel",
+         12},
+        {"erased", level, {"ctrl+a", "BackSpace"}, "", level, "", "memoryLevel", 1},
+        {"pasted", level, {"ctrl+a", "ctrl+v"}, "", level, "300", "memoryLevel", 300},
+        {"below the bound",
          threshold,
+         {"ctrl+a", "minus"},
+         "3",
+         threshold,
+         "0",
          "significantThreshold",
          0},
+        {"the pressure", pressure, {"ctrl+a"}, "25", pressure, "25", "pressureLevel", 25},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -262,6 +273,7 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
         test::turnFor(0.05);
         // The release of a click that the field took leaves the focus in the field.
         EXPECT_EQ(gtk_window_get_focus(window), step.clicked);
+        const std::string before = readFile(home / "preferences.ini");
         for (const std::string& keys : step.keys) {
             ASSERT_TRUE(test::pressKeys(keys));
         }
@@ -270,6 +282,11 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
         }
         test::turnFor(0.1);
         EXPECT_EQ(gtk_window_get_focus(window), step.field);
+        EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(step.field)), step.shown);
+        EXPECT_EQ(readFile(home / "preferences.ini"), before) << "stored while typing";
+
+        ASSERT_TRUE(test::pressKeys("Return"));
+        test::turnFor(0.1);
         EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(step.field)), std::to_string(step.value));
         EXPECT_NE(readFile(home / "preferences.ini")
                       .find(std::string(step.key) + "=" + std::to_string(step.value) + "\n"),
@@ -277,27 +294,36 @@ TEST_F(SettingWindowGui, NumberFieldsTakeClicksTypingOverASelectionTabAndPaste) 
     }
     EXPECT_EQ(delegate->memoryLevel, 300);
     EXPECT_EQ(delegate->significantThreshold, 0);
+    EXPECT_EQ(delegate->pressureLevel, 25);
 
-    // A click on the window's background ends the edit: the field lets the focus go.
+    // A click on the window's background ends an edit: the field lets the focus go.
+    ASSERT_TRUE(test::clickOn(level));
+    ASSERT_TRUE(test::pressKeys("ctrl+a"));
+    ASSERT_TRUE(test::typeText("5"));
     ASSERT_TRUE(test::clickOn(widget(window, "lowMemoryLabel")));
     test::turnFor(0.05);
     EXPECT_EQ(gtk_window_get_focus(window), nullptr);
+    EXPECT_EQ(delegate->memoryLevel, 5);
 }
 
-TEST_F(SettingWindowGui, ClosingHidesTheWindowAndTheNextRequestBringsItBackOnTheSameTab) {
+TEST_F(SettingWindowGui, ClosingLetsTheWindowGoAndTheNextOpensOnTheSameTabAndFrame) {
     GtkWindow* window = open();
-    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(widget(window, "Advanced")), TRUE);
+    ASSERT_TRUE(test::clickOn(widget(window, "Advanced")));
     settleFrameAt(window, 390, 370);
-    gtk_window_close(window);
-    settle(window);
-    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(window)));
+    const GdkRectangle left = frame(window);
+    g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
+    ASSERT_TRUE(test::pressKeys("Escape"));
+    test::turnFor(0.1);
+    EXPECT_EQ(window, nullptr) << "the closed window is still there";
 
     GtkWindow* again = open();
-    EXPECT_EQ(again, window);
-    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(again)));
     EXPECT_TRUE(
         gtk_toggle_tool_button_get_active(GTK_TOGGLE_TOOL_BUTTON(widget(again, "Advanced"))));
+    EXPECT_TRUE(gtk_widget_get_visible(widget(again, "advancedView")));
+    EXPECT_FALSE(gtk_widget_get_visible(widget(again, "generalView")));
     settleFrameAt(again, 390, 370);
+    EXPECT_EQ(frame(again).x, left.x);
+    EXPECT_EQ(frame(again).y, left.y);
 }
 
 TEST_F(SettingWindowGui, ABrokenInterfaceFileIsRefusedWithTheReason) {
@@ -313,11 +339,8 @@ TEST_F(SettingWindowGui, ABrokenInterfaceFileIsRefusedWithTheReason) {
     const std::string id = "id=\"txtMemoryLevel\"";
     std::string renamed = text;
     renamed.replace(renamed.find(id), id.size(), "id=\"somethingElse\"");
-    const std::string action = "handler=\"btnFaqPressed\"";
-    std::string unknown = text;
-    unknown.replace(unknown.find(action), action.size(), "handler=\"btnFaq\"");
     for (const Case& c :
-         {Case{renamed, "\"txtMemoryLevel\""}, Case{unknown, "no action \"btnFaq\""},
+         {Case{renamed, "\"txtMemoryLevel\""},
           Case{"<interface><object class=\"NoSuchWidget\" id=\"window\"/></interface>",
                "not valid"}}) {
         SCOPED_TRACE(c.reason);

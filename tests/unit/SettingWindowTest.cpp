@@ -26,63 +26,68 @@ class SettingWindow : public DelegateTest {
     }
 };
 
-TEST_F(SettingWindow, OpensOnGeneralKeepingTheTopEdgeAndLaterComesBackAsTheUserLeftIt) {
+TEST_F(SettingWindow, OpensOnGeneralKeepingTheTopEdgeAndAfterClosingComesBackAsTheUserLeftIt) {
     FakeSettingWindow& w = open();
 
     // Laid out at (100, 100) 500 × 400: the top edge stays at 500.
     EXPECT_EQ(w.frame(), (WindowFrame{100.0, 185.0, 390.0, 315.0}));
-    EXPECT_EQ(w.selectedItem, "General");
+    EXPECT_EQ(w.tab, SettingTab::General);
     EXPECT_EQ(w.collectionBehavior, kWindowCollectionBehaviorCanJoinAllSpaces);
     EXPECT_GE(w.fronted, 1U);
     EXPECT_EQ(fakes.application.activations(), 1U);
     EXPECT_TRUE(fakes.preferences.writes().empty()) << "opening the window writes nothing";
 
-    w.controller.btnAdvancedSelected();
-    const WindowFrame advanced = w.frame();
-    const std::size_t fronted = w.fronted;
-    delegate().memoryLevel = 77;
-    delegate().preferencePressed();
+    w.owner.tabSelected(SettingTab::Advanced);
+    EXPECT_EQ(w.frame(), (WindowFrame{100.0, 130.0, 390.0, 370.0}));
+    w.placed.x = 40.0;  // the user moves it
+    const WindowFrame left = w.frame();
+    w.type(SettingField::MemoryLevel, 300);
+    w.close();
+    // The window is let go, the edit under way kept.
+    EXPECT_FALSE(fakes.settingWindows.isLoaded());
+    EXPECT_EQ(delegate().memoryLevel, 300);
 
-    EXPECT_EQ(fakes.settingWindows.loadCount, 1U);
-    EXPECT_EQ(&fakes.settingWindows.window(), &w);
-    EXPECT_EQ(w.frame(), advanced);
-    EXPECT_FALSE(w.hiddenViews["advancedView"]);
-    EXPECT_GT(w.fronted, fronted);
+    delegate().preferencePressed();
+    FakeSettingWindow& again = fakes.settingWindows.window();
+    EXPECT_EQ(fakes.settingWindows.loadCount, 2U);
+    EXPECT_EQ(again.frame(), left);
+    EXPECT_EQ(again.tab, SettingTab::Advanced);
+    EXPECT_EQ(again.fields[SettingField::MemoryLevel], 300);
     EXPECT_EQ(fakes.application.activations(), 2U);
-    EXPECT_EQ(w.stringValue("txtMemoryLevel"), "200") << "the controls are not read again";
 }
 
 TEST_F(SettingWindow, ControlsShowTheStoredValuesAsTheyAreAndTheApplicationsDescription) {
     fakes.preferences.put("isShowText", false);
     fakes.preferences.put("isRunOnStartUp", true);
     fakes.preferences.put("isAutoFreeMemory", true);
-    fakes.preferences.put("strTextSize", "Small");
     fakes.preferences.put("refreshInterval", 12);
     fakes.preferences.put("memoryLevel", 5000);  // outside the field's bounds: shown as is
     fakes.preferences.put("significantThreshold", 7);
     fakes.preferences.put("pressureLevel", 0);
     FakeSettingWindow& w = open();
 
-    const std::map<std::string, std::int64_t> values = {
-        {"btnShowText", 0},      {"btnShowIcon", 1}, {"btnRunOnStartup", 1}, {"btnPercentage", 0},
-        {"btnAutomaticFree", 1}, {"segmentSize", 1}, {"sliderFrequency", 12}};
-    EXPECT_EQ(w.ints, values);
-    const std::map<std::string, std::string> texts = {
-        {"txtSliderValue", "12"},
-        {"txtMemoryLevel", "5000"},
-        {"txtSignificantLevel", "7"},
-        {"txtPressureLevel", "0"},
-        {"txtVersionString", "Version 0.1.0 (1)"},
-        {"txtAppName", "Headroom"},
-        {"txtCopyrightText", "Copyright © 2026 Tidewell. All rights reserved."}};
-    EXPECT_EQ(w.texts, texts);
+    EXPECT_EQ(w.checks, (std::map<SettingCheck, bool>{{SettingCheck::ShowText, false},
+                                                      {SettingCheck::ShowIcon, true},
+                                                      {SettingCheck::RunOnStartUp, true},
+                                                      {SettingCheck::Percentage, false},
+                                                      {SettingCheck::AutomaticFree, true}}));
+    EXPECT_EQ(w.interval, 12);
+    EXPECT_EQ(w.fields,
+              (std::map<SettingField, std::int32_t>{{SettingField::MemoryLevel, 5000},
+                                                    {SettingField::SignificantThreshold, 7},
+                                                    {SettingField::PressureLevel, 0}}));
+    const std::pair<SettingField, std::pair<int, int>> bounds[] = {
+        {SettingField::MemoryLevel, {1, 1024}},
+        {SettingField::SignificantThreshold, {0, 100}},
+        {SettingField::PressureLevel, {0, 100}}};
+    for (const auto& [field, range] : bounds) {
+        EXPECT_EQ(w.bounds[field].lowest, range.first);
+        EXPECT_EQ(w.bounds[field].highest, range.second);
+    }
+    EXPECT_EQ(w.about,
+              (std::vector<std::string>{"Headroom", "Version 0.1.0 (1)",
+                                        "Copyright © 2026 Tidewell. All rights reserved."}));
     EXPECT_EQ(delegate().memoryLevel, 5000);
-    EXPECT_EQ(versionString("2.1", "37"), "Version 2.1 (37)");
-
-    // Until the field is edited; then the bound applies.
-    w.type("txtMemoryLevel", "50001");
-    EXPECT_EQ(w.stringValue("txtMemoryLevel"), "1024");
-    EXPECT_EQ(delegate().memoryLevel, 1024);
 }
 
 TEST_F(SettingWindow, OnlyExactlyNormalSelectsTheFirstSegment) {
@@ -92,8 +97,7 @@ TEST_F(SettingWindow, OnlyExactlyNormalSelectsTheFirstSegment) {
         AppDelegate app(platform.platform());
         app.applicationDidFinishLaunching();
         app.preferencePressed();
-        EXPECT_EQ(platform.settingWindows.window().intValue("segmentSize"),
-                  std::string(stored) == "Normal" ? 0 : 1)
+        EXPECT_EQ(platform.settingWindows.window().segment, std::string(stored) == "Normal" ? 0 : 1)
             << "stored \"" << stored << "\"";
     }
 }
@@ -112,26 +116,24 @@ TEST_F(SettingWindow, AnInterfaceFileThatCannotBeLoadedOpensNothingAndIsTriedAga
 
 TEST_F(SettingWindow, ClickOnTheBackgroundCommitsTheFieldBeingEdited) {
     FakeSettingWindow& w = open();
-    w.controller.mouseUp();  // nothing being edited: nothing written
+    w.owner.backgroundClicked();  // nothing being edited: nothing written
     EXPECT_TRUE(fakes.preferences.writes().empty());
 
-    w.type("txtSignificantLevel", "42");
-    fakes.preferences.clearWrites();
-    w.controller.mouseUp();
+    w.type(SettingField::SignificantThreshold, 42);
+    w.owner.backgroundClicked();
 
-    EXPECT_EQ(w.editing, "");
+    EXPECT_FALSE(w.editing);
     EXPECT_EQ(
         fakes.preferences.writes(),
         (std::vector<FakePreferenceStore::Write>{{"significantThreshold", std::int64_t{42}}}));
 }
 
 TEST_F(SettingWindow, LinkButtonsOpenTheirPagesInTheDefaultBrowser) {
-    SettingWindowController& controller = open().controller;
-    controller.btnTwitterPressed();
-    controller.btnOrvaneDotComPressed();
-    controller.btnFaqPressed();
-    controller.btnFanPagePressed();
-
+    SettingWindowOwner& owner = open().owner;
+    for (const SettingLink link :
+         {SettingLink::Twitter, SettingLink::Website, SettingLink::Faq, SettingLink::FanPage}) {
+        owner.linkPressed(link);
+    }
     EXPECT_EQ(fakes.urlOpener.opened(),
               (std::vector<std::string>{"https://social.example/orvane1", "http://maker.example",
                                         "http://support.example/discussions/lumora",

@@ -44,7 +44,7 @@ class LoopApplication final : public Application {
 class NoWindows final : public SettingWindowFactory, public ThanaksWindows, public Feedback {
   public:
     explicit NoWindows(SystemLog& log) : log_(log) {}
-    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& /*owner*/) override {
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowOwner& /*owner*/) override {
         log_.log(
             "The preferences window needs a display; the settings are kept in the preference "
             "file (see --config)");

@@ -2,19 +2,16 @@
 
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
+#include <malloc.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <forward_list>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "preferences/SettingWindowController.h"
 #include "ui/gtk/GObjectPtr.h"
 #include "ui/gtk/Resources.h"
 #include "ui/gtk/SignalConnect.h"
@@ -26,31 +23,36 @@ namespace {
 constexpr const char* kInterfaceFile = "SettingWindowController.ui";
 /// The pixel size of the application's image on the About tab.
 constexpr int kAboutImageSize = 64;
+/// The General tab's frame, where the window first opens, centred.
+constexpr int kGeneralWidth = 390;
+constexpr int kGeneralHeight = 315;
 
-using Owner = SettingWindowController;
-using Action = void (Owner::*)();
+// The controls by their ids in the interface file, each with what it stands for.
+constexpr std::pair<const char*, SettingTab> kTabs[] = {{"General", SettingTab::General},
+                                                        {"Advanced", SettingTab::Advanced},
+                                                        {"AboutUs", SettingTab::AboutUs}};
+constexpr const char* kPanes[] = {"generalView", "advancedView", "aboutUsView"};  // by tab
+constexpr std::pair<const char*, SettingCheck> kChecks[] = {
+    {"btnShowIcon", SettingCheck::ShowIcon},
+    {"btnShowText", SettingCheck::ShowText},
+    {"btnPercentage", SettingCheck::Percentage},
+    {"btnRunOnStartup", SettingCheck::RunOnStartUp},
+    {"btnAutomaticFree", SettingCheck::AutomaticFree}};
+constexpr std::pair<const char*, SettingField> kFields[] = {
+    {"txtMemoryLevel", SettingField::MemoryLevel},
+    {"txtSignificantLevel", SettingField::SignificantThreshold},
+    {"txtPressureLevel", SettingField::PressureLevel}};
+constexpr std::pair<const char*, SettingLink> kLinks[] = {{"btnTwitter", SettingLink::Twitter},
+                                                          {"btnOrvaneDotCom", SettingLink::Website},
+                                                          {"btnFaq", SettingLink::Faq},
+                                                          {"btnFanPage", SettingLink::FanPage}};
 
-/// The actions that a control's <signal> may name: the controller's methods of those names.
-constexpr std::pair<std::string_view, Action> kActions[] = {
-    {"btnGeneralSelected", &Owner::btnGeneralSelected},
-    {"btnAdvancedSelected", &Owner::btnAdvancedSelected},
-    {"btnAboutUsSelected", &Owner::btnAboutUsSelected},
-    {"btnTwitterPressed", &Owner::btnTwitterPressed},
-    {"btnOrvaneDotComPressed", &Owner::btnOrvaneDotComPressed},
-    {"btnFaqPressed", &Owner::btnFaqPressed},
-    {"btnFanPagePressed", &Owner::btnFanPagePressed},
-    {"btnUsePercentagePressed", &Owner::btnUsePercentagePressed},
-    {"btnShowIconPressed", &Owner::btnShowIconPressed},
-    {"btnShowTextPressed", &Owner::btnShowTextPressed},
-    {"btnTextSizeSegmentChange", &Owner::btnTextSizeSegmentChange},
-    {"btnAutoFreeMemoryPressed", &Owner::btnAutoFreeMemoryPressed},
-    {"btnRunOnstartupPressed", &Owner::btnRunOnstartupPressed},
-    {"frequencySliderChange", &Owner::frequencySliderChange},
-};
-
-/// The numeric fields, whose editing the controller hears of.
-constexpr std::array<const char*, 3> kFields = {"txtMemoryLevel", "txtSignificantLevel",
-                                                "txtPressureLevel"};
+template <typename Value, std::size_t N>
+const char* idOf(const std::pair<const char*, Value> (&table)[N], Value value) {
+    return std::find_if(std::begin(table), std::end(table),
+                        [value](const auto& entry) { return entry.second == value; })
+        ->first;
+}
 
 int pixels(double points) {
     return static_cast<int>(std::lround(points));
@@ -75,10 +77,35 @@ std::vector<GtkToggleButton*> segments(GObject* box) {
     return found;
 }
 
+/// A number field's text while it is typed: an optional sign, then decimal digits.
+bool isNumberText(std::string_view text) {
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    return std::all_of(text.begin(), text.end(), [](char c) { return g_ascii_isdigit(c); });
+}
+
+/// The number a field's text holds, within `bounds`; nothing while it holds no digit yet.
+std::optional<std::int32_t> boundedNumber(const char* text, FieldBounds bounds) {
+    if (std::none_of(text, text + std::char_traits<char>::length(text),
+                     [](char c) { return g_ascii_isdigit(c); })) {
+        return std::nullopt;
+    }
+    // The nearest 64-bit limit for a number beyond it, which the bounds then take in.
+    const gint64 read = g_ascii_strtoll(text, nullptr, 10);
+    return static_cast<std::int32_t>(std::clamp<gint64>(read, bounds.lowest, bounds.highest));
+}
+
+/// Hands the heap's free pages back to the system once a closed window's last resources are
+/// gone: GTK frees many small blocks, which malloc keeps otherwise.
+gboolean trimHeap(gpointer /*unused*/) {
+    malloc_trim(0);
+    return G_SOURCE_REMOVE;
+}
+
 /// One loaded window: the widgets of the file, their signals connected to the owner, and the
 /// window itself. A value the program sets is never taken for the user's: the signals of the
-/// widgets it sets itself are ignored, as the controls of the design send their actions only
-/// for the user's gestures.
+/// widgets it sets itself are ignored.
 ///
 /// Frames are in the root window's pixels with the vertical axis turned upward, as the
 /// controller counts them; a frame is the whole window, the decorations a window manager adds
@@ -90,36 +117,47 @@ std::vector<GtkToggleButton*> segments(GObject* box) {
 /// window place itself (Wayland) it is only resized.
 class GtkSettingWindow final : public SettingWindow {
   public:
-    /// A file whose signals all name actions also gets the application's image on the About tab
-    /// and is centred on the screen; the controller sizes it from there.
-    GtkSettingWindow(GObjectPtr<GtkBuilder> builder, Owner& owner, const std::string& resources,
-                     SystemLog& log)
+    GtkSettingWindow(GObjectPtr<GtkBuilder> builder, SettingWindowOwner& owner,
+                     const std::string& resources, SystemLog& log)
         : builder_(std::move(builder)),
           window_(GTK_WINDOW(object("window"))),
           content_(GTK_WIDGET(object("content"))),
           owner_(owner) {
-        gtk_builder_connect_signals_full(builder_.get(), &GtkSettingWindow::connect, this);
-        for (std::size_t i = 0; i < kFields.size(); ++i) {
+        for (const auto& [id, tab] : kTabs) {
+            connect(id, "toggled", &GtkSettingWindow::tabToggled, static_cast<int>(tab));
+        }
+        for (const auto& [id, box] : kChecks) {
+            connect(id, "toggled", &GtkSettingWindow::checkToggled, static_cast<int>(box));
+        }
+        int segment = 0;
+        for (GtkToggleButton* button : segments(object("segmentSize"))) {
+            connections_.push_front({this, segment++});
+            connectSignal(button, "toggled", &GtkSettingWindow::segmentToggled,
+                          &connections_.front());
+        }
+        connect("sliderFrequency", "value-changed", &GtkSettingWindow::slid, 0);
+        for (const auto& [id, link] : kLinks) {
+            connect(id, "activate-link", &GtkSettingWindow::linkActivated, static_cast<int>(link));
+        }
+        for (std::size_t i = 0; i < std::size(kFields); ++i) {
             Field& field = fields_[i];
-            field = Field{this, kFields[i], GTK_ENTRY(object(kFields[i]))};
+            field.window = this;
+            field.field = kFields[i].second;
+            field.entry = GTK_ENTRY(object(kFields[i].first));
+            connectSignal(field.entry, "insert-text", &GtkSettingWindow::inserting, &field);
             connectSignal(field.entry, "changed", &GtkSettingWindow::changed, &field);
             connectSignal(field.entry, "activate", &GtkSettingWindow::activated, &field);
         }
         connectSignal(window_, "configure-event", &GtkSettingWindow::configured, this);
         connectSignal(window_, "set-focus", &GtkSettingWindow::focusMoved, this);
-        connectSignal(window_, "delete-event", &gtk_widget_hide_on_delete, nullptr);
-        connectSignal(window_, "hide", &GtkSettingWindow::hidden, this);
+        connectSignal(window_, "delete-event", &GtkSettingWindow::closeAsked, this);
         connectSignal(window_, "key-press-event", &GtkSettingWindow::keyPressed, this);
         gtk_widget_add_events(GTK_WIDGET(window_), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
         connectSignal(window_, "button-release-event", &GtkSettingWindow::buttonReleased, this);
-        if (unknownAction_.empty()) {
-            showApplicationImage(resources, log);
-            GdkWindow* root = gdk_screen_get_root_window(gtk_window_get_screen(window_));
-            const TabSize general = tabSize(SettingTab::General);
-            gtk_window_move(window_,
-                            (gdk_window_get_width(root) - static_cast<int>(general.width)) / 2,
-                            (gdk_window_get_height(root) - static_cast<int>(general.height)) / 3);
-        }
+        showApplicationImage(resources, log);
+        GdkWindow* root = gdk_screen_get_root_window(gtk_window_get_screen(window_));
+        gtk_window_move(window_, (gdk_window_get_width(root) - kGeneralWidth) / 2,
+                        (gdk_window_get_height(root) - kGeneralHeight) / 3);
     }
 
     ~GtkSettingWindow() override {
@@ -132,73 +170,53 @@ class GtkSettingWindow final : public SettingWindow {
             }
         }
         gtk_widget_destroy(GTK_WIDGET(window_));
+        g_idle_add_full(G_PRIORITY_LOW, &trimHeap, nullptr, nullptr);
     }
+    GtkSettingWindow(const GtkSettingWindow&) = delete;
+    GtkSettingWindow& operator=(const GtkSettingWindow&) = delete;
 
-    /// The first <signal> handler of the file that names no action; empty when there is none.
-    const std::string& unknownAction() const { return unknownAction_; }
-
-    std::int32_t intValue(const std::string& outlet) const override {
-        GObject* control = object(outlet.c_str());
-        if (GTK_IS_RANGE(control)) {
-            return static_cast<std::int32_t>(std::trunc(gtk_range_get_value(GTK_RANGE(control))));
-        }
-        if (GTK_IS_TOGGLE_BUTTON(control)) {
-            return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control)) ? 1 : 0;
-        }
-        const auto all = segments(control);
-        const auto chosen = std::find_if(all.begin(), all.end(), isActive);
-        return chosen == all.end() ? -1 : static_cast<std::int32_t>(chosen - all.begin());
-    }
-
-    void setIntValue(const std::string& outlet, std::int64_t value) override {
-        GObject* control = object(outlet.c_str());
+    void setCheck(SettingCheck box, bool on) override {
         quietly([&] {
-            if (GTK_IS_RANGE(control)) {
-                gtk_range_set_value(GTK_RANGE(control), static_cast<double>(value));
-            } else if (GTK_IS_TOGGLE_BUTTON(control)) {
-                gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control), value == 1);
-            } else if (const auto all = segments(control);
-                       value >= 0 && static_cast<std::size_t>(value) < all.size()) {
-                gtk_toggle_button_set_active(all[static_cast<std::size_t>(value)], TRUE);
-            }
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(object(idOf(kChecks, box))), on);
         });
     }
 
-    std::string stringValue(const std::string& outlet) const override {
-        GObject* control = object(outlet.c_str());
-        return GTK_IS_ENTRY(control) ? gtk_entry_get_text(GTK_ENTRY(control))
-                                     : gtk_label_get_text(GTK_LABEL(control));
+    void setTextSize(int segment) override {
+        const auto all = segments(object("segmentSize"));
+        if (segment >= 0 && static_cast<std::size_t>(segment) < all.size()) {
+            quietly([&] { gtk_toggle_button_set_active(all[std::size_t(segment)], TRUE); });
+        }
     }
 
-    /// A field's text is rewritten unless it is already the same. The caret goes to its end;
-    /// when the text replaces an emptied field it is selected, so that what the user types next
-    /// replaces it.
-    void setStringValue(const std::string& outlet, const std::string& text) override {
-        GObject* control = object(outlet.c_str());
-        if (GTK_IS_LABEL(control)) {
-            gtk_label_set_text(GTK_LABEL(control), text.c_str());
-            return;
-        }
-        const std::string old = gtk_entry_get_text(GTK_ENTRY(control));
-        if (old == text) {
-            return;
-        }
+    void setRefreshInterval(std::int64_t seconds) override {
         quietly([&] {
-            gtk_entry_set_text(GTK_ENTRY(control), text.c_str());
-            if (old.empty() && gtk_widget_has_focus(GTK_WIDGET(control))) {
-                gtk_editable_select_region(GTK_EDITABLE(control), 0, -1);
-            } else {
-                gtk_editable_set_position(GTK_EDITABLE(control), -1);
-            }
+            gtk_range_set_value(GTK_RANGE(object("sliderFrequency")), static_cast<double>(seconds));
         });
+        gtk_label_set_text(GTK_LABEL(object("txtSliderValue")), std::to_string(seconds).c_str());
     }
 
-    void setHidden(const std::string& outlet, bool hidden) override {
-        gtk_widget_set_visible(GTK_WIDGET(object(outlet.c_str())), hidden ? FALSE : TRUE);
+    void setField(SettingField which, std::int32_t value, FieldBounds bounds) override {
+        for (Field& field : fields_) {
+            if (field.field == which) {
+                field.bounds = bounds;
+                field.edited = false;
+                show(field, value, false);
+            }
+        }
     }
 
-    void setSelectedItemIdentifier(const std::string& identifier) override {
-        quietly([&] { g_object_set(object(identifier.c_str()), "active", TRUE, nullptr); });
+    void setAbout(const std::string& name, const std::string& version,
+                  const std::string& copyright) override {
+        gtk_label_set_text(GTK_LABEL(object("txtAppName")), name.c_str());
+        gtk_label_set_text(GTK_LABEL(object("txtVersionString")), version.c_str());
+        gtk_label_set_text(GTK_LABEL(object("txtCopyrightText")), copyright.c_str());
+    }
+
+    void showTab(SettingTab tab) override {
+        for (const auto& [id, each] : kTabs) {
+            gtk_widget_set_visible(GTK_WIDGET(object(kPanes[static_cast<int>(each)])), each == tab);
+        }
+        quietly([&] { g_object_set(object(idOf(kTabs, tab)), "active", TRUE, nullptr); });
     }
 
     WindowFrame frame() const override {
@@ -245,22 +263,19 @@ class GtkSettingWindow final : public SettingWindow {
     }
 
   private:
-    /// An action that a control's signal sends.
+    /// A control's signal, with the tab, check box, segment or link it stands for.
     struct Connection {
         GtkSettingWindow* window;
-        Action action;
+        int which;
     };
 
-    /// A numeric field. Each edit the user makes goes to the owner's `controlTextDidChange`
-    /// once, with the text the edit left: GTK tells of typing over a selection, and of a paste
-    /// over one, as two changes (the selection deleted, then the text inserted), so the changes
-    /// of one edit are gathered and told when the edit is over. The editing session that the
-    /// first edit opens ends when the field loses the window's focus, when Enter is pressed, or
-    /// when the window closes, and then goes to `controlTextDidEndEditing` once.
+    /// A number field. Its edit ends when it loses the window's focus, when Enter is pressed or
+    /// when the window closes, and then goes to the owner once.
     struct Field {
         GtkSettingWindow* window = nullptr;
-        const char* name = nullptr;
+        SettingField field = SettingField::MemoryLevel;
         GtkEntry* entry = nullptr;
+        FieldBounds bounds;
         guint pending = 0;
         bool edited = false;
     };
@@ -274,22 +289,26 @@ class GtkSettingWindow final : public SettingWindow {
 
     GObject* object(const char* id) const { return gtk_builder_get_object(builder_.get(), id); }
 
+    template <typename Handler>
+    void connect(const char* id, const char* signal, Handler handler, int which) {
+        connections_.push_front({this, which});
+        connectSignal(object(id), signal, handler, &connections_.front());
+    }
+
     void showApplicationImage(const std::string& resources, SystemLog& log) {
         GObject* image = object("appImage");
         if (image == nullptr || !GTK_IS_IMAGE(image)) {
             return;
         }
         const std::string path = resources + "/h2_n.svg";
-        GError* error = nullptr;
-        GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_scale(path.c_str(), kAboutImageSize,
-                                                              kAboutImageSize, TRUE, &error);
+        g_autoptr(GError) error = nullptr;
+        g_autoptr(GdkPixbuf) pixbuf = gdk_pixbuf_new_from_file_at_scale(
+            path.c_str(), kAboutImageSize, kAboutImageSize, TRUE, &error);
         if (pixbuf == nullptr) {
             log.log("Cannot draw " + path + " on the About tab: " + error->message);
-            g_error_free(error);
             return;
         }
         gtk_image_set_from_pixbuf(GTK_IMAGE(image), pixbuf);
-        g_object_unref(pixbuf);
     }
 
     template <typename Set>
@@ -299,55 +318,93 @@ class GtkSettingWindow final : public SettingWindow {
         quiet_ = false;
     }
 
-    static void connect(GtkBuilder* /*builder*/, GObject* control, const gchar* signal,
-                        const gchar* handler, GObject* /*connectObject*/, GConnectFlags /*flags*/,
-                        gpointer data) {
-        auto* self = static_cast<GtkSettingWindow*>(data);
-        const auto* known =
-            std::find_if(std::begin(kActions), std::end(kActions),
-                         [&](const auto& action) { return action.first == handler; });
-        if (known == std::end(kActions)) {
-            if (self->unknownAction_.empty()) {
-                self->unknownAction_ = handler;
-            }
-            return;
+    static void tabToggled(GObject* item, Connection* c) {
+        if (!c->window->quiet_ && isActive(item)) {
+            c->window->owner_.tabSelected(static_cast<SettingTab>(c->which));
         }
-        self->connections_.push_front({self, known->second});
-        connectSignal(control, signal, &GtkSettingWindow::act, &self->connections_.front());
     }
-
-    /// A control's toggled, value-changed or (a link button's) activate-link signal.
-    static gboolean act(GObject* control, Connection* connection) {
-        // A choice in a radio group toggles two items: only the one chosen sends its action.
-        const bool left = (GTK_IS_RADIO_BUTTON(control) || GTK_IS_RADIO_TOOL_BUTTON(control)) &&
-                          !isActive(control);
-        GtkSettingWindow& window = *connection->window;
-        if (!window.quiet_ && !left) {
-            (window.owner_.*connection->action)();
+    static void checkToggled(GtkToggleButton* box, Connection* c) {
+        if (!c->window->quiet_) {
+            c->window->owner_.checkChanged(static_cast<SettingCheck>(c->which),
+                                           gtk_toggle_button_get_active(box) != FALSE);
         }
-        // The controller opens a link button's page; the button's own handler must not.
+    }
+    /// A choice in a radio group toggles two buttons: only the one chosen tells.
+    static void segmentToggled(GtkToggleButton* button, Connection* c) {
+        if (!c->window->quiet_ && gtk_toggle_button_get_active(button)) {
+            c->window->owner_.textSizeChanged(c->which);
+        }
+    }
+    static void slid(GtkRange* slider, Connection* c) {
+        if (!c->window->quiet_) {
+            c->window->owner_.refreshIntervalChanged(
+                static_cast<std::int32_t>(std::trunc(gtk_range_get_value(slider))));
+        }
+    }
+    /// The owner opens the page; the button's own handler must not.
+    static gboolean linkActivated(GtkLinkButton* /*button*/, Connection* c) {
+        c->window->owner_.linkPressed(static_cast<SettingLink>(c->which));
         return TRUE;
     }
 
-    static void changed(GtkEditable* /*entry*/, Field* field) {
-        if (field->window->quiet_ || field->pending != 0) {
+    /// Shows `value` in the field, quietly; `select` selects it, so that the next key typed
+    /// replaces it.
+    void show(Field& field, std::int32_t value, bool select) {
+        quietly([&] {
+            gtk_entry_set_text(field.entry, std::to_string(value).c_str());
+            if (select) {
+                gtk_editable_select_region(GTK_EDITABLE(field.entry), 0, -1);
+            } else {
+                gtk_editable_set_position(GTK_EDITABLE(field.entry), -1);
+            }
+        });
+    }
+
+    /// Typing, a paste or a drop that would leave anything but a number in the field is
+    /// refused whole, rather than cut to its leading digits.
+    static void inserting(GtkEditable* editable, const gchar* text, gint length, gint* position,
+                          Field* field) {
+        if (field->window->quiet_) {
             return;
         }
-        // Told once the signal handler that made the change (a key press, a paste) is done,
-        // before the field is redrawn.
-        field->pending =
-            g_idle_add_full(G_PRIORITY_HIGH_IDLE, &GtkSettingWindow::pendingChange, field, nullptr);
+        std::string after = gtk_entry_get_text(field->entry);
+        const auto at = static_cast<std::size_t>(
+            g_utf8_offset_to_pointer(after.c_str(), *position) - after.c_str());
+        after.insert(
+            at, text,
+            length < 0 ? std::char_traits<char>::length(text) : static_cast<std::size_t>(length));
+        if (!isNumberText(after)) {
+            g_signal_stop_emission_by_name(editable, "insert-text");
+            gtk_widget_error_bell(GTK_WIDGET(editable));
+        }
     }
-    static gboolean pendingChange(gpointer data) {
+
+    static void changed(GtkEditable* /*entry*/, Field* field) {
+        if (field->window->quiet_) {
+            return;
+        }
+        field->edited = true;
+        // A number past a bound becomes the bound once the edit that made it is done (GTK tells
+        // typing over a selection as a deletion, then an insertion).
+        if (field->pending == 0) {
+            field->pending = g_idle_add_full(G_PRIORITY_HIGH_IDLE, &GtkSettingWindow::keepBounds,
+                                             field, nullptr);
+        }
+    }
+    static gboolean keepBounds(gpointer data) {
         auto* field = static_cast<Field*>(data);
-        field->window->tellChange(*field);
+        field->pending = 0;
+        field->window->keepInBounds(*field);
         return G_SOURCE_REMOVE;
     }
-    void tellChange(Field& field) {
-        field.pending = 0;
-        field.edited = true;
-        owner_.controlTextDidChange(field.name);
+    void keepInBounds(Field& field) {
+        const char* text = gtk_entry_get_text(field.entry);
+        const auto value = boundedNumber(text, field.bounds);
+        if (value && g_ascii_strtoll(text, nullptr, 10) != *value) {
+            show(field, *value, true);
+        }
     }
+
     static void activated(GtkEntry* /*entry*/, Field* field) { field->window->endEditing(*field); }
     void endEditingAll() {
         for (Field& field : fields_) {
@@ -357,12 +414,16 @@ class GtkSettingWindow final : public SettingWindow {
     void endEditing(Field& field) {
         if (field.pending != 0) {
             g_source_remove(field.pending);
-            tellChange(field);
+            field.pending = 0;
         }
-        if (field.edited) {
-            field.edited = false;
-            owner_.controlTextDidEndEditing(field.name);
+        if (!field.edited || quiet_) {
+            return;
         }
+        field.edited = false;
+        const std::int32_t value = boundedNumber(gtk_entry_get_text(field.entry), field.bounds)
+                                       .value_or(field.bounds.lowest);
+        show(field, value, false);
+        owner_.fieldEdited(field.field, value);
     }
 
     Decorations decorations() const {
@@ -399,25 +460,26 @@ class GtkSettingWindow final : public SettingWindow {
         }
     }
 
-    /// Closing only hides the window; an edit in progress is kept, as leaving the field would
-    /// keep it.
-    static void hidden(GtkWidget* /*window*/, GtkSettingWindow* self) { self->endEditingAll(); }
-
-    static gboolean keyPressed(GtkWidget* /*window*/, GdkEventKey* key, GtkSettingWindow* self) {
-        if (key->keyval != GDK_KEY_Escape) {
-            return FALSE;
-        }
-        gtk_widget_hide(GTK_WIDGET(self->window_));
+    /// Closing (the window manager's close, or Escape) ends an edit under way, as leaving the
+    /// field would, and then the owner lets the window go: nothing of this object is touched
+    /// after.
+    static gboolean closeAsked(GtkWidget* /*window*/, GdkEvent* /*event*/, GtkSettingWindow* self) {
+        self->endEditingAll();
+        self->owner_.windowClosed();
         return TRUE;
     }
 
+    static gboolean keyPressed(GtkWidget* window, GdkEventKey* key, GtkSettingWindow* self) {
+        return key->keyval == GDK_KEY_Escape && closeAsked(window, nullptr, self);
+    }
+
     /// A button released on the window's background, on no control, which would have taken it
-    /// (GTK hands a control's release on to the window all the same), is the owner's `mouseUp`.
+    /// (GTK hands a control's release on to the window all the same), is the owner's.
     static gboolean buttonReleased(GtkWidget* /*window*/, GdkEvent* event, GtkSettingWindow* self) {
         GtkWidget* target = gtk_get_event_widget(event);
         if (target == GTK_WIDGET(self->window_) ||
             (target != nullptr && !GTK_IS_BUTTON(target) && !gtk_widget_get_can_focus(target))) {
-            self->owner_.mouseUp();
+            self->owner_.backgroundClicked();
         }
         return FALSE;
     }
@@ -425,10 +487,9 @@ class GtkSettingWindow final : public SettingWindow {
     GObjectPtr<GtkBuilder> builder_;
     GtkWindow* window_;
     GtkWidget* content_;
-    Owner& owner_;
-    std::array<Field, kFields.size()> fields_;
+    SettingWindowOwner& owner_;
+    Field fields_[std::size(kFields)];
     std::forward_list<Connection> connections_;
-    std::string unknownAction_;
     bool quiet_ = false;
     std::optional<WindowFrame> asked_;
     Decorations appliedWith_;
@@ -446,6 +507,7 @@ const char* missingObject(GtkBuilder* builder) {
         {GTK_TYPE_ENTRY, {"txtMemoryLevel", "txtSignificantLevel", "txtPressureLevel"}},
         {GTK_TYPE_SCALE, {"sliderFrequency"}},
         {GTK_TYPE_LABEL, {"txtSliderValue", "txtAppName", "txtCopyrightText", "txtVersionString"}},
+        {GTK_TYPE_LINK_BUTTON, {"btnTwitter", "btnOrvaneDotCom", "btnFaq", "btnFanPage"}},
     };
     for (const auto& [type, ids] : needed) {
         for (const char* id : ids) {
@@ -463,32 +525,26 @@ const char* missingObject(GtkBuilder* builder) {
 GtkSettingWindowFactory::GtkSettingWindowFactory(std::string resourcesDirectory, SystemLog& log)
     : resourcesDirectory_(std::move(resourcesDirectory)), log_(log) {}
 
-std::unique_ptr<SettingWindow> GtkSettingWindowFactory::loadWindow(SettingWindowController& owner) {
+std::unique_ptr<SettingWindow> GtkSettingWindowFactory::loadWindow(SettingWindowOwner& owner) {
     const auto text = readResource(resourcesDirectory_, kInterfaceFile, log_);
     if (!text) {
         return nullptr;
     }
     GObjectPtr<GtkBuilder> builder(gtk_builder_new());
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     std::string problem;
     if (!gtk_builder_add_from_string(builder.get(), text->c_str(), text->size(), &error)) {
         problem = std::string("is not valid (") + error->message + ")";
-        g_error_free(error);
     } else if (const char* missing = missingObject(builder.get())) {
         problem = std::string("has no usable \"") + missing + "\"";
     } else {
-        auto loaded = std::make_unique<GtkSettingWindow>(std::move(builder), owner,
-                                                         resourcesDirectory_, log_);
-        if (loaded->unknownAction().empty()) {
-            return loaded;
-        }
-        // The window goes with `loaded`.
-        problem = "names no action \"" + loaded->unknownAction() + "\"";
+        return std::make_unique<GtkSettingWindow>(std::move(builder), owner, resourcesDirectory_,
+                                                  log_);
     }
     log_.log(std::string("The interface file ") + kInterfaceFile + " " + problem +
              "; the preferences window cannot open");
     // A toplevel window belongs to GTK until it is destroyed.
-    if (GObject* window = builder ? gtk_builder_get_object(builder.get(), "window") : nullptr;
+    if (GObject* window = gtk_builder_get_object(builder.get(), "window");
         window != nullptr && GTK_IS_WINDOW(window)) {
         gtk_widget_destroy(GTK_WIDGET(window));
     }

@@ -9,19 +9,18 @@
 namespace headroom {
 
 /// Loads the preferences window from the GtkBuilder file `SettingWindowController.ui` of the
-/// resources folder. The file names each outlet by its id (`btnShowIcon`, `generalView`, …),
-/// the window `window`, its content `content` and the toolbar items by their identifiers
-/// (`General`, `Advanced`, `AboutUs`); a segmented control is a box of radio buttons. Each
-/// control's <signal> names the controller's action it sends. A file that is missing, not
-/// valid, lacks one of these or names an unknown action is refused with a line in the log.
+/// resources folder. The file names each control by its id (`btnShowIcon`, `generalView`, …),
+/// the window `window`, its content `content` and the toolbar items `General`, `Advanced` and
+/// `AboutUs`; the text size is a box of radio buttons. A file that is missing, not valid or
+/// lacks one of these is refused with a line in the log.
 ///
-/// The window opens centred on the screen. Closing it (or Escape) only hides it; a click on its
-/// background ends text editing.
+/// The window opens centred on the screen. Closing it (or Escape) tells the owner, which lets it
+/// go.
 class GtkSettingWindowFactory final : public SettingWindowFactory {
   public:
     GtkSettingWindowFactory(std::string resourcesDirectory, SystemLog& log);
 
-    std::unique_ptr<SettingWindow> loadWindow(SettingWindowController& owner) override;
+    std::unique_ptr<SettingWindow> loadWindow(SettingWindowOwner& owner) override;
 
   private:
     std::string resourcesDirectory_;

@@ -16,8 +16,6 @@ inline constexpr std::string_view kIsAutoFreeMemory = "isAutoFreeMemory";
 inline constexpr std::string_view kMemoryLevel = "memoryLevel";
 inline constexpr std::string_view kSignificantThreshold = "significantThreshold";
 inline constexpr std::string_view kPressureLevel = "pressureLevel";
-/// Written by the welcome window's check box; mirrored by no property.
-inline constexpr std::string_view kShow = "Show";
 
 // Defaults, written into the store for every key it does not hold.
 inline constexpr bool kDefaultIsRunOnStartUp = false;
