@@ -55,8 +55,10 @@ void Cleaner::performCleanOperation() {
     const std::optional<int> previousOomScore = raiseOomScoreForClean();
 
     const std::int32_t duration = cleanDuration(monitor_.totalMemory());
-    // The percentage the first phase ends at (zero or negative from 50 GiB installed).
-    const std::int32_t step = 100 - duration;
+    // The percentage the first phase ends at. From 50 GiB installed the hold alone would take
+    // it to zero or below: the first phase then ends at 10% and the hold spreads the rest over
+    // its duration, so that the figure moves all the way.
+    const std::int32_t step = duration < 100 ? 100 - duration : 10;
 
     // The image stays decoded for this clean only; every block is a new encoding of it, and
     // the first one gives the length.
@@ -104,7 +106,8 @@ void Cleaner::performCleanOperation() {
             break;
         }
         holdCleaningBlocks(makeBlock, blockLength);
-        events_.progress(secondPhaseProgress(elapsed, step));
+        const auto held = std::int64_t{elapsed} * (100 - step) / duration;
+        events_.progress(secondPhaseProgress(static_cast<std::int32_t>(held), step));
         goOn = pause();
     }
 
