@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "GuiTestSupport.h"
@@ -231,7 +232,7 @@ std::string bytesOf(GdkPixbuf* image) {
         static_cast<std::size_t>(gdk_pixbuf_get_rowstride(image) * gdk_pixbuf_get_height(image)));
 }
 
-TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepTheirLabels) {
+TEST_F(MenuMirrorTest, HandDrawnRowsAreAlignedWithTheOthersAndKeepTheirLabels) {
     // A wide red picture for an icon: drawn stretched, it fills the whole 16 x 16 square.
     const fs::path icon =
         fs::temp_directory_path() / ("headroom-menu-icon-" + std::to_string(::getpid()) + ".png");
@@ -274,6 +275,7 @@ TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepThei
     const auto plain = shoot(row, 0);
     ASSERT_TRUE(gtk_widget_get_mapped(row));
     const auto noImage = shoot(rowsOf(mirror).at(2), 0);
+    const auto plainRow = shoot(rowsOf(mirror).at(3), 0);
     // The real pointer over the row: GTK selects it.
     int seen = draws;
     ASSERT_TRUE(test::pointAt(row));
@@ -290,31 +292,32 @@ TEST_F(MenuMirrorTest, HandDrawnRowsDrawTheirOwnPlacesWithNoHighlightAndKeepThei
     }
     gtk_menu_popdown(mirror.gtkMenu());
     fs::remove(icon);
-    ASSERT_TRUE(plain && pointed && noImage && retitled);
+    ASSERT_TRUE(plain && pointed && noImage && retitled && plainRow);
     fs::create_directories(HEADROOM_SCREENSHOT_DIR);
     gdk_pixbuf_save(plain.get(), HEADROOM_SCREENSHOT_DIR "/menu-row.png", "png", nullptr, nullptr);
     gdk_pixbuf_save(pointed.get(), HEADROOM_SCREENSHOT_DIR "/menu-row-pointed.png", "png", nullptr,
                     nullptr);
 
-    // Under the pointer the row looks as it did.
-    EXPECT_TRUE(bytesOf(plain.get()) == bytesOf(pointed.get()));
-    // The icon fills x 5 to 20 of the row and the square on its bottom edge; the title's ink
-    // starts at x 29.
-    const int height = gdk_pixbuf_get_height(plain.get());
-    const int middle = height - 8;
-    EXPECT_FALSE(isRed(pixelAt(plain.get(), 4, middle)));
-    EXPECT_TRUE(isRed(pixelAt(plain.get(), 5, middle)));
-    EXPECT_TRUE(isRed(pixelAt(plain.get(), 20, middle)));
-    EXPECT_FALSE(isRed(pixelAt(plain.get(), 21, middle)));
-    EXPECT_TRUE(isRed(pixelAt(plain.get(), 12, height - 16)));
-    EXPECT_TRUE(isRed(pixelAt(plain.get(), 12, height - 1)));
+    // Under the pointer the row is highlighted, as the others are.
+    EXPECT_FALSE(bytesOf(plain.get()) == bytesOf(pointed.get()));
+    // The title starts where a plain row's does (give or take its first letter's bearing);
+    // the icon fills 16 x 16 pixels left of it.
     const Pixel background = pixelAt(plain.get(), gdk_pixbuf_get_width(plain.get()) - 1, 0);
-    EXPECT_GE(inkFrom(plain.get(), 21, background), 29);
-    EXPECT_LE(inkFrom(plain.get(), 21, background), 33);
+    const int titleStart = inkFrom(plainRow.get(), 0, background);
+    const int middle = gdk_pixbuf_get_height(plain.get()) / 2;
+    const int iconLeft = inkFrom(plain.get(), 0, background);
+    ASSERT_GE(iconLeft, 0);
+    for (const auto& [x, y, red] :
+         {std::tuple{iconLeft, middle, true}, std::tuple{iconLeft + 15, middle, true},
+          std::tuple{iconLeft + 16, middle, false}, std::tuple{iconLeft + 8, middle - 8, true},
+          std::tuple{iconLeft + 8, middle + 7, true},
+          std::tuple{iconLeft + 8, middle + 8, false}}) {
+        EXPECT_EQ(isRed(pixelAt(plain.get(), x, y)), red) << x << "," << y;
+    }
+    EXPECT_NEAR(inkFrom(plain.get(), iconLeft + 16, background), titleStart, 2);
     // An icon that cannot be loaded leaves the title alone.
-    EXPECT_FALSE(isRed(pixelAt(noImage.get(), 12, middle)));
-    EXPECT_GE(inkFrom(noImage.get(), 0, background), 29);
-    EXPECT_LE(inkFrom(noImage.get(), 0, background), 33);
+    EXPECT_FALSE(isRed(pixelAt(noImage.get(), iconLeft + 8, middle)));
+    EXPECT_NEAR(inkFrom(noImage.get(), 0, background), titleStart, 2);
     // A new title is drawn on the next turn.
     EXPECT_FALSE(bytesOf(plain.get()) == bytesOf(retitled.get()));
 

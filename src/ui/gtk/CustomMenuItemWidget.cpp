@@ -1,5 +1,7 @@
 #include "ui/gtk/CustomMenuItemWidget.h"
 
+#include <algorithm>
+#include <cmath>
 #include <variant>
 
 #include "ui/gtk/SignalConnect.h"
@@ -8,24 +10,17 @@ namespace headroom {
 
 namespace {
 
-/// The desktop's sans-serif font, for when the title font is not installed.
-constexpr const char* kFallbackFont = "Sans";
-
 /// The size an icon is read at before it is stretched into its square.
 constexpr int kIconReadSize = 48;
 
-/// The menu item around the row: no padding, no highlight, the text colour of a plain row.
-constexpr const char* kPlainRowStyle =
-    "menuitem, menuitem:hover, menuitem:selected { padding: 0; margin: 0; border: none; "
-    "background: none; box-shadow: none; color: inherit; }";
+/// Room between the icon and the title, as GTK's menus keep it.
+constexpr int kIconSpacing = 6;
 
 }  // namespace
 
 CustomMenuItemWidget::CustomMenuItemWidget()
-    : area_(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()))),
-      plainRow_(gtk_css_provider_new()) {
+    : area_(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()))) {
     gtk_widget_set_size_request(area_.get(), kNaturalWidth, kNaturalHeight);
-    gtk_css_provider_load_from_data(plainRow_.get(), kPlainRowStyle, -1, nullptr);
     connectSignal(area_.get(), "hierarchy-changed", &onHierarchyChanged, this);
     connectSignal(area_.get(), "draw", &onDraw, this);
 }
@@ -40,8 +35,6 @@ void CustomMenuItemWidget::leaveItem() {
         return;
     }
     g_signal_handler_disconnect(styledItem_, itemDraw_);
-    gtk_style_context_remove_provider(gtk_widget_get_style_context(styledItem_),
-                                      GTK_STYLE_PROVIDER(plainRow_.get()));
     g_object_remove_weak_pointer(G_OBJECT(styledItem_), reinterpret_cast<gpointer*>(&styledItem_));
     styledItem_ = nullptr;
 }
@@ -62,9 +55,6 @@ void CustomMenuItemWidget::onHierarchyChanged(GtkWidget* area, GtkWidget* /*prev
     }
     row->styledItem_ = item;
     g_object_add_weak_pointer(G_OBJECT(item), reinterpret_cast<gpointer*>(&row->styledItem_));
-    gtk_style_context_add_provider(gtk_widget_get_style_context(item),
-                                   GTK_STYLE_PROVIDER(row->plainRow_.get()),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
     row->itemDraw_ = g_signal_connect_data(item, "draw", reinterpret_cast<GCallback>(&onDraw), row,
                                            nullptr, G_CONNECT_AFTER);
     gtk_widget_queue_draw(item);
@@ -72,10 +62,11 @@ void CustomMenuItemWidget::onHierarchyChanged(GtkWidget* area, GtkWidget* /*prev
 
 gboolean CustomMenuItemWidget::onDraw(GtkWidget* widget, cairo_t* cr, gpointer self) {
     auto* row = static_cast<CustomMenuItemWidget*>(self);
-    // In a menu item, the item's own drawing paints the whole row; the area paints nothing.
+    // In a menu item the row is painted on the item, after its own background and highlight,
+    // so that the icon may stand left of where the other rows' titles start.
     const bool onItem = widget != row->area_.get();
     if (onItem || row->styledItem_ == nullptr) {
-        row->paint(cr, gtk_widget_get_allocated_height(widget));
+        row->paint(cr, widget);
     }
     return onItem ? FALSE : TRUE;
 }
@@ -92,40 +83,46 @@ GdkPixbuf* CustomMenuItemWidget::imageNamed(const std::string& name) {
     return images_.emplace(name, pixbuf).first->second.get();
 }
 
-void CustomMenuItemWidget::paint(cairo_t* cr, double height) {
-    for (const MenuRowElement& element : view_.drawRect()) {
-        cairo_save(cr);
-        if (const auto* text = std::get_if<MenuRowText>(&element)) {
-            GObjectPtr<PangoLayout> layout(
-                gtk_widget_create_pango_layout(area_.get(), text->text.c_str()));
-            PangoFontDescription* font = pango_font_description_new();
-            // Pango takes the first family of the list that is installed.
-            pango_font_description_set_family(font, (text->fontName + "," + kFallbackFont).c_str());
-            pango_font_description_set_absolute_size(font, text->pointSize * PANGO_SCALE);
-            pango_layout_set_font_description(layout.get(), font);
-            pango_font_description_free(font);
-            int width = 0;
-            int lineHeight = 0;
-            pango_layout_get_pixel_size(layout.get(), &width, &lineHeight);
-            GdkRGBA ink{};
-            gtk_style_context_get_color(gtk_widget_get_style_context(area_.get()),
-                                        GTK_STATE_FLAG_NORMAL, &ink);
-            gdk_cairo_set_source_rgba(cr, &ink);
-            cairo_move_to(cr, text->x, height - text->y - lineHeight);
-            pango_cairo_show_layout(cr, layout.get());
-        } else if (const auto* image = std::get_if<MenuRowImage>(&element)) {
-            if (GdkPixbuf* pixbuf = imageNamed(image->image)) {
-                // Stretched: each axis scaled on its own.
-                const GObjectPtr<GdkPixbuf> stretched(
-                    gdk_pixbuf_scale_simple(pixbuf, static_cast<int>(image->width),
-                                            static_cast<int>(image->height), GDK_INTERP_BILINEAR));
-                const double top = height - image->y - image->height;
-                gdk_cairo_set_source_pixbuf(cr, stretched.get(), image->x, top);
-                cairo_rectangle(cr, image->x, top, image->width, image->height);
-                cairo_fill(cr);
-            }
-        }
-        cairo_restore(cr);
+void CustomMenuItemWidget::paint(cairo_t* cr, GtkWidget* on) {
+    // The title starts where a plain row's label does (the area's place in the row), in the
+    // row's font and in its text colour of the moment (highlighted under the pointer, as the
+    // other rows are); the icon stands in the room left of it.
+    int left = 0;
+    int top = 0;
+    gtk_widget_translate_coordinates(area_.get(), on, 0, 0, &left, &top);
+    const double height = gtk_widget_get_allocated_height(on);
+    const MenuRowText* text = nullptr;
+    const MenuRowImage* image = nullptr;
+    const auto elements = view_.drawRect();
+    for (const MenuRowElement& element : elements) {
+        text = text != nullptr ? text : std::get_if<MenuRowText>(&element);
+        image = image != nullptr ? image : std::get_if<MenuRowImage>(&element);
+    }
+    const int iconLeft =
+        std::max(0, left - static_cast<int>(CustomMenuItemView::kIconSide) - kIconSpacing);
+    GdkPixbuf* icon = image != nullptr ? imageNamed(image->image) : nullptr;
+    if (icon != nullptr) {
+        // Stretched: each axis scaled on its own.
+        const int side = static_cast<int>(image->width);
+        const GObjectPtr<GdkPixbuf> stretched(gdk_pixbuf_scale_simple(
+            icon, side, static_cast<int>(image->height), GDK_INTERP_BILINEAR));
+        const double iconTop = std::floor((height - image->height) / 2);
+        gdk_cairo_set_source_pixbuf(cr, stretched.get(), iconLeft, iconTop);
+        cairo_rectangle(cr, iconLeft, iconTop, image->width, image->height);
+        cairo_fill(cr);
+        left = std::max(left, iconLeft + side + kIconSpacing);
+    }
+    if (text != nullptr) {
+        GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(on, text->text.c_str()));
+        int width = 0;
+        int lineHeight = 0;
+        pango_layout_get_pixel_size(layout.get(), &width, &lineHeight);
+        GdkRGBA ink{};
+        gtk_style_context_get_color(gtk_widget_get_style_context(on),
+                                    gtk_widget_get_state_flags(on), &ink);
+        gdk_cairo_set_source_rgba(cr, &ink);
+        cairo_move_to(cr, left, std::floor((height - lineHeight) / 2));
+        pango_cairo_show_layout(cr, layout.get());
     }
 }
 

@@ -10,15 +10,14 @@
 
 namespace headroom {
 
-/// The hand-drawn menu row as a widget: it paints what CustomMenuItemView describes, turned to
-/// GTK's top-down coordinates, with the title in the theme's normal text colour whatever the
-/// widget's state (a highlighted row looks the same). Point sizes are pixels. Images are icon
-/// names or image files; one that cannot be loaded is left out.
+/// The hand-drawn menu row as a widget: it paints the title and the icon of a
+/// CustomMenuItemView so that the row is aligned with and alike to the menu's other rows: the
+/// title where their labels start, in their font and text colour (highlighted under the
+/// pointer as they are), the icon (stretched into its square) in the room left of the title.
+/// Images are icon names or image files; one that cannot be loaded is left out.
 ///
-/// In a menu the whole row is the view: the widget paints on the menu item that holds it,
-/// from the row's left edge (a menu sets its items' content off by the room it keeps for
-/// check marks), and the item gets no padding and no highlight of its own, so that a row
-/// under the pointer looks the same as any other.
+/// In a menu the widget paints on the menu item that holds it, after the item's own
+/// background.
 ///
 /// Like the view's own accessors, changing the title or the image does not redraw: queue a
 /// draw of widget().
@@ -40,12 +39,11 @@ class CustomMenuItemWidget {
     static void onHierarchyChanged(GtkWidget* area, GtkWidget* previous, gpointer self);
     static gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
     void leaveItem();
-    void paint(cairo_t* cr, double height);
+    void paint(cairo_t* cr, GtkWidget* on);
     GdkPixbuf* imageNamed(const std::string& name);
 
     CustomMenuItemView view_;
     GObjectPtr<GtkWidget> area_;
-    GObjectPtr<GtkCssProvider> plainRow_;
     GtkWidget* styledItem_ = nullptr;  // a weak pointer: GLib clears it when the item goes
     gulong itemDraw_ = 0;
     std::map<std::string, GObjectPtr<GdkPixbuf>> images_;  // null: cannot be loaded
