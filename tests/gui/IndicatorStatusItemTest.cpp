@@ -123,7 +123,7 @@ TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
         // Low memory turns the icon itself red, not only the attention icon.
         {{"150.00 MB", {TitleColor::Red}},
          figures(150 * kMiB, 300 * kMiB, true),
-         "headroom-22-plate-bar7-red",
+         "headroom-red-22-plate-bar7",
          "150M"},
         {{"3.00 GB", {}}, figures(3 * kGiB, 6 * kGiB), "headroom-22-plate-bar7", "3.0G"},
         // A new figure and a new bar length: never the new figure under the old name.
@@ -132,7 +132,7 @@ TEST_F(IndicatorStatusItemTest, OneIconPerRefreshUnderNamesThatAreReused) {
         {{"2.00 GB", {}}, figures(2 * kGiB, 4 * kGiB, false, false), "headroom-22-plate", "2.0G"},
         {{"", {TitleColor::Red}},
          figures(kGiB, 4 * kGiB, true, false, false),
-         "headroom-22-plate-bar0-red",
+         "headroom-red-22-plate-bar0",
          ""},
     };
     for (const Refresh& refresh : refreshes) {

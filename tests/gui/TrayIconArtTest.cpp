@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ui/gtk/GObjectPtr.h"
 #include "ui/gtk/TrayIconArt.h"
@@ -97,17 +98,9 @@ double leastContrast(const std::string& svg, Rgb panel, std::optional<Rgb> plate
     return least;
 }
 
-/// Plasma's recolouring: its theme's text colour in place of the style sheet's.
-std::string schemed(std::string svg, std::string_view text) {
-    const std::size_t at = svg.find(kSchemeText);
-    if (at != std::string::npos) {
-        svg.replace(at, kSchemeText.size(), text);
-    }
-    return svg;
-}
-
-TrayIcon icon(int size, IconStyle style, std::string figure, bool bar, int pixels, bool red) {
-    return TrayIcon{size, style, std::move(figure), bar, pixels, red};
+TrayIcon icon(int size, IconStyle style, std::string figure, bool bar, int pixels, bool red,
+              PanelLook panel = {}) {
+    return TrayIcon{size, style, std::move(figure), bar, pixels, red, false, std::move(panel)};
 }
 
 constexpr double kKiB = 0x1p10;
@@ -152,7 +145,7 @@ TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
     const std::pair<const char*, TrayHost> cases[] = {
         {"/usr/bin/gnome-shell", TrayHost::Label},
         {"/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service",
-         TrayHost::Label},
+         TrayHost::IndicatorService},
         {"kded5", TrayHost::ColorScheme},
         {"/usr/bin/plasmashell", TrayHost::ColorScheme},
         {"waybar", TrayHost::IconOnlySmall},
@@ -171,63 +164,124 @@ TEST(TrayIconArtTest, HostIsToldByTheWatchersProgram) {
     lowNoBar.showsBar = false;
     StatusImage lowNothing = lowNoBar;
     lowNothing.showsText = false;
-    const TrayIcon gnome = trayIconFor({TrayHost::Label, half});
+    const TrayIcon gnome = trayIconFor({TrayHost::Label, half, {}});
     EXPECT_EQ(gnome, icon(16, IconStyle::Symbolic, "", true, 6, false));
     EXPECT_EQ(trayIconName(gnome), "headroom-16-bar6-symbolic");
-    EXPECT_EQ(trayIconFor({TrayHost::ColorScheme, half}),
-              icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false));
-    EXPECT_EQ(trayIconFor({TrayHost::IconOnly, lowNoBar}),
+    // Xfce's indicator plugin draws at 22 pixels: no scaling.
+    EXPECT_EQ(trayIconFor({TrayHost::IndicatorService, half, {}}),
+              icon(22, IconStyle::Symbolic, "", true, 9, false));
+    EXPECT_EQ(trayIconFor({TrayHost::ColorScheme, half, {}}),
+              icon(22, IconStyle::Ink, "2.0G", true, 9, false));
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnly, lowNoBar, {}}),
               icon(22, IconStyle::Plate, "2.0G", false, 0, true));
     // waybar draws its tray at 16 pixels: the small font, inside a one-pixel rim.
-    EXPECT_EQ(trayIconFor({TrayHost::IconOnlySmall, figures(512 * kMiB, kGiB)}),
+    EXPECT_EQ(trayIconFor({TrayHost::IconOnlySmall, figures(512 * kMiB, kGiB), {}}),
               icon(16, IconStyle::Plate, "512M", true, 5, false));
     // Bar icon and text both off, or no figures yet: the module stands in.
-    EXPECT_EQ(trayIconFor({TrayHost::Label, lowNothing}),
+    EXPECT_EQ(trayIconFor({TrayHost::Label, lowNothing, {}}),
               icon(16, IconStyle::Symbolic, "", true, 0, true));
-    EXPECT_EQ(trayIconFor({TrayHost::XEmbed, StatusImage{0, 0, false, false, false, true, {}}}),
+    EXPECT_EQ(trayIconFor({TrayHost::XEmbed, StatusImage{0, 0, false, false, false, true, {}}, {}}),
               icon(22, IconStyle::Plate, "", true, 0, false));
+    // A clean shows the module with its progress, never a figure, on every host.
+    StatusImage cleaning = half;
+    cleaning.cleanProgress = 85;
+    for (const TrayHost host : {TrayHost::Label, TrayHost::ColorScheme, TrayHost::IconOnly}) {
+        const TrayIcon clean = trayIconFor({host, cleaning, {}});
+        EXPECT_TRUE(clean.figure.empty() && clean.bar && clean.cleaning);
+        EXPECT_EQ(clean.barPixels, 85 * barCapacity(clean) / 100);
+        EXPECT_NE(trayIconName(clean).find("-clean"), std::string::npos);
+    }
+}
+
+TEST(TrayIconArtTest, PanelColoursAreReadFromKdeFiles) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[Colors:Window]\nForegroundNormal=252,252,252\n", "#fcfcfc"},
+        {"[General]\nForegroundNormal=1,2,3\n[Colors:Window]\r\nBackgroundNormal=42,46,50\r\n"
+         "ForegroundNormal=35,38,41\r\n",
+         "#232629"},
+        {"[Colors:Window]\nForegroundNormalX=1,2,3\n[Colors:View]\nForegroundNormal=1,2,3\n", ""},
+        {"[Colors:Window]\nForegroundNormal=252,252\n", ""},
+        {"[Colors:Window]\nForegroundNormal=256,0,0\n", ""},
+        {"[Colors:Window]\nForegroundNormal=1,2,3,4\n", ""},
+        {"[Colors:Window]\nForegroundNormal=-1,2,3\n", ""},
+        {"", ""}};
+    for (const auto& [file, colour] : cases) {
+        EXPECT_EQ(kdeTextColour(file), colour) << file;
+    }
+    EXPECT_TRUE(isLightColour("#fcfcfc"));
+    EXPECT_FALSE(isLightColour("#232629"));
+    EXPECT_FALSE(isLightColour("fcfcfc"));
+    // A colour that is no "#rrggbb" is never written into the icon.
+    const std::string odd =
+        trayIconSvg(icon(22, IconStyle::Ink, "2.0G", true, 9, false, {"\"/><script", true}));
+    EXPECT_EQ(odd.find("script"), std::string::npos);
+    EXPECT_NE(odd.find(PanelLook().ink), std::string::npos);
 }
 
 TEST(TrayIconArtTest, IconsAreCrispAndFillTheirCanvas) {
-    const TrayIcon icons[] = {
-        icon(16, IconStyle::Symbolic, "", true, 0, false),
-        icon(16, IconStyle::Symbolic, "", true, 12, true),
-        icon(22, IconStyle::ColorScheme, "", true, 18, false),
-        icon(22, IconStyle::ColorScheme, "100%", true, 18, false),
-        icon(22, IconStyle::ColorScheme, "2.0G", false, 0, false),
+    // With the figure's least height: 9 pixels on 22, 7 on 16, more where no bar takes room.
+    const std::pair<TrayIcon, int> icons[] = {
+        {icon(16, IconStyle::Symbolic, "", true, 0, false), 0},
+        {icon(16, IconStyle::Symbolic, "", true, 12, true), 0},
+        {icon(22, IconStyle::Ink, "", true, 18, false), 0},
+        {icon(22, IconStyle::Ink, "100%", true, 18, false), 9},
+        {icon(22, IconStyle::Ink, "2.0G", false, 0, false), 14},
+        {icon(22, IconStyle::Plate, "512M", true, 3, false), 9},
+        {icon(16, IconStyle::Plate, "512M", true, 3, true), 7},
+        {icon(16, IconStyle::Plate, "2.0G", false, 0, false), 10},
     };
-    for (const TrayIcon& each : icons) {
+    for (const auto& [each, figureHeight] : icons) {
         SCOPED_TRACE(trayIconSvg(each));
         const auto image = render(trayIconSvg(each));
         ASSERT_TRUE(image);
         ASSERT_EQ(gdk_pixbuf_get_width(image.get()), each.size);
         ASSERT_EQ(gdk_pixbuf_get_height(image.get()), each.size);
-        int left = each.size, right = -1, top = each.size, bottom = -1;
+        const int inset = each.style == IconStyle::Plate || each.red ? (each.size > 16 ? 2 : 1) : 0;
+        auto isInk = [&](int x, int y) {
+            if (channel(image.get(), x, y, 3) != 255) {
+                return false;
+            }
+            for (int c = 0; c < 3 && inset > 0; ++c) {
+                if (channel(image.get(), x, y, c) != channel(image.get(), each.size / 2, 0, c)) {
+                    return true;
+                }
+            }
+            return inset == 0;
+        };
+        int left = each.size, right = -1, top = each.size, bottom = -1, frameTop = each.size;
+        int figureRows = 0;
         for (int y = 0; y < each.size; ++y) {
+            int inkInRow = 0;
             for (int x = 0; x < each.size; ++x) {
+                // Only the plate's rounded corners may be partly covered.
                 const int a = channel(image.get(), x, y, 3);
-                ASSERT_TRUE(a == 0 || a == 255) << "a partly covered pixel at " << x << "," << y;
-                if (a == 255) {
+                const bool rim = std::min({x, y, each.size - 1 - x, each.size - 1 - y}) < inset;
+                ASSERT_TRUE(a == 0 || a == 255 || rim) << "partly covered at " << x << "," << y;
+                if (isInk(x, y)) {
+                    ++inkInRow;
                     left = std::min(left, x);
                     right = std::max(right, x);
                     top = std::min(top, y);
                     bottom = std::max(bottom, y);
                 }
             }
+            if (inkInRow == each.size - 2 * inset && frameTop == each.size) {
+                frameTop = y;  // the bar's frame spans the icon
+            }
+            figureRows += inkInRow > 0 && y < frameTop ? 1 : 0;
         }
-        // The figure alone is only as wide as its text; everything else spans the canvas.
-        // ("2.0G" is 16 pixels wide, centred.)
-        EXPECT_EQ(left, each.figure.empty() || each.bar ? 0 : 3);
-        EXPECT_EQ(right, each.figure.empty() || each.bar ? each.size - 1 : 18);
         if (each.figure.empty()) {
-            EXPECT_EQ(top, 0);
-            EXPECT_EQ(bottom, each.size - 1);
+            // The module spans the canvas inside the plate's rim.
+            EXPECT_EQ(std::vector({left, top, right, bottom}),
+                      std::vector({inset, inset, each.size - 1 - inset, each.size - 1 - inset}));
+        } else {
+            EXPECT_EQ(figureRows, figureHeight);
         }
     }
 
     // The bar grows from the left, one pixel per twelfth of the memory at 16 pixels.
     const auto half =
-        render(trayIconSvg(trayIconFor({TrayHost::Label, figures(2 * kGiB, 4 * kGiB)})));
+        render(trayIconSvg(trayIconFor({TrayHost::Label, figures(2 * kGiB, 4 * kGiB), {}})));
     const std::pair<int, int> alphaAt[] = {{2, 255}, {7, 255}, {8, 0}, {14, 0}, {15, 255}};
     for (const auto& [x, alpha] : alphaAt) {
         EXPECT_EQ(channel(half.get(), x, 8, 3), alpha) << x;  // 15: the frame's right side
@@ -235,50 +289,64 @@ TEST(TrayIconArtTest, IconsAreCrispAndFillTheirCanvas) {
 }
 
 TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
-    // Panel colours: Breeze Light and Breeze Dark (Plasma 5.27), GNOME 43's top bar, waybar's
-    // default bar (rgba(43, 48, 59, 0.5) over sway's black) and a white and a black tray.
-    const Rgb breezeLight{0xef, 0xf0, 0xf1};
-    const Rgb breezeDark{0x31, 0x36, 0x3b};
-    const Rgb gnomeBar{0x23, 0x23, 0x23};
-    const Rgb waybar{0x16, 0x18, 0x1e};
-    const Rgb white{0xff, 0xff, 0xff};
-    const Rgb black{0x00, 0x00, 0x00};
-    const TrayIcon scheme = icon(22, IconStyle::ColorScheme, "2.0G", true, 9, false);
-    EXPECT_GE(leastContrast(schemed(trayIconSvg(scheme), "#232629"), breezeLight), 4.5);
-    EXPECT_GE(leastContrast(schemed(trayIconSvg(scheme), "#fcfcfc"), breezeDark), 4.5);
-    for (const bool red : {false, true}) {
-        SCOPED_TRACE(red);
-        for (const Rgb panel : {breezeLight, breezeDark, waybar, white, black}) {
+    // Panel colours: Breeze Light (opaque, and translucent over black), Xfce's light panel,
+    // white; Breeze Dark (Plasma 5.27), black, waybar's default bar (as sway shows it),
+    // tint2's dark one.
+    const Rgb light[] = {
+        {0xef, 0xf0, 0xf1}, {0xcb, 0xcb, 0xcc}, {0xf6, 0xf5, 0xf4}, {0xff, 0xff, 0xff}};
+    const Rgb dark[] = {
+        {0x24, 0x27, 0x2a}, {0x00, 0x00, 0x00}, {0x34, 0x37, 0x3c}, {0x22, 0x22, 0x22}};
+    const PanelLook breezeLight;
+    const PanelLook breezeDark{"#fcfcfc", true};
+    EXPECT_GE(
+        leastContrast(trayIconSvg(icon(22, IconStyle::Ink, "2.0G", true, 9, false, breezeLight)),
+                      light[0]),
+        4.5);
+    EXPECT_GE(
+        leastContrast(trayIconSvg(icon(22, IconStyle::Ink, "2.0G", true, 9, false, breezeDark)),
+                      dark[0]),
+        4.5);
+    for (const bool isDark : {false, true}) {
+        for (const Rgb panel : isDark ? std::vector<Rgb>(std::begin(dark), std::end(dark))
+                                      : std::vector<Rgb>(std::begin(light), std::end(light))) {
+            SCOPED_TRACE(testing::Message() << panel.r << "," << panel.g << "," << panel.b);
+            // The plate icon stands out on any panel; the red plate on the panel it is for,
+            // and its ink on it, whatever the style.
             for (const int size : {16, 22}) {
                 EXPECT_GE(
-                    leastContrast(trayIconSvg(icon(size, IconStyle::Plate, "512M", true, 7, red)),
-                                  panel, hex(red ? kPlateRed : kPlateDark)),
+                    leastContrast(trayIconSvg(icon(size, IconStyle::Plate, "512M", true, 7, false)),
+                                  panel, hex(kPlateDark)),
                     4.5);
+                const std::string_view red = isDark ? kRedOnDark : kRedOnLight;
+                for (const IconStyle style :
+                     {IconStyle::Symbolic, IconStyle::Ink, IconStyle::Plate}) {
+                    const std::string svg =
+                        trayIconSvg(icon(size, style, "512M", true, 7, true, {"#fcfcfc", isDark}));
+                    ASSERT_NE(svg.find(red), std::string::npos);
+                    const Rgb plate = hex(red);
+                    EXPECT_GE(contrast(luminance(plate.r, plate.g, plate.b),
+                                       luminance(panel.r, panel.g, panel.b)),
+                              4.5);
+                    EXPECT_GE(leastContrast(svg, panel, plate), 4.5);
+                }
             }
         }
-        // Plasma's red icon keeps its colour on a plate of its own.
-        const std::string redScheme =
-            trayIconSvg(icon(22, IconStyle::ColorScheme, "512M", true, 7, true));
-        EXPECT_EQ(redScheme.find("ColorScheme-Text"), std::string::npos);
-        EXPECT_NE(redScheme.find(kPlateRed), std::string::npos);
     }
-    // GNOME paints the symbolic grey in its text colour (white on the top bar); the red
-    // variant is not symbolic and stays red.
+    // GNOME paints the symbolic grey in its text colour (white on the top bar).
     const std::string grey = trayIconSvg(icon(16, IconStyle::Symbolic, "", true, 6, false));
     EXPECT_NE(grey.find(kSymbolicGrey), std::string::npos);
     std::string painted = grey;
     painted.replace(painted.find(kSymbolicGrey), kSymbolicGrey.size(), "#ffffff");
-    EXPECT_GE(leastContrast(painted, gnomeBar), 4.5);
-    const TrayIcon low = icon(16, IconStyle::Symbolic, "", true, 6, true);
-    EXPECT_FALSE(trayIconName(low).ends_with("-symbolic"));
-    EXPECT_GE(leastContrast(trayIconSvg(low), gnomeBar), 4.5);
+    EXPECT_GE(leastContrast(painted, dark[0]), 4.5);
+    EXPECT_FALSE(
+        trayIconName(icon(16, IconStyle::Symbolic, "", true, 6, true)).ends_with("-symbolic"));
 }
 
 TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
     // Free memory from none to all of 8 GiB in 29 MiB steps, as an amount and as a
     // percentage, with the bar icon on and off, grey and red: what refreshes ask for.
-    for (const TrayHost host : {TrayHost::Label, TrayHost::ColorScheme, TrayHost::IconOnly,
-                                TrayHost::IconOnlySmall, TrayHost::XEmbed}) {
+    for (const TrayHost host : {TrayHost::Label, TrayHost::IndicatorService, TrayHost::ColorScheme,
+                                TrayHost::IconOnly, TrayHost::IconOnlySmall, TrayHost::XEmbed}) {
         SCOPED_TRACE(static_cast<int>(host));
         std::set<std::string> names;
         std::set<std::string> pictures;
@@ -288,7 +356,8 @@ TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
                     const TrayIcon each =
                         trayIconFor({host,
                                      {mib * kMiB, 8192 * kMiB, (shown & 1) != 0, red,
-                                      (shown & 2) != 0, (shown & 4) != 0, std::nullopt}});
+                                      (shown & 2) != 0, (shown & 4) != 0, std::nullopt},
+                                     {}});
                     names.insert(trayIconName(each));
                     pictures.insert(trayIconSvg(each));
                 }
@@ -296,9 +365,19 @@ TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
         }
         // One name per whole-pixel bar length (or none) and colour: on GNOME the module
         // alone, elsewhere the figures drawn under a name are written to its file in turn.
-        const TrayIcon sample = trayIconFor({host, figures(2 * kGiB, 4 * kGiB)});
+        const TrayIcon sample = trayIconFor({host, figures(2 * kGiB, 4 * kGiB), {}});
         EXPECT_LE(names.size(), static_cast<std::size_t>(2 * (barCapacity(sample) + 2)));
-        EXPECT_EQ(pictures.size() > names.size(), host != TrayHost::Label);
+        EXPECT_EQ(pictures.size() > names.size(),
+                  host != TrayHost::Label && host != TrayHost::IndicatorService);
+        // A host that prefers symbolic icons looks a red name up as "<shorter form>-symbolic"
+        // first: none of those may name another icon.
+        for (const std::string& name : names) {
+            for (std::size_t dash = name.find('-');
+                 dash != std::string::npos && name.find("red") != std::string::npos;
+                 dash = name.find('-', dash + 1)) {
+                EXPECT_EQ(names.count(name.substr(0, dash) + "-symbolic"), 0u) << name;
+            }
+        }
     }
     EXPECT_EQ(barPixelsOf(std::nanf(""), 12), 0);
     EXPECT_EQ(barPixelsOf(50.0f, 12), 12);

@@ -308,10 +308,10 @@ class TestTray(unittest.TestCase):
         self.until("attention", lambda: item.properties()["Status"] == "NeedsAttention")
         props = item.properties()
         self.assertEqual(props["XAyatanaLabel"], "100.00 MB")
-        self.assertEqual(props["IconName"], "headroom-22-plate-bar14-red")
+        self.assertEqual(props["IconName"], "headroom-red-22-plate-bar14")
         self.assertEqual(props["AttentionIconName"], props["IconName"])
         with open(os.path.join(icons, props["IconName"] + ".svg")) as f:
-            self.assertIn("#c01c28", f.read())
+            self.assertIn("#a51d2d", f.read())
 
         # Quit from the menu ends the process cleanly and takes the icon folder with it.
         item.click("Quit")

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <gio/gio.h>
+
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/RunLoop.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLog.h"
+#include "ui/gtk/GObjectPtr.h"
 #include "ui/gtk/TrayIconArt.h"
 
 namespace headroom {
@@ -44,16 +50,30 @@ class IndicatorStatusBar final : public StatusBar {
 
     /// The panel behind the StatusNotifierWatcher of the session bus, asked now.
     static TrayHost watcherHost();
+    /// What `host`'s panel looks like, from its theme: Plasma's text colour from its desktop
+    /// theme or colour scheme (plasmarc, kdeglobals), the dark panel of Xfce (xfconf) or of
+    /// the GTK theme, GNOME's and waybar's dark bars. Kept until a theme changes.
+    PanelLook panelLook(TrayHost host);
+    /// `changed` runs after every change of a theme panelLook read.
+    void setOnLookChange(std::function<void()> changed) { lookChanged_ = std::move(changed); }
     /// Whether an XEmbed system tray (freedesktop System Tray Protocol) runs on the display.
     static bool hasXEmbedTray();
 
   private:
+    void followThemes();
+    void themeChanged();
+
     std::string id_;
     std::string title_;
     RunLoop& runLoop_;
     SystemLog& log_;
     std::unique_ptr<IconFolder> folder_;
     int itemsMade_ = 0;
+    std::map<TrayHost, PanelLook> looks_;
+    std::function<void()> lookChanged_;
+    std::vector<GObjectPtr<GFileMonitor>> themeFiles_;
+    GObjectPtr<GDBusConnection> bus_;
+    guint xfconfChanges_ = 0;
 };
 
 }  // namespace headroom

@@ -76,6 +76,8 @@ struct ToolTipFilter {
 
 IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::string& id)
     : bar_(bar), mirror_(bar.runLoop()), host_(IndicatorStatusBar::watcherHost()) {
+    // A theme's change shows at once: the icon is drawn again in the panel's new colours.
+    bar_.setOnLookChange([this] { changed(); });
     indicator_.reset(static_cast<AppIndicator*>(g_object_new(indicatorType(), "id", id.c_str(),
                                                              "category", "SystemServices",
                                                              "icon-name", kThemedIcon, nullptr)));
@@ -133,6 +135,7 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
 }
 
 IndicatorStatusItem::~IndicatorStatusItem() {
+    bar_.setOnLookChange(nullptr);
     for (const guint source : {panelCheck_, publishSource_}) {
         if (source != 0) {
             g_source_remove(source);
@@ -190,9 +193,13 @@ void IndicatorStatusItem::publish() {
         shownLabel_ = title_.text;
         app_indicator_set_label(indicator_.get(), shownLabel_.c_str(), labelGuide(image_).c_str());
     }
-    // Panels that show no label show the title as the item's tooltip.
-    const std::string itemTitle =
-        title_.text.empty() ? bar_.title() : bar_.title() + ": " + title_.text;
+    // Panels that show no label show the title as the item's tooltip: it keeps the figure
+    // with the text turned off, and says when a clean runs.
+    const std::string figure = image_.cleanProgress
+                                   ? "cleaning " + std::to_string(*image_.cleanProgress) + "%"
+                               : title_.text.empty() ? titleFigure(image_)
+                                                     : title_.text;
+    const std::string itemTitle = figure.empty() ? bar_.title() : bar_.title() + ": " + figure;
     if (itemTitle != itemTitle_) {
         itemTitle_ = itemTitle;
         app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
@@ -219,7 +226,22 @@ void IndicatorStatusItem::showIcon() {
         }
         return;
     }
-    const TrayIcon icon = trayIconFor({host_, image_});
+    PanelLook look = bar_.panelLook(host_);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GdkRectangle area{};
+    if (trayIcon_ != nullptr && image_.isLow &&
+        gtk_status_icon_get_geometry(trayIcon_, nullptr, &area, nullptr) != FALSE && area.x > 0) {
+        // An XEmbed tray tells nothing of its colours: the pixel just left of the icon does.
+        g_autoptr(GdkPixbuf) pixel = gdk_pixbuf_get_from_window(
+            gdk_get_default_root_window(), area.x - 1, area.y + area.height / 2, 1, 1);
+        if (pixel != nullptr) {
+            const guchar* rgb = gdk_pixbuf_get_pixels(pixel);
+            g_autofree gchar* colour = g_strdup_printf("#%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
+            look.dark = !isLightColour(colour);
+        }
+    }
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    const TrayIcon icon = trayIconFor({host_, image_, look});
     const std::string name = trayIconName(icon);
     std::string error;
     // Plasma reads a name's file once for each icon folder it is told: a new picture under a

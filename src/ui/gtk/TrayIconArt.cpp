@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace headroom {
@@ -13,8 +14,8 @@ namespace {
 /// The bar's full width in points, as the status item computes it (at single precision).
 constexpr float kBarPoints = 11.4f;
 
-/// Pixel fonts for the figure ('#' inked): 4 × 7 for 22-pixel icons, 3 × 5 for 16-pixel ones;
-/// the dot is one pixel wide.
+/// Pixel fonts for the figure ('#' inked): 4 × 7 for 22-pixel icons, 3 × 5 for 16-pixel ones,
+/// drawn taller than designed (see Pixels::text); the dot is one pixel wide.
 struct Glyph {
     char c;
     std::array<std::string_view, 7> rows;
@@ -63,8 +64,11 @@ using Font = std::array<Glyph, 17>;
 const Font& fontFor(int size) {
     return size >= 20 ? kGlyphs : kSmallGlyphs;
 }
-int glyphHeight(int size) {
-    return size >= 20 ? 7 : 5;
+/// Digits 9 pixels tall on a 22-pixel icon and 7 on a 16-pixel one, so that they read at a
+/// glance beside a panel's clock; twice the font's own height where no bar takes room.
+int figureHeight(const TrayIcon& icon) {
+    const int font = icon.size >= 20 ? 7 : 5;
+    return icon.bar ? font + 2 : 2 * font;
 }
 
 const Glyph* glyphOf(const Font& font, char c) {
@@ -108,7 +112,10 @@ class Pixels {
         rect(x, y + 1, 1, height - 2);
         rect(x + width - 1, y + 1, 1, height - 2);
     }
-    void text(const Font& font, int height, int x, int y, std::string_view text, bool tightUnit) {
+    /// `text` in `font` (of `rows` rows), stretched to `height` pixels: each pixel row takes the
+    /// font row its centre falls in, so that the rows doubled are spread over the glyph.
+    void text(const Font& font, int rows, int height, int x, int y, std::string_view text,
+              bool tightUnit) {
         for (std::size_t index = 0; index < text.size(); ++index) {
             const Glyph* glyph = glyphOf(font, text[index]);
             if (glyph == nullptr) {
@@ -118,7 +125,8 @@ class Pixels {
                 --x;
             }
             for (int row = 0; row < height; ++row) {
-                const std::string_view line = glyph->rows[static_cast<std::size_t>(row)];
+                const std::string_view line =
+                    glyph->rows[static_cast<std::size_t>((2 * row + 1) * rows / (2 * height))];
                 // Runs of ink along the row, one rectangle each.
                 for (std::size_t at = 0; at < line.size();) {
                     if (line[at] != '#') {
@@ -144,19 +152,26 @@ class Pixels {
 
 /// The inset of the drawing from the canvas edge: the plate keeps a rim around it.
 bool onPlate(const TrayIcon& icon) {
-    return icon.style == IconStyle::Plate || (icon.style == IconStyle::ColorScheme && icon.red);
+    return icon.style == IconStyle::Plate || icon.red;
 }
 int insetOf(const TrayIcon& icon) {
     return onPlate(icon) ? (icon.size >= 20 ? 2 : 1) : 0;
 }
 
-/// Frame height of the slim bar under a figure.
+/// Frame height of the slim bar under a figure: frame, air, bar, air, frame.
 int slimFrameHeight(int side) {
-    return side >= 20 ? 9 : side >= 18 ? 8 : 6;
+    return side >= 20 ? 7 : side >= 18 ? 6 : 5;
+}
+
+/// A bar `width` pixels long; a clean's progress is striped, so that it is not read as memory.
+void drawBar(Pixels& ink, int x, int y, int width, int height, bool striped) {
+    for (int at = 0; at < width; at += striped ? 2 : width) {
+        ink.rect(x + at, y, striped ? 1 : width, height);
+    }
 }
 
 /// The memory module: contacts above and below a framed bar, `side` pixels square at (x0, y0).
-void drawModule(Pixels& ink, int x0, int y0, int side, int barPixels) {
+void drawModule(Pixels& ink, int x0, int y0, int side, int barPixels, bool striped) {
     const int pin = side >= 20 ? 4 : 3;
     const int spacing = side >= 20 ? 6 : 4;
     const int centre = side / 2 - 1;
@@ -165,7 +180,7 @@ void drawModule(Pixels& ink, int x0, int y0, int side, int barPixels) {
         ink.rect(x0 + x, y0 + side - pin, 2, pin);
     }
     ink.frame(x0, y0 + pin, side, side - 2 * pin);
-    ink.rect(x0 + 2, y0 + pin + 2, barPixels, side - 2 * pin - 4);
+    drawBar(ink, x0 + 2, y0 + pin + 2, barPixels, side - 2 * pin - 4, striped);
 }
 
 std::string fixed(double value, int decimals) {
@@ -192,7 +207,70 @@ std::string shortAmount(double value, std::size_t unit) {
     return digits + kUnits[unit];
 }
 
+/// The channels of "#rrggbb"; nothing for any other text.
+std::optional<std::array<int, 3>> channelsOf(std::string_view colour) {
+    std::array<int, 3> channels{};
+    if (colour.size() != 7 || colour[0] != '#' ||
+        colour.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    for (std::size_t at = 0; at < 3; ++at) {
+        std::from_chars(colour.data() + 1 + 2 * at, colour.data() + 3 + 2 * at, channels[at], 16);
+    }
+    return channels;
+}
+
 }  // namespace
+
+std::optional<std::string_view> iniValue(std::string_view file, std::string_view group,
+                                         std::string_view key) {
+    bool inGroup = false;
+    while (!file.empty()) {
+        const std::size_t end = std::min(file.find('\n'), file.size());
+        std::string_view line = file.substr(0, end);
+        file.remove_prefix(std::min(end + 1, file.size()));
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        if (line.starts_with('[')) {
+            inGroup = line.size() == group.size() + 2 && line.substr(1, group.size()) == group &&
+                      line.back() == ']';
+        } else if (inGroup && line.starts_with(key) && line.substr(key.size()).starts_with('=')) {
+            return line.substr(key.size() + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string kdeTextColour(std::string_view file) {
+    // "r,g,b", each 0 to 255.
+    const std::string value(iniValue(file, "Colors:Window", "ForegroundNormal").value_or(""));
+    unsigned r = 256, g = 256, b = 256;
+    int end = 0;
+    std::array<char, 8> colour{};
+    if (std::sscanf(value.c_str(), "%3u,%3u,%3u%n", &r, &g, &b, &end) != 3 ||
+        static_cast<std::size_t>(end) != value.size() || std::max({r, g, b}) > 255) {
+        return {};
+    }
+    std::snprintf(colour.data(), colour.size(), "#%02x%02x%02x", r, g, b);
+    return colour.data();
+}
+
+bool isLightColour(std::string_view colour) {
+    const auto channels = channelsOf(colour);
+    if (!channels) {
+        return false;
+    }
+    // WCAG 2 relative luminance; above 0.18 (mid grey to the eye) reads as light.
+    double luminance = 0.0;
+    for (const auto& [value, weight] :
+         {std::pair{(*channels)[0], 0.2126}, std::pair{(*channels)[1], 0.7152},
+          std::pair{(*channels)[2], 0.0722}}) {
+        const double c = value / 255.0;
+        luminance += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return luminance > 0.18;
+}
 
 TrayHost trayHostForWatcher(std::string_view program) {
     if (program.empty()) {
@@ -201,9 +279,12 @@ TrayHost trayHostForWatcher(std::string_view program) {
     const std::size_t slash = program.rfind('/');
     const std::string_view name =
         slash == std::string_view::npos ? program : program.substr(slash + 1);
-    if (name == "gnome-shell" || name.starts_with("ayatana-indicator-application") ||
-        name.starts_with("indicator-application")) {
+    if (name == "gnome-shell") {
         return TrayHost::Label;
+    }
+    if (name.starts_with("ayatana-indicator-application") ||
+        name.starts_with("indicator-application")) {
+        return TrayHost::IndicatorService;
     }
     if (name == "kded5" || name == "kded6" || name == "plasmashell") {
         return TrayHost::ColorScheme;
@@ -233,12 +314,21 @@ TrayIcon trayIconFor(const TrayIconRequest& request) {
     TrayIcon icon;
     // GNOME fits item icons into a 16-pixel box; waybar draws its tray at 16 pixels.
     const TrayHost host = request.host;
+    const bool label = host == TrayHost::Label || host == TrayHost::IndicatorService;
     icon.size = host == TrayHost::Label || host == TrayHost::IconOnlySmall ? 16 : 22;
-    icon.style = host == TrayHost::Label         ? IconStyle::Symbolic
-                 : host == TrayHost::ColorScheme ? IconStyle::ColorScheme
+    icon.style = label                           ? IconStyle::Symbolic
+                 : host == TrayHost::ColorScheme ? IconStyle::Ink
                                                  : IconStyle::Plate;
     icon.red = request.image.isLow;
-    if (request.host != TrayHost::Label) {
+    icon.panel = request.panel;
+    icon.cleaning = request.image.cleanProgress.has_value();
+    if (icon.cleaning) {
+        // The module with the progress as its bar: plainly not a figure of free memory.
+        icon.barPixels = static_cast<int>(std::clamp(*request.image.cleanProgress, 0, 100) *
+                                          barCapacity(icon) / 100);
+        return icon;
+    }
+    if (!label) {
         icon.figure = shortFigure(request.image);
     }
     // Without a figure the module stands in, so that the item never shows an empty image.
@@ -265,17 +355,37 @@ std::string shortFigure(const StatusImage& image) {
     return shortAmount(free / std::ldexp(1.0, 10 * static_cast<int>(unit + 1)), unit);
 }
 
+std::string titleFigure(const StatusImage& image) {
+    if (!(image.totalBytes > 0.0)) {
+        return {};
+    }
+    const double free = image.freeBytes >= 0.0 ? image.freeBytes : 0.0;  // NaN: 0
+    std::array<char, 48> text{};
+    if (image.isPercentage) {
+        std::snprintf(text.data(), text.size(), "%.2f%%",
+                      std::min(100.0, free * 100.0 / image.totalBytes));
+    } else {
+        const int unit = free >= 0x1p30 ? 3 : free >= 0x1p20 ? 2 : 1;
+        std::snprintf(text.data(), text.size(), "%.2f %cB", std::ldexp(free, -10 * unit),
+                      "KMG"[unit - 1]);
+    }
+    return text.data();
+}
+
 std::string trayIconName(const TrayIcon& icon) {
-    static constexpr std::array<std::string_view, 3> kStyles{"", "-scheme", "-plate"};
-    std::string name = "headroom-" + std::to_string(icon.size);
+    static constexpr std::array<std::string_view, 3> kStyles{"", "-ink", "-plate"};
+    // The panel's colours change the picture: a new name makes every panel load it again. Red
+    // names share no beginning with the symbolic ones: a host that prefers symbolic icons
+    // (Xfce's indicator plugin) tries the name's shorter forms with "-symbolic" first.
+    const bool dark = icon.panel.dark && (icon.red || icon.style == IconStyle::Ink);
+    std::string name = icon.red ? (dark ? "headroom-red-dark-" : "headroom-red-") : "headroom-";
+    name += std::to_string(icon.size);
     name += kStyles.at(static_cast<std::size_t>(icon.style));
     if (icon.bar) {
-        name += "-bar" + std::to_string(icon.barPixels);
+        name += (icon.cleaning ? "-clean" : "-bar") + std::to_string(icon.barPixels);
     }
-    if (icon.red) {
-        name += "-red";
-    } else if (icon.style == IconStyle::Symbolic) {
-        name += "-symbolic";
+    if (!icon.red) {
+        name += dark ? "-dark" : icon.style == IconStyle::Symbolic ? "-symbolic" : "";
     }
     return name;
 }
@@ -286,23 +396,22 @@ std::string trayIconSvg(const TrayIcon& icon) {
     const int bar = std::clamp(icon.barPixels, 0, barCapacity(icon));
     Pixels ink;
     if (icon.figure.empty()) {
-        drawModule(ink, inset, inset, side, bar);
+        drawModule(ink, inset, inset, side, bar, icon.cleaning);
     } else {
         const Font& font = fontFor(icon.size);
-        const int height = glyphHeight(icon.size);
+        const int rows = icon.size >= 20 ? 7 : 5;
+        const int height = figureHeight(icon);
         // Four wide characters may reach into the plate's rim at 22 pixels, which is wide
         // enough; at 16 the unit closes up to the digits instead, so that no ink touches the
         // panel.
         const bool tight = icon.size < 20 && textWidth(font, icon.figure, false) > side;
         const int x = std::max(0, (icon.size - textWidth(font, icon.figure, tight)) / 2);
+        const int frame = icon.bar ? slimFrameHeight(side) : 0;
+        ink.text(font, rows, height, x, inset + (side - frame - height) / 2, icon.figure, tight);
         if (icon.bar) {
-            const int frame = slimFrameHeight(side);
-            ink.text(font, height, x, inset + (side - frame - height) / 2, icon.figure, tight);
             const int top = inset + side - frame;
             ink.frame(inset, top, side, frame);
-            ink.rect(inset + 2, top + 2, bar, frame - 4);
-        } else {
-            ink.text(font, height, x, inset + (side - height) / 2, icon.figure, tight);
+            drawBar(ink, inset + 2, top + 2, bar, frame - 4, false);
         }
     }
 
@@ -313,34 +422,22 @@ std::string trayIconSvg(const TrayIcon& icon) {
         // The figure as text too, for whoever reads the file rather than looks at it.
         svg += "<title>" + icon.figure + "</title>";
     }
-    std::string paint;
-    switch (icon.style) {
-        case IconStyle::Symbolic:
-            paint = " fill=\"" + std::string(icon.red ? kLowRed : kSymbolicGrey) + "\"";
-            break;
-        case IconStyle::ColorScheme:
-            if (icon.red) {
-                paint = " fill=\"" + std::string(kPlateInk) + "\"";
-            } else {
-                // Plasma rewrites this style sheet with its theme's colours.
-                svg +=
-                    "<style id=\"current-color-scheme\" "
-                    "type=\"text/css\">.ColorScheme-Text{color:" +
-                    std::string(kSchemeText) + ";}</style>";
-                paint = " class=\"ColorScheme-Text\" fill=\"currentColor\"";
-            }
-            break;
-        case IconStyle::Plate:
-            paint = " fill=\"" + std::string(kPlateInk) + "\"";
-            break;
+    std::string_view paint = icon.style == IconStyle::Symbolic ? kSymbolicGrey : kPlateInk;
+    if (icon.red) {
+        paint = icon.panel.dark ? "#000000" : kPlateInk;
+    } else if (icon.style == IconStyle::Ink) {
+        static const PanelLook breeze;
+        paint = channelsOf(icon.panel.ink) ? icon.panel.ink : breeze.ink;
     }
-    // A red icon of a recolouring host and every plate icon sit on a plate of their own.
     if (onPlate(icon)) {
+        const std::string_view plate = !icon.red         ? kPlateDark
+                                       : icon.panel.dark ? kRedOnDark
+                                                         : kRedOnLight;
         svg += "<rect width=\"" + size + "\" height=\"" + size + "\" rx=\"" +
-               std::string(icon.size >= 20 ? "3" : "2") + "\" fill=\"" +
-               std::string(icon.red ? kPlateRed : kPlateDark) + "\"/>";
+               std::string(icon.size >= 20 ? "3" : "2") + "\" fill=\"" + std::string(plate) +
+               "\"/>";
     }
-    svg += "<path" + paint + " d=\"" + ink.path() + "\"/></svg>\n";
+    svg += "<path fill=\"" + std::string(paint) + "\" d=\"" + ink.path() + "\"/></svg>\n";
     return svg;
 }
 
