@@ -89,6 +89,14 @@ std::unique_ptr<KeyFilePreferenceStore> openPreferences(const CommandLine& line,
         case KeyFilePreferenceStore::LoadStatus::Loaded:
         case KeyFilePreferenceStore::LoadStatus::Missing:
             return store;
+        case KeyFilePreferenceStore::LoadStatus::NotRegular:
+            if (!named) {
+                // A dotfile linked to /dev/null says "keep nothing": the defaults, unsaved.
+                log.log("The preference file " + path + " is not used (" + message +
+                        "); running on the defaults without saving them");
+                return store;
+            }
+            [[fallthrough]];
         case KeyFilePreferenceStore::LoadStatus::Unreadable:
             error = "cannot read the preference file " + path + ": " + message;
             return nullptr;

@@ -307,6 +307,27 @@ class TestOutsideFiles(TempDirCase):
                                          os.path.join(self.tmp, "fine.ini"), timeout=10)
                 self.assert_one_line(result, procfs, says)
 
+    def test_a_default_file_that_is_not_regular_leaves_the_defaults_unsaved(self):
+        # A dotfile linked to /dev/null is a common way to say "keep nothing".
+        default = os.path.join(self.tmp, "xdg", "headroom", "preferences.ini")
+        os.makedirs(os.path.dirname(default))
+        for kind in ("link-to-null", "fifo", "folder"):
+            with self.subTest(kind=kind):
+                if kind == "link-to-null":
+                    os.symlink("/dev/null", default)
+                else:
+                    make_kind(kind, default)
+                before = os.lstat(default)
+                result = self.run_binary("--print", "--procfs", PROCFS, timeout=10)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue(result.stdout.startswith("Title: 2.00 GB"), result.stdout)
+                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                self.assertIn(default + " is not used", result.stderr)
+                after = os.lstat(default)
+                self.assertEqual((after.st_mode, after.st_ino), (before.st_mode, before.st_ino))
+                self.assertEqual(os.listdir(os.path.dirname(default)), ["preferences.ini"])
+                (os.rmdir if kind == "folder" else os.remove)(default)
+
 
 class TestImpossibleFigures(TempDirCase):
     """A substitute meminfo may say what no machine can: the output stays valid and shows no

@@ -7,12 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "KeyFileTestSupport.h"
@@ -135,61 +135,64 @@ TEST(PreferenceFileCases, OnlyChangedKeysAreWrittenSoEditsMadeMeanwhileSurvive) 
               "[Preferences]\nmemoryLevel=100\nisShowText=true\nrefreshInterval=4\n");
 }
 
-TEST(PreferenceFileCases, WritersAndLoadsAtTheSameTimeLoseNoChange) {
-    // The tray and the welcome window save the same file, and each removes what a killed run
-    // left when it loads; here three stores do both, at once.
-    TempDir dir;
-    RecordingLog log;
-    const std::string path = dir / "preferences.ini";
-    constexpr int kKeys = 100;
-    const auto writer = [&path, &log](char name) {
-        auto store = std::make_unique<KeyFilePreferenceStore>(path, log);
-        std::string message;
-        for (int i = 0; i < kKeys; ++i) {
-            if (i % 10 == 0) {
-                store->load(message);
-            }
-            store->setInteger(i, name + std::to_string(i));
-        }
-    };
-    std::thread a(writer, 'a'), b(writer, 'b'), c(writer, 'c');
-    a.join();
-    b.join();
-    c.join();
-    auto reopened = open(path, log, Status::Loaded);
-    int lost = 0;
-    for (const char name : {'a', 'b', 'c'}) {
-        for (int i = 0; i < kKeys; ++i) {
-            lost += reopened->integerForKey(name + std::to_string(i)) != i ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(lost, 0);
-    EXPECT_TRUE(log.lines.empty()) << log.lines.front();
-    EXPECT_EQ(dir.list(), std::vector<std::string>{"preferences.ini"});
-}
-
-TEST(PreferenceFileCases, TemporaryFilesOfAKilledRunAreRemovedAtLoad) {
+TEST(PreferenceFileCases, OnlyOurOwnStaleTemporaryFilesAreRemovedAtLoad) {
     TempDir dir;
     RecordingLog log;
     const std::string path = dir / "preferences.ini";
     writeFile(path, "[Preferences]\n");
-    for (const char* name : {"preferences.ini.Ab12Cd", "preferences.ini.ZZZZZZ"}) {
+    const auto aged = [&dir](const std::string& name, int minutes) {
         writeFile(dir / name, "[Preferences]\nhalf");
-    }
-    // Not ours to remove: a backup, other files' temporaries, other names, a folder.
-    std::vector<std::string> kept = {"other.ini.Ab12Cd", "preferences.ini.Ab12C",
-                                     "preferences.ini.Ab12Cde",
+        std::filesystem::last_write_time(dir / name, std::filesystem::file_time_type::clock::now() -
+                                                         std::chrono::minutes(minutes));
+    };
+    aged("preferences.ini.headroom-save-Ab12Cd", 2);  // a killed run's: removed
+    // Kept: a save under way now, the user's own files (a backup, the names other programs
+    // give), other files' temporaries, and what is not a regular file.
+    std::vector<std::string> kept = {"preferences.ini.headroom-save-Xy34Zw",
+                                     "preferences.ini.backup",
+                                     "preferences.ini.old123",
+                                     "preferences.ini.201224",
+                                     "preferences.ini.Ab12Cd",
+                                     "other.ini.headroom-save-Ab12Cd",
                                      "preferences.ini.corrupt-20260101-000000"};
-    for (const std::string& name : kept) {
-        writeFile(dir / name, "x");
+    aged(kept[0], 0);
+    for (std::size_t i = 1; i < kept.size(); ++i) {
+        aged(kept[i], 60);
     }
-    std::filesystem::create_directory(dir / "preferences.ini.Dir123");
-    kept.insert(kept.end(), {"preferences.ini", "preferences.ini.Dir123"});
+    aged("target", 60);
+    std::filesystem::create_symlink(dir / "target", dir / "preferences.ini.headroom-save-Link00");
+    std::filesystem::create_directory(dir / "preferences.ini.headroom-save-Dir123");
+    kept.insert(kept.end(), {"preferences.ini", "preferences.ini.headroom-save-Dir123",
+                             "preferences.ini.headroom-save-Link00", "target"});
     std::sort(kept.begin(), kept.end());
 
     open(path, log, Status::Loaded);
     EXPECT_EQ(dir.list(), kept);
     EXPECT_TRUE(log.lines.empty());
+    // A save leaves no temporary file behind.
+    open(path, log, Status::Loaded)->setBool(true, "isShowIcon");
+    EXPECT_EQ(dir.list(), kept);
+}
+
+TEST(PreferenceFileCases, ANulByteIsRefusedNotCutOff) {
+    TempDir dir;
+    RecordingLog log;
+    const std::string path = dir / "preferences.ini";
+    const std::string withNul("[Preferences]\nstrTextSize=Sm\0all\n", 33);
+    writeFile(path, withNul);
+    KeyFilePreferenceStore store(path, log);
+    std::string message;
+    EXPECT_EQ(store.load(message), Status::Corrupt);
+    EXPECT_TRUE(contains(message, "NUL")) << message;
+
+    // Written in by hand after the load: the save refuses to cut it off.
+    writeFile(path, "[Preferences]\n");
+    ASSERT_EQ(store.load(message), Status::Loaded);
+    writeFile(path, withNul);
+    store.setBool(true, "isShowIcon");
+    EXPECT_EQ(readFile(path), withNul);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_TRUE(contains(log.lines[0], "NUL")) << log.lines[0];
 }
 
 class CorruptFile : public ::testing::TestWithParam<const char*> {};

@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <glib/gstdio.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <string_view>
 #include <utility>
 
@@ -24,12 +24,16 @@ constexpr int kMaximumBackupsPerSecond = 1000;
 constexpr std::size_t kMaximumFileSize = std::size_t{1024} * 1024;
 /// Symbolic links followed before giving up (the kernel's own limit, MAXSYMLINKS).
 constexpr int kMaximumLinks = 40;
-/// The random part of a temporary file's name, `<file>.XXXXXX`, as g_file_set_contents makes it.
+/// A save's temporary file is `<file>.headroom-save-XXXXXX`, the X random.
+constexpr const char* kTemporaryInfix = ".headroom-save-";
 constexpr std::size_t kTemporarySuffixLength = 6;
+/// A save writes and renames its file within this time: an older one is a killed run's.
+constexpr std::time_t kStaleAfterSeconds = 60;
 // Why saving is held back.
 constexpr const char* kHeldUnreadable =
     "the file could not be read, so saving would replace it unseen";
 constexpr const char* kHeldCorrupt = "the file is not valid and has not been copied aside yet";
+constexpr const char* kHeldNotRegular = "it is not a regular file";
 constexpr auto kKeyFileFlags =
     static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
 
@@ -47,8 +51,12 @@ std::string takeError(GError* error) {
     return message;
 }
 
-/// Parses `contents` into `file`; the parser's reason when it cannot.
+/// Parses `contents` into `file`; the parser's reason when it cannot. A NUL byte would end the
+/// value it is in, and the rest of the value would be lost at the next save.
 std::string parse(GKeyFile* file, const std::string& contents) {
+    if (contents.find('\0') != std::string::npos) {
+        return "it holds a NUL byte";
+    }
     GError* error = nullptr;
     if (g_key_file_load_from_data(file, contents.data(), contents.size(), kKeyFileFlags, &error)) {
         return {};
@@ -78,70 +86,64 @@ std::string followLinks(std::string path) {
     return path;
 }
 
-/// Holds an advisory lock on a folder while a save reads, merges and replaces a file in it,
-/// so that two programs saving the same file (the tray and the welcome window) take turns,
-/// and while a load removes temporary files, so that it never takes a save's for a killed
-/// run's. Each holds it for the time of one save, so waiting for it is short; where locks are
-/// not supported (`held` stays false) a save goes ahead without.
-struct FolderLock {
-    explicit FolderLock(const std::string& folder)
-        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        while (fd >= 0 && !(held = ::flock(fd, LOCK_EX) == 0) && errno == EINTR) {
-        }
-    }
-    ~FolderLock() {
-        if (fd >= 0) {
-            ::close(fd);  // releases the lock
-        }
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    int fd;
-    bool held = false;
-};
-
-/// Removes the temporary files `<file>.XXXXXX` that saves of `file` left when their run was
-/// killed between writing and renaming: with the folder's lock held, no save of ours is under
-/// way (without it, one could not be told from a killed run's, so none is removed). Only the
-/// user's own regular files are touched.
+/// Removes the temporary files `<file>.headroom-save-XXXXXX` that saves of `file` left when
+/// their run was killed between writing and renaming. The name is one that only Headroom
+/// writes; only the user's own regular files (never what a link points to) that are a minute
+/// old, so that no save under way now loses its file, are removed.
 void removeStaleTemporaryFiles(const std::string& file) {
     const std::string folder = folderOf(file);
-    const std::string prefix = take(g_path_get_basename(file.c_str())) + ".";
-    const FolderLock lock(folder);
-    GDir* dir = lock.held ? g_dir_open(folder.c_str(), 0, nullptr) : nullptr;
+    const std::string prefix = take(g_path_get_basename(file.c_str())) + kTemporaryInfix;
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
     if (dir == nullptr) {
         return;
     }
+    const std::time_t now = std::time(nullptr);
     while (const gchar* entry = g_dir_read_name(dir)) {
         const std::string_view name(entry);
         const std::string path = folder + "/" + entry;
         struct stat info {};
         if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix) &&
-            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                        [](char c) { return g_ascii_isalnum(c); }) &&
             ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::geteuid()) {
+            info.st_uid == ::geteuid() && now - info.st_mtime >= kStaleAfterSeconds) {
             ::unlink(path.c_str());
         }
     }
     g_dir_close(dir);
 }
 
-/// Replaces `target` with `data` (see g_file_set_contents_full); the reason on failure, in
-/// words that do not change from one attempt to the next.
+/// Replaces `target` with `data`: written to a temporary file beside it, flushed to the disk,
+/// then renamed over it, so that the file is either the old one or the new one whole. The
+/// reason on failure, in words that do not change from one attempt to the next.
 std::string replace(const std::string& target, const std::string& data, mode_t mode) {
-    GError* error = nullptr;
-    if (g_file_set_contents_full(target.c_str(), data.data(), static_cast<gssize>(data.size()),
-                                 G_FILE_SET_CONTENTS_CONSISTENT, static_cast<int>(mode), &error)) {
-        return {};
+    std::string temporary = target + kTemporaryInfix + "XXXXXX";
+    const int fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, static_cast<int>(mode));
+    if (fd < 0) {
+        const int error = errno;
+        return "cannot create a file beside " + target + ": " + g_strerror(error);
     }
-    std::string reason = takeError(error);
-    // GLib names its temporary file, whose end is random: left out, so that the same failure
-    // reads the same next time.
-    if (const auto at = reason.find(target + "."); at != std::string::npos) {
-        reason.replace(at + target.size() + 1, kTemporarySuffixLength, "XXXXXX");
+    std::size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(n);
     }
-    return reason;
+    int error = written == data.size() && ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return "cannot write " + target + ": " + g_strerror(error);
+    }
+    return {};
 }
 
 }  // namespace
@@ -172,9 +174,12 @@ KeyFilePreferenceStore::LoadStatus KeyFilePreferenceStore::load(std::string& mes
             hold_ = nullptr;
             return LoadStatus::Missing;
         case FileStatus::NotRegular:
-            // A device, FIFO or folder is never read, and never replaced by a save.
+            // A device, FIFO or folder is never read, and never replaced by a save; the caller
+            // says so.
             message = "it is " + fileKind(info.st_mode) + ", not a regular file";
-            [[fallthrough]];
+            hold_ = kHeldNotRegular;
+            holdLogged_ = true;
+            return LoadStatus::NotRegular;
         case FileStatus::TooLarge:
         case FileStatus::Failed:
             hold_ = kHeldUnreadable;
@@ -317,10 +322,8 @@ std::string KeyFilePreferenceStore::writeMerged() {
         const int error = errno;
         return "cannot create the folder " + folder + ": " + g_strerror(error);
     }
-    const FolderLock lock(folder);
-
-    // Read the file again and change only the keys changed here: a value edited by hand, or
-    // saved by another of our programs, since the file was loaded is kept.
+    // Read the file again and change only the keys changed here: a value edited by hand since
+    // the file was loaded is kept.
     std::string contents;
     std::string reason;
     struct stat info {};

@@ -33,27 +33,27 @@ namespace headroom {
 /// Writes (`setBool` writes true/false, `setInteger` decimal, `setObject`/`setValue` the text
 /// escaped as key files require) change the value in memory and save at once: the file is read
 /// again and only the keys changed since the last save are set in it, so values edited by hand
-/// (or saved by another of our programs) meanwhile stay; then the file is replaced atomically
-/// (g_file_set_contents: a temporary `<file>.XXXXXX` in the same folder, renamed over it),
-/// keeping its mode, and its owner when root saves. A symbolic link is followed: the file it
+/// meanwhile stay; then the file is replaced atomically (a temporary
+/// `<file>.headroom-save-XXXXXX` in the same folder, flushed, renamed over it), keeping its
+/// mode, and its owner when root saves. A symbolic link is followed: the file it
 /// names is replaced, in its own folder, and the link stays. The parent folder is created
-/// with mode 0700 when needed. A save holds a lock on that folder, so that our two programs
-/// take turns; `load()` takes it too and then removes the temporary files that a killed run
-/// left behind.
+/// with mode 0700 when needed. `load()` removes the temporary files that a killed run left
+/// behind (regular files of that name a minute old or more).
 ///
 /// Only a regular file is read (opened without blocking, at most 1 MiB): a FIFO, a device or
-/// a folder loads as Unreadable and is never written.
+/// a folder loads as NotRegular and is never written. A file with a NUL byte loads as Corrupt.
 ///
 /// Keys are the program's identifiers and must be valid key-file key names (no `=`, `[`, `]` or
 /// line break).
 ///
-/// Saving is held back, and the values kept in memory for the run, in three cases:
+/// Saving is held back, and the values kept in memory for the run, in four cases:
 /// - before `load()`: nothing has been read yet, and saving would replace the file unseen;
 /// - after a load that found the file Corrupt, until `backUpCorruptFile()` has made its copy:
 ///   the corrupt file is never written over before it has been copied aside;
 /// - after a load that found the file Unreadable: it exists but could not be read, so saving
-///   would replace settings that were never seen.
-/// Each of these is logged once, on the first write it holds back. A save that cannot be made
+///   would replace settings that were never seen;
+/// - after a load that found the file NotRegular, which the caller says (nothing more is logged).
+/// The others are logged once, on the first write it holds back. A save that cannot be made
 /// (the file is read-only, is no longer a valid key file, or the folder cannot be written) is
 /// logged with the path and the reason; the same reason is not logged again on later writes
 /// (only a different one is), and the first successful save after failures is logged too.
@@ -68,6 +68,7 @@ class KeyFilePreferenceStore final : public PreferenceStore {
         Missing,     ///< there is no file (yet): the store starts empty
         Corrupt,     ///< the file does not parse as a key file: the store starts empty
         Unreadable,  ///< the file exists but could not be read: the store starts empty
+        NotRegular,  ///< a FIFO, device or folder: the store starts empty and never saves
     };
 
     /// Nothing is read until `load()`. `log` must outlive the store.
