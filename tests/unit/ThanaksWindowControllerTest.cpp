@@ -39,7 +39,7 @@ class WelcomeController : public ::testing::Test {
     FakeThanaksWindow* w = nullptr;
 };
 
-TEST_F(WelcomeController, ShowsInFrontThePromoHiddenUntilItLoadsAndAFailedLoadOnlyLogged) {
+TEST_F(WelcomeController, ShowsInFrontThePromoHiddenUntilItLoadsAndTellsAFailedSubscription) {
     open(std::nullopt);  // without its subscription page the rest of the window works
     EXPECT_EQ(w->collectionBehavior, kWindowCollectionBehaviorCanJoinAllSpaces);
     EXPECT_TRUE(w->inFront);
