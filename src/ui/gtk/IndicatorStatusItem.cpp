@@ -443,6 +443,11 @@ void IndicatorStatusItem::setToolTip(const std::string& title) {
         }
         toolTip_->title = title;
     }
+    // Only a panel that holds the item listens. On Debian 13 the signal sent while the item is
+    // an old-style tray icon (no watcher) left the icon drawn scaled in tint2.
+    if (trayIcon_ != nullptr) {
+        return;
+    }
     g_dbus_connection_emit_signal(bus_.get(), nullptr, toolTip_->path.c_str(),
                                   "org.kde.StatusNotifierItem", "NewToolTip", nullptr, nullptr);
 }
