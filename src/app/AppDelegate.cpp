@@ -12,6 +12,8 @@ AppDelegate::AppDelegate(Platform platform)
     : PreferenceModel(platform.preferences),
       platform_(std::move(platform)),
       monitor(platform_.hostMemory, platform_.workspace, platform_.log),
+      pressureWarning(platform_.runLoop, platform_.hostMemory, platform_.workspace,
+                      platform_.desktopNotifier),
       statusMenu(platform_.statusBar,
                  {[this] { cleaner.performCleanOperation(); }, [this] { preferencePressed(); },
                   [this] { welcome.showThanksWindow(); }, [this] { rateAppPressed(); },
@@ -38,6 +40,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     // so automatic freeing is off and the placeholder title is red (no figures yet, level 0).
     statusMenu.createStatusItem(isMemoryLow());
     setDefaultValueForPreferences();
+    pressureWarning.setLevel(pressureLevel);
+    // Allocating while programs wait for memory deepens the stall.
+    cleaner.holdsAutomaticClean = [this] {
+        pressureWarning.check();
+        return pressureWarning.isUnderPressure();
+    };
 
     // The installed memory, read once; the menu's Total row and every share divide by it.
     monitor.getTotalMemory();
@@ -102,6 +110,7 @@ void AppDelegate::updateMemoryDisplay() {
     // about to be shown.
     monitor.getMemoryDetails();
     refreshed_ = true;
+    pressureWarning.check();
     cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
     changeStatusItemTitle();
     if (isMenuOpen_) {

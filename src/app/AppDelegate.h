@@ -6,6 +6,7 @@
 
 #include "cleaner/Cleaner.h"
 #include "monitor/MemoryMonitor.h"
+#include "monitor/PressureWarning.h"
 #include "platform/Platform.h"
 #include "preferences/PreferenceModel.h"
 #include "statusmenu/StatusMenu.h"
@@ -60,6 +61,7 @@ class AppDelegate : public PreferenceModel {
 
     // The subsystems, named as their folders.
     MemoryMonitor monitor;
+    PressureWarning pressureWarning;
     StatusMenu statusMenu;
     Cleaner cleaner;
     Welcome welcome;

@@ -23,6 +23,9 @@ void AppDelegate::settingChanged(Setting setting) {
         case Setting::RefreshInterval:
             changeRefreshInterval(refreshInterval);
             break;
+        case Setting::PressureLevel:
+            pressureWarning.setLevel(pressureLevel);
+            break;
         default:
             // The levels and the automatic clean are read where they are used, at the next
             // refresh.

@@ -150,20 +150,19 @@ void Cleaner::checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory) {
     }
     automaticCleanLeftLow_.reset();
     isCleanPending_ = true;
-    runLoop_.performAfterDelay(kAutomaticCleanDelay,
-                               [this, alive = std::weak_ptr<char>(lifetime_)] {
-                                   if (alive.expired()) {
-                                       return;
-                                   }
-                                   isCleanPending_ = false;
-                                   if (isCleanRunning_) {
-                                       return;
-                                   }
-                                   performCleanOperation();
-                                   // Kept only while the next refreshes find memory still
-                                   // low.
-                                   automaticCleanLeftLow_ = runLoop_.now();
-                               });
+    runLoop_.performAfterDelay(
+        kAutomaticCleanDelay, [this, alive = std::weak_ptr<char>(lifetime_)] {
+            if (alive.expired()) {
+                return;
+            }
+            isCleanPending_ = false;
+            if (isCleanRunning_ || (holdsAutomaticClean && holdsAutomaticClean())) {
+                return;
+            }
+            performCleanOperation();
+            // Kept only while the next refreshes find memory still low.
+            automaticCleanLeftLow_ = runLoop_.now();
+        });
 }
 
 void Cleaner::holdCleaningBlocks(const TiffMaker& makeBlock, std::uint64_t blockLength) {

@@ -40,6 +40,9 @@ class Cleaner {
     /// clean is scheduled, unless an automatic clean that left memory low ended lately.
     void checkAutomaticFreeing(bool isMemoryLow, bool isAutoFreeMemory);
 
+    /// Asked when an automatic clean is about to start: true holds it back.
+    std::function<bool()> holdsAutomaticClean;
+
     /// The blocks a running clean holds.
     const std::vector<std::vector<std::uint8_t>>& DataArray() const { return DataArray_; }
 

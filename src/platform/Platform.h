@@ -4,6 +4,7 @@
 
 #include "platform/Application.h"
 #include "platform/BundleResources.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/Feedback.h"
 #include "platform/HostMemory.h"
 #include "platform/LoginItems.h"
@@ -56,6 +57,7 @@ struct Platform {
     SystemLog& log;
     Workspace& workspace;
     NotificationCenter& notificationCenter;
+    DesktopNotifier& desktopNotifier;
     StatusBar& statusBar;
     Feedback& feedback;
     Application& application;

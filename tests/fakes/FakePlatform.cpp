@@ -9,6 +9,7 @@ FakePlatform::FakePlatform() {
     log.setJournal(&journal);
     workspace.setJournal(&journal);
     notificationCenter.setJournal(&journal);
+    desktopNotifier.setJournal(&journal);
     statusBar.setJournal(&journal);
     feedback.setJournal(&journal);
     application.setJournal(&journal);
@@ -26,6 +27,7 @@ Platform FakePlatform::platform() {
         log,
         workspace,
         notificationCenter,
+        desktopNotifier,
         statusBar,
         feedback,
         application,

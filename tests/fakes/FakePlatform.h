@@ -3,6 +3,7 @@
 #include "CallJournal.h"
 #include "FakeApplication.h"
 #include "FakeBundleResources.h"
+#include "FakeDesktopNotifier.h"
 #include "FakeFeedback.h"
 #include "FakeHostMemory.h"
 #include "FakeLoginItems.h"
@@ -40,6 +41,7 @@ class FakePlatform {
     FakeSystemLog log;
     FakeWorkspace workspace;
     FakeNotificationCenter notificationCenter;
+    FakeDesktopNotifier desktopNotifier;
     FakeStatusBar statusBar;
     FakeFeedback feedback;
     FakeApplication application;

@@ -72,12 +72,13 @@ class SettingWindowGui : public test::DisplayTest {
         factory = std::make_unique<GtkSettingWindowFactory>(HEADROOM_RESOURCES_DIR, log);
         loginItems = std::make_unique<XdgAutostartLoginItems>(
             "/nonexistent/headroom-login-helper", AutostartFolders{home.string(), {{}}});
-        delegate = std::make_unique<AppDelegate>(Platform{
-            loop, *store, hostMemory, log, workspace, notices, statusBar, feedback, application,
-            bundleResources, processControl, *loginItems, *factory, urlOpener, thanaksWindows,
-            BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
-                       "Copyright © 2026 Tidewell. All rights reserved."},
-            DeploymentSettings{}});
+        delegate = std::make_unique<AppDelegate>(
+            Platform{loop, *store, hostMemory, log, workspace, notices, notifier, statusBar,
+                     feedback, application, bundleResources, processControl, *loginItems, *factory,
+                     urlOpener, thanaksWindows,
+                     BundleInfo{"com.Tidewell.Headroom", "Headroom", "0.1.0", "7",
+                                "Copyright © 2026 Tidewell. All rights reserved."},
+                     DeploymentSettings{}});
         delegate->applicationDidFinishLaunching();
     }
     void TearDown() override {
@@ -169,6 +170,7 @@ class SettingWindowGui : public test::DisplayTest {
     ProcHostMemory hostMemory{HEADROOM_PROCFS_DIR};
     ProcWorkspace workspace{HEADROOM_PROCFS_DIR};
     SessionBusNotificationCenter notices{log};
+    test::FakeDesktopNotifier notifier;
     TerminalStatusBar statusBar;
     test::FakeFeedback feedback;
     TrayApplication application{"com.Tidewell.HeadroomPreferencesTest"};

@@ -303,6 +303,18 @@ TEST_F(Display, ALowRefreshSchedulesOneCleanThatWaitsForTheMenuThenBacksOff) {
     EXPECT_EQ(cleansRun(), 2u);
     fakes.runLoop.advanceBy(200.0);
     EXPECT_EQ(cleansRun(), 3u);
+    // None starts while programs wait for memory at or above the pressure level (10 %).
+    fakes.hostMemory.setPressure(10.0);
+    fakes.runLoop.advanceBy(900.0);
+    EXPECT_EQ(cleansRun(), 3u);
+    fakes.hostMemory.setPressure(9.99);
+    fakes.runLoop.advanceBy(20.0);
+    EXPECT_EQ(cleansRun(), 4u);
+    // A level of 0 turns the warning off, and pressure then holds nothing back.
+    fakes.hostMemory.setPressure(100.0);
+    delegate().setPressureLevel(0);
+    fakes.runLoop.advanceBy(700.0);
+    EXPECT_EQ(cleansRun(), 5u);
 }
 
 TEST(DisplayCommands, ARunningHelperIsToldToEndAndTheCommandsReachTheirPorts) {

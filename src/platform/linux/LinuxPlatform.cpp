@@ -12,6 +12,7 @@ LinuxPlatform::LinuxPlatform(PreferenceStore& store, SystemLog& systemLog, HostM
       log(systemLog),
       hostMemory(memory),
       workspace(options.procfs),
+      desktopNotifier(log, build::kApplicationId, build::kName),
       resources(std::move(options.resourcesDirectory)),
       loginItems(XdgAutostartLoginItems::helperBesideExecutable(), std::move(options.autostart)) {}
 
@@ -23,6 +24,7 @@ Platform LinuxPlatform::platform(StatusBar& statusBar, const DesktopPorts& deskt
         log,
         workspace,
         notifications,
+        desktopNotifier,
         statusBar,
         desktop.feedback != nullptr ? *desktop.feedback : noWindows,
         desktop.application != nullptr ? *desktop.application : application,

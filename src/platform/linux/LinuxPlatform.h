@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/FreedesktopNotifier.h"
 #include "platform/linux/GioUrlOpener.h"
 #include "platform/linux/GlibRunLoop.h"
 #include "platform/linux/PixbufBundleResources.h"
@@ -89,6 +90,7 @@ struct LinuxPlatform {
     GlibRunLoop runLoop;
     ProcWorkspace workspace;
     SessionBusNotificationCenter notifications{log};
+    FreedesktopNotifier desktopNotifier;
     LoopApplication application{runLoop};
     PixbufBundleResources resources;
     ProcSelfControl processControl;
