@@ -208,7 +208,8 @@ int main(int argc, char** argv) {
 
     if (line->mode == CommandLine::Mode::Print) {
         delegate.updateMemoryDisplay();
-        const std::string out = line->json ? renderJson(item) + "\n" : renderPlain(item);
+        const std::string out =
+            line->json ? renderJson(item, delegate.monitor) + "\n" : renderPlain(item);
         std::fputs(out.c_str(), stdout);
         return 0;
     }

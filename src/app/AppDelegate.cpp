@@ -110,7 +110,7 @@ void AppDelegate::updateMemoryDisplay() {
     // about to be shown.
     monitor.getMemoryDetails();
     refreshed_ = true;
-    pressureWarning.check();
+    pressureWarning.observe(monitor.pressure());
     cleaner.checkAutomaticFreeing(isMemoryLow(), isAutoFreeMemory);
     changeStatusItemTitle();
     if (isMenuOpen_) {
@@ -124,8 +124,8 @@ void AppDelegate::addRunningAppsToMenu() {
 }
 
 MenuFigures AppDelegate::menuFigures() const {
-    return {refreshed_, monitor.memoryDetails(), monitor.totalMemory(), isPercentage,
-            monitor.applicationListArray()};
+    return {refreshed_,   monitor.memoryDetails(),        monitor.totalMemory(),
+            isPercentage, monitor.applicationListArray(), monitor.pressure()};
 }
 
 void AppDelegate::menuEvent(MenuEvent event) {

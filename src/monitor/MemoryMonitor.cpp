@@ -21,6 +21,7 @@ void MemoryMonitor::getTotalMemory() {
 }
 
 void MemoryMonitor::getMemoryDetails() {
+    pressure_ = hostMemory_.pressure();
     std::string reason;
     const auto statistics = hostMemory_.statistics(reason);
     if (!statistics) {
@@ -38,9 +39,17 @@ void MemoryMonitor::getMemoryDetails() {
     const auto free = static_cast<double>(statistics->free);
     // Free above the installed memory is impossible, but a substitute meminfo can say so; used
     // memory is then none, never a negative amount.
-    memoryDetails_ = MemoryFigures{
-        static_cast<double>(statistics->wired), static_cast<double>(statistics->active),
-        static_cast<double>(statistics->inactive), free, std::max(0.0, totalMemory_ - free)};
+    const auto bytes = [](std::optional<std::uint64_t> count) {
+        return count ? std::optional(static_cast<double>(*count)) : std::nullopt;
+    };
+    memoryDetails_ = MemoryFigures{static_cast<double>(statistics->wired),
+                                   static_cast<double>(statistics->active),
+                                   static_cast<double>(statistics->inactive),
+                                   free,
+                                   std::max(0.0, totalMemory_ - free),
+                                   bytes(statistics->available),
+                                   bytes(statistics->swapTotal),
+                                   bytes(statistics->swapUsed)};
     freeMemoryInStart_ = free;
 }
 

@@ -21,6 +21,11 @@ struct MemoryFigures {
     /// Total less free, so that free and used always add up to the installed memory; 0 when
     /// free exceeds the total (an impossible reading).
     double used = 0.0;
+    /// What programs could still be given without swapping; nothing where it is not known.
+    std::optional<double> available = {};
+    /// Swap space and its part in use; nothing where the kernel does not say.
+    std::optional<double> swapTotal = {};
+    std::optional<double> swapUsed = {};
 };
 
 /// One running application with a significant share of memory, as listed in the menu.
@@ -50,6 +55,8 @@ class MemoryMonitor {
     double freeMemoryInStart() const { return freeMemoryInStart_; }
     /// The breakdown of the last good reading; nothing before the first.
     const std::optional<MemoryFigures>& memoryDetails() const { return memoryDetails_; }
+    /// Memory pressure of the last reading; nothing where the kernel does not report it.
+    const std::optional<MemoryPressure>& pressure() const { return pressure_; }
     /// While the figures cannot be read: why (empty when the reason is not known).
     const std::optional<std::string>& statisticsFailure() const { return statisticsFailure_; }
     const std::vector<ApplicationRecord>& applicationListArray() const {
@@ -68,6 +75,7 @@ class MemoryMonitor {
     double totalMemory_ = 0.0;
     double freeMemoryInStart_ = 0.0;
     std::optional<MemoryFigures> memoryDetails_;
+    std::optional<MemoryPressure> pressure_;
     std::optional<std::string> statisticsFailure_;
     std::vector<ApplicationRecord> applicationListArray_;
     std::set<std::string> residentSizeProblems_;      // met in this refresh

@@ -1,5 +1,6 @@
 #include "statusmenu/StatusMenu.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "monitor/MemoryFormat.h"
@@ -44,6 +45,24 @@ std::vector<MenuRow> statusMenuRows(const MenuFigures& figures) {
         info("used", "  Used: " + figure(&MemoryFigures::used)),
         info("total", "  Total: " + formatTotalMemory(figures.totalMemory)),
     };
+    // Linux's own figures, each only where the kernel gives it.
+    auto amount = [&figures](double bytes, double whole) -> std::string {
+        return figures.refreshed ? formatMemoryAmount(bytes, figures.isPercentage, whole) : "-";
+    };
+    const auto* details = figures.details ? &*figures.details : nullptr;
+    if (details != nullptr && details->available) {
+        rows.push_back(
+            info("available", "  Available: " + amount(*details->available, figures.totalMemory)));
+    }
+    if (figures.pressure) {
+        char share[32];
+        std::snprintf(share, sizeof share, "%0.2f%%", figures.pressure->some.avg10);
+        rows.push_back(info("pressure", std::string("  Pressure: ") + share));
+    }
+    if (details != nullptr && details->swapTotal.value_or(0.0) > 0.0 && details->swapUsed) {
+        // A share of the swap space, in percentages.
+        rows.push_back(info("swap", "  Swap: " + amount(*details->swapUsed, *details->swapTotal)));
+    }
     if (!figures.applications.empty()) {
         rows.push_back(separator("-applications"));
         // Choosing the header only closes the menu.

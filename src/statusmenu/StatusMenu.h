@@ -22,6 +22,7 @@ struct MenuFigures {
     double totalMemory = 0.0;
     bool isPercentage = false;
     std::span<const ApplicationRecord> applications;
+    std::optional<MemoryPressure> pressure = {};
 };
 
 /// The status menu, top to bottom: the cleaning command, the breakdown, the applications with

@@ -17,9 +17,10 @@ FIXTURE = os.path.join(HERE, "apps")
 BINARY = None
 
 APPLICATION_ROW_TAG = 100
-SEPARATOR_INDEX = 8
-HEADER_INDEX = 9
-FIRST_ROW_INDEX = 10
+# After the breakdown, Total and Available (the fixture has no swap and no pressure file).
+SEPARATOR_INDEX = 9
+HEADER_INDEX = 10
+FIRST_ROW_INDEX = 11
 
 # Largest first: the editor (500 MiB, 6.10 %), the browser's three processes (200 MiB, 2.44 %),
 # the terminal server (170 MiB, 2.08 %). Everything else is below 2 % or not regular.

@@ -166,7 +166,10 @@ class TestJson(TempDirCase):
         result = self.run_binary("--print", "--json", "--procfs", PROCFS, "--config", config)
         self.assertEqual(result.returncode, 0, result.stderr)
         out = json.loads(result.stdout)
-        self.assertEqual(set(out), {"title", "icon", "menu"})
+        self.assertEqual(set(out), {"title", "icon", "menu", "available", "swap", "pressure"})
+        # MemAvailable and no ZFS; no swap is 0 of 0; no pressure file is no pressure known.
+        self.assertEqual((out["available"], out["swap"], out["pressure"]),
+                         (5 * 2**30, {"total": 0, "used": 0}, None))
         self.assertEqual(out["title"], {"text": "2.00 GB", "color": "grey"})
         self.assertAlmostEqual(out["icon"]["barWidth"], 8.55, places=5)
         for row in out["menu"]:
@@ -175,7 +178,7 @@ class TestJson(TempDirCase):
         titles = [row["title"] for row in out["menu"]]
         self.assertEqual(titles[0], "Extreme Clean")
         self.assertTrue(out["menu"][1]["separator"])
-        self.assertEqual(titles[2:8], FIXTURE_ROWS)
+        self.assertEqual(titles[2:9], FIXTURE_ROWS + ["  Available: 5.00 GB"])
         self.assertIn("Quit", titles)
 
     def test_json_on_the_real_proc_reports_this_machine(self):
@@ -189,6 +192,10 @@ class TestJson(TempDirCase):
         self.assertEqual(total_row, "  Total: %0.2f GB" % (total_kb * 1024 / 2**30))
         self.assertGreater(out["icon"]["barWidth"], 0.0)
         self.assertLess(out["icon"]["barWidth"], 11.4)
+        # This kernel reports pressure (Linux 4.20+ with PSI), and the row says the same share.
+        some = out["pressure"]["some"]
+        self.assertEqual(set(some), {"avg10", "avg60", "avg300"})
+        self.assertIn("  Pressure: %0.2f%%" % some["avg10"], [r["title"] for r in out["menu"]])
 
 
 class TestBadInput(TempDirCase):

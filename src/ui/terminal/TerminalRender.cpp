@@ -24,6 +24,24 @@ std::string floatText(float value) {
     return std::string(buffer.data(), end);
 }
 
+/// A count of bytes as a JSON number, or null.
+std::string bytesJson(const std::optional<double>& bytes) {
+    char text[32] = "null";
+    if (bytes) {
+        std::snprintf(text, sizeof text, "%.0f", *bytes);
+    }
+    return text;
+}
+
+std::string stallJson(const std::optional<StallAverages>& stall) {
+    char text[96] = "null";
+    if (stall) {
+        std::snprintf(text, sizeof text, "{\"avg10\":%.2f,\"avg60\":%.2f,\"avg300\":%.2f}",
+                      stall->avg10, stall->avg60, stall->avg300);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string jsonString(std::string_view text) {
@@ -60,7 +78,7 @@ std::string renderPlain(const TerminalStatusItem& item) {
     return out;
 }
 
-std::string renderJson(const TerminalStatusItem& item) {
+std::string renderJson(const TerminalStatusItem& item, const MemoryMonitor& monitor) {
     std::string out = "{\"title\":{\"text\":" + jsonString(item.title().text) + ",\"color\":\"" +
                       colorName(item.title().attributes.foregroundColor) + "\"},\"icon\":";
     out += item.image().showsBar ? "{\"barWidth\":" + floatText(item.image().barWidth()) + "}"
@@ -74,7 +92,19 @@ std::string renderJson(const TerminalStatusItem& item) {
     if (out.back() == ',') {
         out.pop_back();
     }
-    out += "]}";
+    const auto& details = monitor.memoryDetails();
+    const bool swap = details && details->swapTotal && details->swapUsed;
+    out += "],\"available\":" + bytesJson(details ? details->available : std::nullopt) +
+           ",\"swap\":" +
+           (swap ? "{\"total\":" + bytesJson(details->swapTotal) +
+                       ",\"used\":" + bytesJson(details->swapUsed) + "}"
+                 : std::string("null")) +
+           ",\"pressure\":";
+    const auto& pressure = monitor.pressure();
+    out += pressure ? "{\"some\":" + stallJson(pressure->some) +
+                          ",\"full\":" + stallJson(pressure->full) + "}"
+                    : std::string("null");
+    out += "}";
     return out;
 }
 

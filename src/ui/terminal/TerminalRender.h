@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "monitor/MemoryMonitor.h"
 #include "ui/terminal/TerminalStatusBar.h"
 
 namespace headroom {
@@ -16,7 +17,8 @@ std::string renderPlain(const TerminalStatusItem& item);
 
 /// The same as one JSON object:
 /// {"title":{"text":…,"color":"red"|"grey"},"icon":{"barWidth":…}|null,"menu":[{"title":…,
-/// "tag":…,"enabled":…,"separator":…},…]}
-std::string renderJson(const TerminalStatusItem& item);
+/// "tag":…,"enabled":…,"separator":…},…],"available":bytes|null,"swap":{"total":bytes,
+/// "used":bytes}|null,"pressure":{"some":{"avg10":…,"avg60":…,"avg300":…},"full":{…}|null}|null}
+std::string renderJson(const TerminalStatusItem& item, const MemoryMonitor& monitor);
 
 }  // namespace headroom
