@@ -42,6 +42,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     setDefaultValueForPreferences();
     pressureWarning.setLevel(pressureLevel);
     // Allocating while programs wait for memory deepens the stall.
+    if (const std::string how =
+            platform_.hostMemory.watchPressure([this] { pressureWarning.check(); });
+        !how.empty()) {
+        platform_.log.log(how);
+    }
     cleaner.holdsAutomaticClean = [this] {
         pressureWarning.check();
         return pressureWarning.isUnderPressure();

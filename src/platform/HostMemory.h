@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -67,6 +68,14 @@ class HostMemory {
 
     /// Memory pressure now; nothing where the kernel does not report it.
     virtual std::optional<MemoryPressure> pressure() = 0;
+
+    /// Calls `changed` whenever the kernel sees programs stall on memory, between refreshes;
+    /// returns the one line that says whether it can (a host without a trigger: nothing, and
+    /// pressure is read at each refresh only).
+    virtual std::string watchPressure(std::function<void()> changed) {
+        (void)changed;
+        return {};
+    }
 };
 
 }  // namespace headroom

@@ -88,6 +88,10 @@ TEST(KernelPressure, ProcRootsWithAndWithoutTheFiles) {
         const auto pressure = memory.pressure();
         EXPECT_EQ(pressure ? std::optional(pressure->some.avg10) : std::nullopt, c.someAvg10);
     }
+    // A trigger on the kernel's file (accepted here: Linux 6.4+, a 2 s window), none elsewhere.
+    EXPECT_EQ(ProcHostMemory("/proc").watchPressure([] {}),
+              "Memory pressure is watched with a kernel trigger (some 150000 2000000)");
+    EXPECT_EQ(ProcHostMemory(HEADROOM_E2E_PROCFS_DIR).watchPressure([] {}), "");
     // The running kernel has the file (Linux 4.20+ with CONFIG_PSI), and shares are per cent.
     const auto real = ProcHostMemory("/proc").pressure();
     ASSERT_TRUE(real) << readFile("/proc/pressure/memory");

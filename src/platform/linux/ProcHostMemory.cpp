@@ -1,10 +1,13 @@
 #include "platform/linux/ProcHostMemory.h"
 
+#include <fcntl.h>
+#include <glib-unix.h>
 #include <linux/magic.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "platform/linux/CgroupMemoryLimit.h"
@@ -49,6 +52,10 @@ ProcHostMemory::ProcHostMemory(const std::string& procfsRoot)
     : root_(withoutSlash(procfsRoot)), meminfo_(meminfoPath(procfsRoot)) {}
 
 ProcHostMemory::~ProcHostMemory() {
+    if (triggerSource_ != 0) {
+        g_source_remove(triggerSource_);
+        ::close(triggerFd_);
+    }
     if (meminfoFd_ >= 0) {
         ::close(meminfoFd_);
     }
@@ -123,6 +130,34 @@ std::optional<MachineMemory> ProcHostMemory::machineMemory() {
 
 std::optional<MemoryPressure> ProcHostMemory::pressure() {
     return parsePressure(readSmallFile(root_ + "/pressure/memory"));
+}
+
+std::string ProcHostMemory::watchPressure(std::function<void()> changed) {
+    const std::string path = root_ + "/pressure/memory";
+    if (root_ != "/proc") {
+        return {};  // a tree of fixtures: read at each refresh, nothing to say
+    }
+    static constexpr char kTrigger[] = "some 150000 2000000";
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || ::write(fd, kTrigger, sizeof kTrigger) < 0) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return "Memory pressure is read at each refresh: the kernel refuses a trigger on " + path +
+               " (" + g_strerror(error) + ")";
+    }
+    triggerFd_ = fd;
+    pressureChanged_ = std::move(changed);
+    // The kernel clears the event as it is polled: one call per window in which it stalled.
+    triggerSource_ = g_unix_fd_add(
+        fd, G_IO_PRI,
+        +[](gint, GIOCondition, gpointer self) {
+            static_cast<ProcHostMemory*>(self)->pressureChanged_();
+            return gboolean{G_SOURCE_CONTINUE};
+        },
+        this);
+    return "Memory pressure is watched with a kernel trigger (" + std::string(kTrigger) + ")";
 }
 
 std::optional<std::string> ProcHostMemory::checkProcfs(const std::string& root) {

@@ -35,6 +35,10 @@ class ProcHostMemory final : public HostMemory {
     /// `<root>/pressure/memory`; nothing where it cannot be read (kernels before 4.20, or built
     /// without CONFIG_PSI) or parsed.
     std::optional<MemoryPressure> pressure() override;
+    /// A PSI trigger, "some 150000 2000000" (150 ms of stall in a 2 s window: unprivileged
+    /// triggers need a window that is a multiple of 2 s, Linux 6.4+), on the real
+    /// `/proc/pressure/memory`, watched for POLLPRI on GLib's default main context.
+    std::string watchPressure(std::function<void()> changed) override;
 
     /// For the command line: nothing when `<root>/meminfo` can be read and holds MemTotal,
     /// MemFree, Active and Inactive; otherwise one line saying what is wrong, e.g.
@@ -55,6 +59,9 @@ class ProcHostMemory final : public HostMemory {
     int meminfoFd_ = -1;
     std::string text_;
     std::optional<std::uint64_t> physicalMemory_;
+    int triggerFd_ = -1;
+    unsigned triggerSource_ = 0;
+    std::function<void()> pressureChanged_;
 };
 
 }  // namespace headroom
