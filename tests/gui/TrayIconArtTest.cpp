@@ -342,7 +342,7 @@ TEST(TrayIconArtTest, IconsStandOutOnEveryPanel) {
         trayIconName(icon(16, IconStyle::Symbolic, "", true, 6, true)).ends_with("-symbolic"));
 }
 
-TEST(TrayIconArtTest, OneNamePerPictureOverARunOfChangingFigures) {
+TEST(TrayIconArtTest, NamesStayFewOverARunOfChangingFigures) {
     // Free memory from none to all of 8 GiB in 29 MiB steps, as an amount and as a
     // percentage, with the bar icon on and off, grey and red: what refreshes ask for.
     for (const TrayHost host : {TrayHost::Label, TrayHost::IndicatorService, TrayHost::ColorScheme,
@@ -363,13 +363,12 @@ TEST(TrayIconArtTest, OneNamePerPictureOverARunOfChangingFigures) {
                 }
             }
         }
-        // One name per picture; where the icon shows no figure (GNOME, the indicator
-        // service), one per whole-pixel bar length and colour.
-        EXPECT_EQ(names.size(), pictures.size());
-        if (host == TrayHost::Label || host == TrayHost::IndicatorService) {
-            const TrayIcon sample = trayIconFor({host, figures(2 * kGiB, 4 * kGiB), {}});
-            EXPECT_LE(names.size(), static_cast<std::size_t>(2 * (barCapacity(sample) + 2)));
-        }
+        // One name per whole-pixel bar length (or none) and colour: on GNOME the module
+        // alone, elsewhere the figures drawn under a name are written to its file in turn.
+        const TrayIcon sample = trayIconFor({host, figures(2 * kGiB, 4 * kGiB), {}});
+        EXPECT_LE(names.size(), static_cast<std::size_t>(2 * (barCapacity(sample) + 2)));
+        EXPECT_EQ(pictures.size() > names.size(),
+                  host != TrayHost::Label && host != TrayHost::IndicatorService);
         // A host that prefers symbolic icons looks a red name up as "<shorter form>-symbolic"
         // first: none of those may name another icon.
         for (const std::string& name : names) {

@@ -24,7 +24,7 @@ bool isOwnFolder(const std::string& path) {
 void removeIcons(const std::string& folder) {
     g_autoptr(GDir) dir = isOwnFolder(folder) ? g_dir_open(folder.c_str(), 0, nullptr) : nullptr;
     for (const char* name; dir != nullptr && (name = g_dir_read_name(dir)) != nullptr;) {
-        if (g_str_has_suffix(name, ".svg")) {
+        if (g_str_has_suffix(name, ".svg") || g_str_has_suffix(name, ".part")) {
             g_unlink((folder + "/" + name).c_str());
         }
     }
@@ -50,7 +50,7 @@ void removeFoldersOfEndedRuns(const std::string& base) {
         }
         const std::string path = base + "/" + entry;
         if (isOwnFolder(path)) {
-            removeIcons(path + "/b");  // of runs that kept a second folder
+            removeIcons(path + "/b");
             removeIcons(path);
         }
     }
@@ -83,30 +83,52 @@ std::unique_ptr<IconFolder> IconFolder::create(std::string base, std::string& er
 }
 
 void IconFolder::remove() {
-    for (const auto& [name, hash] : written_) {
-        g_unlink(fileOf(name).c_str());
+    // The inner folder first. Removing a folder fails, harmlessly, when someone else (or an
+    // earlier process) put a file there.
+    for (std::size_t side = 2; side-- > 0;) {
+        for (const auto& [name, hash] : written_[side]) {
+            g_unlink((paths_[side] + "/" + name + ".svg").c_str());
+        }
+        written_[side].clear();
+        g_rmdir(paths_[side].c_str());
     }
-    written_.clear();
-    // Fails, harmlessly, when someone else (or an earlier process) put a file there.
-    g_rmdir(path_.c_str());
 }
 
-bool IconFolder::put(const std::string& name, const std::string& contents, std::string& error) {
+bool IconFolder::put(const std::string& name, const std::string& contents, bool changeFolder,
+                     std::string& error) {
     const std::size_t hash = std::hash<std::string>{}(contents);
-    if (const auto held = written_.find(name); held != written_.end() && held->second == hash) {
-        return true;
+    std::size_t side = side_;
+    if (const auto held = written_[side].find(name); held != written_[side].end()) {
+        if (held->second == hash) {
+            return true;
+        }
+        side = changeFolder ? 1 - side : side;
     }
-    const std::string file = fileOf(name);
-    g_autoptr(GError) failure = nullptr;
-    // Written in place and not flushed: the name is new (the panel is told it only once the
-    // file is whole) but after a change of theme, and the folder does not outlive the run.
-    if (!g_file_set_contents_full(file.c_str(), contents.data(),
-                                  static_cast<gssize>(contents.size()), G_FILE_SET_CONTENTS_NONE,
-                                  0600, &failure)) {
-        error = failure != nullptr ? failure->message : "cannot write " + file;
+    const std::string folder = paths_[side];
+    if (side == 1 && g_mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = "cannot make " + folder + ": " + std::strerror(errno);
         return false;
     }
-    written_[name] = hash;
+    if (written_[side][name] != hash) {
+        // Written beside its place and renamed over it, so that a panel never reads half a
+        // picture; not flushed, since the folder lives in the runtime folder and is made anew at
+        // every start.
+        const std::string file = folder + "/" + name + ".svg";
+        const std::string part = folder + "/." + name + ".part";
+        g_autoptr(GError) failure = nullptr;
+        if (!g_file_set_contents_full(part.c_str(), contents.data(),
+                                      static_cast<gssize>(contents.size()),
+                                      G_FILE_SET_CONTENTS_NONE, 0600, &failure) ||
+            g_rename(part.c_str(), file.c_str()) != 0) {
+            error = failure != nullptr ? failure->message
+                                       : "cannot write " + file + ": " + std::strerror(errno);
+            g_unlink(part.c_str());
+            written_[side].erase(name);
+            return false;
+        }
+        written_[side][name] = hash;
+    }
+    side_ = side;
     return true;
 }
 

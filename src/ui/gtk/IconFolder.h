@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,10 +9,10 @@
 namespace headroom {
 
 /// The process's own folder of generated icons, `<runtime dir>/headroom-<pid>` (mode 0700),
-/// where the tray item's images are written for the panel to load by name. The caller names
-/// each picture, so a file is written once and kept (again only if the picture of a name
-/// changes, as with a new theme); every file written is removed, with the folder, when the
-/// object goes.
+/// where the tray item's images are written for the panel to load by name, with a second
+/// folder `b` inside it for panels that read a name only once per folder. Every file written
+/// is removed, with the folders, when the object goes; until then files are kept, so that a
+/// name once shown keeps its picture.
 class IconFolder {
   public:
     /// Makes the folder under `base` (the user's runtime folder, `$XDG_RUNTIME_DIR`, when
@@ -25,23 +26,29 @@ class IconFolder {
     IconFolder(const IconFolder&) = delete;
     IconFolder& operator=(const IconFolder&) = delete;
 
-    const std::string& path() const { return path_; }
+    /// The folder the panel is to look in: the one the last put left the icon in.
+    const std::string& path() const { return paths_[side_]; }
     /// The file of icon `name` in path().
-    std::string fileOf(const std::string& name) const { return path_ + "/" + name + ".svg"; }
+    std::string fileOf(const std::string& name) const { return path() + "/" + name + ".svg"; }
 
-    /// Makes `<name>.svg` hold `contents` unless it holds them already; not flushed to the
-    /// disk, as the folder does not outlive the run. False, with `error` set, when it cannot
-    /// be written.
-    bool put(const std::string& name, const std::string& contents, std::string& error);
+    /// Makes `<name>.svg` in path() hold `contents`, written atomically (a new file renamed into
+    /// place, so that a panel never reads half an icon) unless it holds them already. With
+    /// `changeFolder`, a file that holds another picture is not written over: the icon goes to
+    /// the other folder, which path() names from then on. False, with `error` set, when it
+    /// cannot be written.
+    bool put(const std::string& name, const std::string& contents, bool changeFolder,
+             std::string& error);
 
     /// Removes every file written, and the folders, now: for an end that skips destructors.
     void remove();
 
   private:
-    explicit IconFolder(std::string path) : path_(std::move(path)) {}
+    explicit IconFolder(std::string path) : paths_{path, path + "/b"} {}
 
-    std::string path_;
-    std::map<std::string, std::size_t> written_;  // name: hash of its contents
+    std::array<std::string, 2> paths_;
+    std::size_t side_ = 0;
+    /// The files written to each folder, with a hash of their contents.
+    std::array<std::map<std::string, std::size_t>, 2> written_;
 };
 
 }  // namespace headroom

@@ -84,9 +84,6 @@ IndicatorStatusItem::IndicatorStatusItem(IndicatorStatusBar& bar, const std::str
     AppIndicator* indicator = indicator_.get();
     g_object_set_data(G_OBJECT(indicator), kItemKey, this);
     app_indicator_set_title(indicator, bar_.title().c_str());
-    if (IconFolder* folder = bar_.iconFolder()) {
-        app_indicator_set_icon_theme_path(indicator, folder->path().c_str());
-    }
     // Until the first image arrives: the module alone.
     showIcon();
     app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
@@ -207,11 +204,6 @@ void IndicatorStatusItem::publish() {
         itemTitle_ = itemTitle;
         app_indicator_set_title(indicator_.get(), itemTitle_.c_str());
         setToolTip(itemTitle_);
-        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-        if (trayIcon_ != nullptr) {
-            gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
-        }
-        G_GNUC_END_IGNORE_DEPRECATIONS
     }
     // The icon first: the attention icon is in place before the status asks for it.
     showIcon();
@@ -225,6 +217,15 @@ void IndicatorStatusItem::publish() {
 
 void IndicatorStatusItem::showIcon() {
     IconFolder* folder = bar_.iconFolder();
+    if (folder == nullptr) {
+        if (shownIcon_.empty()) {
+            shownIcon_ = kThemedIcon;
+            app_indicator_set_icon_full(indicator_.get(), kThemedIcon, bar_.title().c_str());
+            app_indicator_set_attention_icon_full(indicator_.get(), kThemedIcon,
+                                                  bar_.title().c_str());
+        }
+        return;
+    }
     PanelLook look = bar_.panelLook(host_);
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     GdkRectangle area{};
@@ -241,30 +242,39 @@ void IndicatorStatusItem::showIcon() {
     }
     G_GNUC_END_IGNORE_DEPRECATIONS
     const TrayIcon icon = trayIconFor({host_, image_, look});
-    const std::string name = folder != nullptr ? trayIconName(icon) : kThemedIcon;
-    if (name == shownIcon_) {
-        return;
-    }
+    const std::string name = trayIconName(icon);
     std::string error;
-    if (folder != nullptr && !folder->put(name, trayIconSvg(icon), error)) {
+    // Plasma reads a name's file once for each icon folder it is told: a new picture under a
+    // name it has read goes to the other folder, and the item names that folder.
+    if (!folder->put(name, trayIconSvg(icon), host_ == TrayHost::ColorScheme, error)) {
         if (!writeFailureLogged_) {
             writeFailureLogged_ = true;
             bar_.log().log("Cannot write the tray icon (" + error + "); keeping the last one");
         }
         return;
     }
+    // A name serves every figure: where the icon shows one, its description is the title, so
+    // that the library sends NewIcon as the figure changes and the panel loads the file again.
+    const std::string& description = host_ == TrayHost::Label ? bar_.title() : itemTitle_;
+    if (name == shownIcon_ && description == shownDescription_ && folder->path() == shownFolder_) {
+        return;
+    }
+    if (folder->path() != shownFolder_) {
+        shownFolder_ = folder->path();
+        app_indicator_set_icon_theme_path(indicator_.get(), shownFolder_.c_str());
+    }
     shownIcon_ = name;
+    shownDescription_ = description;
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    if (trayIcon_ != nullptr && folder != nullptr) {
+    if (trayIcon_ != nullptr) {
         gtk_status_icon_set_from_file(trayIcon_, folder->fileOf(name).c_str());
+        gtk_status_icon_set_tooltip_text(trayIcon_, itemTitle_.c_str());
     }
     G_GNUC_END_IGNORE_DEPRECATIONS
-    // Some panels show only IconName, others the attention icon while the item asks for
-    // attention: the same picture then.
-    if (image_.isLow) {
-        app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
-    }
-    app_indicator_set_icon_full(indicator_.get(), name.c_str(), bar_.title().c_str());
+    // The same picture either way: some panels show only IconName, others the attention icon
+    // while the item asks for attention.
+    app_indicator_set_attention_icon_full(indicator_.get(), name.c_str(), description.c_str());
+    app_indicator_set_icon_full(indicator_.get(), name.c_str(), description.c_str());
 }
 
 void IndicatorStatusItem::checkForPanel() {
@@ -355,7 +365,6 @@ GtkStatusIcon* IndicatorStatusItem::makeTrayIcon(AppIndicator* indicator) {
     item->host_ = TrayHost::XEmbed;
     item->shownIcon_.clear();
     item->showIcon();
-    gtk_status_icon_set_tooltip_text(icon, item->itemTitle_.c_str());
     gtk_status_icon_set_visible(icon, TRUE);
     return icon;
 }

@@ -26,9 +26,9 @@ struct ToolTipFilter;
 ///   panels that show no label the short figure is drawn into the icon.
 /// - Title, image and status go out once per loop turn however many setters ran, and only
 ///   what differs from what the panel has: one signal per property that changed. Each icon is an
-///   SVG file in the bar's icon folder (see IconFolder), one name per picture, written once;
-///   the attention icon is set only while memory is low. There is always an icon: without the
-///   bar icon the module (or the figure) stands in.
+///   SVG file in the bar's icon folder (see IconFolder), one name per bar length and colour so that
+///   a panel's cache stays small, written again as the figure changes. There is always an icon:
+///   without the bar icon the module (or the figure) stands in.
 /// - Without a StatusNotifierWatcher the item makes the old-style (XEmbed) tray icon itself,
 ///   in place of the library's: it loads the icon file by its path (no icon-theme lookup that
 ///   could miss a fresh file), shows the title as its tooltip, opens the menu on either click,
@@ -98,6 +98,8 @@ class IndicatorStatusItem final : public StatusItem {
     std::string shownLabel_;
     int shownStatus_ = -1;
     std::string shownIcon_;
+    std::string shownDescription_;
+    std::string shownFolder_;
     GObjectPtr<GDBusConnection> bus_;
     guint activateFilter_ = 0;
     std::string itemTitle_;

@@ -384,12 +384,6 @@ std::string trayIconName(const TrayIcon& icon) {
     if (icon.bar) {
         name += (icon.cleaning ? "-clean" : "-bar") + std::to_string(icon.barPixels);
     }
-    if (!icon.figure.empty()) {
-        name += '-';
-        for (const char c : icon.figure) {
-            name += c == '.' ? "_" : c == '%' ? "pc" : std::string(1, c);
-        }
-    }
     if (!icon.red) {
         name += dark ? "-dark" : icon.style == IconStyle::Symbolic ? "-symbolic" : "";
     }

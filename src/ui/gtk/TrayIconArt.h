@@ -87,10 +87,9 @@ std::string shortFigure(const StatusImage& image);
 /// title when the text is off; empty before there are figures.
 std::string titleFigure(const StatusImage& image);
 
-/// The icon's name in the icon folder: one name per picture (canvas, style, bar length, figure
-/// and colour), so that a file is written once and a panel never sees a name change its
-/// picture. Without a figure (GNOME's module) the names are few. Symbolic icons end in
-/// "-symbolic".
+/// The icon's name in the icon folder: one name per canvas, style, bar length and colour, so
+/// that a panel's cache of icons by name stays small. The figure is left out: its file is
+/// written again as the figure changes. Symbolic icons end in "-symbolic".
 std::string trayIconName(const TrayIcon& icon);
 /// The icon as an SVG document.
 std::string trayIconSvg(const TrayIcon& icon);
