@@ -9,9 +9,9 @@
 namespace headroom {
 
 /// Parses `/proc/pressure/memory` (the kernel's Documentation/accounting/psi.rst): a `some`
-/// line and usually a `full` line, each `avg10=<x> avg60=<x> avg300=<x> total=<µs>`. A line with a missing or malformed field, or an
-/// average outside 0–100, counts as absent; without a usable `some` line there is nothing. The
-/// first line of each kind wins.
+/// line and usually a `full` line, each `avg10=<x> avg60=<x> avg300=<x> total=<µs>`. A line with a
+/// missing or malformed field, or an average outside 0–100, counts as absent; without a usable
+/// `some` line there is nothing. The first line of each kind wins.
 std::optional<MemoryPressure> parsePressure(std::string_view text);
 
 /// The two figures of the ZFS ARC's kstat file (`/proc/spl/kstat/zfs/arcstats`: a header line,
