@@ -320,11 +320,8 @@ void IndicatorStatusItem::setMenuOpen(bool open) {
 }
 
 gboolean IndicatorStatusItem::onAboutToShow(DbusmenuMenuitem* /*root*/, gpointer self) {
-    auto* item = static_cast<IndicatorStatusItem*>(self);
     // The rows are brought up to date before the panel asks for them.
-    if (item->events_.menuEvent) {
-        item->events_.menuEvent(MenuEvent::AboutToShow);
-    }
+    static_cast<IndicatorStatusItem*>(self)->menuAboutToShow();
     return FALSE;  // the layout did not need to be sent again: its changes are signalled
 }
 
@@ -380,8 +377,18 @@ void IndicatorStatusItem::dropTrayIcon(AppIndicator* indicator, GtkStatusIcon* i
 }
 
 void IndicatorStatusItem::onTrayIconClicked(GtkStatusIcon* /*icon*/, gpointer self) {
+    auto* item = static_cast<IndicatorStatusItem*>(self);
+    item->menuAboutToShow();
     // The click that asked for it is the current event: the menu opens at the pointer.
-    gtk_menu_popup_at_pointer(static_cast<IndicatorStatusItem*>(self)->mirror_.gtkMenu(), nullptr);
+    gtk_menu_popup_at_pointer(item->mirror_.gtkMenu(), nullptr);
+}
+
+void IndicatorStatusItem::menuAboutToShow() {
+    // Rows added once the menu is mapped would not fit the size GTK gave it (it would scroll):
+    // they are brought up to date before it pops up.
+    if (events_.menuEvent) {
+        events_.menuEvent(MenuEvent::AboutToShow);
+    }
 }
 
 void IndicatorStatusItem::onTrayIconMenu(GtkStatusIcon* icon, guint /*button*/, guint /*time*/,
@@ -528,6 +535,7 @@ void IndicatorStatusItem::popUpMenuAt(int x, int y) {
         gdk_window_get_device_position(root, pointer, &x, &y, nullptr);
     }
     const GdkRectangle at{x, y, 1, 1};
+    menuAboutToShow();
     // GTK grabs the pointer for a menu on behalf of the event that opened it: a click on the
     // screen where the panel was clicked stands for that event.
     GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);

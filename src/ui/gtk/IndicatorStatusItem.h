@@ -73,6 +73,7 @@ class IndicatorStatusItem final : public StatusItem {
     static GDBusMessage* filterActivate(GDBusConnection* bus, GDBusMessage* message,
                                         gboolean incoming, gpointer activation);
     void popUpMenuAt(int x, int y);
+    void menuAboutToShow();
     void exportToolTip(const std::string& id);
     void setToolTip(const std::string& title);
     static GDBusMessage* filterToolTip(GDBusConnection* bus, GDBusMessage* message,
