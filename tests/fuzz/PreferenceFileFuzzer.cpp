@@ -13,8 +13,9 @@
 #include <system_error>
 
 #include "FuzzCheck.h"
-#include "app/PreferenceKeys.h"
 #include "platform/linux/KeyFilePreferenceStore.h"
+#include "preferences/PreferenceKeys.h"
+#include "welcome/WelcomeRules.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const std::string_view key :
          {headroom::kIsRunOnStartUp, headroom::kIsPercentage, headroom::kIsShowIcon,
-          headroom::kIsShowText, headroom::kIsAutoFreeMemory, headroom::kShow}) {
+          headroom::kIsShowText, headroom::kIsAutoFreeMemory, headroom::kShowKey}) {
         const bool present = store.valueForKey(std::string(key));
         HEADROOM_FUZZ_CHECK(present || !store.boolForKey(std::string(key)));
     }
