@@ -59,9 +59,10 @@ std::string WatchView::line() const {
     for (const MenuRow& row : item_.rows()) {
         separators += row.separator ? 1 : 0;
         if (!row.separator && separators == 1) {
-            tooltip +=
-                (tooltip.empty() ? "" : "\n") +
-                row.title.substr(std::min(row.title.find_first_not_of(' '), row.title.size()));
+            if (!tooltip.empty()) {
+                tooltip += '\n';
+            }
+            tooltip.append(row.title, std::min(row.title.find_first_not_of(' '), row.title.size()));
         }
     }
     const auto& details = monitor_.memoryDetails();
