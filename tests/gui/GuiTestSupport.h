@@ -86,4 +86,17 @@ inline std::string labelIn(GtkWidget* widget) {
     return {};
 }
 
+/// The message dialogs on screen, as the user sees them.
+inline std::vector<GtkWidget*> visibleMessageDialogs() {
+    std::vector<GtkWidget*> open;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item != nullptr; item = item->next) {
+        if (GTK_IS_MESSAGE_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data))) {
+            open.push_back(GTK_WIDGET(item->data));
+        }
+    }
+    g_list_free(windows);
+    return open;
+}
+
 }  // namespace headroom::test

@@ -19,18 +19,7 @@ class Feedback : public test::DisplayTest {
         opener};
 
     /// The questions on screen, as the user sees them.
-    static std::vector<GtkWidget*> openDialogs() {
-        std::vector<GtkWidget*> open;
-        GList* windows = gtk_window_list_toplevels();
-        for (GList* item = windows; item != nullptr; item = item->next) {
-            if (GTK_IS_MESSAGE_DIALOG(item->data) &&
-                gtk_widget_get_visible(GTK_WIDGET(item->data))) {
-                open.push_back(GTK_WIDGET(item->data));
-            }
-        }
-        g_list_free(windows);
-        return open;
-    }
+    static std::vector<GtkWidget*> openDialogs() { return test::visibleMessageDialogs(); }
 
     /// Answers the one open question, after checking it is `question`.
     void answer(const std::string& question, int response) {

@@ -174,18 +174,7 @@ class WelcomeWindow : public test::DisplayTest {
 
     /// Answers the alerts on screen, as the user's OK does, after noting them; each must be
     /// modal over the welcome window.
-    static std::vector<GtkWidget*> alertsUp() {
-        std::vector<GtkWidget*> open;
-        GList* windows = gtk_window_list_toplevels();
-        for (GList* item = windows; item != nullptr; item = item->next) {
-            if (GTK_IS_MESSAGE_DIALOG(item->data) &&
-                gtk_widget_get_visible(GTK_WIDGET(item->data))) {
-                open.push_back(GTK_WIDGET(item->data));
-            }
-        }
-        g_list_free(windows);
-        return open;
-    }
+    static std::vector<GtkWidget*> alertsUp() { return test::visibleMessageDialogs(); }
 
     /// The welcome window's content: it takes no input while an alert is up.
     GtkWidget* content() { return gtk_bin_get_child(GTK_BIN(window().gtkWindow())); }
